@@ -1,0 +1,12 @@
+# Cross-compiling for 32-bit Windows with MinGW-w64 (posix thread model).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(triple i686-w64-mingw32)
+find_program(CMAKE_C_COMPILER NAMES ${triple}-gcc-posix ${triple}-gcc)
+find_program(CMAKE_CXX_COMPILER NAMES ${triple}-g++-posix ${triple}-g++)
+find_program(CMAKE_RC_COMPILER NAMES ${triple}-windres windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds Velmira and runs every test: pure logic natively, then everything under Wine inside Xvfb.
+# Installs what a fresh Debian 12 machine lacks first (scripts/setup-deps.sh).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup-deps.sh"
+
+native=$root/build/native
+win=$root/build/win
+
+cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-sanitize-recover=all" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
+cmake --build "$native"
+
+cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+  -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" >/dev/null
+cmake --build "$win"
+
+(cd "$native" && ctest --output-on-failure -j2)
+
+# shellcheck source=wine-env.sh
+. "$root/scripts/wine-env.sh"
+export VELMIRA_BUILD_DIR=$win
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+  set -e
+  . "$0/scripts/wine-env.sh"
+  velmira_wine_env "$1"
+  wineserver -p
+  trap "wineserver -k || true" EXIT
+  cd "$1" && ctest --output-on-failure -j2
+' "$root" "$win"

@@ -1,0 +1,151 @@
+#pragma once
+// Owning and scoped wrappers for every kind of handle the program creates.
+// An owner frees its handle exactly once; copying is deleted so that no copy can free it twice.
+#include <windows.h>
+
+#include <utility>
+
+namespace ui {
+
+template <class Traits>
+class UniqueHandle {
+public:
+    using handle_type = typename Traits::handle_type;
+
+    UniqueHandle() noexcept = default;
+    explicit UniqueHandle(handle_type h) noexcept : h_(h) {}
+    UniqueHandle(UniqueHandle&& other) noexcept : h_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept {
+        if (this != &other) reset(other.release());
+        return *this;
+    }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    ~UniqueHandle() { reset(); }
+
+    handle_type get() const noexcept { return h_; }
+    explicit operator bool() const noexcept { return h_ != Traits::invalid(); }
+
+    // Hands the handle over to whoever takes ownership now (the system, after it accepted it).
+    handle_type release() noexcept { return std::exchange(h_, Traits::invalid()); }
+
+    void reset(handle_type h = Traits::invalid()) noexcept {
+        handle_type old = std::exchange(h_, h);
+        if (old != Traits::invalid()) Traits::close(old);
+    }
+
+private:
+    handle_type h_ = Traits::invalid();
+};
+
+template <class H>
+struct GdiObjectTraits {
+    using handle_type = H;
+    static H invalid() noexcept { return nullptr; }
+    static void close(H h) noexcept { ::DeleteObject(h); }
+};
+
+struct KernelHandleTraits {
+    using handle_type = HANDLE;
+    static HANDLE invalid() noexcept { return nullptr; }
+    static void close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
+
+struct FileHandleTraits {
+    using handle_type = HANDLE;
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) noexcept { ::CloseHandle(h); }
+};
+
+struct FindHandleTraits {
+    using handle_type = HANDLE;
+    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) noexcept { ::FindClose(h); }
+};
+
+struct ModuleTraits {
+    using handle_type = HMODULE;
+    static HMODULE invalid() noexcept { return nullptr; }
+    static void close(HMODULE h) noexcept { ::FreeLibrary(h); }
+};
+
+struct GlobalTraits {
+    using handle_type = HGLOBAL;
+    static HGLOBAL invalid() noexcept { return nullptr; }
+    static void close(HGLOBAL h) noexcept { ::GlobalFree(h); }
+};
+
+struct MemoryDCTraits {
+    using handle_type = HDC;
+    static HDC invalid() noexcept { return nullptr; }
+    static void close(HDC h) noexcept { ::DeleteDC(h); }
+};
+
+struct WindowTraits {
+    using handle_type = HWND;
+    static HWND invalid() noexcept { return nullptr; }
+    static void close(HWND h) noexcept { ::DestroyWindow(h); }
+};
+
+using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
+using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
+using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
+using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
+using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
+using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueFind = UniqueHandle<FindHandleTraits>;
+using UniqueModule = UniqueHandle<ModuleTraits>;
+using UniqueGlobal = UniqueHandle<GlobalTraits>;
+using UniqueMemoryDC = UniqueHandle<MemoryDCTraits>;
+using UniqueWindow = UniqueHandle<WindowTraits>;
+
+// A DC borrowed from a window (or the whole screen for a null window) for one operation.
+class ScopedGetDC {
+public:
+    explicit ScopedGetDC(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::GetDC(hwnd)) {}
+    ScopedGetDC(const ScopedGetDC&) = delete;
+    ScopedGetDC& operator=(const ScopedGetDC&) = delete;
+    ~ScopedGetDC() {
+        if (dc_) ::ReleaseDC(hwnd_, dc_);
+    }
+    HDC get() const noexcept { return dc_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+
+private:
+    HWND hwnd_;
+    HDC dc_;
+};
+
+// Selects a GDI object into a DC and puts the previous one back on every exit.
+class ScopedSelectObject {
+public:
+    ScopedSelectObject(HDC dc, HGDIOBJ obj) noexcept : dc_(dc), old_(::SelectObject(dc, obj)) {}
+    ScopedSelectObject(const ScopedSelectObject&) = delete;
+    ScopedSelectObject& operator=(const ScopedSelectObject&) = delete;
+    ~ScopedSelectObject() {
+        if (old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// Keeps a global memory block locked for one scope.
+class ScopedGlobalLock {
+public:
+    explicit ScopedGlobalLock(HGLOBAL h) noexcept : h_(h), p_(h ? ::GlobalLock(h) : nullptr) {}
+    ScopedGlobalLock(const ScopedGlobalLock&) = delete;
+    ScopedGlobalLock& operator=(const ScopedGlobalLock&) = delete;
+    ~ScopedGlobalLock() {
+        if (p_) ::GlobalUnlock(h_);
+    }
+    void* get() const noexcept { return p_; }
+    explicit operator bool() const noexcept { return p_ != nullptr; }
+
+private:
+    HGLOBAL h_;
+    void* p_;
+};
+
+}  // namespace ui
