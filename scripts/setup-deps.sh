@@ -16,7 +16,7 @@ packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
   cmake ninja-build nasm make dpkg-dev
   wine wine32:i386 xvfb xauth xdotool xclip x11-utils imagemagick
-  locales fonts-ipafont
+  locales fonts-ipafont fonts-wine
   googletest libgtest-dev libjpeg62-turbo-dev clang libclang-rt-14-dev
 )
 

@@ -1,0 +1,30 @@
+// The entry function: one copy per logon session, then the main window and its message loop.
+#include <windows.h>
+
+#include <memory>
+
+#include "app/MainForm.h"
+#include "ui/Application.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // The mutex's existence is the signal; its handle stays open until the process ends, which removes it.
+    HANDLE mutex = ::CreateMutexA(nullptr, FALSE, "Korrindel");
+    const DWORD lastError = ::GetLastError();
+    if (!mutex || lastError == ERROR_ALREADY_EXISTS) return -1;
+
+    ui::Application& app = ui::Application::Get();
+    std::unique_ptr<TMainForm> mainForm;
+    try {
+        app.Initialize();
+        app.SetTitle("Velmira");
+        mainForm = std::make_unique<TMainForm>();
+        MainForm = mainForm.get();
+        app.SetMainForm(mainForm.get());
+        app.Run();
+    } catch (const std::exception& e) {
+        app.ShowException(e);
+    }
+    app.SetMainForm(nullptr);
+    MainForm = nullptr;
+    return 0;
+}

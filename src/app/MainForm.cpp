@@ -1,0 +1,155 @@
+#include "app/MainForm.h"
+
+#include <shellapi.h>
+
+#include "app/PathText.h"
+#include "ui/Application.h"
+#include "ui/UniqueHandle.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+constexpr char kCaption[] = "Velmira Ver.2.30";
+constexpr char kSampleText[] = "あいうえお\n\nABCDEFG\n\n0123456789";
+
+ui::FontSpec WindowFont() {
+    return ui::FontSpec{"ＭＳ Ｐゴシック", 12, false};
+}
+
+bool IsLeadByte(unsigned char c) {
+    return ::IsDBCSLeadByte(c) != FALSE;
+}
+
+std::string ExecutablePath() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+// Both pick icons show the sight picture that the scope window draws.
+void LoadScopePicture(ui::Image& image) {
+    ui::UniqueBitmap sight(static_cast<HBITMAP>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), "SCOPE", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    if (!sight) return;
+    BITMAP info{};
+    ::GetObjectA(sight.get(), sizeof info, &info);
+    auto canvas = std::make_unique<ui::Canvas>(info.bmWidth, info.bmHeight);
+    ui::UniqueMemoryDC source(::CreateCompatibleDC(canvas->DC()));
+    ui::ScopedSelectObject select(source.get(), sight.get());
+    ::BitBlt(canvas->DC(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+    image.SetPicture(std::move(canvas));
+}
+
+}  // namespace
+
+// The controls of one colour's group box; both groups are laid out alike.
+struct TMainForm::ColorGroup {
+    ui::GroupBox& group;
+    ui::Edit& hex;
+    ui::Edit *red, *green, *blue;
+    ui::ScrollBar *barRed, *barGreen, *barBlue;
+    ui::Button &copy, &save, &load;
+    ui::Panel& scopePanel;
+    ui::Image& scopeImage;
+    ui::Label *labelRed, *labelGreen, *labelBlue;
+};
+
+TMainForm::TMainForm() {
+    BuildLayout();
+    ConnectEvents();
+
+    // The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
+    AppDir = velmira::DirectoryWithBackslash(ExecutablePath(), &IsLeadByte);
+    LabelText.SetCaption(kSampleText);
+    UpdateColor();
+    UpdateHexDim();
+    ::DragAcceptFiles(Handle(), TRUE);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::BuildLayout() {
+    ui::Application& app = ui::Application::Get();
+    const HFONT font = app.Font(WindowFont());
+    Create(ui::FormLayout{kCaption, 200, 100, 467, 323, false, ui::FormBorder::Single, true, false, true, nullptr});
+    SetFont(font);
+
+    // Top level, in tab order.
+    PanelBackG.Create({*this, 5, 5, 165, 190});
+    ImageBackG.Create(PanelBackG, 1, 1, 163, 188);
+    LabelText.Create(PanelBackG, 10, 10, 58, 16, "テキスト", app.Font({"ＭＳ Ｐゴシック", 16, true}));
+
+    GroupBackImage.Create({*this, 5, 255, 455, 60}, "", font);
+    CheckBackImage.Create({GroupBackImage, 20, 0, 137, 17}, "背景に画像を指定する", font);
+    EditBackImage.Create({GroupBackImage, 10, 25, 300, 20}, font);
+    EditBackImage.SetEnabled(false);
+    EditBackImage.SetColor(::GetSysColor(COLOR_MENU));
+    BtnRef.Create({GroupBackImage, 310, 25, 50, 20}, "参照", font);
+    BtnSPI.Create({GroupBackImage, 370, 25, 80, 20}, "Plug-inのパス", font);
+
+    RadioHexDim.Create({*this, 5, 210, 165, 40}, "表示形式", font, {"10進数", "16進数"}, 2);
+    RadioHexDim.SetItemIndex(1);
+
+    BuildColorGroup(ColorGroup{GroupFont, EditFont, &EditFR, &EditFG, &EditFB, &BarFR, &BarFG, &BarFB, BtnCopyFont,
+                               BtnSaveFont, BtnLoadFont, PanelScopeFont, ImageScopeFont, &LabelFR, &LabelFG, &LabelFB},
+                    5, "文字");
+    BuildColorGroup(ColorGroup{GroupBackG, EditBackG, &EditBR, &EditBG, &EditBB, &BarBR, &BarBG, &BarBB, BtnCopyBackG,
+                               BtnSaveBackG, BtnLoadBackG, PanelScopeBackG, ImageScopeBackG, &LabelBR, &LabelBG,
+                               &LabelBB},
+                    130, "背景");
+}
+
+void TMainForm::BuildColorGroup(const ColorGroup& g, int top, const char* caption) {
+    ui::Application& app = ui::Application::Get();
+    const HFONT font = app.Font(WindowFont());
+    const HFONT channelFont = app.Font({"ＭＳ ゴシック", 21, true});
+
+    g.group.Create({*this, 180, top, 280, 120}, caption, font);
+    g.hex.Create({g.group, 15, 15, 60, 20}, font);
+    g.hex.SetMaxLength(6);
+    ui::Edit* edits[] = {g.red, g.green, g.blue};
+    ui::ScrollBar* bars[] = {g.barRed, g.barGreen, g.barBlue};
+    ui::Label* labels[] = {g.labelRed, g.labelGreen, g.labelBlue};
+    const char* letters[] = {"R", "G", "B"};
+    const COLORREF colours[] = {RGB(255, 0, 0), RGB(0, 128, 0), RGB(0, 0, 255)};
+    for (int i = 0; i < 3; ++i) edits[i]->Create({g.group, 30, 40 + 25 * i, 30, 20}, font);
+    for (int i = 0; i < 3; ++i) bars[i]->Create({g.group, 70, 43 + 25 * i, 200, 16}, 0, 255, 1, 10);
+    g.copy.Create({g.group, 85, 15, 50, 20}, "コピー", font);
+    g.save.Create({g.group, 140, 15, 40, 20}, "保存", font);
+    g.load.Create({g.group, 179, 15, 40, 20}, "読込", font);
+    g.scopePanel.Create({g.group, 230, 9, 31, 31});
+    g.scopePanel.Drag.automatic = true;  // a drag source too, with no handlers
+    g.scopeImage.Create(g.scopePanel, 1, 1, 29, 29);
+    g.scopeImage.Drag.automatic = true;
+    LoadScopePicture(g.scopeImage);
+    for (int i = 0; i < 3; ++i) {
+        labels[i]->Create(g.group, 10, 40 + 25 * i, 13, 21, letters[i], channelFont);
+        labels[i]->SetFontColor(colours[i]);
+    }
+}
+
+void TMainForm::ConnectEvents() {
+    EditFont.OnKeyUp = [this](WORD, UINT) { EditFontKeyUp(); };
+    EditBackG.OnKeyUp = [this](WORD, UINT) { EditBackGKeyUp(); };
+    EditFR.OnKeyUp = [this](WORD, UINT) { EditFRKeyUp(); };
+    EditFG.OnKeyUp = [this](WORD, UINT) { EditFGKeyUp(); };
+    EditFB.OnKeyUp = [this](WORD, UINT) { EditFBKeyUp(); };
+    EditBR.OnKeyUp = [this](WORD, UINT) { EditBRKeyUp(); };
+    EditBG.OnKeyUp = [this](WORD, UINT) { EditBGKeyUp(); };
+    EditBB.OnKeyUp = [this](WORD, UINT) { EditBBKeyUp(); };
+    BarFR.OnScroll = [this](int code, int pos) { BarFRScroll(code, pos); };
+    BarFG.OnScroll = [this](int code, int pos) { BarFGScroll(code, pos); };
+    BarFB.OnScroll = [this](int code, int pos) { BarFBScroll(code, pos); };
+    BarBR.OnScroll = [this](int code, int pos) { BarBRScroll(code, pos); };
+    BarBG.OnScroll = [this](int code, int pos) { BarBGScroll(code, pos); };
+    BarBB.OnScroll = [this](int code, int pos) { BarBBScroll(code, pos); };
+    RadioHexDim.OnClick = [this] { RadioHexDimClick(); };
+}
+

@@ -1,0 +1,46 @@
+#include "color/ColorText.h"
+
+#include <cstdio>
+
+#include "color/IntegerReading.h"
+
+namespace velmira {
+
+std::int32_t ChannelValue(std::string_view channelString) noexcept {
+    std::string text = "0x";
+    text.append(channelString);
+    return ReadIntegerOr(text, 0) & 0xFF;
+}
+
+std::string HexAtLeastTwoDigits(std::uint32_t value) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%02X", static_cast<unsigned>(value));
+    return buffer;
+}
+
+std::string ChannelStringFromDecimal(std::string_view editText) {
+    return HexAtLeastTwoDigits(static_cast<std::uint32_t>(ReadIntegerOr(editText, 0)));
+}
+
+std::string DecimalText(std::int32_t value) {
+    return std::to_string(value);
+}
+
+std::string UpperCaseText(std::string_view text, LeadBytePredicate isLead) {
+    std::string result(text);
+    for (std::size_t pos = 0; pos < result.size(); pos = NextCharOffset(result, pos, isLead)) {
+        char& c = result[pos];
+        if (c >= 'a' && c <= 'z' && !isLead(static_cast<unsigned char>(c))) c = static_cast<char>(c - 'a' + 'A');
+    }
+    return result;
+}
+
+std::string HexStringOf(std::string_view red, std::string_view green, std::string_view blue,
+                        LeadBytePredicate isLead) {
+    std::string joined;
+    joined.reserve(red.size() + green.size() + blue.size());
+    joined.append(red).append(green).append(blue);
+    return UpperCaseText(joined, isLead);
+}
+
+}  // namespace velmira

@@ -1,0 +1,174 @@
+#include "ui/Application.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "ui/DragController.h"
+#include "ui/ErrorText.h"
+#include "ui/Form.h"
+
+namespace ui {
+namespace {
+
+constexpr char kApplicationClass[] = "VelmiraApplication";
+
+bool IsLeadByte(unsigned char c) {
+    return ::IsDBCSLeadByte(c) != FALSE;
+}
+
+LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CLOSE:
+        // Closing the task-bar button closes the main form, which decides whether the program ends.
+        if (Form* main = Application::Get().MainForm(); main && main->Handle()) {
+            ::PostMessageA(main->Handle(), WM_CLOSE, 0, 0);
+            return 0;
+        }
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_RESTORE) {
+            LRESULT r = ::DefWindowProcA(hwnd, msg, wParam, lParam);
+            if (Form* main = Application::Get().MainForm(); main && main->Handle())
+                ::SetActiveWindow(main->Handle());
+            return r;
+        }
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+Application& Application::Get() {
+    static Application application;
+    return application;
+}
+
+void Application::Initialize() {
+    if (window_) return;
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = &ApplicationWindowProc;
+    wc.hInstance = Instance();
+    wc.hIcon = ::LoadIconA(Instance(), "MAINICON");
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpszClassName = kApplicationClass;
+    ::RegisterClassExA(&wc);
+    // A zero-sized window in the middle of the screen: it carries the task-bar button and owns the forms.
+    const int x = ::GetSystemMetrics(SM_CXSCREEN) / 2;
+    const int y = ::GetSystemMetrics(SM_CYSCREEN) / 2;
+    window_.reset(::CreateWindowExA(0, kApplicationClass, title_.c_str(),
+                                    WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, x, y, 0, 0,
+                                    nullptr, nullptr, Instance(), nullptr));
+    if (!window_) throw std::runtime_error("cannot create the application window");
+}
+
+void Application::SetTitle(std::string_view title) {
+    title_ = std::string(title);
+    if (window_) ::SetWindowTextA(window_.get(), title_.c_str());
+}
+
+void Application::Run() {
+    if (mainForm_) mainForm_->Show();
+    while (!terminated_ && HandleOneMessage()) {
+    }
+}
+
+void Application::Terminate() {
+    if (terminated_) return;
+    terminated_ = true;
+    ::PostQuitMessage(0);
+}
+
+bool Application::PreTranslate(MSG& msg) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && DragController::Get().Active()) {
+        DragController::Get().Cancel();
+        return true;
+    }
+    // Tab, the arrow keys between radio buttons and the like work in every form as in a dialog box.
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
+        HWND active = ::GetActiveWindow();
+        if (active && dynamic_cast<Form*>(Window::FromHandle(active)) && ::IsDialogMessageA(active, &msg)) return true;
+    }
+    return false;
+}
+
+bool Application::HandleOneMessage() {
+    MSG msg;
+    if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+        terminated_ = true;
+        return false;
+    }
+    try {
+        if (PreTranslate(msg)) return true;
+    } catch (const std::exception& e) {
+        ShowException(e);
+        return true;
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+    return true;
+}
+
+void Application::ProcessMessages() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            terminated_ = true;
+            return;
+        }
+        bool handled = false;
+        try {
+            handled = PreTranslate(msg);
+        } catch (const std::exception& e) {
+            ShowException(e);
+            handled = true;
+        }
+        if (handled) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+}
+
+void Application::Minimize() {
+    ::ShowWindow(window_.get(), SW_MINIMIZE);
+}
+
+void Application::ShowException(const std::exception& e) {
+    const std::string text = WithFullStop(e.what(), &IsLeadByte);
+    ShowMessage(text, MB_OK | MB_ICONERROR);
+}
+
+int Application::ShowMessage(std::string_view text, UINT flags) {
+    const std::string message(text);
+    if (messageBoxHandler_) return messageBoxHandler_(message, title_, flags);
+    HWND owner = ::GetActiveWindow();
+    if (!owner) owner = window_.get();
+    return ::MessageBoxA(owner, message.c_str(), title_.c_str(), flags);
+}
+
+HFONT Application::Font(const FontSpec& spec) {
+    auto it = fonts_.find(spec);
+    if (it != fonts_.end()) return it->second.get();
+    LOGFONTA lf{};
+    lf.lfHeight = -spec.height;
+    lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    lstrcpynA(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+    UniqueFont font(::CreateFontIndirectA(&lf));
+    if (!font) throw std::runtime_error("cannot create font " + spec.face);
+    HFONT handle = font.get();
+    fonts_.emplace(spec, std::move(font));
+    return handle;
+}
+
+}  // namespace ui

@@ -1,0 +1,76 @@
+#pragma once
+// The application object: the hidden top-level window that owns every form (its title is the text of the
+// task-bar button), the message loop, the fonts, and the standard display of errors that no handler caught.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <tuple>
+
+#include "ui/UniqueHandle.h"
+
+namespace ui {
+
+class Form;
+
+struct FontSpec {
+    std::string face;  // code page 932
+    int height = 12;   // character height in pixels (without internal leading)
+    bool bold = false;
+    bool operator<(const FontSpec& other) const {
+        return std::tie(face, height, bold) < std::tie(other.face, other.height, other.bold);
+    }
+};
+
+class Application {
+public:
+    static Application& Get();
+
+    void Initialize();
+    HWND Handle() const noexcept { return window_.get(); }
+    HINSTANCE Instance() const noexcept { return ::GetModuleHandleA(nullptr); }
+
+    void SetTitle(std::string_view title);
+    const std::string& Title() const noexcept { return title_; }
+
+    void SetMainForm(Form* form) noexcept { mainForm_ = form; }
+    Form* MainForm() const noexcept { return mainForm_; }
+
+    // Shows the main form and dispatches messages until the main form has been closed.
+    void Run();
+    void Terminate();
+    bool Terminated() const noexcept { return terminated_; }
+
+    // Dispatches one message, waiting for it; false once WM_QUIT came.
+    bool HandleOneMessage();
+    // Dispatches what is queued now without waiting.
+    void ProcessMessages();
+
+    // Minimising the main form minimises the application window, which hides the forms it owns.
+    void Minimize();
+
+    // The standard error display: a message box titled with the application's title, with the error icon.
+    void ShowException(const std::exception& e);
+    // Every message box of the program goes through here, so that tests can watch them.
+    int ShowMessage(std::string_view text, UINT flags);
+    using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, UINT flags)>;
+    void SetMessageBoxHandler(MessageBoxHandler handler) { messageBoxHandler_ = std::move(handler); }
+
+    HFONT Font(const FontSpec& spec);
+
+private:
+    Application() = default;
+    bool PreTranslate(MSG& msg);
+
+    UniqueWindow window_;
+    std::string title_;
+    Form* mainForm_ = nullptr;
+    bool terminated_ = false;
+    MessageBoxHandler messageBoxHandler_;
+    std::map<FontSpec, UniqueFont> fonts_;
+};
+
+}  // namespace ui

@@ -1,0 +1,373 @@
+#include "ui/Controls.h"
+
+#include <algorithm>
+
+#include "ui/Form.h"
+
+namespace ui {
+
+int NextControlId() {
+    static int next = 100;
+    return next++;
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Edit
+
+void Edit::Create(const Place& place, HFONT font) {
+    CreateStandard("EDIT", WS_EX_CLIENTEDGE, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
+                   place.parent.Handle(), "", place.left, place.top, place.width, place.height, NextControlId());
+    SetFont(font);
+}
+
+void Edit::SetMaxLength(int length) {
+    ::SendMessageA(Handle(), EM_LIMITTEXT, static_cast<WPARAM>(length), 0);
+}
+
+void Edit::SetTextIfChanged(std::string_view text) {
+    if (Text() == text) return;
+    SetText(text);
+}
+
+void Edit::SetColor(COLORREF color) {
+    if (color == color_) return;
+    color_ = color;
+    brush_.reset(::CreateSolidBrush(color));
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+HBRUSH Edit::OnControlColor(HDC dc) {
+    if (color_ == CLR_INVALID) return nullptr;
+    ::SetBkColor(dc, color_);
+    return brush_.get();
+}
+
+LRESULT Edit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_KEYUP: {
+        const LRESULT result = DefaultHandling(msg, wParam, lParam);
+        if (OnKeyUp) {
+            UINT shift = 0;
+            if (::GetKeyState(VK_SHIFT) < 0) shift |= MK_SHIFT;
+            if (::GetKeyState(VK_CONTROL) < 0) shift |= MK_CONTROL;
+            OnKeyUp(static_cast<WORD>(wParam), shift);
+        }
+        return result;
+    }
+    case WM_CHAR:
+        if (OnKeyPress) {
+            char key = static_cast<char>(wParam);
+            OnKeyPress(key);
+            if (key == 0) return 0;
+            wParam = static_cast<unsigned char>(key);
+        }
+        break;
+    case WM_GETDLGCODE: {
+        // An edit that handles key presses sees Enter itself instead of the dialog manager taking it.
+        LRESULT code = DefaultHandling(msg, wParam, lParam);
+        const auto* message = reinterpret_cast<const MSG*>(lParam);
+        if (OnKeyPress && message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN)
+            code |= DLGC_WANTALLKEYS;
+        return code;
+    }
+    default:
+        break;
+    }
+    return Window::HandleMessage(msg, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// ScrollBar
+
+void ScrollBar::Create(const Place& place, int min, int max, int smallChange, int largeChange) {
+    CreateStandard("SCROLLBAR", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_HORZ, place.parent.Handle(), "",
+                   place.left, place.top, place.width, place.height, NextControlId());
+    min_ = min;
+    max_ = max;
+    smallChange_ = smallChange;
+    largeChange_ = largeChange;
+    position_ = min;
+    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS, min, max, 0, min, 0};
+    ::SetScrollInfo(Handle(), SB_CTL, &info, TRUE);
+}
+
+void ScrollBar::SetPosition(int position) {
+    position = std::clamp(position, min_, max_);
+    if (position == position_) return;
+    position_ = position;
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_POS;
+    info.nPos = position;
+    ::SetScrollInfo(Handle(), SB_CTL, &info, TRUE);
+}
+
+int ScrollBar::NewPosition(int code) const {
+    switch (code) {
+    case SB_LINELEFT:
+        return position_ - smallChange_;
+    case SB_LINERIGHT:
+        return position_ + smallChange_;
+    case SB_PAGELEFT:
+        return position_ - largeChange_;
+    case SB_PAGERIGHT:
+        return position_ + largeChange_;
+    case SB_THUMBPOSITION:
+    case SB_THUMBTRACK: {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
+        ::GetScrollInfo(Handle(), SB_CTL, &info);
+        return info.nTrackPos;
+    }
+    case SB_LEFT:
+        return min_;
+    case SB_RIGHT:
+        return max_;
+    default:  // SB_ENDSCROLL
+        return position_;
+    }
+}
+
+void ScrollBar::OnHScroll(int code) {
+    const int position = std::clamp(NewPosition(code), min_, max_);
+    SetPosition(position);
+    if (OnScroll) OnScroll(code, position);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Button, CheckBox
+
+void Button::Create(const Place& place, std::string_view caption, HFONT font) {
+    CreateStandard("BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, place.parent.Handle(), caption,
+                   place.left, place.top, place.width, place.height, NextControlId());
+    SetFont(font);
+}
+
+void Button::Click() {
+    if (OnClick) OnClick();
+    if (ModalResult != mrNone) {
+        if (Form* form = FormOf(Handle())) form->SetModalResult(ModalResult);
+    }
+}
+
+void Button::OnCommand(WORD code) {
+    if (code == BN_CLICKED) Click();
+}
+
+void CheckBox::Create(const Place& place, std::string_view caption, HFONT font) {
+    CreateStandard("BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, place.parent.Handle(), caption,
+                   place.left, place.top, place.width, place.height, NextControlId());
+    SetFont(font);
+}
+
+bool CheckBox::Checked() const {
+    return checked_;
+}
+
+void CheckBox::SetChecked(bool checked) {
+    if (checked == checked_) return;
+    checked_ = checked;
+    ::SendMessageA(Handle(), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (OnClick) OnClick();
+}
+
+void CheckBox::OnCommand(WORD code) {
+    if (code != BN_CLICKED) return;
+    checked_ = ::SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (OnClick) OnClick();
+}
+
+HBRUSH CheckBox::OnControlColor(HDC) {
+    return nullptr;  // the container's background
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// GroupBox, RadioGroup
+
+void GroupBox::Create(const Place& place, std::string_view caption, HFONT font) {
+    caption_ = std::string(caption);
+    font_ = font;
+    CreateOwn(WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.parent.Handle(), caption,
+              place.left, place.top, place.width, place.height, NextControlId());
+    SetFont(font);
+}
+
+void GroupBox::PaintBackground(HDC dc, const RECT& client) {
+    Container::PaintBackground(dc, client);
+    ScopedSelectObject selectFont(dc, font_);
+    TEXTMETRICA metrics{};
+    ::GetTextMetricsA(dc, &metrics);
+    RECT frame = client;
+    frame.top = metrics.tmHeight / 2;
+    ::DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    if (caption_.empty()) return;
+    SIZE size{};
+    ::GetTextExtentPoint32A(dc, caption_.data(), static_cast<int>(caption_.size()), &size);
+    RECT text{8, 0, 8 + size.cx + 2, metrics.tmHeight};
+    ::SetBkColor(dc, Color());
+    ::SetBkMode(dc, OPAQUE);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::DrawTextA(dc, caption_.data(), static_cast<int>(caption_.size()), &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+void RadioGroup::Create(const Place& place, std::string_view caption, HFONT font,
+                        const std::vector<std::string>& items, int columns) {
+    GroupBox::Create(place, caption, font);
+    // Items fill the space under the caption, column by column, as large as the box allows.
+    TEXTMETRICA metrics{};
+    {
+        ScopedGetDC dc(Handle());
+        ScopedSelectObject selectFont(dc.get(), font);
+        ::GetTextMetricsA(dc.get(), &metrics);
+    }
+    const int count = static_cast<int>(items.size());
+    columns = std::max(columns, 1);
+    const int perColumn = std::max((count + columns - 1) / columns, 1);
+    const int itemWidth = (place.width - 10) / columns;
+    const int space = place.height - metrics.tmHeight - 5;
+    const int itemHeight = space / perColumn;
+    const int topMargin = metrics.tmHeight + 1 + (space % perColumn) / 2;
+    for (int i = 0; i < count; ++i) {
+        auto item = std::make_unique<Item>(*this, i);
+        item->Create(Place{*this, (i / perColumn) * itemWidth + 8, (i % perColumn) * itemHeight + topMargin, itemWidth,
+                           itemHeight},
+                     items[static_cast<std::size_t>(i)], font, i == 0);
+        items_.push_back(std::move(item));
+    }
+}
+
+void RadioGroup::SetItemIndex(int index) {
+    index = std::clamp(index, -1, static_cast<int>(items_.size()) - 1);
+    if (index == itemIndex_) return;
+    itemIndex_ = index;
+    for (std::size_t i = 0; i < items_.size(); ++i)
+        ::SendMessageA(items_[i]->Handle(), BM_SETCHECK,
+                       static_cast<int>(i) == index ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (OnClick) OnClick();
+}
+
+HWND RadioGroup::ItemHandle(int index) const {
+    return items_.at(static_cast<std::size_t>(index))->Handle();
+}
+
+void RadioGroup::Item::Create(const Place& place, std::string_view caption, HFONT font, bool first) {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
+    if (first) style |= WS_GROUP;
+    CreateStandard("BUTTON", 0, style, place.parent.Handle(), caption, place.left, place.top, place.width,
+                   place.height, NextControlId());
+    SetFont(font);
+}
+
+void RadioGroup::Item::OnCommand(WORD code) {
+    if (code == BN_CLICKED && ::SendMessageA(Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED) group_.SetItemIndex(index_);
+}
+
+HBRUSH RadioGroup::Item::OnControlColor(HDC) {
+    return nullptr;  // the group's background
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Panel
+
+void Panel::Create(const Place& place) {
+    CreateOwn(WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.parent.Handle(), "", place.left,
+              place.top, place.width, place.height, NextControlId());
+}
+
+void Panel::PaintBackground(HDC dc, const RECT& client) {
+    Container::PaintBackground(dc, client);
+    RECT bevel = client;
+    ::DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
+}
+
+LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        pressed_ = true;
+        break;
+    case WM_LBUTTONUP: {
+        const bool wasPressed = std::exchange(pressed_, false);
+        RECT client{};
+        ::GetClientRect(Handle(), &client);
+        const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (wasPressed && ::PtInRect(&client, point) && OnClick) OnClick(*this);
+        break;
+    }
+    default:
+        break;
+    }
+    return Container::HandleMessage(msg, wParam, lParam);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Label, Image
+
+void Label::Create(Container& parent, int left, int top, int width, int height, std::string_view caption, HFONT font,
+                   bool autoSize) {
+    caption_ = std::string(caption);
+    font_ = font;
+    autoSize_ = autoSize;
+    Attach(parent, left, top, width, height);
+    AdjustSize();
+}
+
+void Label::SetCaption(std::string_view caption) {
+    if (caption == caption_) return;
+    Invalidate();
+    caption_ = std::string(caption);
+    AdjustSize();
+    Invalidate();
+}
+
+void Label::SetFontColor(COLORREF color) {
+    if (color == color_) return;
+    color_ = color;
+    Invalidate();
+}
+
+void Label::AdjustSize() {
+    if (!autoSize_) return;
+    ScopedGetDC dc(nullptr);
+    ScopedSelectObject selectFont(dc.get(), font_);
+    RECT r{0, 0, 0, 0};
+    ::DrawTextA(dc.get(), caption_.c_str(), static_cast<int>(caption_.size()), &r,
+                DT_CALCRECT | DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS);
+    const RECT bounds = Bounds();
+    SetBounds(RECT{bounds.left, bounds.top, bounds.left + r.right, bounds.top + r.bottom});
+}
+
+void Label::Paint(HDC dc) {
+    ScopedSelectObject selectFont(dc, font_);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, color_);
+    RECT r = Bounds();
+    ::DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS);
+}
+
+void Image::Create(Container& parent, int left, int top, int width, int height) {
+    Attach(parent, left, top, width, height);
+}
+
+Canvas& Image::Picture() {
+    if (!picture_) {
+        const RECT r = Bounds();
+        picture_ = std::make_unique<Canvas>(r.right - r.left, r.bottom - r.top);
+    }
+    return *picture_;
+}
+
+void Image::SetPicture(std::unique_ptr<Canvas> picture) {
+    picture_ = std::move(picture);
+    Invalidate();
+}
+
+void Image::Paint(HDC dc) {
+    if (!picture_) return;
+    const RECT r = Bounds();
+    const int width = std::min<int>(r.right - r.left, picture_->Width());
+    const int height = std::min<int>(r.bottom - r.top, picture_->Height());
+    ::BitBlt(dc, r.left, r.top, width, height, picture_->DC(), 0, 0, SRCCOPY);
+}
+
+}  // namespace ui

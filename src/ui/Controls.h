@@ -1,0 +1,196 @@
+#pragma once
+// The controls that the program's forms are made of. Each raises its events through std::function members
+// (`OnClick`, `OnKeyUp`, ...) that the form wires to its handlers.
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/Canvas.h"
+#include "ui/Window.h"
+
+namespace ui {
+
+// Where a child control goes: its parent, its rectangle in the parent's client area, and its font.
+struct Place {
+    Container& parent;
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// Each child gets its own control identifier; they start above the dialog manager's IDOK and IDCANCEL.
+int NextControlId();
+
+class Edit : public Window {
+public:
+    void Create(const Place& place, HFONT font);
+    void SetMaxLength(int length);
+    // Replaces the text unless the edit already shows exactly that text (which would put the caret at the start).
+    void SetTextIfChanged(std::string_view text);
+    void SetColor(COLORREF color);
+
+    std::function<void(WORD key, UINT shift)> OnKeyUp;
+    // Key pressed (a character): the handler may set the character to 0 to swallow it.
+    std::function<void(char& key)> OnKeyPress;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    HBRUSH OnControlColor(HDC dc) override;
+
+private:
+    COLORREF color_ = CLR_INVALID;
+    UniqueBrush brush_;
+};
+
+// A horizontal scroll bar; the position moves by the notification's own rule before OnScroll is raised.
+class ScrollBar : public Window {
+public:
+    void Create(const Place& place, int min, int max, int smallChange, int largeChange);
+    int Position() const noexcept { return position_; }
+    // Sets the position unless the bar already stands there.
+    void SetPosition(int position);
+
+    std::function<void(int scrollCode, int position)> OnScroll;
+
+protected:
+    void OnHScroll(int code) override;
+
+private:
+    int NewPosition(int code) const;
+
+    int min_ = 0;
+    int max_ = 0;
+    int smallChange_ = 1;
+    int largeChange_ = 1;
+    int position_ = 0;
+};
+
+class Button : public Window {
+public:
+    void Create(const Place& place, std::string_view caption, HFONT font);
+    // A non-zero modal result ends the modal form the button is on, after OnClick.
+    int ModalResult = 0;
+    std::function<void()> OnClick;
+    void Click();
+
+protected:
+    void OnCommand(WORD code) override;
+};
+
+class CheckBox : public Window {
+public:
+    void Create(const Place& place, std::string_view caption, HFONT font);
+    bool Checked() const;
+    // Changing the tick from code raises OnClick too, as a click does.
+    void SetChecked(bool checked);
+    std::function<void()> OnClick;
+
+protected:
+    void OnCommand(WORD code) override;
+    HBRUSH OnControlColor(HDC dc) override;
+
+private:
+    bool checked_ = false;
+};
+
+// A group box: our own window, so that the controls inside it are its children and report to it.
+class GroupBox : public Container {
+public:
+    void Create(const Place& place, std::string_view caption, HFONT font);
+
+protected:
+    void PaintBackground(HDC dc, const RECT& client) override;
+
+private:
+    std::string caption_;
+    HFONT font_ = nullptr;
+};
+
+class RadioGroup : public GroupBox {
+public:
+    void Create(const Place& place, std::string_view caption, HFONT font, const std::vector<std::string>& items,
+                int columns);
+    int ItemIndex() const noexcept { return itemIndex_; }
+    // -1 selects no item; a change raises OnClick.
+    void SetItemIndex(int index);
+    HWND ItemHandle(int index) const;
+    std::function<void()> OnClick;
+
+private:
+    class Item : public Window {
+    public:
+        Item(RadioGroup& group, int index) : group_(group), index_(index) {}
+        void Create(const Place& place, std::string_view caption, HFONT font, bool first);
+
+    protected:
+        void OnCommand(WORD code) override;
+        HBRUSH OnControlColor(HDC dc) override;
+
+    private:
+        RadioGroup& group_;
+        int index_;
+    };
+
+    std::vector<std::unique_ptr<Item>> items_;
+    int itemIndex_ = -1;
+};
+
+// A panel with a lowered outer bevel of one pixel; its colour fills the inside.
+class Panel : public Container {
+public:
+    void Create(const Place& place);
+    std::function<void(Panel& sender)> OnClick;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PaintBackground(HDC dc, const RECT& client) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// A label drawn by its container; transparent, so whatever lies beneath it shows through.
+class Label : public GraphicControl {
+public:
+    void Create(Container& parent, int left, int top, int width, int height, std::string_view caption, HFONT font,
+                bool autoSize = true);
+    void SetCaption(std::string_view caption);
+    const std::string& Caption() const noexcept { return caption_; }
+    void SetFontColor(COLORREF color);
+    COLORREF FontColor() const noexcept { return color_; }
+
+protected:
+    void Paint(HDC dc) override;
+
+private:
+    void AdjustSize();
+
+    std::string caption_;
+    HFONT font_ = nullptr;
+    COLORREF color_ = ::GetSysColor(COLOR_WINDOWTEXT);
+    bool autoSize_ = true;
+};
+
+// An image drawn by its container from its own off-screen canvas.
+class Image : public GraphicControl {
+public:
+    void Create(Container& parent, int left, int top, int width, int height);
+    // The picture, created at the control's size on first use.
+    Canvas& Picture();
+    bool HasPicture() const noexcept { return static_cast<bool>(picture_); }
+    void SetPicture(std::unique_ptr<Canvas> picture);
+
+protected:
+    void Paint(HDC dc) override;
+
+private:
+    std::unique_ptr<Canvas> picture_;
+};
+
+}  // namespace ui

@@ -1,0 +1,149 @@
+#include "ui/Form.h"
+
+#include <vector>
+
+#include "ui/Application.h"
+
+namespace ui {
+
+std::function<void(Form&)> Form::ModalShownHook;
+
+void Form::Create(const FormLayout& layout) {
+    DWORD style = WS_CLIPCHILDREN;
+    DWORD exStyle = WS_EX_CONTROLPARENT;
+    switch (layout.border) {
+    case FormBorder::None:
+        style |= WS_POPUP;
+        break;
+    case FormBorder::Single:
+        style |= WS_CAPTION | WS_SYSMENU;
+        break;
+    case FormBorder::Sizeable:
+        style |= WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
+        break;
+    }
+    if (layout.border != FormBorder::None) {
+        if (layout.minimizeBox) style |= WS_MINIMIZEBOX;
+        if (layout.maximizeBox) style |= WS_MAXIMIZEBOX;
+    }
+    if (layout.topmost) exStyle |= WS_EX_TOPMOST;
+    int width = layout.width;
+    int height = layout.height;
+    if (!layout.outerSize) {
+        RECT r{0, 0, width, height};
+        ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+        width = r.right - r.left;
+        height = r.bottom - r.top;
+    }
+    HWND owner = layout.owner ? layout.owner : Application::Get().Handle();
+    CreateOwn(exStyle, style, owner, layout.caption, layout.left, layout.top, width, height);
+}
+
+void Form::Show() {
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::UpdateWindow(Handle());
+}
+
+void Form::Hide() {
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void Form::Close() {
+    ::SendMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
+bool Form::Visible() const {
+    return ::IsWindowVisible(Handle()) != FALSE;
+}
+
+namespace {
+
+// Disables every enabled, visible top-level window of this thread but one, and enables them again later.
+class DisabledTaskWindows {
+public:
+    explicit DisabledTaskWindows(HWND except) : except_(except) {
+        ::EnumThreadWindows(::GetCurrentThreadId(), &DisabledTaskWindows::Visit, reinterpret_cast<LPARAM>(this));
+    }
+    DisabledTaskWindows(const DisabledTaskWindows&) = delete;
+    DisabledTaskWindows& operator=(const DisabledTaskWindows&) = delete;
+    ~DisabledTaskWindows() {
+        for (HWND hwnd : disabled_) ::EnableWindow(hwnd, TRUE);
+    }
+
+private:
+    static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
+        auto* self = reinterpret_cast<DisabledTaskWindows*>(param);
+        if (hwnd != self->except_ && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
+            ::EnableWindow(hwnd, FALSE);
+            self->disabled_.push_back(hwnd);
+        }
+        return TRUE;
+    }
+
+    HWND except_;
+    std::vector<HWND> disabled_;
+};
+
+}  // namespace
+
+int Form::ShowModal() {
+    HWND previous = ::GetActiveWindow();
+    modalResult_ = mrNone;
+    modal_ = true;
+    {
+        DisabledTaskWindows disabled(Handle());
+        Show();
+        ::SetActiveWindow(Handle());
+        if (ModalShownHook) ModalShownHook(*this);
+        Application& app = Application::Get();
+        while (modalResult_ == mrNone) {
+            if (!app.HandleOneMessage()) {
+                ::PostQuitMessage(0);  // leave the quit for the outer loop
+                if (modalResult_ == mrNone) modalResult_ = mrCancel;
+            }
+        }
+        // Enable the other windows before hiding, so that the system activates one of ours, not another program.
+    }
+    Hide();
+    modal_ = false;
+    if (previous && ::IsWindow(previous)) ::SetActiveWindow(previous);
+    return modalResult_;
+}
+
+void Form::OnCloseRequest() {
+    if (modal_) {
+        modalResult_ = mrCancel;
+        return;
+    }
+    try {
+        if (OnClose) OnClose();
+    } catch (const std::exception& e) {
+        Application::Get().ShowException(e);
+        return;  // the close is abandoned: the form stays open
+    }
+    Hide();
+    if (Application::Get().MainForm() == this) Application::Get().Terminate();
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CLOSE:
+        OnCloseRequest();
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE && Application::Get().MainForm() == this) {
+            Application::Get().Minimize();
+            return 0;
+        }
+        break;
+    default:
+        break;
+    }
+    return Container::HandleMessage(msg, wParam, lParam);
+}
+
+Form* FormOf(HWND child) {
+    return dynamic_cast<Form*>(Window::FromHandle(::GetAncestor(child, GA_ROOT)));
+}
+
+}  // namespace ui

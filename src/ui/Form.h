@@ -1,0 +1,64 @@
+#pragma once
+// A top-level form: caption, border, placement, close event and modal showing with a result.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "ui/Window.h"
+
+namespace ui {
+
+enum ModalResultCode : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
+
+enum class FormBorder { None, Single, Sizeable };
+
+struct FormLayout {
+    std::string caption;
+    int left = 0;
+    int top = 0;
+    int width = 0;   // the client area's size, or the outer size when outerSize is set
+    int height = 0;
+    bool outerSize = false;
+    FormBorder border = FormBorder::Single;
+    bool minimizeBox = true;
+    bool maximizeBox = false;
+    bool topmost = false;
+    HWND owner = nullptr;  // the application window when null
+};
+
+class Form : public Container {
+public:
+    void Create(const FormLayout& layout);
+
+    void Show();
+    void Hide();
+    void Close();
+    bool Visible() const;
+
+    // Shows the form with every other form of the program disabled, until a modal result is set.
+    int ShowModal();
+    void SetModalResult(int result) noexcept { modalResult_ = result; }
+    int ModalResult() const noexcept { return modalResult_; }
+    bool IsModal() const noexcept { return modal_; }
+
+    // Tests drive modal forms from here: called once the form is shown, inside its modal loop.
+    static std::function<void(Form&)> ModalShownHook;
+
+    // The close event. An exception from it abandons the close, and the error display shows it.
+    std::function<void()> OnClose;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void OnCloseRequest();
+
+    int modalResult_ = mrNone;
+    bool modal_ = false;
+};
+
+// The form that a child window belongs to.
+Form* FormOf(HWND child);
+
+}  // namespace ui

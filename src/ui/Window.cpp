@@ -1,0 +1,316 @@
+#include "ui/Window.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "ui/Application.h"
+#include "ui/DragController.h"
+#include "ui/UniqueHandle.h"
+
+namespace ui {
+namespace {
+
+constexpr char kOwnClassName[] = "VelmiraWindow";
+constexpr UINT_PTR kSubclassId = 1;
+
+void RegisterOwnClass(WNDPROC proc) {
+    static bool registered = false;
+    if (registered) return;
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hIcon = ::LoadIconA(wc.hInstance, "MAINICON");
+    wc.lpszClassName = kOwnClassName;
+    if (!::RegisterClassExA(&wc)) throw std::runtime_error("RegisterClassEx failed");
+    registered = true;
+}
+
+}  // namespace
+
+Window::~Window() {
+    if (hwnd_) {
+        HWND hwnd = hwnd_;
+        ::DestroyWindow(hwnd);  // WM_NCDESTROY detaches us
+        hwnd_ = nullptr;
+    }
+}
+
+Window* Window::FromHandle(HWND hwnd) noexcept {
+    if (!hwnd) return nullptr;
+    return reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void Window::CreateOwn(DWORD exStyle, DWORD style, HWND parent, std::string_view caption, int left, int top,
+                       int width, int height, int controlId) {
+    RegisterOwnClass(&Window::OwnWindowProc);
+    const std::string text(caption);
+    HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)) : nullptr;
+    HWND hwnd = ::CreateWindowExA(exStyle, kOwnClassName, text.c_str(), style, left, top, width, height, parent, menu,
+                                  ::GetModuleHandleA(nullptr), this);
+    if (!hwnd) throw std::runtime_error("CreateWindowEx failed");
+}
+
+void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, HWND parent, std::string_view caption,
+                            int left, int top, int width, int height, int controlId) {
+    const std::string text(caption);
+    HWND hwnd = ::CreateWindowExA(exStyle, className, text.c_str(), style, left, top, width, height, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    if (!hwnd) throw std::runtime_error(std::string("CreateWindowEx failed for ") + className);
+    hwnd_ = hwnd;
+    standard_ = true;
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::SetWindowSubclass(hwnd, &Window::StandardControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK Window::OwnWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    Window* self = FromHandle(hwnd);
+    if (!self) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    return self->Dispatch(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Window::StandardControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR refData) {
+    auto* self = reinterpret_cast<Window*>(refData);
+    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &Window::StandardControlProc, kSubclassId);
+    return self->Dispatch(msg, wParam, lParam);
+}
+
+LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    try {
+        result = HandleMessage(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        Application::Get().ShowException(e);
+    } catch (...) {
+        Application::Get().ShowException(std::runtime_error("unexpected error"));
+    }
+    if (msg == WM_NCDESTROY) {
+        ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        OnWindowDestroyed();
+    }
+    return result;
+}
+
+LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return DefaultHandling(msg, wParam, lParam);
+}
+
+LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (standard_) return ::DefSubclassProc(hwnd_, msg, wParam, lParam);
+    return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+void Window::SetBounds(int left, int top, int width, int height) {
+    ::SetWindowPos(hwnd_, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+RECT Window::Bounds() const {
+    RECT r{};
+    ::GetWindowRect(hwnd_, &r);
+    if (HWND parent = ::GetParent(hwnd_); parent && (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_CHILD))
+        ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+void Window::SetEnabled(bool enabled) {
+    ::EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+bool Window::Enabled() const {
+    return ::IsWindowEnabled(hwnd_) != FALSE;
+}
+
+void Window::SetText(std::string_view text) {
+    const std::string value(text);
+    ::SetWindowTextA(hwnd_, value.c_str());
+}
+
+std::string Window::Text() const {
+    const int length = ::GetWindowTextLengthA(hwnd_);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    const int copied = ::GetWindowTextA(hwnd_, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+    return text;
+}
+
+void Window::SetFont(HFONT font) {
+    ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+GraphicControl::~GraphicControl() {
+    if (parent_) parent_->RemoveGraphic(this);
+}
+
+void GraphicControl::Attach(Container& parent, int left, int top, int width, int height) {
+    parent_ = &parent;
+    bounds_ = RECT{left, top, left + width, top + height};
+    parent.AddGraphic(this);
+    Invalidate();
+}
+
+void GraphicControl::SetBounds(const RECT& bounds) {
+    Invalidate();
+    bounds_ = bounds;
+    Invalidate();
+}
+
+void GraphicControl::Invalidate() const {
+    if (parent_ && parent_->Handle()) ::InvalidateRect(parent_->Handle(), &bounds_, FALSE);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+
+Container::~Container() {
+    for (GraphicControl* control : graphics_) control->parent_ = nullptr;
+    if (brush_) ::DeleteObject(brush_);
+}
+
+void Container::SetColor(COLORREF color) {
+    systemFaceColor_ = false;
+    if (color == color_ && brush_) return;
+    color_ = color;
+    if (brush_) ::DeleteObject(brush_);
+    brush_ = nullptr;
+    if (Handle()) ::InvalidateRect(Handle(), nullptr, TRUE);
+}
+
+HBRUSH Container::BackgroundBrush() {
+    if (!brush_) brush_ = ::CreateSolidBrush(color_);
+    return brush_;
+}
+
+void Container::AddGraphic(GraphicControl* control) {
+    graphics_.push_back(control);
+}
+
+void Container::RemoveGraphic(GraphicControl* control) {
+    graphics_.erase(std::remove(graphics_.begin(), graphics_.end(), control), graphics_.end());
+}
+
+void Container::PaintBackground(HDC dc, const RECT& client) {
+    ::FillRect(dc, &client, BackgroundBrush());
+}
+
+void Container::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    PaintBackground(dc, client);
+    for (GraphicControl* control : graphics_) control->Paint(dc);
+}
+
+// Paints through an off-screen bitmap so that the preview's picture and the text over it never flicker.
+void Container::OnPaint() {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(Handle(), &ps);
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    if (client.right > 0 && client.bottom > 0) {
+        UniqueMemoryDC memory(::CreateCompatibleDC(dc));
+        UniqueBitmap buffer(::CreateCompatibleBitmap(dc, client.right, client.bottom));
+        if (memory && buffer) {
+            ScopedSelectObject select(memory.get(), buffer.get());
+            Paint(memory.get());
+            ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+        } else {
+            Paint(dc);
+        }
+    }
+    ::EndPaint(Handle(), &ps);
+}
+
+GraphicControl* Container::GraphicAt(POINT clientPoint) const {
+    for (auto it = graphics_.rbegin(); it != graphics_.rend(); ++it) {
+        const RECT bounds = (*it)->Bounds();
+        if (::PtInRect(&bounds, clientPoint)) return *it;
+    }
+    return nullptr;
+}
+
+bool Container::ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    Window* child = FromHandle(reinterpret_cast<HWND>(lParam));
+    if (!child || child == this) return false;
+    switch (msg) {
+    case WM_COMMAND:
+        child->OnCommand(HIWORD(wParam));
+        result = 0;
+        return true;
+    case WM_HSCROLL:
+        child->OnHScroll(LOWORD(wParam));
+        result = 0;
+        return true;
+    default: {
+        HBRUSH brush = child->OnControlColor(reinterpret_cast<HDC>(wParam));
+        if (!brush) return false;
+        result = reinterpret_cast<LRESULT>(brush);
+        return true;
+    }
+    }
+}
+
+void Container::OnLeftButtonDown(POINT clientPoint) {
+    GraphicControl* graphic = GraphicAt(clientPoint);
+    DragEvents* events = graphic ? &graphic->Drag : &Drag;
+    if (events->automatic) DragController::Get().Begin(Handle(), *events);
+}
+
+LRESULT Container::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result = 0; DragController::Get().HandleMouse(Handle(), msg, wParam, lParam, result)) return result;
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // WM_PAINT covers every pixel
+    case WM_SYSCOLORCHANGE:
+        if (systemFaceColor_) {
+            color_ = ::GetSysColor(COLOR_BTNFACE);
+            if (brush_) ::DeleteObject(brush_);
+            brush_ = nullptr;
+        }
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        OnLeftButtonDown(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+        return 0;
+    case WM_COMMAND:
+    case WM_HSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR:
+        if (lParam) {
+            LRESULT result = 0;
+            if (ReflectToChild(msg, wParam, lParam, result)) return result;
+        }
+        if (msg == WM_CTLCOLORSTATIC || msg == WM_CTLCOLORBTN) {
+            // Check boxes and radio buttons sit on our background, whatever colour it has.
+            HDC dc = reinterpret_cast<HDC>(wParam);
+            ::SetBkColor(dc, color_);
+            ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+            return reinterpret_cast<LRESULT>(BackgroundBrush());
+        }
+        break;
+    default:
+        break;
+    }
+    return Window::HandleMessage(msg, wParam, lParam);
+}
+
+}  // namespace ui

@@ -1,0 +1,98 @@
+#include "support/WindowTestSupport.h"
+
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "ui/Application.h"
+#include "ui/Controls.h"
+
+namespace testsupport {
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        PumpPending();
+        if (condition()) return true;
+        if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return condition();
+        // Wake for the next message or after a short while, whichever comes first.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void PumpPending() {
+    ui::Application::Get().ProcessMessages();
+}
+
+MessageBoxRecorder::MessageBoxRecorder() {
+    ui::Application::Get().SetMessageBoxHandler([this](const std::string& text, const std::string& caption, UINT flags) {
+        messages.push_back({text, caption, flags});
+        return IDOK;
+    });
+}
+
+MessageBoxRecorder::~MessageBoxRecorder() {
+    ui::Application::Get().SetMessageBoxHandler(nullptr);
+}
+
+void SelectAll(ui::Edit& edit) {
+    ::SendMessageA(edit.Handle(), EM_SETSEL, 0, -1);
+}
+
+void TypeInto(ui::Edit& edit, const std::string& text) {
+    for (char c : text) {
+        const char piece[2] = {c, '\0'};
+        ::SendMessageA(edit.Handle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(piece));
+        const SHORT vk = ::VkKeyScanA(c);
+        ::SendMessageA(edit.Handle(), WM_KEYUP, static_cast<WPARAM>(vk & 0xFF), 0xC0000001);
+    }
+}
+
+void ReleaseKey(ui::Edit& edit, WORD key) {
+    ::SendMessageA(edit.Handle(), WM_KEYUP, key, 0xC0000001);
+}
+
+void SendScroll(ui::ScrollBar& bar, int code, int thumbPos) {
+    if (code == SB_THUMBTRACK || code == SB_THUMBPOSITION) {
+        // The bar reports the thumb's place through its track position, which only a real drag sets;
+        // the 16-bit position of the notification carries the same value for 0 to 255.
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_POS;
+        info.nPos = thumbPos;
+        ::SetScrollInfo(bar.Handle(), SB_CTL, &info, FALSE);
+    }
+    ::SendMessageA(::GetParent(bar.Handle()), WM_HSCROLL, MAKEWPARAM(code, thumbPos),
+                   reinterpret_cast<LPARAM>(bar.Handle()));
+}
+
+std::string ExecutableDir() {
+    char path[MAX_PATH * 2] = {};
+    ::GetModuleFileNameA(nullptr, path, sizeof path);
+    char* last = path;
+    for (char* p = path; *p; p = ::CharNextA(p))
+        if (*p == '\\') last = p;
+    last[1] = '\0';
+    return path;
+}
+
+std::string SettingsPath() {
+    return ExecutableDir() + "velmira.ini";
+}
+
+void RemoveSettings() {
+    ::SetFileAttributesA(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileA(SettingsPath().c_str());
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace testsupport
