@@ -1,0 +1,379 @@
+// The plug-in host against real plug-in DLLs (tests/plugins), copied into a fresh folder for every test.
+#include "image/SpiLoadClass.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "image/SpiFilter.h"
+
+namespace velmira {
+namespace {
+
+std::string ExeFolder() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+std::string BuiltPlugin(const std::string& name) { return ExeFolder() + "\\" VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi"; }
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(file);
+    ASSERT_EQ(written, bytes.size());
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    const ui::UniqueFind search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (search) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search.get(), &found));
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+std::string ModuleName(HMODULE module) {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
+    const std::string full(path, length);
+    return full.substr(full.find_last_of('\\') + 1);
+}
+
+// The test-only export of a loaded test plug-in.
+template <class Fn>
+Fn TestExport(const ST_SpiPlugin* plugin, const char* name) {
+    if (!plugin) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(plugin->Module.get(), name)));
+}
+
+// A picture's pixels read back from the host's bitmap, top row first, as 0x00RRGGBB.
+std::vector<DWORD> ReadPixels(HBITMAP bitmap, int width, int height) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<std::size_t>(width) * height);
+    const ui::ScopedGetDC screen(nullptr);
+    if (GetDIBits(screen.get(), bitmap, 0, height, pixels.data(), &info, DIB_RGB_COLORS) != height) return {};
+    for (DWORD& p : pixels) p &= 0x00FFFFFF;
+    return pixels;
+}
+
+// 3 x 2, with a comment in the header: red green blue / white black grey.
+const std::string kP6 = std::string("P6\n# test\n3 2\n255\n") +
+                        std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\xFF\x00\x00\x00\x80\x80\x80", 18);
+const std::vector<DWORD> kP6Pixels = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0x808080};
+const std::string kP5 = std::string("P5 3 2 255\n") + std::string("\x00\x40\x80\xC0\xFF\x10", 6);
+const std::vector<DWORD> kP5Pixels = {0x000000, 0x404040, 0x808080, 0xC0C0C0, 0xFFFFFF, 0x101010};
+
+class SpiLoadClassTest : public ::testing::Test {
+protected:
+    void SetUp() override { folder_ = NewFolder(); }
+
+    void TearDown() override {
+        host_.reset();
+        for (const std::string& folder : folders_) RemoveTree(folder);
+    }
+
+    // A new empty folder under the temporary folder, removed after the test.
+    std::string NewFolder() {
+        char temp[MAX_PATH];
+        GetTempPathA(MAX_PATH, temp);
+        static int serial = 0;
+        const std::string folder = std::string(temp) + "velmira-spi-" + std::to_string(GetCurrentProcessId()) + "-" +
+                                   std::to_string(++serial);
+        CreateDirectoryA(folder.c_str(), nullptr);
+        folders_.push_back(folder);
+        return folder;
+    }
+
+    // Copies a built test plug-in into the folder under the given file name.
+    static void Install(const std::string& folder, const std::string& plugin, const std::string& as) {
+        ASSERT_TRUE(CopyFileA(BuiltPlugin(plugin).c_str(), (folder + "\\" + as).c_str(), FALSE)) << plugin;
+    }
+    void Install(const std::string& plugin, const std::string& as) { Install(folder_, plugin, as); }
+
+    std::string File(const std::string& name, const std::string& bytes) {
+        const std::string path = folder_ + "\\" + name;
+        WriteBytes(path, bytes);
+        return path;
+    }
+
+    std::vector<std::string> LoadedNames() const {
+        std::vector<std::string> names;
+        for (const ST_SpiPlugin* p = host_->GetFirst(); p; p = p->Next.get()) names.push_back(ModuleName(p->Module.get()));
+        return names;
+    }
+
+    const ST_SpiPlugin* Plugin(const std::string& fileName) const {
+        for (const ST_SpiPlugin* p = host_->GetFirst(); p; p = p->Next.get())
+            if (lstrcmpiA(ModuleName(p->Module.get()).c_str(), fileName.c_str()) == 0) return p;
+        return nullptr;
+    }
+
+    std::unique_ptr<SpiLoadClass> host_ = std::make_unique<SpiLoadClass>();
+    std::string folder_;
+    std::vector<std::string> folders_;
+};
+
+TEST_F(SpiLoadClassTest, StartsEmpty) {
+    EXPECT_EQ(host_->GetFirst(), nullptr);
+    EXPECT_EQ(host_->GetCount(), 0);
+    EXPECT_EQ(host_->GetPicture(), nullptr);
+    EXPECT_FALSE(host_->LoadPicture(File("a.ppm", kP6)));
+}
+
+TEST_F(SpiLoadClassTest, LoadsEveryUsableDllOfTheFolderInSearchOrderAndSkipsTheRest) {
+    // Created out of name order; the search under Wine returns them sorted by name (measured).
+    Install("ppm", "c_ppm.spi");
+    Install("twopairs", "A_two.SPI");
+    Install("noexports", "b_noexports.spi");
+    File("bad.SPI", "MZ but not really a DLL");
+    Install("fullbuffer", "d_full.Spi");
+    Install("noinfo", "e_noinfo.spi.off");
+    CreateDirectoryA((folder_ + "\\sub").c_str(), nullptr);
+    Install(folder_ + "\\sub", "ppm", "f_nested.spi");
+
+    host_->LoadPlugins(folder_);
+
+    EXPECT_EQ(LoadedNames(), (std::vector<std::string>{"A_two.SPI", "c_ppm.spi", "d_full.Spi"}));
+    EXPECT_EQ(host_->GetCount(), 3);
+    EXPECT_EQ(host_->GetFolder(), folder_);
+    EXPECT_EQ(host_->GetCurrent(), nullptr);
+}
+
+TEST_F(SpiLoadClassTest, KeepsTheLastPairAndStopsAtThePatternIndexThatAnswersNothing) {
+    Install("twopairs", "two.spi");
+    host_->LoadPlugins(folder_);
+    const ST_SpiPlugin* plugin = host_->GetFirst();
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(plugin->Pattern, "*.bbb");
+    EXPECT_EQ(plugin->Description, "Second pair");
+
+    int asked[16] = {};
+    const int count = TestExport<int(__stdcall*)(int*, int)>(plugin, "TestAskedIndexes")(asked, 16);
+    EXPECT_EQ(std::vector<int>(asked, asked + count), (std::vector<int>{2, 3, 4, 5, 6}));
+    EXPECT_EQ(TestExport<LONG(__stdcall*)()>(plugin, "TestViolations")(), 0);
+}
+
+TEST_F(SpiLoadClassTest, CutsTextsThatFillTheWholeBufferAtItsEnd) {
+    Install("fullbuffer", "full.spi");
+    host_->LoadPlugins(folder_);
+    const ST_SpiPlugin* plugin = host_->GetFirst();
+    ASSERT_NE(plugin, nullptr);
+    std::string pattern;
+    for (int i = 0; i < 260; ++i) pattern += "*.full;"[i % 7];
+    EXPECT_EQ(plugin->Pattern, pattern);
+    // 129 times "ア", then "x"; the lead byte in the buffer's last place lost its trail byte and is dropped.
+    std::string description;
+    for (int i = 0; i < 129; ++i) description += "\x83\x41";
+    EXPECT_EQ(plugin->Description, description + "x");
+}
+
+TEST_F(SpiLoadClassTest, HandsThePairsToTheFilterInListOrder) {
+    Install("twopairs", "a.spi");
+    Install("ppm", "b.spi");
+    host_->LoadPlugins(folder_);
+    ASSERT_EQ(host_->GetCount(), 2);
+
+    std::vector<ST_SpiInfo> info(host_->GetCount());
+    host_->GetSpiInfo(host_->GetCount(), info);
+    EXPECT_EQ(BuildOpenFilter(info),
+              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bbb;*.ppm;*.pgm;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|Second pair|*.bbb|"
+              "PPM/PGM|*.ppm;*.pgm|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
+
+    std::vector<ST_SpiInfo> longer(4, ST_SpiInfo{"old", "old"});
+    host_->GetSpiInfo(4, longer);
+    EXPECT_EQ(longer[1].Pattern, "*.ppm;*.pgm");
+    EXPECT_EQ(longer[2].Pattern, "old") << "stops at the list's end";
+
+    std::vector<ST_SpiInfo> one(2, ST_SpiInfo{"old", "old"});
+    host_->GetSpiInfo(1, one);
+    EXPECT_EQ(one[0].Description, "Second pair");
+    EXPECT_EQ(one[1].Description, "old") << "copies only n entries";
+}
+
+TEST_F(SpiLoadClassTest, DecodesThroughThePluginIntoABitmapOfTheScreensFormat) {
+    struct Case {
+        const char* name;
+        const std::string& bytes;
+        const std::vector<DWORD>& pixels;
+    };
+    const Case cases[] = {{"p6.ppm", kP6, kP6Pixels}, {"p5.pgm", kP5, kP5Pixels}};
+    Install("ppm", "ppm.spi");
+    host_->LoadPlugins(folder_);
+    for (const Case& c : cases) {
+        const std::string path = File(c.name, c.bytes);
+        ASSERT_TRUE(host_->LoadPicture(path)) << c.name;
+        EXPECT_EQ(host_->GetFileName(), path);
+        EXPECT_EQ(host_->GetPictureWidth(), 3);
+        EXPECT_EQ(host_->GetPictureHeight(), 2);
+        BITMAP bm = {};
+        GetObjectA(host_->GetPicture(), sizeof bm, &bm);
+        const ui::ScopedGetDC screen(nullptr);
+        EXPECT_EQ(bm.bmBitsPixel, GetDeviceCaps(screen.get(), BITSPIXEL)) << "the screen's format";
+        EXPECT_EQ(ReadPixels(host_->GetPicture(), 3, 2), c.pixels) << c.name;
+    }
+    EXPECT_EQ(TestExport<int(__stdcall*)()>(host_->GetFirst(), "TestTextInfoAlive")(), 0)
+        << "the text information at byte 24 is released";
+}
+
+TEST_F(SpiLoadClassTest, ReleasesTheTextInformationOfAPackedRecordAtByte22) {
+    Install("packed", "packed.spi");
+    host_->LoadPlugins(folder_);
+    ASSERT_TRUE(host_->LoadPicture(File("x.pak", "PACK")));
+    EXPECT_EQ(TestExport<int(__stdcall*)()>(host_->GetFirst(), "TestTextInfoAlive")(), 0);
+    EXPECT_EQ(ReadPixels(host_->GetPicture(), 2, 2), (std::vector<DWORD>{0xFF0000, 0x00FF00, 0x102030, 0x405060}));
+}
+
+TEST_F(SpiLoadClassTest, TheFirstPluginThatAcceptsTheFileDecodesIt) {
+    struct Case {
+        const char* first;
+        const char* second;
+        bool decoded;
+    };
+    const Case cases[] = {{"ppm", "failpicture", true}, {"failpicture", "ppm", false}};
+    for (const Case& c : cases) {
+        const std::string folder = NewFolder();
+        Install(folder, c.first, "a.spi");
+        Install(folder, c.second, "b.spi");
+        host_->LoadPlugins(folder);
+        EXPECT_EQ(host_->LoadPicture(File(std::string(c.first) + ".ppm", kP6)), c.decoded) << c.first;
+        ASSERT_NE(host_->GetCurrent(), nullptr);
+        EXPECT_EQ(ModuleName(host_->GetCurrent()->Module.get()), "a.spi") << c.first;
+    }
+}
+
+TEST_F(SpiLoadClassTest, EveryPluginGetsAFreshlyOpenedFile) {
+    Install("twopairs", "a.spi");  // reads two bytes through its handle and declines
+    Install("ppm", "b.spi");
+    host_->LoadPlugins(folder_);
+    EXPECT_TRUE(host_->LoadPicture(File("x.ppm", kP6)));
+}
+
+TEST_F(SpiLoadClassTest, AFileThatCannotBeOpenedIsNeverHandedToAPlugin) {
+    Install("ppm", "ppm.spi");
+    host_->LoadPlugins(folder_);
+    const std::string path = File("locked.ppm", kP6);
+    auto calls = TestExport<LONG(__stdcall*)()>(host_->GetFirst(), "TestIsSupportedCalls");
+    auto invalid = TestExport<LONG(__stdcall*)()>(host_->GetFirst(), "TestInvalidHandles");
+    {
+        const ui::UniqueFile exclusive(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(exclusive);
+        EXPECT_FALSE(host_->LoadPicture(path));
+    }
+    EXPECT_FALSE(host_->LoadPicture(folder_ + "\\missing.ppm"));
+    EXPECT_EQ(calls(), 0);
+    EXPECT_EQ(invalid(), 0);
+    EXPECT_TRUE(host_->LoadPicture(path)) << "the same file once nobody holds it";
+    EXPECT_EQ(calls(), 1);
+}
+
+TEST_F(SpiLoadClassTest, EveryFailureAnswersFalseAndLeavesNoPicture) {
+    struct Case {
+        const char* plugin;
+        std::string bytes;
+    };
+    const Case cases[] = {
+        {"ppm", "not a picture"},          // nobody accepts it
+        {"noinfo", "anything"},            // accepted, but GetPictureInfo is missing
+        {"failpicture", "anything"},       // GetPicture fails
+        {"hostile", "HOSTw"},              // negative width in the record
+        {"hostile", "HOSTh"},              // absurd height in the record
+        {"hostile", "HOSTz"},              // zero width in the record
+        {"hostile", "HOSTn"},              // top-down rows
+        {"hostile", "HOSTm"},              // header wider than the record
+        {"hostile", "HOSTs"},              // core header size
+        {"hostile", "HOSTS"},              // header larger than its block
+        {"hostile", "HOSTb"},              // 7 bits per pixel
+        {"hostile", "HOSTp"},              // three planes
+        {"hostile", "HOSTr"},              // run-length rows
+        {"hostile", "HOSTc"},              // more colours than 8 bits have
+        {"hostile", "HOSTt"},              // colour table missing from the block
+        {"hostile", "HOSTu"},              // pixel block one byte short
+        {"hostile", "HOSTi"},              // info block shorter than a header
+    };
+    for (const Case& c : cases) {
+        const std::string folder = NewFolder();
+        Install(folder, c.plugin, "only.spi");
+        host_->LoadPlugins(folder);
+        EXPECT_FALSE(host_->LoadPicture(File("bad.bin", c.bytes))) << c.plugin << " " << c.bytes;
+        EXPECT_EQ(host_->GetPicture(), nullptr) << c.plugin << " " << c.bytes;
+    }
+}
+
+TEST_F(SpiLoadClassTest, APluginWithoutPictureInformationIsNeverAskedForThePicture) {
+    Install("noinfo", "noinfo.spi");
+    host_->LoadPlugins(folder_);
+    ASSERT_EQ(host_->GetCount(), 1);
+    EXPECT_FALSE(host_->LoadPicture(File("x.bin", "anything")));
+    EXPECT_EQ(host_->GetCurrent(), host_->GetFirst());
+    EXPECT_EQ(TestExport<LONG(__stdcall*)()>(host_->GetFirst(), "TestGetPictureCalls")(), 0);
+}
+
+TEST_F(SpiLoadClassTest, TheHostileControlPictureDecodes) {
+    Install("hostile", "hostile.spi");
+    host_->LoadPlugins(folder_);
+    EXPECT_TRUE(host_->LoadPicture(File("ok.hst", "HOST0")));
+    EXPECT_EQ(ReadPixels(host_->GetPicture(), 4, 2), std::vector<DWORD>(8, 0));
+}
+
+TEST_F(SpiLoadClassTest, LoadingAnotherFolderUnloadsTheOldPlugins) {
+    Install("ppm", "old.spi");
+    host_->LoadPlugins(folder_);
+    const std::string oldPath = folder_ + "\\old.spi";
+    ASSERT_NE(GetModuleHandleA(oldPath.c_str()), nullptr);
+    ASSERT_TRUE(host_->LoadPicture(File("x.ppm", kP6)));
+
+    const std::string other = NewFolder();
+    Install(other, "twopairs", "new.spi");
+    host_->LoadPlugins(other);
+    EXPECT_EQ(GetModuleHandleA(oldPath.c_str()), nullptr);
+    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"new.spi"});
+    EXPECT_EQ(host_->GetCount(), 1);
+    EXPECT_EQ(host_->GetCurrent(), nullptr);
+
+    const std::string newPath = other + "\\new.spi";
+    host_.reset();
+    EXPECT_EQ(GetModuleHandleA(newPath.c_str()), nullptr) << "teardown unloads every DLL";
+}
+
+TEST_F(SpiLoadClassTest, AnEmptyFolderSearchesTheRootOfTheCurrentDrive) {
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder_.c_str()));
+    const std::string name = "velmira-root-" + std::to_string(GetCurrentProcessId()) + ".SPI";
+    const std::string root = folder_.substr(0, 3) + name;  // "C:\" of the temporary folder
+    const bool installed = CopyFileA(BuiltPlugin("ppm").c_str(), root.c_str(), FALSE);
+    if (installed) host_->LoadPlugins("");
+    const bool found = installed && Plugin(name) != nullptr;
+    const std::string folder = host_->GetFolder();
+    host_->LoadPlugins(folder_);  // unloads it again
+    if (installed) DeleteFileA(root.c_str());
+    SetCurrentDirectoryA(previous);
+    if (!installed) GTEST_SKIP() << "the drive's root is not writable here";
+    EXPECT_TRUE(found);
+    EXPECT_EQ(folder, "");
+}
+
+}  // namespace
+}  // namespace velmira

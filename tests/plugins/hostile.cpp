@@ -1,0 +1,64 @@
+// Test plug-in that hands back records and blocks which do not describe each other. Accepts files starting
+// with "HOST"; the fifth byte chooses the fault (see Mode). Mode '0' is a sound 4 x 2 24-bit picture.
+#include "PluginCommon.h"
+
+namespace {
+
+constexpr LONG kWidth = 4;
+constexpr LONG kHeight = 2;
+
+char Mode(LPCSTR name) {
+    char head[5] = {};
+    return plugin::ReadHead(name, head, sizeof head) == 5 ? head[4] : '?';
+}
+
+}  // namespace
+
+SPI_EXPORT int __stdcall GetPluginInfo(int infono, LPSTR buf, int buflen) {
+    if (infono == 2) return plugin::CopyInfo(buf, buflen, "*.hst");
+    if (infono == 3) return plugin::CopyInfo(buf, buflen, "Hostile blocks");
+    return 0;
+}
+
+SPI_EXPORT int __stdcall IsSupported(LPCSTR, DWORD dw) {
+    char head[4];
+    return plugin::ReadFromHandle(dw, head, sizeof head) && head[0] == 'H' && head[1] == 'O' && head[2] == 'S' &&
+           head[3] == 'T';
+}
+
+SPI_EXPORT int __stdcall GetPictureInfo(LPCSTR buf, LONG, UINT, spi::PictureInfo* lpInfo) {
+    LONG width = kWidth, height = kHeight;
+    switch (Mode(buf)) {
+        case 'w': width = -5; break;          // negative width in the record
+        case 'h': height = 100000; break;     // absurd height in the record
+        case 'z': width = 0; break;           // empty record
+    }
+    *lpInfo = spi::PictureInfo{0, 0, width, height, 0, 0, 24, 0, nullptr};
+    return spi::kSuccess;
+}
+
+SPI_EXPORT int __stdcall GetPicture(LPCSTR buf, LONG, UINT, HANDLE* pHBInfo, HANDLE* pHBm, spi::ProgressCallback,
+                                    LONG) {
+    const char mode = Mode(buf);
+    HLOCAL info = plugin::MakeBitmapInfo(LMEM_MOVEABLE, kWidth, kHeight, 24, 0);
+    DWORD pixelSize = plugin::Stride(kWidth, 24) * kHeight;
+    auto* header = static_cast<BITMAPINFOHEADER*>(LocalLock(info));
+    switch (mode) {
+        case 'n': header->biHeight = -kHeight; break;   // top-down rows
+        case 'm': header->biWidth = 8 * kWidth; break;  // wider than the record
+        case 's': header->biSize = 12; break;           // a core header's size on an info header
+        case 'S': header->biSize = 4096; break;         // a header larger than its block
+        case 'b': header->biBitCount = 7; break;
+        case 'p': header->biPlanes = 3; break;
+        case 'r': header->biCompression = BI_RLE8; break;
+        case 'c': header->biBitCount = 8; header->biClrUsed = 1000; break;  // more colours than 8 bits have
+        case 't': header->biBitCount = 8; header->biClrUsed = 0; break;     // a 256-colour table not in the block
+        case 'u': pixelSize -= 1; break;                // one byte short of the last row
+    }
+    LocalUnlock(info);
+    if (mode == 'i') info = LocalReAlloc(info, 20, LMEM_MOVEABLE);  // a block shorter than any header
+    HLOCAL pixels = LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, pixelSize);
+    *pHBInfo = info;
+    *pHBm = pixels;
+    return spi::kSuccess;
+}
