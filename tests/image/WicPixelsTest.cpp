@@ -108,7 +108,9 @@ TEST(WicPixels, InfoTextHonoursTheBufferLength) {
         std::string buf(300, '#');
         EXPECT_EQ(CopyInfoText(c.text, buf.data(), c.buflen), c.written) << c.text << " / " << c.buflen;
         EXPECT_EQ(buf.substr(0, c.written), c.text.substr(0, c.written));
-        if (c.terminated) EXPECT_EQ(buf[c.written], '\0') << c.buflen;
+        if (c.terminated) {
+            EXPECT_EQ(buf[c.written], '\0') << c.buflen;
+        }
         const std::size_t untouched = static_cast<std::size_t>(c.written) + (c.terminated ? 1 : 0);
         EXPECT_EQ(buf.find_first_not_of('#', untouched), std::string::npos) << "wrote past buflen " << c.buflen;
     }
@@ -121,6 +123,8 @@ TEST(WicPixels, ExtensionPatternsAreAppendedOnceAndWithinTheLimit) {
     EXPECT_EQ(pattern, "*.png;*.gif;*.jxr;*.wdp;*.dib");
     AppendExtensionPatterns(pattern, ".jxr,.dds,.webpx", "", pattern.size() + 6);
     EXPECT_EQ(pattern, "*.png;*.gif;*.jxr;*.wdp;*.dib;*.dds");  // the longer one would not fit
+    AppendExtensionPatterns(pattern, ".tif;.TIFF;.jpg;.jfif", "jpg", 100);
+    EXPECT_EQ(pattern, "*.png;*.gif;*.jxr;*.wdp;*.dib;*.dds;*.tif;*.TIFF;*.jfif");
     std::string empty;
     AppendExtensionPatterns(empty, ",.,tga", "", 100);
     EXPECT_EQ(empty, "*.tga");

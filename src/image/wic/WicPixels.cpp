@@ -76,7 +76,8 @@ int CopyInfoText(std::string_view text, char* buf, int buflen) noexcept {
 void AppendExtensionPatterns(std::string& pattern, std::string_view extensions, std::string_view excluded,
                              std::size_t maxLength) {
     while (!extensions.empty()) {
-        const std::size_t end = std::min(extensions.find(','), extensions.size());
+        // Lists come as ".jxr,.wdp" and, from some codecs, as ".tif;.tiff".
+        const std::size_t end = std::min(extensions.find_first_of(",;"), extensions.size());
         std::string_view ext = extensions.substr(0, end);
         extensions.remove_prefix(std::min(end + 1, extensions.size()));
         if (!ext.empty() && ext.front() == '.') ext.remove_prefix(1);

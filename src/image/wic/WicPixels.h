@@ -38,7 +38,7 @@ void CompositeRowOverWhite(const std::uint8_t* bgra, std::uint8_t* bgr, std::uin
 // double-byte character, zero-terminated when there is room. Returns the number of bytes of text written.
 int CopyInfoText(std::string_view text, char* buf, int buflen) noexcept;
 
-// Appends "*.ext" for each extension of a comma-separated list such as ".jxr,.wdp" to a ";"-joined pattern,
+// Appends "*.ext" for each extension of a list such as ".jxr,.wdp" (or ".tif;.tiff") to a ";"-joined pattern,
 // skipping extensions already present (any case), those in `excluded`, and any that would make the pattern
 // longer than `maxLength`.
 void AppendExtensionPatterns(std::string& pattern, std::string_view extensions, std::string_view excluded,
