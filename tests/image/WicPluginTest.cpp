@@ -486,6 +486,10 @@ std::vector<PictureCase> PictureCases() {
                                       {24, 24, IconDib(24, 24, {0, 0, 255})}});
                      },
                      32, 32, {{{0, 0}, green}, {{31, 31}, green}}});
+    cases.push_back({"bmp, claimed through the installed codecs' own signatures", [] {
+                         return Encode(GUID_ContainerFormatBmp, {Solid24(3, 3, {0, 0, 255})});
+                     },
+                     3, 3, {{{0, 0}, blue}, {{2, 2}, blue}}});
     cases.push_back({"ico, classic dib only", [] { return Icon({{8, 8, IconDib(8, 8, {0, 0, 255})}}); }, 8, 8,
                      {{{0, 0}, blue}, {{7, 7}, blue}}});
     return cases;

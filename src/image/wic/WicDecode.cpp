@@ -217,6 +217,10 @@ bool AnyDecoderMatches(const BYTE* head, DWORD size) {
 std::string InstalledDecoderPatterns(std::string pattern, std::size_t maxLength) {
     const ComPtr<IWICImagingFactory> factory = CreateImagingFactory();
     ForEachDecoder(factory.get(), [&](IWICBitmapDecoderInfo* info) {
+        // A codec without signature patterns could never be claimed from a file's first bytes: listing its
+        // extensions would only lead to "unsupported" after the user picked such a file.
+        UINT patterns = 0, patternBytes = 0;
+        if (FAILED(info->GetPatterns(0, nullptr, &patterns, &patternBytes)) || patterns == 0) return false;
         UINT length = 0;
         if (FAILED(info->GetFileExtensions(0, nullptr, &length)) || length == 0) return false;
         std::wstring wide(length, L'\0');
