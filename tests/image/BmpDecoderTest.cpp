@@ -140,20 +140,15 @@ TEST(BmpDecoderTest, EveryDepthAndCompressionRoundTrips) {
         std::memcpy(format.masks, c.masks, sizeof c.masks);
         for (const int width : {1, 7, 33}) {
             const int height = 5;
-            TestPicture written;
-            TestPicture expected;
-            if (c.bitsPerPixel <= 8) {
-                const int colors = 1 << c.bitsPerPixel;
-                format.palette = DistinctPalette(colors);
-                written = test::IndexPicture(width, height, colors);
-                expected = written;
+            const bool indexed = c.bitsPerPixel <= 8;
+            if (indexed) format.palette = DistinctPalette(1 << c.bitsPerPixel);
+            const TestPicture written = indexed ? test::IndexPicture(width, height, 1 << c.bitsPerPixel)
+                                        : c.bitsPerPixel == 16 || c.compression != BmpCompression::Rgb
+                                            ? SaturatedPicture(width, height)
+                                            : test::GradientPicture(width, height);
+            TestPicture expected(written);
+            if (indexed)
                 for (std::uint32_t& v : expected.values) v = format.palette[v];
-            } else {
-                written = c.bitsPerPixel == 16 || c.compression != BmpCompression::Rgb
-                              ? SaturatedPicture(width, height)
-                              : test::GradientPicture(width, height);
-                expected = written;
-            }
             ExpectPixels(Decode(EncodeBmp(format, written)), expected, (std::string(c.name) + " w" + std::to_string(width)).c_str());
         }
     }
