@@ -542,6 +542,18 @@ TEST_F(WicPluginTest, PicturesInsideALargerFileAreReadFromTheGivenOffset) {
     EXPECT_NE(DecodeFile(file.path(), 0).result, spi::kSuccess) << "the junk in front is no picture";
 }
 
+TEST_F(WicPluginTest, FileNamesInCodePage932AreOpened) {
+    TempFile file(Png(Solid24(2, 2, {0, 255, 0})), "表示ﾌｧｲﾙ");  // 表's second byte is a backslash
+    EXPECT_NE(AskWithHandle(file.path()), 0);
+    spi::PictureInfo info{};
+    EXPECT_EQ(ThePlugin().GetPictureInfo(file.path(), 0, 0, &info), spi::kSuccess);
+    const Decoded d = DecodeFile(file.path());
+    ExpectDib(d, 2, 2);
+    if (d.result == 0) {
+        EXPECT_TRUE(Near(d.At(1, 1), {0, 255, 0}));
+    }
+}
+
 TEST_F(WicPluginTest, ForeignFilesAreNotClaimed) {
     const std::vector<Bytes> foreign = {
         Bytes{'H', 'e', 'l', 'l', 'o', ',', ' ', 'w', 'o', 'r', 'l', 'd'},
