@@ -28,10 +28,12 @@ LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_RESTORE) {
-            LRESULT r = ::DefWindowProcA(hwnd, msg, wParam, lParam);
-            if (Form* main = Application::Get().MainForm(); main && main->Handle())
-                ::SetActiveWindow(main->Handle());
-            return r;
+            Application::Get().Restore();
+            return 0;
+        }
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            Application::Get().Minimize();
+            return 0;
         }
         break;
     default:
@@ -74,6 +76,8 @@ void Application::SetTitle(std::string_view title) {
 }
 
 void Application::Run() {
+    // The zero-sized application window is what carries the task-bar button.
+    ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
     if (mainForm_) mainForm_->Show();
     while (!terminated_ && HandleOneMessage()) {
     }
@@ -136,7 +140,28 @@ void Application::ProcessMessages() {
 }
 
 void Application::Minimize() {
+    if (::IsIconic(window_.get())) return;
+    hiddenForms_.clear();
+    ::EnumThreadWindows(::GetCurrentThreadId(), &Application::HideOwnedForm, reinterpret_cast<LPARAM>(this));
     ::ShowWindow(window_.get(), SW_MINIMIZE);
+}
+
+BOOL CALLBACK Application::HideOwnedForm(HWND hwnd, LPARAM param) {
+    auto* self = reinterpret_cast<Application*>(param);
+    if (::GetWindow(hwnd, GW_OWNER) == self->window_.get() && ::IsWindowVisible(hwnd)) {
+        ::ShowWindow(hwnd, SW_HIDE);
+        self->hiddenForms_.push_back(hwnd);
+    }
+    return TRUE;
+}
+
+void Application::Restore() {
+    ::ShowWindow(window_.get(), SW_RESTORE);
+    for (HWND hwnd : hiddenForms_)
+        if (::IsWindow(hwnd)) ::ShowWindow(hwnd, SW_SHOW);
+    hiddenForms_.clear();
+    if (mainForm_ && mainForm_->Handle() && ::IsWindowVisible(mainForm_->Handle()))
+        ::SetActiveWindow(mainForm_->Handle());
 }
 
 void Application::ShowException(const std::exception& e) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include "ui/UniqueHandle.h"
 
@@ -49,8 +50,10 @@ public:
     // Dispatches what is queued now without waiting.
     void ProcessMessages();
 
-    // Minimising the main form minimises the application window, which hides the forms it owns.
+    // Minimising the main form minimises the application window and hides the forms it owns; restoring the
+    // application window (its task-bar button) shows them again.
     void Minimize();
+    void Restore();
 
     // The standard error display: a message box titled with the application's title, with the error icon.
     void ShowException(const std::exception& e);
@@ -64,12 +67,14 @@ public:
 private:
     Application() = default;
     bool PreTranslate(MSG& msg);
+    static BOOL CALLBACK HideOwnedForm(HWND hwnd, LPARAM param);
 
     UniqueWindow window_;
     std::string title_;
     Form* mainForm_ = nullptr;
     bool terminated_ = false;
     MessageBoxHandler messageBoxHandler_;
+    std::vector<HWND> hiddenForms_;
     std::map<FontSpec, UniqueFont> fonts_;
 };
 

@@ -177,10 +177,13 @@ TEST_F(MainFormLayout, PickIconsShowTheSightPicture) {
 }
 
 TEST_F(MainFormLayout, MinimisingHidesTheWindowAndRestoringShowsItAgain) {
+    ui::Application::Get().SetMainForm(form.get());
     ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return ::IsIconic(ui::Application::Get().Handle()) != FALSE; }));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !::IsWindowVisible(form->Handle()); }));
+    EXPECT_TRUE(::IsIconic(ui::Application::Get().Handle()));
     ::SendMessageA(ui::Application::Get().Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_TRUE(testsupport::PumpUntil([&] { return ::IsWindowVisible(form->Handle()) != FALSE; }));
+    ui::Application::Get().SetMainForm(nullptr);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ TEST(UpperCaseText, LeavesTheTrailBytesOfDoubleByteCharactersAlone) {
 }
 
 TEST(PackColor, PutsRedInTheLowByte) {
-    EXPECT_EQ(velmira::PackColor(255, 128, 0), 0x008000FFu);
+    EXPECT_EQ(velmira::PackColor(255, 128, 0), 0x000080FFu);
     EXPECT_EQ(velmira::PackColor(0x12, 0xAB, 0x0C), 0x000CAB12u);
 }
 
