@@ -217,12 +217,20 @@ void ConvertRow(const BmpLayout& layout, const unsigned char* row, std::uint32_t
     }
 }
 
-void DecodeUncompressed(ByteSource& source, const BmpLayout& layout, DecodedPicture& picture) {
-    const std::uint64_t bitsPerRow = static_cast<std::uint64_t>(layout.width) * layout.bitsPerPixel;
-    const std::uint64_t stride = (bitsPerRow + 31) / 32 * 4;
-    const std::uint64_t lastRowBytes = (bitsPerRow + 7) / 8;
+std::uint64_t RowStride(const BmpLayout& layout) {
+    return (static_cast<std::uint64_t>(layout.width) * layout.bitsPerPixel + 31) / 32 * 4;
+}
+
+// Uncompressed rows must all be in the file; checked before anything is allocated.
+void CheckUncompressedSize(const BmpLayout& layout) {
+    const std::uint64_t lastRowBytes = (static_cast<std::uint64_t>(layout.width) * layout.bitsPerPixel + 7) / 8;
     const std::uint64_t rows = static_cast<std::uint64_t>(layout.height);
-    if (layout.pixelOffset + stride * (rows - 1) + lastRowBytes > layout.fileSize) Fail();
+    if (layout.pixelOffset + RowStride(layout) * (rows - 1) + lastRowBytes > layout.fileSize) Fail();
+}
+
+void DecodeUncompressed(ByteSource& source, const BmpLayout& layout, DecodedPicture& picture) {
+    const std::uint64_t stride = RowStride(layout);
+    const std::uint64_t rows = static_cast<std::uint64_t>(layout.height);
 
     const std::size_t visibleBytes = (static_cast<std::size_t>(picture.visibleWidth) * layout.bitsPerPixel + 7) / 8;
     std::vector<unsigned char> row(visibleBytes);
@@ -328,13 +336,15 @@ void DecodeRle(ByteSource& source, const BmpLayout& layout, DecodedPicture& pict
 
 DecodedPicture DecodeBmp(ByteSource& source, int maxWidth, int maxHeight) {
     const BmpLayout layout = ReadLayout(source);
+    const bool rle = layout.compression == kBiRle8 || layout.compression == kBiRle4;
+    if (!rle) CheckUncompressedSize(layout);
     DecodedPicture picture;
     picture.width = static_cast<int>(layout.width);
     picture.height = static_cast<int>(layout.height);
     picture.visibleWidth = static_cast<int>(std::min<std::int64_t>(layout.width, std::max(maxWidth, 0)));
     picture.visibleHeight = static_cast<int>(std::min<std::int64_t>(layout.height, std::max(maxHeight, 0)));
     picture.pixels.resize(static_cast<std::size_t>(picture.visibleWidth) * picture.visibleHeight);
-    if (layout.compression == kBiRle8 || layout.compression == kBiRle4)
+    if (rle)
         DecodeRle(source, layout, picture);
     else
         DecodeUncompressed(source, layout, picture);
