@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/PathText.h"
+#include "diag/DebugNotice.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
 
@@ -66,8 +67,10 @@ TMainForm::TMainForm() {
     ConnectEvents();
 
     // The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
+    DebugAttach(TheDebugNotice, ui::Application::Get().Handle());
     AppDir = velmira::DirectoryWithBackslash(ExecutablePath(), &IsLeadByte);
     LabelText.SetCaption(kSampleText);
+    LoadIniFile();
     UpdateColor();
     UpdateHexDim();
     ::DragAcceptFiles(Handle(), TRUE);
@@ -151,5 +154,8 @@ void TMainForm::ConnectEvents() {
     BarBG.OnScroll = [this](int code, int pos) { BarBGScroll(code, pos); };
     BarBB.OnScroll = [this](int code, int pos) { BarBBScroll(code, pos); };
     RadioHexDim.OnClick = [this] { RadioHexDimClick(); };
+    OnClose = [this] { FormClose(); };
+    BtnCopyFont.OnClick = [this] { BtnCopyFontClick(); };
+    BtnCopyBackG.OnClick = [this] { BtnCopyBackGClick(); };
 }
 

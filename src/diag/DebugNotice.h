@@ -1,0 +1,16 @@
+#pragma once
+// The start-up notice to an external debug monitor: a window titled "Ostrimund", when one exists, is sent
+// one WM_COPYDATA carrying the application window's handle. Nothing else is reported anywhere.
+#include <windows.h>
+
+struct DebugNotice {
+    HWND applicationWindow = nullptr;
+};
+
+// The program's one record, set once at start-up.
+extern DebugNotice TheDebugNotice;
+
+// Stores the handle in the record and sends the notice; always 1.
+int DebugAttach(DebugNotice& record, HWND applicationWindow);
+// 0 when no monitor window exists, otherwise the monitor's reply.
+LRESULT DebugNotify(const DebugNotice& record);
