@@ -1,0 +1,75 @@
+#include "image/FolderDlgClass.h"
+
+#include <objbase.h>
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <memory>
+
+namespace {
+
+// The object whose Execute is running; the browser's callback gets no pointer of its own (its data is 0).
+FolderDlgClass* FolderDlg = nullptr;
+
+// Points FolderDlg at one object for as long as its browser runs, so that no callback can reach an object
+// that the click handler has already released.
+class ScopedCurrentDialog {
+public:
+    explicit ScopedCurrentDialog(FolderDlgClass* dialog) noexcept { FolderDlg = dialog; }
+    ScopedCurrentDialog(const ScopedCurrentDialog&) = delete;
+    ScopedCurrentDialog& operator=(const ScopedCurrentDialog&) = delete;
+    ~ScopedCurrentDialog() { FolderDlg = nullptr; }
+};
+
+// The browser is a shell namespace view and needs COM on this thread. The program initialises nothing else
+// with COM, so the browser brings its own apartment and leaves it again. A thread that already has one keeps
+// it (S_FALSE still counts and is balanced); one in the multithreaded apartment is left alone.
+class ScopedOleInitialize {
+public:
+    ScopedOleInitialize() noexcept : initialized_(SUCCEEDED(::OleInitialize(nullptr))) {}
+    ScopedOleInitialize(const ScopedOleInitialize&) = delete;
+    ScopedOleInitialize& operator=(const ScopedOleInitialize&) = delete;
+    ~ScopedOleInitialize() {
+        if (initialized_) ::OleUninitialize();
+    }
+
+private:
+    bool initialized_;
+};
+
+struct ItemIdListFree {
+    void operator()(ITEMIDLIST* items) const noexcept { ::CoTaskMemFree(items); }
+};
+using UniqueItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFree>;
+
+}  // namespace
+
+bool FolderDlgClass::Execute() {
+    const ScopedCurrentDialog current(this);
+    const ScopedOleInitialize ole;
+
+    char displayName[MAX_PATH] = {};
+    BROWSEINFOA info{};
+    info.hwndOwner = Owner;
+    info.pidlRoot = nullptr;  // the desktop: the whole shell namespace
+    info.pszDisplayName = displayName;
+    info.lpszTitle = Title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS;
+    info.lpfn = BrowseCallbackProc;
+    info.lParam = 0;
+
+    const UniqueItemIdList items(::SHBrowseForFolderA(&info));
+    if (!items) return false;
+
+    char path[MAX_PATH] = {};
+    if (::SHGetPathFromIDListA(items.get(), path)) SelectedDir = path;
+    return true;
+}
+
+int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM, LPARAM) {
+    if (FolderDlg && message == BFFM_INITIALIZED && !FolderDlg->InitialDir.empty()) {
+        // wParam 1: the selection is a path, not an item list.
+        ::SendMessageA(hwnd, BFFM_SETSELECTIONA, 1, reinterpret_cast<LPARAM>(FolderDlg->InitialDir.c_str()));
+    }
+    return 0;
+}
