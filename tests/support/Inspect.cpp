@@ -1,0 +1,117 @@
+// A small Windows tool for the end-to-end scripts (run it inside the program's desktop: windows of
+// another desktop are not found): looks into a running program's windows from outside,
+// closes them, and runs a program to report its exit code.
+//   inspect tree  "<window title>"            every control: class|left,top,width,height|enabled|text|scroll position
+//   inspect wait  "<window title>" <ms>       waits until the window exists (exit code 1 on time-out)
+//   inspect close "<window title>"            posts WM_CLOSE to the window
+//   inspect origin "<window title>"           prints the screen position of the window's client area
+//   inspect run   <program> <exit-code file>  runs the program, waits, writes its exit code to the file
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+HWND g_top = nullptr;
+
+BOOL CALLBACK PrintControl(HWND hwnd, LPARAM) {
+    char cls[64] = {};
+    ::GetClassNameA(hwnd, cls, sizeof cls);
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    ::MapWindowPoints(nullptr, g_top, reinterpret_cast<POINT*>(&r), 2);
+    const int length = static_cast<int>(::SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    ::SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(length + 1), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<std::size_t>(length));
+    int scroll = -1;
+    if (_stricmp(cls, "ScrollBar") == 0) scroll = ::GetScrollPos(hwnd, SB_CTL);
+    std::printf("%s|%ld,%ld,%ld,%ld|%d|%s|%d\n", cls, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                ::IsWindowEnabled(hwnd) ? 1 : 0, text.c_str(), scroll);
+    return TRUE;
+}
+
+int Tree(const char* title) {
+    g_top = ::FindWindowA(nullptr, title);
+    if (!g_top) return 1;
+    ::EnumChildWindows(g_top, &PrintControl, 0);
+    std::fflush(stdout);
+    return 0;
+}
+
+int Wait(const char* title, int ms) {
+    for (int waited = 0; waited <= ms; waited += 50) {
+        if (::FindWindowA(nullptr, title)) return 0;
+        ::Sleep(50);
+    }
+    return 1;
+}
+
+int Close(const char* title) {
+    HWND hwnd = ::FindWindowA(nullptr, title);
+    if (!hwnd) return 1;
+    ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+int Origin(const char* title) {
+    HWND hwnd = ::FindWindowA(nullptr, title);
+    if (!hwnd) return 1;
+    POINT p{0, 0};
+    ::ClientToScreen(hwnd, &p);
+    std::printf("%ld %ld\n", p.x, p.y);
+    std::fflush(stdout);
+    return 0;
+}
+
+int Run(const char* program, const char* exitCodeFile) {
+    std::string commandLine = std::string("\"") + program + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return 2;
+    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 0;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    if (FILE* f = std::fopen(exitCodeFile, "w")) {
+        std::fprintf(f, "%ld\n", static_cast<long>(static_cast<LONG>(code)));
+        std::fclose(f);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int Dispatch(int argc, char** argv);
+
+int main(int argc, char** argv) {
+    // Programs started into Wine's virtual desktop have no console of ours, and the starter returns before
+    // they end: "-o FILE" writes the output and the exit code ("rc=N" last) to FILE, which appears whole.
+    if (argc >= 3 && std::strcmp(argv[1], "-o") == 0) {
+        const std::string target = argv[2];
+        const std::string part = target + ".part";
+        if (!std::freopen(part.c_str(), "w", stdout)) return 2;
+        const int rc = Dispatch(argc - 2, argv + 2);
+        std::printf("rc=%d\n", rc);
+        std::fclose(stdout);
+        ::MoveFileExA(part.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+        return rc;
+    }
+    return Dispatch(argc, argv);
+}
+
+int Dispatch(int argc, char** argv) {
+    if (argc >= 3 && std::strcmp(argv[1], "tree") == 0) return Tree(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "wait") == 0) return Wait(argv[2], std::atoi(argv[3]));
+    if (argc >= 3 && std::strcmp(argv[1], "close") == 0) return Close(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "origin") == 0) return Origin(argv[2]);
+    if (argc >= 4 && std::strcmp(argv[1], "run") == 0) return Run(argv[2], argv[3]);
+    std::fprintf(stderr, "usage: inspect tree|wait|close|run ...\n");
+    return 2;
+}
