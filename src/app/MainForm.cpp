@@ -71,8 +71,10 @@ TMainForm::TMainForm() {
     AppDir = velmira::DirectoryWithBackslash(ExecutablePath(), &IsLeadByte);
     LabelText.SetCaption(kSampleText);
     LoadIniFile();
+    SetSPI();
     UpdateColor();
     UpdateHexDim();
+    CheckBackImageClick();
     ::DragAcceptFiles(Handle(), TRUE);
 }
 
@@ -157,5 +159,8 @@ void TMainForm::ConnectEvents() {
     OnClose = [this] { FormClose(); };
     BtnCopyFont.OnClick = [this] { BtnCopyFontClick(); };
     BtnCopyBackG.OnClick = [this] { BtnCopyBackGClick(); };
+    CheckBackImage.OnClick = [this] { CheckBackImageClick(); };
+    EditBackImage.OnKeyPress = [this](char& key) { EditBackImageKeyPress(key); };
+    BtnRef.OnClick = [this] { BtnRefClick(); };
 }
 

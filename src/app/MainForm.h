@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "image/SpiLoadClass.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/OpenDialog.h"
@@ -53,6 +54,7 @@ public:
     std::string ImagePath;
     // Members are released in reverse order: SpiPath, the plug-in host, ImagePath, AppDir, then the channel
     // strings from the background's blue to the text's red. The plug-in host goes between ImagePath and SpiPath.
+    velmira::SpiLoadClass SpiLoader;
     std::string SpiPath;
 
     // ---- Colour editing ------------------------------------------------------------------------------------------
@@ -111,6 +113,10 @@ public:
 
     // ---- Lifecycle -----------------------------------------------------------------------------------------------
     void FormClose();
+
+protected:
+    // Files dropped from the shell arrive as WM_DROPFILES; everything else goes to the form.
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     struct ColorGroup;

@@ -1,0 +1,188 @@
+// The background picture of the main window: switching it on and off, choosing, typing or dropping its path,
+// decoding it and tiling it over the preview.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "image/BmpDecoder.h"
+#include "image/DecodedPicture.h"
+#include "image/FileByteSource.h"
+#include "image/ImageFormat.h"
+#include "image/JpegDecoder.h"
+#include "image/Tiling.h"
+#include "ui/Application.h"
+#include "ui/UniqueHandle.h"
+
+namespace {
+
+constexpr char kMissingSuffix[] = "がありません。";
+constexpr char kUnsupportedMessage[] = "未対応の画像フォーマットです。";
+
+bool IsLeadByte(unsigned char c) {
+    return ::IsDBCSLeadByte(c) != FALSE;
+}
+
+// A load started by the user reports a decoder's error through the standard error display and ends there;
+// the caller goes on (the next dropped file, the rest of the start-up).
+void LoadReportingErrors(TMainForm& form, const std::string& path) {
+    try {
+        form.LoadImageA(path);
+    } catch (const std::exception& e) {
+        ui::Application::Get().ShowException(e);
+    }
+}
+
+// The visible top-left part of a plug-in's picture, a bitmap of the screen's format, as 0x00RRGGBB pixels.
+velmira::DecodedPicture VisiblePartOf(HBITMAP bitmap, int width, int height, int maxWidth, int maxHeight) {
+    velmira::DecodedPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.visibleWidth = std::clamp(width, 0, maxWidth);
+    picture.visibleHeight = std::clamp(height, 0, maxHeight);
+    if (picture.visibleWidth == 0 || picture.visibleHeight == 0) return picture;
+
+    // GDI converts the device-dependent bitmap to the canvas's 32-bit rows, whatever the screen's depth.
+    ui::Canvas copy(picture.visibleWidth, picture.visibleHeight);
+    {
+        ui::UniqueMemoryDC source(::CreateCompatibleDC(copy.DC()));
+        ui::ScopedSelectObject select(source.get(), bitmap);
+        ::BitBlt(copy.DC(), 0, 0, picture.visibleWidth, picture.visibleHeight, source.get(), 0, 0, SRCCOPY);
+    }
+    ::GdiFlush();  // the rows are read directly below
+    picture.pixels.reserve(static_cast<std::size_t>(picture.visibleWidth) * picture.visibleHeight);
+    for (int y = 0; y < picture.visibleHeight; ++y) {
+        const std::uint32_t* row = copy.Row(y);
+        for (int x = 0; x < picture.visibleWidth; ++x) picture.pixels.push_back(row[x] & 0x00FFFFFFu);
+    }
+    return picture;
+}
+
+// Copies the picture from the preview's top-left corner to the right and downwards, never scaled; the tiles at
+// the right and bottom edges are cut. A picture without width or height draws nothing.
+void DrawTiled(const velmira::DecodedPicture& picture, ui::Canvas& preview) {
+    ::GdiFlush();
+    for (const velmira::TileRect& tile :
+         velmira::TileRects(picture.width, picture.height, preview.Width(), preview.Height())) {
+        const int columns = std::min(tile.Width(), picture.visibleWidth);
+        const int rows = std::min(tile.Height(), picture.visibleHeight);
+        for (int y = 0; y < rows; ++y) {
+            const std::uint32_t* source = &picture.pixels[static_cast<std::size_t>(y) * picture.visibleWidth];
+            std::copy_n(source, columns, preview.Row(tile.top + y) + tile.left);
+        }
+    }
+}
+
+}  // namespace
+
+void TMainForm::CheckBackImageClick() {
+    UseImage = CheckBackImage.Checked();
+    EditBackImage.SetEnabled(UseImage);
+    BtnRef.SetEnabled(UseImage);
+    EditBackImage.SetColor(::GetSysColor(UseImage ? COLOR_WINDOW : COLOR_MENU));
+    ui::Window* const backgroundColour[] = {&EditBackG,    &EditBR,       &EditBG,       &EditBB,
+                                            &BarBR,        &BarBG,        &BarBB,        &BtnCopyBackG,
+                                            &BtnSaveBackG, &BtnLoadBackG, &PanelScopeBackG};
+    for (ui::Window* control : backgroundColour) control->SetEnabled(!UseImage);
+    if (UseImage) {
+        // Each switch reads the file again, so a picture changed or deleted meanwhile shows as it is now.
+        if (!ImagePath.empty()) LoadReportingErrors(*this, std::string(ImagePath));
+    } else {
+        UpdateColor();
+    }
+}
+
+void TMainForm::EditBackImageKeyPress(char& key) {
+    if (key != '\r') return;
+    LoadReportingErrors(*this, EditBackImage.Text());
+    key = 0;  // a single-line edit would beep at Enter
+}
+
+void TMainForm::BtnRefClick() {
+    if (!OpenDialog.Execute(Handle())) return;
+    if (!OpenDialog.FileName.empty()) LoadReportingErrors(*this, OpenDialog.FileName);
+}
+
+void TMainForm::WMDropFiles(HDROP drop) {
+    struct DropFinisher {
+        HDROP drop;
+        ~DropFinisher() { ::DragFinish(drop); }
+    } finisher{drop};
+
+    const UINT count = ::DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // Asked for its length first, so that a path longer than MAX_PATH arrives whole rather than cut
+        // into the name of some other file; the existence test then decides about it.
+        const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
+        std::string path(length + 1, '\0');
+        path.resize(::DragQueryFileA(drop, i, path.data(), length + 1));
+        LoadReportingErrors(*this, path);
+    }
+}
+
+LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DROPFILES) {
+        WMDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    return ui::Form::HandleMessage(msg, wParam, lParam);
+}
+
+int TMainForm::CheckFormat(const std::string& path) {
+    std::string extension(velmira::ExtensionOf(path, &IsLeadByte));
+    if (!extension.empty()) ::CharLowerBuffA(extension.data(), static_cast<DWORD>(extension.size()));
+    return velmira::FormatOfLowerCaseExtension(extension);
+}
+
+bool TMainForm::FindFile(const std::string& path, bool showMessage) {
+    // A path that does not fit the 260-byte buffer, terminating zero included, is refused as missing: the
+    // ANSI file functions cannot reach it anyway, and cutting it could find some other file.
+    char buffer[MAX_PATH] = {};
+    bool found = false;
+    if (path.size() < sizeof buffer && path.find('\0') == std::string::npos) {
+        std::copy(path.begin(), path.end(), buffer);
+        WIN32_FIND_DATAA match{};
+        ui::UniqueFind search(::FindFirstFileA(buffer, &match));
+        // The search also returns folders and hidden or system files; only an ordinary file counts.
+        constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        for (bool more = static_cast<bool>(search); more && !found; more = ::FindNextFileA(search.get(), &match))
+            found = (match.dwFileAttributes & kNotOrdinary) == 0;
+    }
+    if (!found && showMessage) ui::Application::Get().ShowMessage(path + kMissingSuffix, MB_OK);
+    return found;
+}
+
+void TMainForm::LoadImageA(const std::string& path) {
+    if (!FindFile(path, true)) return;
+    ImagePath = path;
+
+    ui::Canvas& preview = ImageBackG.Picture();
+    // The decoded picture is this load's temporary copy; it goes when the load ends, failures included.
+    velmira::DecodedPicture picture;
+    switch (CheckFormat(ImagePath)) {
+    case velmira::kFormatBmp: {
+        velmira::FileByteSource file(ImagePath);
+        picture = velmira::DecodeBmp(file, preview.Width(), preview.Height());
+        break;
+    }
+    case velmira::kFormatJpeg: {
+        velmira::FileByteSource file(ImagePath);
+        picture = velmira::DecodeJpeg(file, preview.Width(), preview.Height());
+        break;
+    }
+    default:
+        if (!SpiLoader.LoadPicture(ImagePath)) {
+            ui::Application::Get().ShowMessage(kUnsupportedMessage, MB_OK);
+            return;
+        }
+        picture = VisiblePartOf(SpiLoader.GetPicture(), SpiLoader.GetPictureWidth(), SpiLoader.GetPictureHeight(),
+                                preview.Width(), preview.Height());
+        break;
+    }
+    DrawTiled(picture, preview);
+    ImageBackG.Invalidate();
+    EditBackImage.SetText(ImagePath);
+}

@@ -1,0 +1,45 @@
+#include "ui/OpenDialog.h"
+
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "image/SpiFilter.h"
+
+namespace ui {
+
+namespace {
+
+bool IsLeadByte(unsigned char c) {
+    return ::IsDBCSLeadByte(c) != FALSE;
+}
+
+// Room for any path the dialog can hand back (an explorer-style dialog accepts long names).
+constexpr std::size_t kFileBufferSize = 32 * 1024;
+
+}  // namespace
+
+bool OpenDialog::Execute(HWND owner) {
+    const std::string filter = velmira::FilterToDialogForm(Filter, &IsLeadByte);
+    // The dialog starts with the last file name, as a user expects when opening it again.
+    std::vector<char> file(kFileBufferSize, '\0');
+    std::copy_n(FileName.begin(), std::min(FileName.size(), file.size() - 1), file.begin());
+
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = Filter.empty() ? nullptr : filter.c_str();
+    ofn.nFilterIndex = static_cast<DWORD>(std::max(FilterIndex, 0));
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    // Cancel and a dialog that could not open both answer false; neither changes what the dialog keeps.
+    if (!::GetOpenFileNameA(&ofn)) return false;
+    FileName = file.data();
+    FilterIndex = static_cast<int>(ofn.nFilterIndex);
+    return true;
+}
+
+}  // namespace ui
