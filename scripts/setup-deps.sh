@@ -18,6 +18,8 @@ packages=(
   wine wine32:i386 xvfb xauth xdotool xclip x11-utils imagemagick
   locales fonts-ipafont fonts-wine
   googletest libgtest-dev libjpeg62-turbo-dev clang libclang-rt-14-dev
+  # The benchmarks' reference decoder (djpeg) and peak-memory meter (GNU time).
+  libjpeg-turbo-progs time
 )
 
 missing_packages() {
