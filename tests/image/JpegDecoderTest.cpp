@@ -114,6 +114,21 @@ TEST(JpegDecoderTest, VisibleRegionEqualsLibjpegsFullDecode) {
         {"progressive greyscale", {JpegColor::Grayscale, 1, 1, true, 0, 75}},
         {"restarts 4:2:0", {JpegColor::YCbCr, 2, 2, false, 1, 90}},
         {"progressive restarts 4:2:2", {JpegColor::YCbCr, 2, 1, true, 2, 90}},
+        // The remaining luma samplings libjpeg accepts, including the ones no camera writes: the crop's
+        // extra iMCU column must hold for any iMCU width, and the 3 x 1 one goes through the plain
+        // replicating upsampler instead of the smoothing one.
+        {"4:1:0", {JpegColor::YCbCr, 4, 2, false, 0, 90}},
+        {"2x4", {JpegColor::YCbCr, 2, 4, false, 0, 90}},
+        {"1x4", {JpegColor::YCbCr, 1, 4, false, 0, 90}},
+        {"3x1", {JpegColor::YCbCr, 3, 1, false, 0, 90}},
+        {"progressive 4:4:4", {JpegColor::YCbCr, 1, 1, true, 0, 90}},
+        {"progressive 4:4:0", {JpegColor::YCbCr, 1, 2, true, 0, 90}},
+        {"progressive 4:1:1", {JpegColor::YCbCr, 4, 1, true, 0, 90}},
+        {"progressive RGB", {JpegColor::Rgb, 1, 1, true, 0, 90}},
+        {"restarts 4:4:4", {JpegColor::YCbCr, 1, 1, false, 1, 90}},
+        {"restarts 4:1:1", {JpegColor::YCbCr, 4, 1, false, 3, 90}},
+        {"restarts 4:4:0", {JpegColor::YCbCr, 1, 2, false, 2, 90}},
+        {"progressive restarts 4:1:0", {JpegColor::YCbCr, 4, 2, true, 1, 90}},
     };
     const int sizes[][2] = {{10, 10}, {163, 188}, {170, 190}, {400, 150}, {100, 300}, {333, 517}};
     for (const Variant& v : variants) {
@@ -130,6 +145,19 @@ TEST(JpegDecoderTest, VisibleRegionEqualsLibjpegsFullDecode) {
                 for (int x = 0; x < visible.visibleWidth; ++x)
                     ASSERT_EQ(visible.At(x, y), full.At(x, y)) << what << " at " << x << "," << y;
         }
+    }
+}
+
+TEST(JpegDecoderTest, WithoutALimitTheWholePictureEqualsLibjpegsDecode) {
+    // The decoder with limits far past the picture is the full decode the benchmarks compare against.
+    for (const bool progressive : {false, true}) {
+        const std::string file = test::EncodeJpeg({JpegColor::YCbCr, 2, 2, progressive, 0, 85}, test::GradientPicture(701, 433));
+        const TestPicture full = ReferenceDecode(file);
+        const DecodedPicture all = Decode(file, 1 << 30, 1 << 30);
+        ASSERT_EQ(all.visibleWidth, 701);
+        ASSERT_EQ(all.visibleHeight, 433);
+        for (int y = 0; y < 433; ++y)
+            for (int x = 0; x < 701; ++x) ASSERT_EQ(all.At(x, y), full.At(x, y)) << progressive << " at " << x << "," << y;
     }
 }
 
