@@ -4,6 +4,8 @@
 
 #include "app/PathText.h"
 #include "diag/DebugNotice.h"
+#include "picker/MainFormPick.h"
+#include "picker/ScopeForm.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
 
@@ -70,6 +72,7 @@ TMainForm::TMainForm() {
     DebugAttach(TheDebugNotice, ui::Application::Get().Handle());
     AppDir = velmira::DirectoryWithBackslash(ExecutablePath(), &IsLeadByte);
     LabelText.SetCaption(kSampleText);
+    ScopeForm = nullptr;
     LoadIniFile();
     SetSPI();
     UpdateColor();
@@ -78,7 +81,9 @@ TMainForm::TMainForm() {
     ::DragAcceptFiles(Handle(), TRUE);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    AbandonPick();
+}
 
 void TMainForm::BuildLayout() {
     ui::Application& app = ui::Application::Get();
@@ -162,5 +167,9 @@ void TMainForm::ConnectEvents() {
     CheckBackImage.OnClick = [this] { CheckBackImageClick(); };
     EditBackImage.OnKeyPress = [this](char& key) { EditBackImageKeyPress(key); };
     BtnRef.OnClick = [this] { BtnRefClick(); };
+    ImageScopeFont.Drag.onStartDrag = [this] { ImageScopeStartDrag(); };
+    ImageScopeBackG.Drag.onStartDrag = [this] { ImageScopeStartDrag(); };
+    ImageScopeFont.Drag.onEndDrag = [this](POINT) { ImageScopeFontEndDrag(); };
+    ImageScopeBackG.Drag.onEndDrag = [this](POINT) { ImageScopeBackGEndDrag(); };
 }
 

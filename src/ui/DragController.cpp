@@ -21,24 +21,39 @@ void DragController::Begin(HWND captureWindow, const DragEvents& events) {
     events_ = events;
     ::SetCapture(captureWindow);
     ShowNoDropCursor();
-    if (events_.onStartDrag) events_.onStartDrag();
+    if (!events_.onStartDrag) return;
+    try {
+        events_.onStartDrag();
+    } catch (...) {
+        Abandon();  // a drag that could not start has nothing to end
+        throw;
+    }
 }
 
 void DragController::Cancel() {
     End();
 }
 
-void DragController::End() {
+void DragController::Abandon() noexcept {
+    Reset();
+}
+
+// Leaves the drag state; releasing the capture sends WM_CAPTURECHANGED, which finds the drag already over.
+void DragController::Reset() noexcept {
     if (!active_) return;
     active_ = false;
-    // Releasing the capture sends WM_CAPTURECHANGED, which finds the drag already over.
     if (::GetCapture() == capture_) ::ReleaseCapture();
     capture_ = nullptr;
+    events_ = DragEvents{};
     ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
+void DragController::End() {
+    if (!active_) return;
+    DragEvents events = std::move(events_);
+    Reset();
     POINT pos{};
     ::GetCursorPos(&pos);
-    DragEvents events = std::move(events_);
-    events_ = DragEvents{};
     if (events.onEndDrag) events.onEndDrag(pos);
 }
 
@@ -57,6 +72,9 @@ bool DragController::HandleMouse(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& r
     case WM_CAPTURECHANGED:
         End();
         break;
+    case WM_DESTROY:
+        Abandon();
+        return false;  // the window's own handling goes on
     default:
         return false;
     }

@@ -2,7 +2,8 @@
 // Automatic dragging of controls: a left-button press on a control in automatic drag mode starts the drag at
 // once (no movement threshold), the mouse is captured for its length and the "no drop" cursor shows, since
 // nothing in the program accepts a drop. However the drag ends (released anywhere, Esc, a right click, the
-// capture taken away) the end-drag event is raised on the control where it began, exactly once.
+// capture taken away) the end-drag event is raised on the control where it began, exactly once. A drag whose
+// capturing window is destroyed is given up silently, since the control it would report to is going away.
 #include <windows.h>
 
 #include "ui/Window.h"
@@ -13,15 +14,20 @@ class DragController {
 public:
     static DragController& Get();
 
+    // Starts a drag at once. If the start-drag handler throws, the drag is given up and the error passes on.
     void Begin(HWND captureWindow, const DragEvents& events);
     bool Active() const noexcept { return active_; }
+    // Ends the drag as Esc does: the end-drag event is raised.
     void Cancel();
+    // Gives the drag up without raising the end-drag event: its source is being destroyed.
+    void Abandon() noexcept;
 
     // Mouse messages of the capturing window while a drag runs; true when the message was the drag's.
     bool HandleMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
     void End();
+    void Reset() noexcept;
 
     bool active_ = false;
     HWND capture_ = nullptr;

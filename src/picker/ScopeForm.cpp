@@ -1,0 +1,143 @@
+#include "picker/ScopeForm.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <vector>
+
+#include "picker/ScopePlacement.h"
+#include "picker/ScopeRegion.h"
+
+TScopeForm* ScopeForm = nullptr;
+
+namespace {
+
+constexpr UINT kTimerInterval = 30;
+
+ui::FormLayout ScopeLayout(HWND owner) {
+    ui::FormLayout layout;
+    layout.caption = "ScopeForm";
+    layout.left = 403;
+    layout.top = 121;
+    layout.width = 205;  // replaced by the picture's size
+    layout.height = 183;
+    layout.border = ui::FormBorder::None;
+    layout.minimizeBox = false;
+    layout.topmost = true;
+    layout.owner = owner;
+    return layout;
+}
+
+}  // namespace
+
+TScopeForm::TScopeForm(HWND owner) {
+    Create(ScopeLayout(owner));
+    Timer.Start(Handle(), kTimerInterval, [this] { TimerTimer(); });
+    ScopeBitmap.reset(static_cast<HBITMAP>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), "SCOPE", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    if (!ScopeBitmap) throw std::runtime_error("cannot load the SCOPE bitmap");
+    const SIZE size = PictureSize();
+    ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ui::UniqueRegion region = MakeRegion(ScopeBitmap.get());
+    if (!::SetWindowRgn(Handle(), region.get(), TRUE)) throw std::runtime_error("SetWindowRgn failed");
+    ScopeRgn = region.release();  // the window owns its region now
+    MoveToCursor();
+}
+
+// The picture goes first, then the timer and the window with the form.
+TScopeForm::~TScopeForm() {
+    ScopeBitmap.reset();
+}
+
+void TScopeForm::ShowInactive() {
+    ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    ::UpdateWindow(Handle());
+}
+
+SIZE TScopeForm::PictureSize() const {
+    BITMAP info{};
+    if (!ScopeBitmap || !::GetObjectA(ScopeBitmap.get(), sizeof info, &info)) return SIZE{0, 0};
+    return SIZE{info.bmWidth, info.bmHeight};
+}
+
+void TScopeForm::FormPaint(HDC dc) {
+    if (!ScopeBitmap) return;
+    const SIZE size = PictureSize();
+    ui::UniqueMemoryDC source(::CreateCompatibleDC(dc));
+    if (!source) return;
+    ui::ScopedSelectObject select(source.get(), ScopeBitmap.get());
+    ::BitBlt(dc, 0, 0, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
+}
+
+void TScopeForm::PaintBackground(HDC dc, const RECT& client) {
+    ui::Form::PaintBackground(dc, client);
+    FormPaint(dc);
+}
+
+void TScopeForm::TimerTimer() {
+    MoveToCursor();
+}
+
+void TScopeForm::MoveToCursor() {
+    POINT pointer{};
+    if (!::GetCursorPos(&pointer)) return;  // no pointer to follow (another desktop is active)
+    RECT r{};
+    ::GetWindowRect(Handle(), &r);
+    const velmira::ScreenPoint origin =
+        velmira::ScopeWindowOrigin({pointer.x, pointer.y}, r.right - r.left, r.bottom - r.top);
+    ::SetWindowPos(Handle(), nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+POINT TScopeForm::GetCenter() const {
+    RECT r{};
+    ::GetWindowRect(Handle(), &r);
+    const velmira::ScreenPoint centre =
+        velmira::ScopeCenter({r.left, r.top}, r.right - r.left, r.bottom - r.top);
+    return POINT{centre.x, centre.y};
+}
+
+// The window's shape: one rectangle for each run of pixels that differ from the top-left pixel.
+ui::UniqueRegion TScopeForm::MakeRegion(HBITMAP bitmap) {
+    BITMAP info{};
+    if (!::GetObjectA(bitmap, sizeof info, &info)) throw std::runtime_error("cannot read the SCOPE bitmap");
+    const int width = info.bmWidth;
+    const int height = info.bmHeight;
+
+    // A 24-bit top-down working copy: three bytes a pixel, rows padded to four bytes.
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = width;
+    format.bmiHeader.biHeight = -height;
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 24;
+    format.bmiHeader.biCompression = BI_RGB;
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) & ~std::size_t{3};
+    std::vector<std::uint8_t> rows(stride * static_cast<std::size_t>(height));
+    {
+        ui::ScopedGetDC screen(nullptr);
+        if (::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), rows.data(), &format, DIB_RGB_COLORS) !=
+            height)
+            throw std::runtime_error("cannot read the SCOPE bitmap");
+    }
+
+    ui::UniqueRegion result(::CreateRectRgn(0, 0, 0, 0));
+    if (!result) throw std::runtime_error("CreateRectRgn failed");
+    for (const velmira::RegionRun& run : velmira::OpaqueRuns24(width, height, rows.data(), stride)) {
+        ui::UniqueRegion rect(::CreateRectRgn(run.left, run.top, run.right, run.top + 1));
+        if (!rect) throw std::runtime_error("CreateRectRgn failed");
+        ::CombineRgn(result.get(), result.get(), rect.get(), RGN_OR);
+    }
+    return result;
+}
+
+// Grabbing the sight moves it as if by its caption; the press goes no further.
+void TScopeForm::WMLButtonDown() {
+    ::SendMessageA(Handle(), WM_SYSCOMMAND, 0xF012, 0);  // SC_MOVE + HTCAPTION
+}
+
+LRESULT TScopeForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_LBUTTONDOWN) {
+        WMLButtonDown();
+        return 0;
+    }
+    return ui::Form::HandleMessage(msg, wParam, lParam);
+}

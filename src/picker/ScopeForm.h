@@ -1,0 +1,40 @@
+#pragma once
+// The sight that follows the pointer while a colour is picked from the screen: a borderless, topmost window
+// in the shape of the black lines of the "SCOPE" picture. Its centre pixel is not part of the window, so the
+// screen there always shows what lies beneath.
+#include <windows.h>
+
+#include "ui/Form.h"
+#include "ui/Timer.h"
+#include "ui/UniqueHandle.h"
+
+class TScopeForm : public ui::Form {
+public:
+    // Built hidden, sized to the picture, shaped and placed at the pointer; its timer runs from now on.
+    explicit TScopeForm(HWND owner);
+    ~TScopeForm() override;
+
+    // Shows the sight without taking the activation from the window the user is working in.
+    void ShowInactive();
+
+    void FormPaint(HDC dc);
+    void TimerTimer();
+    void MoveToCursor();
+    POINT GetCenter() const;
+    static ui::UniqueRegion MakeRegion(HBITMAP bitmap);
+    void WMLButtonDown();
+
+    ui::Timer Timer;
+    HRGN ScopeRgn = nullptr;  // the window's shape; the system owns it once it has been set
+    ui::UniqueBitmap ScopeBitmap;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PaintBackground(HDC dc, const RECT& client) override;
+
+private:
+    SIZE PictureSize() const;
+};
+
+// The scope window of the pick in progress, or null when no pick runs.
+extern TScopeForm* ScopeForm;
