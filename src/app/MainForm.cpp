@@ -164,6 +164,10 @@ void TMainForm::ConnectEvents() {
     OnClose = [this] { FormClose(); };
     BtnCopyFont.OnClick = [this] { BtnCopyFontClick(); };
     BtnCopyBackG.OnClick = [this] { BtnCopyBackGClick(); };
+    BtnSaveFont.OnClick = [this] { BtnSaveFontClick(); };
+    BtnLoadFont.OnClick = [this] { BtnLoadFontClick(); };
+    BtnSaveBackG.OnClick = [this] { BtnSaveBackGClick(); };
+    BtnLoadBackG.OnClick = [this] { BtnLoadBackGClick(); };
     CheckBackImage.OnClick = [this] { CheckBackImageClick(); };
     EditBackImage.OnKeyPress = [this](char& key) { EditBackImageKeyPress(key); };
     BtnRef.OnClick = [this] { BtnRefClick(); };

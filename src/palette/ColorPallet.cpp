@@ -1,0 +1,139 @@
+#include "palette/ColorPallet.h"
+
+#include <exception>
+#include <string>
+#include <utility>
+
+#include "app/PathText.h"
+#include "palette/PaletteText.h"
+#include "settings/IniFile.h"
+#include "ui/Application.h"
+
+TColorPallet* ColorPallet = nullptr;
+
+namespace {
+
+constexpr char kSection[] = "Pallet";
+constexpr char kEmptySlot[] = "ffffff";
+constexpr char kSettingsFileName[] = "velmira.ini";
+
+bool IsLeadByte(unsigned char c) {
+    return ::IsDBCSLeadByte(c) != FALSE;
+}
+
+std::string ExecutableDirectory() {
+    std::string path(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            path.resize(length);
+            return velmira::DirectoryWithBackslash(path, &IsLeadByte);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::string PanelName(int slot) {
+    return "Panel" + std::to_string(slot);
+}
+
+}  // namespace
+
+TColorPallet::TColorPallet(ui::Form& owner) {
+    BuildLayout(owner);
+    AppDir = ExecutableDirectory();
+}
+
+void TColorPallet::BuildLayout(ui::Form& owner) {
+    const HFONT font = ui::Application::Get().Font({"ＭＳ Ｐゴシック", 12, false});
+    Create(ui::FormLayout{"ColorPallet", 307, 174, 355, 170, true, ui::FormBorder::Sizeable, true, true, false,
+                          owner.Handle()});
+    SetFont(font);
+
+    LabelPallet.Create(*this, 10, 5, 56, 12, "LabelPallet", font);
+    LabelCurColor.Create(*this, 270, 15, 72, 12, "LabelCurColor", font);
+
+    // Windowed controls in tab order: the current colour, the two buttons, then the slots.
+    PanelCurColor.Create({*this, 270, 30, 70, 40});
+    BtnOk.Create({*this, 270, 80, 70, 25}, "Ok", font);
+    BtnOk.ModalResult = ui::mrOk;
+    BtnOk.OnClick = [this] { BtnOkClick(); };
+    BtnCancel.Create({*this, 270, 110, 70, 25}, "Cancel", font);
+    BtnCancel.ModalResult = ui::mrCancel;
+    for (int i = 0; i < kSlotCount; ++i) {
+        const int row = i / 5;
+        const int column = i % 5;
+        Panels[i].Create({*this, 10 + 50 * column, 25 + 30 * row, 40, 20});
+        Panels[i].OnClick = [this](ui::Panel& sender) { PalletClick(sender); };
+    }
+}
+
+ui::Panel* TColorPallet::PanelNamed(std::string_view name) {
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        if (name == PanelName(slot)) return &Panels[slot - 1];
+    return nullptr;
+}
+
+std::string TColorPallet::SettingsPath() const {
+    return AppDir + kSettingsFileName;
+}
+
+void TColorPallet::SetCurColor(std::string red, std::string green, std::string blue) {
+    PanelCurColor.SetColor(velmira::PaletteColorOfChannels(red, green, blue));
+    if (PalletMode == kSaveMode) {
+        LabelCurColor.SetCaption("保存する色");
+        LabelPallet.SetCaption("保存する場所をクリックして下さい。");
+    } else {
+        LabelCurColor.SetCaption("読み込む色");
+        LabelPallet.SetCaption("読み込む場所をクリックして下さい。");
+    }
+    LoadIniFile();
+}
+
+void TColorPallet::GetCurColor(std::string& red, std::string& green, std::string& blue) const {
+    velmira::ChannelStrings channels = velmira::ChannelStringsOfColor(PanelCurColor.Color());
+    red = std::move(channels.red);
+    green = std::move(channels.green);
+    blue = std::move(channels.blue);
+}
+
+void TColorPallet::LoadIniFile() {
+    const velmira::IniFile file(SettingsPath());
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        const std::string text = file.ReadString(kSection, velmira::PaletteSlotKey(slot).c_str(), kEmptySlot);
+        if (ui::Panel* panel = PanelNamed(PanelName(slot))) panel->SetColor(SetPanelColor(text));
+    }
+}
+
+void TColorPallet::SaveIniFile() {
+    const velmira::IniFile file(SettingsPath());
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        if (ui::Panel* panel = PanelNamed(PanelName(slot)))
+            file.WriteString(kSection, velmira::PaletteSlotKey(slot).c_str(), GetPanelColor(panel->Color()));
+    }
+}
+
+std::string TColorPallet::GetPanelColor(COLORREF color) const {
+    return velmira::PaletteTextOfColor(color);
+}
+
+COLORREF TColorPallet::SetPanelColor(const std::string& text) const {
+    return velmira::PaletteColorFromText(text);
+}
+
+void TColorPallet::PalletClick(ui::Panel& sender) {
+    if (PalletMode == kSaveMode)
+        sender.SetColor(PanelCurColor.Color());
+    else
+        PanelCurColor.SetColor(sender.Color());
+}
+
+void TColorPallet::BtnOkClick() {
+    // A refused write is shown here, while the dialog is still open, and not passed on: the OK button's
+    // modal result is set only after this handler returns, and the dialog must close with OK all the same.
+    try {
+        SaveIniFile();
+    } catch (const std::exception& e) {
+        ui::Application::Get().ShowException(e);
+    }
+}
