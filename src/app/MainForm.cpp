@@ -175,5 +175,6 @@ void TMainForm::ConnectEvents() {
     ImageScopeBackG.Drag.onStartDrag = [this] { ImageScopeStartDrag(); };
     ImageScopeFont.Drag.onEndDrag = [this](POINT) { ImageScopeFontEndDrag(); };
     ImageScopeBackG.Drag.onEndDrag = [this](POINT) { ImageScopeBackGEndDrag(); };
+    BtnSPI.OnClick = [this] { BtnSPIClick(); };
 }
 

@@ -12,10 +12,6 @@ public:
     std::string InitialDir;   // selected when the browser opens; empty for none
     std::string SelectedDir;  // the confirmed folder, as the shell spells it (no trailing backslash but at a root)
 
-    FolderDlgClass() = default;
-    FolderDlgClass(const FolderDlgClass&) = delete;
-    FolderDlgClass& operator=(const FolderDlgClass&) = delete;
-
     // Runs the modal browser; true when the user confirmed a folder, false when it was cancelled or closed.
     bool Execute();
 };
