@@ -1,0 +1,208 @@
+// The copy buttons put a colour's hexadecimal string on the clipboard as CF_TEXT.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/MainForm.h"
+#include "support/WindowTestSupport.h"
+#include "ui/UniqueHandle.h"
+
+namespace {
+
+// The clipboard's CF_TEXT, read as another program would; nothing when there is none.
+std::optional<std::string> ClipboardText() {
+    std::optional<std::string> text;
+    // The system's own clipboard bridge may hold the clipboard for a moment after a change.
+    if (!testsupport::PumpUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        ui::ScopedGlobalLock lock(data);
+        if (lock) text = std::string(static_cast<const char*>(lock.get()));
+    }
+    ::CloseClipboard();
+    return text;
+}
+
+// Puts a text on the clipboard without the program, to see whether a failed copy leaves it alone.
+void PutOnClipboard(const std::string& text) {
+    ASSERT_TRUE(::OpenClipboard(nullptr));
+    ::EmptyClipboard();
+    ui::UniqueGlobal block(::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1));
+    {
+        ui::ScopedGlobalLock lock(block.get());
+        memcpy(lock.get(), text.c_str(), text.size() + 1);
+    }
+    if (::SetClipboardData(CF_TEXT, block.get())) block.release();
+    ::CloseClipboard();
+}
+
+// Counts the clipboard's changes as a program that watches it is told of them.
+class ClipboardWatcher {
+public:
+    ClipboardWatcher() {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &ClipboardWatcher::Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VelmiraTestClipboardWatcher";
+        ::RegisterClassA(&wc);
+        window_.reset(::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                        wc.hInstance, nullptr));
+        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        listening_ = ::AddClipboardFormatListener(window_.get()) != FALSE;
+    }
+    ~ClipboardWatcher() {
+        if (listening_) ::RemoveClipboardFormatListener(window_.get());
+    }
+    bool Listening() const { return listening_; }
+    int changes = 0;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_CLIPBOARDUPDATE) {
+            if (auto* self = reinterpret_cast<ClipboardWatcher*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)))
+                ++self->changes;
+            return 0;
+        }
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    ui::UniqueWindow window_;
+    bool listening_ = false;
+};
+
+// Another process that holds the clipboard open until it is released.
+class ClipboardHolder {
+public:
+    ClipboardHolder()
+        : ready_(::CreateEventA(nullptr, TRUE, FALSE, "VelmiraTestClipboardReady")),
+          release_(::CreateEventA(nullptr, TRUE, FALSE, "VelmiraTestClipboardRelease")) {
+        std::string command =
+            "\"" + testsupport::ExecutableDir() + "clipboard_holder.exe\" VelmiraTestClipboardReady "
+            "VelmiraTestClipboardRelease";
+        STARTUPINFOA si{};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi{};
+        if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return;
+        process_.reset(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+        HANDLE waits[] = {ready_.get(), process_.get()};
+        holding_ = ::WaitForMultipleObjects(2, waits, FALSE, 30000) == WAIT_OBJECT_0;
+    }
+    ~ClipboardHolder() { Release(); }
+    bool Holding() const { return holding_; }
+    // Lets the other process close the clipboard and end; true when it ended cleanly.
+    bool Release() {
+        if (!process_) return false;
+        ::SetEvent(release_.get());
+        ::WaitForSingleObject(process_.get(), 30000);
+        DWORD code = 1;
+        ::GetExitCodeProcess(process_.get(), &code);
+        process_.reset();
+        return code == 0;
+    }
+
+private:
+    ui::UniqueKernelHandle ready_, release_, process_;
+    bool holding_ = false;
+};
+
+class ClipboardCopy : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::RemoveSettings();
+        form = std::make_unique<TMainForm>();
+        form->Show();
+        testsupport::PumpPending();
+    }
+    void TearDown() override {
+        form.reset();
+        testsupport::RemoveSettings();
+    }
+    void Retype(ui::Edit& edit, const std::string& text) {
+        ::SetFocus(edit.Handle());
+        testsupport::SelectAll(edit);
+        testsupport::TypeInto(edit, text);
+    }
+    // Presses the button as the user does: the button itself reports the click to its parent.
+    void Press(ui::Button& button) {
+        ::SendMessageA(button.Handle(), BM_CLICK, 0, 0);
+        testsupport::PumpPending();
+    }
+
+    testsupport::MessageBoxRecorder boxes;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(ClipboardCopy, EachButtonCopiesItsColoursSixDigits) {
+    form->HexFR = "FF", form->HexFG = "80", form->HexFB = "00";
+    form->HexBR = "12", form->HexBG = "ab", form->HexBB = "3C";
+    form->UpdateColor();
+    Press(form->BtnCopyFont);
+    EXPECT_EQ(ClipboardText(), "FF8000");
+    Press(form->BtnCopyBackG);
+    EXPECT_EQ(ClipboardText(), "12AB3C");
+    EXPECT_TRUE(boxes.messages.empty());
+}
+
+TEST_F(ClipboardCopy, CopiesTheEditsTextAsItStands) {
+    Retype(form->EditFont, "ff8000");
+    struct Case {
+        const char* typed;  // into the text colour's hex edit, replacing everything
+        const char* copied;
+    };
+    // Fewer than six characters change no colour: what the edit shows is what is copied.
+    const Case cases[] = {{"7f", "7f"}, {"", ""}, {"abcdef", "ABCDEF"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        if (*c.typed) {
+            Retype(form->EditFont, c.typed);
+        } else {
+            ::SetFocus(form->EditFont.Handle());
+            testsupport::SelectAll(form->EditFont);
+            ::SendMessageA(form->EditFont.Handle(), WM_CLEAR, 0, 0);
+            testsupport::ReleaseKey(form->EditFont, VK_DELETE);
+        }
+        ASSERT_EQ(form->EditFont.Text(), c.copied) << "the edit shows what is to be copied";
+        Press(form->BtnCopyFont);
+        EXPECT_EQ(ClipboardText(), std::string(c.copied));
+    }
+}
+
+TEST_F(ClipboardCopy, ChannelStringsOfOtherLengthsAreCopiedUnchanged) {
+    form->HexBR = "1", form->HexBG = "234", form->HexBB = "56";
+    form->UpdateColor();
+    Press(form->BtnCopyBackG);
+    EXPECT_EQ(ClipboardText(), form->EditBackG.Text());
+    EXPECT_EQ(ClipboardText(), "123456");
+}
+
+TEST_F(ClipboardCopy, WatchersSeeTwoChangesTheSecondLeavingTheText) {
+    ClipboardWatcher watcher;
+    ASSERT_TRUE(watcher.Listening());
+    const DWORD sequenceBefore = ::GetClipboardSequenceNumber();
+    form->CopyToClpBrd("A1B2C3");
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return watcher.changes >= 2; }));
+    testsupport::PumpPending();
+    EXPECT_EQ(watcher.changes, 2);
+    EXPECT_GT(::GetClipboardSequenceNumber() - sequenceBefore, 1u) << "the clipboard was emptied twice";
+    EXPECT_EQ(ClipboardText(), "A1B2C3");
+}
+
+TEST_F(ClipboardCopy, ClipboardHeldByAnotherProgramShowsTheErrorAndKeepsTheContents) {
+    PutOnClipboard("before");
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.Holding());
+    Press(form->BtnCopyFont);
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_EQ(boxes.messages[0].text, "クリップボードを開くことができません.");
+    EXPECT_EQ(boxes.messages[0].flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_TRUE(holder.Release());
+    EXPECT_EQ(ClipboardText(), "before");
+
+    // Once the other program has let go, the copy works again.
+    Press(form->BtnCopyFont);
+    EXPECT_EQ(ClipboardText(), form->EditFont.Text());
+    EXPECT_EQ(boxes.messages.size(), 1u);
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// The start-up notice: a window titled "Ostrimund" hears of each main window that is created.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "diag/DebugNotice.h"
+#include "support/WindowTestSupport.h"
+#include "ui/Application.h"
+#include "ui/UniqueHandle.h"
+
+namespace {
+
+struct Notice {
+    WPARAM wParam;
+    ULONG_PTR dwData;
+    DWORD cbData;
+    std::string data;  // the counted bytes only
+};
+
+// A monitor window on a thread of its own with its own message loop, as another program's would be.
+class Monitor {
+public:
+    explicit Monitor(LRESULT reply = 0) : reply_(reply) {
+        ui::UniqueKernelHandle created(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        thread_ = std::thread([this, event = created.get()] { Run(event); });
+        ::WaitForSingleObject(created.get(), 10000);
+    }
+    ~Monitor() {
+        ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
+        thread_.join();
+    }
+    std::vector<Notice> Notices() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return notices_;
+    }
+
+private:
+    void Run(HANDLE created) {
+        threadId_ = ::GetCurrentThreadId();
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &Monitor::Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VelmiraTestMonitor";
+        ::RegisterClassA(&wc);
+        HWND window = ::CreateWindowExA(0, wc.lpszClassName, "Ostrimund", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                        nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        ::SetEvent(created);
+        MSG msg;
+        while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
+        ::DestroyWindow(window);
+    }
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        auto* self = reinterpret_cast<Monitor*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (msg == WM_COPYDATA && self) {
+            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            std::lock_guard<std::mutex> lock(self->mutex_);
+            self->notices_.push_back(Notice{wParam, data->dwData, data->cbData,
+                                            std::string(static_cast<const char*>(data->lpData), data->cbData)});
+            return self->reply_;
+        }
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+
+    LRESULT reply_;
+    DWORD threadId_ = 0;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::vector<Notice> notices_;
+};
+
+std::set<std::string> FilesBesideTheProgram() {
+    std::set<std::string> names;
+    WIN32_FIND_DATAA found;
+    ui::UniqueFind find(::FindFirstFileA((testsupport::ExecutableDir() + "*").c_str(), &found));
+    if (!find) return names;
+    do names.insert(found.cFileName);
+    while (::FindNextFileA(find.get(), &found));
+    return names;
+}
+
+class DebugNoticeTest : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::RemoveSettings(); }
+    void TearDown() override { testsupport::RemoveSettings(); }
+};
+
+TEST_F(DebugNoticeTest, MonitorHearsOnceOfEachMainWindowWithTheApplicationWindow) {
+    Monitor monitor;
+    const HWND applicationWindow = ui::Application::Get().Handle();
+    for (std::size_t created = 1; created <= 2; ++created) {
+        auto form = std::make_unique<TMainForm>();
+        // The notice is sent and waited for, so it has arrived by the time the window exists.
+        const std::vector<Notice> notices = monitor.Notices();
+        ASSERT_EQ(notices.size(), created);
+        const Notice& n = notices.back();
+        EXPECT_EQ(n.wParam, reinterpret_cast<WPARAM>(applicationWindow));
+        EXPECT_NE(n.wParam, reinterpret_cast<WPARAM>(form->Handle())) << "the application window, not the form";
+        EXPECT_EQ(n.dwData, 1u);
+        EXPECT_EQ(n.cbData, 1u);
+        EXPECT_EQ(n.data, "1");
+        EXPECT_EQ(TheDebugNotice.applicationWindow, applicationWindow);
+    }
+}
+
+TEST_F(DebugNoticeTest, NotifyReturnsTheMonitorsReplyAndAttachAlwaysOne) {
+    DebugNotice record;
+    EXPECT_EQ(DebugAttach(record, ui::Application::Get().Handle()), 1) << "no monitor";
+    EXPECT_EQ(DebugNotify(record), 0);
+    Monitor monitor(42);
+    EXPECT_EQ(DebugNotify(record), 42);
+    EXPECT_EQ(DebugAttach(record, ui::Application::Get().Handle()), 1);
+    EXPECT_EQ(monitor.Notices().size(), 2u);
+}
+
+TEST_F(DebugNoticeTest, WithoutAMonitorNothingIsSentAndNoFileIsWritten) {
+    ASSERT_EQ(::FindWindowA(nullptr, "Ostrimund"), nullptr);
+    const std::set<std::string> before = FilesBesideTheProgram();
+    {
+        TMainForm form;
+        form.Show();
+        testsupport::PumpPending();
+    }
+    testsupport::PumpPending();
+    EXPECT_EQ(FilesBesideTheProgram(), before);
+}
+
+}  // namespace
