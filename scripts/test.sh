@@ -32,3 +32,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   trap "wineserver -k || true" EXIT
   cd "$1" && ctest --output-on-failure -j2
 ' "$root" "$win"
+
+# Every fuzz target for a short while (30 s each; VELMIRA_FUZZ_SECONDS to change). fuzz.sh fails loudly when
+# clang cannot link the fuzzer runtime, and on any finding.
+"$root/scripts/fuzz.sh" "${VELMIRA_FUZZ_SECONDS:-30}"
