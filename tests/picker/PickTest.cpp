@@ -1,0 +1,316 @@
+// Picking a colour from the screen with the real main window, real mouse input and a window of a known colour.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "picker/ScopeForm.h"
+#include "support/WindowTestSupport.h"
+#include "ui/DragController.h"
+#include "ui/UniqueHandle.h"
+
+namespace {
+
+using testsupport::PumpPending;
+using testsupport::PumpUntil;
+
+constexpr COLORREF kPatchColour = RGB(0x12, 0xAB, 0x0C);
+constexpr RECT kPatchRect{800, 600, 920, 720};
+
+// A topmost window filled with one colour, standing in for another program's window.
+class ColourPatch {
+public:
+    ColourPatch(const RECT& rect, COLORREF colour) : brush_(::CreateSolidBrush(colour)) {
+        static const bool registered = [] {
+            WNDCLASSEXA wc{};
+            wc.cbSize = sizeof wc;
+            wc.lpfnWndProc = &ColourPatch::Proc;
+            wc.hInstance = ::GetModuleHandleA(nullptr);
+            wc.lpszClassName = "VelmiraTestColourPatch";
+            return ::RegisterClassExA(&wc) != 0;
+        }();
+        EXPECT_TRUE(registered);
+        window_.reset(::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "VelmiraTestColourPatch",
+                                        "patch", WS_POPUP, rect.left, rect.top, rect.right - rect.left,
+                                        rect.bottom - rect.top, nullptr, nullptr, ::GetModuleHandleA(nullptr),
+                                        nullptr));
+        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(brush_.get()));
+        ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
+        ::UpdateWindow(window_.get());
+    }
+    HWND Handle() const { return window_.get(); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg == WM_PAINT) {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(hwnd, &ps);
+            RECT client{};
+            ::GetClientRect(hwnd, &client);
+            ::FillRect(dc, &client, reinterpret_cast<HBRUSH>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)));
+            ::EndPaint(hwnd, &ps);
+            return 0;
+        }
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+
+    ui::UniqueBrush brush_;
+    ui::UniqueWindow window_;
+};
+
+COLORREF ScreenPixel(POINT p) {
+    ui::ScopedGetDC screen(nullptr);
+    return ::GetPixel(screen.get(), p.x, p.y);
+}
+
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD key) {
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof inputs[0]);
+}
+
+RECT WindowRect(HWND hwnd) {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return r;
+}
+
+bool SameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Where the sight stands with the pointer at p.
+RECT ScopeRectFor(POINT p) {
+    return RECT{p.x - 19, p.y - 19, p.x + 10, p.y + 10};
+}
+
+struct Channels {
+    std::string red, green, blue;
+    bool operator==(const Channels& o) const { return red == o.red && green == o.green && blue == o.blue; }
+};
+
+void PrintTo(const Channels& c, std::ostream* os) {
+    *os << c.red << "," << c.green << "," << c.blue;
+}
+
+enum class Target { Font, BackG };
+
+class Pick : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::RemoveSettings();
+        form = std::make_unique<TMainForm>();
+        form->Show();
+        ::SetForegroundWindow(form->Handle());
+        SetColours({"00", "00", "00"}, {"FF", "FF", "FF"});
+        patch = std::make_unique<ColourPatch>(kPatchRect, kPatchColour);
+        ASSERT_TRUE(PumpUntil([] { return ScreenPixel(PatchPoint()) == kPatchColour; }));
+    }
+    void TearDown() override {
+        if (::GetAsyncKeyState(VK_LBUTTON) & 0x8000) SendMouse(MOUSEEVENTF_LEFTUP);
+        PumpPending();
+        form.reset();
+        patch.reset();
+        EXPECT_EQ(ScopeForm, nullptr);
+        testsupport::RemoveSettings();
+    }
+
+    static POINT PatchPoint() { return POINT{(kPatchRect.left + kPatchRect.right) / 2, (kPatchRect.top + kPatchRect.bottom) / 2}; }
+
+    void SetColours(const Channels& text, const Channels& back) {
+        form->HexFR = text.red, form->HexFG = text.green, form->HexFB = text.blue;
+        form->HexBR = back.red, form->HexBG = back.green, form->HexBB = back.blue;
+        form->UpdateColor();
+        PumpPending();
+    }
+    Channels TextColour() const { return {form->HexFR, form->HexFG, form->HexFB}; }
+    Channels BackColour() const { return {form->HexBR, form->HexBG, form->HexBB}; }
+
+    ui::Panel& PanelOf(Target t) { return t == Target::Font ? form->PanelScopeFont : form->PanelScopeBackG; }
+
+    // A point of the panel's client area in screen coordinates; the image fills it from (1, 1).
+    POINT OnPanel(Target t, int x, int y) {
+        POINT p{x, y};
+        ::ClientToScreen(PanelOf(t).Handle(), &p);
+        return p;
+    }
+    POINT OnIcon(Target t, int x, int y) { return OnPanel(t, x + 1, y + 1); }
+
+    // Presses the left button at p and waits for the sight to show.
+    void PressAt(POINT p) {
+        ASSERT_TRUE(::SetCursorPos(p.x, p.y));
+        SendMouse(MOUSEEVENTF_LEFTDOWN);
+        ASSERT_TRUE(PumpUntil([] { return ScopeForm != nullptr; })) << "no scope window after the press";
+    }
+    // Moves the pointer and waits for the sight's timer to catch up.
+    void MoveTo(POINT p) {
+        ASSERT_TRUE(::SetCursorPos(p.x, p.y));
+        ASSERT_TRUE(PumpUntil([p] { return ScopeForm && SameRect(WindowRect(ScopeForm->Handle()), ScopeRectFor(p)); }))
+            << "the sight did not follow the pointer to " << p.x << "," << p.y;
+    }
+    void ReleaseAndWait() {
+        SendMouse(MOUSEEVENTF_LEFTUP);
+        ASSERT_TRUE(PumpUntil([] { return ScopeForm == nullptr && !ui::DragController::Get().Active(); }));
+    }
+
+    std::unique_ptr<TMainForm> form;
+    std::unique_ptr<ColourPatch> patch;
+};
+
+class PickInto : public Pick, public ::testing::WithParamInterface<Target> {};
+
+TEST_P(PickInto, DragOntoAnotherWindowTakesThePixelUnderTheSightIntoThatColourOnly) {
+    const Target target = GetParam();
+    const POINT press = OnIcon(target, 15, 15);
+    PressAt(press);
+    HWND scope = ScopeForm->Handle();
+    EXPECT_TRUE(SameRect(WindowRect(scope), ScopeRectFor(press)));
+    EXPECT_TRUE(::IsWindowVisible(scope));
+    EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_NO)));
+    EXPECT_NE(::GetActiveWindow(), scope);
+
+    // A second start while the pick runs keeps the one sight.
+    TScopeForm* first = ScopeForm;
+    form->ImageScopeStartDrag();
+    EXPECT_EQ(ScopeForm, first);
+
+    // The pointer's hot spot is 5 pixels right of and below the pick point.
+    const POINT pointer{PatchPoint().x + 5, PatchPoint().y + 5};
+    MoveTo(pointer);
+    ReleaseAndWait();
+    EXPECT_FALSE(::IsWindow(scope));
+
+    const Channels patchColour{"12", "AB", "0C"};
+    if (target == Target::Font) {
+        EXPECT_EQ(TextColour(), patchColour);
+        EXPECT_EQ(BackColour(), (Channels{"FF", "FF", "FF"}));
+        EXPECT_EQ(form->EditFont.Text(), "12AB0C");
+    } else {
+        EXPECT_EQ(BackColour(), patchColour);
+        EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
+        EXPECT_EQ(form->EditBackG.Text(), "12AB0C");
+    }
+
+    // The next press opens a fresh sight.
+    PressAt(OnIcon(target, 15, 15));
+    EXPECT_NE(ScopeForm, nullptr);
+    ReleaseAndWait();
+}
+
+INSTANTIATE_TEST_SUITE_P(BothColours, PickInto, ::testing::Values(Target::Font, Target::BackG),
+                         [](const ::testing::TestParamInfo<Target>& info) {
+                             return std::string(info.param == Target::Font ? "Text" : "Background");
+                         });
+
+TEST_F(Pick, TheSightIsShapedLikeTheBlackLinesOfItsPicture) {
+    PressAt(OnIcon(Target::Font, 15, 15));
+    HWND scope = ScopeForm->Handle();
+    ui::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_EQ(::GetWindowRgn(scope, region.get()), COMPLEXREGION);
+
+    // The pick icon shows the same picture: its black pixels and nothing else are the window.
+    ui::Canvas& picture = form->ImageScopeFont.Picture();
+    int black = 0;
+    for (int y = 0; y < 29; ++y) {
+        for (int x = 0; x < 29; ++x) {
+            const bool isBlack = picture.Pixel(x, y) == RGB(0, 0, 0);
+            black += isBlack;
+            EXPECT_EQ(::PtInRegion(region.get(), x, y) != FALSE, isBlack) << "pixel " << x << "," << y;
+        }
+    }
+    EXPECT_EQ(black, 172);
+    EXPECT_FALSE(::PtInRegion(region.get(), 14, 14));
+
+    // The system may merge rows that are alike; the rectangles still cover exactly 172 pixels, one row high or
+    // several rows of the same span.
+    const DWORD size = ::GetRegionData(region.get(), 0, nullptr);
+    std::vector<char> data(size);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    ASSERT_EQ(::GetRegionData(region.get(), size, header), size);
+    const auto* rects = reinterpret_cast<const RECT*>(header->Buffer);
+    long area = 0;
+    for (DWORD i = 0; i < header->rdh.nCount; ++i)
+        area += (rects[i].right - rects[i].left) * (rects[i].bottom - rects[i].top);
+    EXPECT_EQ(area, 172);
+    EXPECT_LE(header->rdh.nCount, 110u);
+    ReleaseAndWait();
+}
+
+TEST_F(Pick, AClickWithoutMovingPicksFromTheProgramsOwnWindow) {
+    // Pressed at the icon's (19, 19), the sight's centre is the icon's own silver centre pixel (14, 14).
+    const POINT press = OnIcon(Target::Font, 19, 19);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(OnIcon(Target::Font, 14, 14)) == RGB(0xC0, 0xC0, 0xC0); }));
+    PressAt(press);
+    ReleaseAndWait();
+    EXPECT_EQ(TextColour(), (Channels{"C0", "C0", "C0"}));
+}
+
+TEST_F(Pick, ReleasingNearTheTopLeftCornerPicksOutsideTheScreenAsWhite) {
+    PressAt(OnIcon(Target::Font, 15, 15));
+    MoveTo(POINT{2, 2});
+    EXPECT_EQ(ScopeForm->GetCenter().x, -3);
+    EXPECT_EQ(ScopeForm->GetCenter().y, -3);
+    ReleaseAndWait();
+    EXPECT_EQ(TextColour(), (Channels{"FF", "FF", "FF"}));
+}
+
+TEST_F(Pick, APressOnThePanelsBevelDragsWithoutASight) {
+    ASSERT_TRUE(::SetCursorPos(OnPanel(Target::Font, 0, 0).x, OnPanel(Target::Font, 0, 0).y));
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(PumpUntil([] { return ui::DragController::Get().Active(); }));
+    EXPECT_EQ(ScopeForm, nullptr);
+    EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_NO)));
+    ASSERT_TRUE(::SetCursorPos(PatchPoint().x, PatchPoint().y));
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    ASSERT_TRUE(PumpUntil([] { return !ui::DragController::Get().Active(); }));
+    EXPECT_EQ(ScopeForm, nullptr);
+    EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
+    EXPECT_EQ(BackColour(), (Channels{"FF", "FF", "FF"}));
+}
+
+TEST_F(Pick, EscEndsTheDragWithAPick) {
+    PressAt(OnIcon(Target::Font, 15, 15));
+    MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
+    SendKey(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([] { return ScopeForm == nullptr; }));
+    EXPECT_EQ(TextColour(), (Channels{"12", "AB", "0C"}));
+
+    // The drag is over: releasing the button afterwards picks nothing more.
+    SetColours({"00", "00", "00"}, {"FF", "FF", "FF"});
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    PumpUntil([] { return !(::GetAsyncKeyState(VK_LBUTTON) & 0x8000); }, 2000);
+    PumpPending();
+    EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
+}
+
+TEST_F(Pick, LosingTheCaptureEndsTheDragWithAPick) {
+    PressAt(OnIcon(Target::BackG, 15, 15));
+    MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
+    ::SetCapture(patch->Handle());  // another window takes the mouse
+    ASSERT_TRUE(PumpUntil([] { return ScopeForm == nullptr; }));
+    EXPECT_EQ(BackColour(), (Channels{"12", "AB", "0C"}));
+    EXPECT_FALSE(ui::DragController::Get().Active());
+    ::ReleaseCapture();
+}
+
+TEST_F(Pick, DestroyingTheMainWindowMidPickTakesTheSightWithIt) {
+    PressAt(OnIcon(Target::Font, 15, 15));
+    HWND scope = ScopeForm->Handle();
+    form.reset();
+    EXPECT_EQ(ScopeForm, nullptr);
+    EXPECT_FALSE(::IsWindow(scope));
+    EXPECT_FALSE(ui::DragController::Get().Active());
+}
+
+}  // namespace
