@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "app/PathText.h"
+#include "color/ContrastTip.h"
 #include "diag/DebugNotice.h"
 #include "picker/MainFormPick.h"
 #include "picker/ScopeForm.h"
@@ -79,6 +80,8 @@ TMainForm::TMainForm() {
     UpdateHexDim();
     CheckBackImageClick();
     ::DragAcceptFiles(Handle(), TRUE);
+    contrastTip_ =
+        std::make_unique<ContrastTip>(Handle(), PanelBackG.Handle(), [this] { return PreviewContrastText(*this); });
 }
 
 TMainForm::~TMainForm() {

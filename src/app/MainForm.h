@@ -10,6 +10,8 @@
 #include "ui/Form.h"
 #include "ui/OpenDialog.h"
 
+class ContrastTip;
+
 class TMainForm : public ui::Form {
 public:
     TMainForm();
@@ -126,6 +128,8 @@ private:
     void ChannelEditKeyUp(ui::Edit& edit, std::string& channel);
     void ChannelBarScroll(int scrollPos, std::string& channel);
     void HexEditKeyUp(ui::Edit& edit, std::string& red, std::string& green, std::string& blue);
+    // The preview's contrast tooltip; made last and so released first, before the panel it watches.
+    std::unique_ptr<ContrastTip> contrastTip_;
 };
 
 // The one main window, created at start-up.

@@ -1,6 +1,7 @@
 // Colour editing of the main window: the model, its one refresh operation and the editors' handlers.
 #include "app/MainForm.h"
 #include "color/ColorText.h"
+#include "color/ContrastTip.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ void TMainForm::UpdateColor() {
 
     EditFont.SetTextIfChanged(velmira::HexStringOf(HexFR, HexFG, HexFB, &IsLeadByte));
     EditBackG.SetTextIfChanged(velmira::HexStringOf(HexBR, HexBG, HexBB, &IsLeadByte));
+    if (contrastTip_) contrastTip_->ColoursChanged();
 }
 
 void TMainForm::UpdateHexDim() {
