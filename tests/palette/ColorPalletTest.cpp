@@ -130,6 +130,15 @@ protected:
                                          << " x " << r.bottom - r.top << ")";
 }
 
+// Whether `upper` comes before `lower` in the z-order of top-level windows.
+bool IsAbove(HWND upper, HWND lower) {
+    for (HWND hwnd = ::GetTopWindow(nullptr); hwnd; hwnd = ::GetWindow(hwnd, GW_HWNDNEXT)) {
+        if (hwnd == upper) return true;
+        if (hwnd == lower) return false;
+    }
+    return false;
+}
+
 TEST_F(ColorPalletTest, DialogIsLaidOutAsDesignedAndOwnedByTheMainWindow) {
     OpenThrough(form->BtnSaveFont, [&](TColorPallet& dialog) {
         RECT outer{};
@@ -145,6 +154,9 @@ TEST_F(ColorPalletTest, DialogIsLaidOutAsDesignedAndOwnedByTheMainWindow) {
         for (LONG bit : {WS_CAPTION, WS_SYSMENU, WS_THICKFRAME, WS_MINIMIZEBOX, WS_MAXIMIZEBOX})
             EXPECT_EQ(style & bit, bit) << std::hex << bit;
         EXPECT_EQ(::GetWindow(dialog.Handle(), GW_OWNER), form->Handle());
+        // The dialog asks for no topmost place of its own; the system keeps a window owned by the always-on-top
+        // main window above it, which is where the user must find it.
+        EXPECT_TRUE(IsAbove(dialog.Handle(), form->Handle()));
 
         EXPECT_TRUE(HasBounds(dialog.PanelCurColor, 270, 30, 70, 40));
         EXPECT_TRUE(HasBounds(dialog.BtnOk, 270, 80, 70, 25));
