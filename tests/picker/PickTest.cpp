@@ -126,7 +126,9 @@ protected:
         testsupport::RemoveSettings();
     }
 
-    static POINT PatchPoint() { return POINT{(kPatchRect.left + kPatchRect.right) / 2, (kPatchRect.top + kPatchRect.bottom) / 2}; }
+    static POINT PatchPoint() {
+        return POINT{(kPatchRect.left + kPatchRect.right) / 2, (kPatchRect.top + kPatchRect.bottom) / 2};
+    }
 
     void SetColours(const Channels& text, const Channels& back) {
         form->HexFR = text.red, form->HexFG = text.green, form->HexFB = text.blue;
@@ -311,6 +313,21 @@ TEST_F(Pick, DestroyingTheMainWindowMidPickTakesTheSightWithIt) {
     EXPECT_EQ(ScopeForm, nullptr);
     EXPECT_FALSE(::IsWindow(scope));
     EXPECT_FALSE(ui::DragController::Get().Active());
+}
+
+// The manifest (the test carries the program's resources) makes the process per-monitor DPI aware, so that
+// pointer positions, window placement and the pixel read all use the same physical screen coordinates.
+TEST(PickScreen, TheProgramIsPerMonitorDpiAware) {
+    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    using GetContext = HANDLE(WINAPI*)();
+    using GetAwareness = int(WINAPI*)(HANDLE);
+    auto getContext = reinterpret_cast<GetContext>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
+    auto getAwareness = reinterpret_cast<GetAwareness>(
+        reinterpret_cast<void*>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    ASSERT_TRUE(getContext && getAwareness);
+    constexpr int kPerMonitorAware = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
+    EXPECT_EQ(getAwareness(getContext()), kPerMonitorAware);
 }
 
 }  // namespace

@@ -44,7 +44,8 @@ for i in 1 2 3 4 5 6 7 8 9 10; do
   sleep 0.05  # pacing of the drag only; the wait below is the synchronisation
 done
 scope_at_target() { [ "$(e2e_inspect origin ScopeForm)" = "$scope_expected" ]; }
-e2e_poll 30 scope_at_target || e2e_fail "the sight stands at '$(e2e_inspect origin ScopeForm)', expected '$scope_expected'"
+e2e_poll 30 scope_at_target \
+  || e2e_fail "the sight stands at '$(e2e_inspect origin ScopeForm)', expected '$scope_expected'"
 xdotool mouseup 1
 
 e2e_poll 30 e2e_text_is "$MAIN_TITLE" edit 2 12AB0C \
