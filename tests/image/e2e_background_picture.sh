@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# The real program shows a picture behind the sample text: the box is ticked with the mouse, a BMP's path is
+# typed into the edit and confirmed with Enter, and the screen then shows the picture's colours, tiled.
+. "$E2E_LIB"
+exe=$1
+dir=$(dirname "$exe")
+work=$(mktemp -d /tmp/velmira-e2e-bg.XXXXXX)
+saved=$(mktemp)
+[ -f "$dir/velmira.ini" ] && cp "$dir/velmira.ini" "$saved" && rm -f "$dir/velmira.ini"
+trap 'e2e_cleanup; rm -f "$dir/velmira.ini"; [ -s "$saved" ] && cp "$saved" "$dir/velmira.ini"; rm -f "$saved"; rm -rf "$work"' EXIT
+
+# A 20 x 20 picture in four 10 x 10 quarters: red, green (top), blue, yellow (bottom); 24 bits, rows bottom-up.
+python3 - "$work/quarters.bmp" <<'PY'
+import struct, sys
+w = h = 20
+colours = {(0, 0): (255, 0, 0), (1, 0): (0, 255, 0), (0, 1): (0, 0, 255), (1, 1): (255, 255, 0)}
+rows = b""
+for y in reversed(range(h)):
+    row = b"".join(bytes((b, g, r)) for r, g, b in (colours[(x // 10, y // 10)] for x in range(w)))
+    rows += row + b"\0" * ((4 - len(row) % 4) % 4)
+header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(rows), 2835, 2835, 0, 0)
+open(sys.argv[1], "wb").write(b"BM" + struct.pack("<IHHI", 14 + 40 + len(rows), 0, 0, 54) + header + rows)
+PY
+picture=$(e2e_winpath "$work/quarters.bmp")
+[ -n "$picture" ] || e2e_fail "no Windows path for the picture"
+
+e2e_start "$exe"
+
+# The check box "背景に画像を指定する" lies in the picture group (5,255) at (20,0); the edit at (10,25), 300 x 20.
+edit_enabled() { e2e_inspect tree "$MAIN_TITLE" | awk -F'|' 'tolower($1)=="edit"{print $3; exit}'; }
+[ "$(edit_enabled)" = 0 ] || e2e_fail "the path edit is enabled before the box is ticked"
+e2e_click "$MAIN_TITLE" $((5 + 20 + 7)) $((255 + 8))
+edit_is_enabled() { [ "$(edit_enabled)" = 1 ]; }
+e2e_poll 20 edit_is_enabled || e2e_fail "ticking the box did not enable the path edit"
+
+e2e_click "$MAIN_TITLE" $((5 + 10 + 150)) $((255 + 25 + 10))
+xdotool key ctrl+a
+xdotool type --delay 30 "$picture"
+e2e_poll 20 e2e_text_is "$MAIN_TITLE" edit 1 "$picture" \
+  || e2e_fail "the edit reads '$(e2e_control_text "$MAIN_TITLE" edit 1)', expected $picture"
+xdotool key Return
+
+# The preview's picture starts at (6,6) of the client area (panel at 5,5, its bevel one pixel). The sample text
+# begins at (9,9) of the picture, so the samples keep to the top rows, the left columns and the lower right.
+shot=$work/shot.png
+pixel_at() {  # picture x, y -> the screen's colour there as rrggbb
+  local p
+  p=$(e2e_screen_point "$MAIN_TITLE" $((6 + $1)) $((6 + $2)))
+  convert "$shot" -crop "1x1+${p% *}+${p#* }" -depth 8 txt: | awk 'NR==2{print tolower($3)}' | tr -d '#'
+}
+preview_shows_picture() {
+  import -window root "$shot" || return 1
+  # Tiled with the 20-pixel period; the last column (160-162) and row (180-187) are cut.
+  [ "$(pixel_at 2 2)" = ff0000 ] && [ "$(pixel_at 15 3)" = 00ff00 ] && [ "$(pixel_at 3 15)" = 0000ff ] &&
+    [ "$(pixel_at 155 170)" = ffff00 ] && [ "$(pixel_at 162 5)" = ff0000 ] && [ "$(pixel_at 4 175)" = 0000ff ] &&
+    [ "$(pixel_at 4 187)" = ff0000 ] && [ "$(pixel_at 41 1)" = ff0000 ]
+}
+if ! e2e_poll 30 preview_shows_picture; then
+  for xy in "2 2" "15 3" "3 15" "155 170" "162 5" "4 175" "4 187" "41 1"; do
+    echo "picture ${xy}: $(pixel_at $xy)" >&2
+  done
+  e2e_fail "the preview does not show the typed picture"
+fi
+# Enter was swallowed: the edit still holds exactly the path.
+[ "$(e2e_control_text "$MAIN_TITLE" edit 1)" = "$picture" ] || e2e_fail "Enter changed the edit"
+
+e2e_inspect close "$MAIN_TITLE"
+code=$(e2e_wait_exit)
+[ "$code" = 0 ] || e2e_fail "exit code $code, expected 0"
+echo "1 passed, 0 failed"
