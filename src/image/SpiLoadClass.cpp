@@ -90,10 +90,20 @@ bool AskInfo(const ST_SpiPlugin& plugin, int index, std::string& text) {
     return true;
 }
 
+// Whether a value a plug-in handed back is a memory block of this process. The memory functions check their
+// handles, but they take a fixed block's "handle" as a heap pointer, and freeing a pointer that is no block of the
+// heap corrupts it. A value that is no block is left alone: whatever it was leaks, rather than the heap breaking.
+bool IsMemoryBlock(HANDLE h) {
+    return h && ::GlobalFlags(h) != GMEM_INVALID_HANDLE && ::GlobalSize(h) != 0;
+}
+
+// Takes a block a plug-in handed over: owned when it is one, none otherwise.
+ui::UniqueGlobal TakeBlock(HANDLE h) { return ui::UniqueGlobal(IsMemoryBlock(h) ? h : nullptr); }
+
 // Releases the picture's text information where the plug-in really put it (see PictureInfoTextHandle).
 void ReleaseTextInformation(const unsigned char (&record)[kPictureInfoSize]) {
-    const std::uint32_t handle = PictureInfoTextHandle(record);
-    if (handle != 0) ::LocalFree(reinterpret_cast<HLOCAL>(static_cast<std::uintptr_t>(handle)));
+    const auto handle = reinterpret_cast<HLOCAL>(static_cast<std::uintptr_t>(PictureInfoTextHandle(record)));
+    if (IsMemoryBlock(handle)) ::LocalFree(handle);
 }
 
 }  // namespace
@@ -165,6 +175,11 @@ bool SpiLoadClass::LoadPicture(const std::string& fileName) {
     return DecodeWith(*Current);
 }
 
+// What a plug-in hands back is checked before it is used (CheckSpiPicture, IsMemoryBlock), but its calls are not
+// guarded: a plug-in that faults inside a call, writes past the buffers it is given or never returns takes the
+// program with it, like any DLL loaded into the process. Catching the fault would need structured exception
+// handling, which this compiler does not give C++ code, and a program that carries on after an access
+// violation in foreign code carries on with whatever that code left broken. Plug-ins are chosen by the user.
 bool SpiLoadClass::DecodeWith(const ST_SpiPlugin& plugin) {
     if (!plugin.GetPictureInfo) return false;
     spi::PictureInfo info;
@@ -182,8 +197,8 @@ bool SpiLoadClass::DecodeWith(const ST_SpiPlugin& plugin) {
     if (plugin.GetPicture(FileName.c_str(), 0, 0, &infoHandle, &pixelHandle, nullptr, 0) != spi::kSuccess)
         return false;
     // Declared in this order so that the pixels are unlocked and released before the bitmap info.
-    const ui::UniqueGlobal infoBlock(infoHandle);
-    const ui::UniqueGlobal pixelBlock(pixelHandle);
+    const ui::UniqueGlobal infoBlock = TakeBlock(infoHandle);
+    const ui::UniqueGlobal pixelBlock = TakeBlock(pixelHandle);
     const ui::ScopedGlobalLock infoLock(infoBlock.get());
     const ui::ScopedGlobalLock pixelLock(pixelBlock.get());
     if (!infoLock || !pixelLock) return false;

@@ -311,6 +311,14 @@ TEST_F(SpiLoadClassTest, EveryFailureAnswersFalseAndLeavesNoPicture) {
         {"hostile", "HOSTt"},              // colour table missing from the block
         {"hostile", "HOSTu"},              // pixel block one byte short
         {"hostile", "HOSTi"},              // info block shorter than a header
+        {"hostile", "HOSTH"},              // negative height in the record
+        {"hostile", "HOSTW"},              // the most negative width and height
+        {"hostile", "HOSTq"},              // GetPictureInfo answers an error code
+        {"hostile", "HOSTN"},              // success without any block
+        {"hostile", "HOSTP"},              // bitmap info without pixels
+        {"hostile", "HOSTI"},              // pixels without bitmap info
+        {"hostile", "HOSTg"},              // values that are no handles at all
+        {"hostile", "HOSTL"},              // slow, then failing
     };
     for (const Case& c : cases) {
         const std::string folder = NewFolder();
@@ -335,6 +343,31 @@ TEST_F(SpiLoadClassTest, TheHostileControlPictureDecodes) {
     host_->LoadPlugins(folder_);
     EXPECT_TRUE(host_->LoadPicture(File("ok.hst", "HOST0")));
     EXPECT_EQ(ReadPixels(host_->GetPicture(), 4, 2), std::vector<DWORD>(8, 0));
+}
+
+// A plug-in cannot be interrupted inside a call (it runs on the one thread, in the program's process): a slow one
+// only delays the load, and a text-information value that is no block is not freed as if it were one.
+TEST_F(SpiLoadClassTest, SlowPluginsAndBogusInformationHandlesStillGiveThePicture) {
+    Install("hostile", "hostile.spi");
+    host_->LoadPlugins(folder_);
+    for (const char* bytes : {"HOSTl", "HOSTx"}) {
+        const DWORD start = GetTickCount();
+        EXPECT_TRUE(host_->LoadPicture(File("slow.hst", bytes))) << bytes;
+        EXPECT_EQ(ReadPixels(host_->GetPicture(), 4, 2), std::vector<DWORD>(8, 0)) << bytes;
+        if (bytes[4] == 'l') {
+            EXPECT_GE(GetTickCount() - start, 1400u);
+        }
+    }
+}
+
+TEST_F(SpiLoadClassTest, APluginThatAnswersEveryInformationIndexIsAskedAFixedNumberOfTimes) {
+    Install("endless", "endless.spi");
+    const DWORD start = GetTickCount();
+    host_->LoadPlugins(folder_);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    ASSERT_EQ(host_->GetCount(), 1);
+    EXPECT_EQ(host_->GetFirst()->Pattern, "*.e255");
+    EXPECT_EQ(host_->GetFirst()->Description, "Endless 255");
 }
 
 TEST_F(SpiLoadClassTest, LoadingAnotherFolderUnloadsTheOldPlugins) {

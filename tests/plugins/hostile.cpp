@@ -1,5 +1,6 @@
-// Test plug-in that hands back records and blocks which do not describe each other. Accepts files starting
-// with "HOST"; the fifth byte chooses the fault (see Mode). Mode '0' is a sound 4 x 2 24-bit picture.
+// Test plug-in that hands back records and blocks which do not describe each other, handles that are no
+// blocks at all, and answers slowly. Accepts files starting with "HOST"; the fifth byte chooses the fault (see
+// the switches below). Mode '0' is a sound 4 x 2 24-bit picture; mode 'l' is the same after a long wait.
 #include "PluginCommon.h"
 
 namespace {
@@ -32,14 +33,28 @@ SPI_EXPORT int __stdcall GetPictureInfo(LPCSTR buf, LONG, UINT, spi::PictureInfo
         case 'w': width = -5; break;          // negative width in the record
         case 'h': height = 100000; break;     // absurd height in the record
         case 'z': width = 0; break;           // empty record
+        case 'H': height = -kHeight; break;   // negative height in the record
+        case 'W': width = LONG(0x80000000u); height = LONG(0x80000000u); break;  // the most negative sizes
+        case 'q': return 2;                   // an error code
+        case 'l': Sleep(1500); break;         // slow, then sound
     }
     *lpInfo = spi::PictureInfo{0, 0, width, height, 0, 0, 24, 0, nullptr};
+    // A text-information "handle" that is no block: the host must not free it as if it were one.
+    if (Mode(buf) == 'x') lpInfo->hInfo = reinterpret_cast<HLOCAL>(static_cast<ULONG_PTR>(0x00001234));
     return spi::kSuccess;
 }
 
 SPI_EXPORT int __stdcall GetPicture(LPCSTR buf, LONG, UINT, HANDLE* pHBInfo, HANDLE* pHBm, spi::ProgressCallback,
                                     LONG) {
     const char mode = Mode(buf);
+    switch (mode) {
+        case 'N': *pHBInfo = nullptr; *pHBm = nullptr; return spi::kSuccess;  // success without blocks
+        case 'g':                                                              // values that are no handles
+            *pHBInfo = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x00C0FFEE));
+            *pHBm = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x0BADF00D));
+            return spi::kSuccess;
+        case 'L': Sleep(1500); return 1;                                       // slow, then failing
+    }
     HLOCAL info = plugin::MakeBitmapInfo(LMEM_MOVEABLE, kWidth, kHeight, 24, 0);
     DWORD pixelSize = plugin::Stride(kWidth, 24) * kHeight;
     auto* header = static_cast<BITMAPINFOHEADER*>(LocalLock(info));
@@ -58,6 +73,14 @@ SPI_EXPORT int __stdcall GetPicture(LPCSTR buf, LONG, UINT, HANDLE* pHBInfo, HAN
     LocalUnlock(info);
     if (mode == 'i') info = LocalReAlloc(info, 20, LMEM_MOVEABLE);  // a block shorter than any header
     HLOCAL pixels = LocalAlloc(LMEM_FIXED | LMEM_ZEROINIT, pixelSize);
+    if (mode == 'P') {  // the bitmap info without pixels
+        LocalFree(pixels);
+        pixels = nullptr;
+    }
+    if (mode == 'I') {  // pixels without the bitmap info
+        LocalFree(info);
+        info = nullptr;
+    }
     *pHBInfo = info;
     *pHBm = pixels;
     return spi::kSuccess;
