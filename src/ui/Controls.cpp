@@ -99,7 +99,10 @@ void ScrollBar::SetPosition(int position) {
     info.cbSize = sizeof info;
     info.fMask = SIF_POS;
     info.nPos = position;
-    ::SetScrollInfo(Handle(), SB_CTL, &info, TRUE);
+    // Redrawn with the next paint rather than at once: a thumb drag moves the bar up to 256 times, and an
+    // immediate redraw on each move cost more than the rest of the colour update together.
+    ::SetScrollInfo(Handle(), SB_CTL, &info, FALSE);
+    ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 int ScrollBar::NewPosition(int code) const {
