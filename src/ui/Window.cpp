@@ -38,6 +38,12 @@ Window::~Window() {
         ::DestroyWindow(hwnd);  // WM_NCDESTROY detaches us
         hwnd_ = nullptr;
     }
+    liveObjects_.fetch_sub(1, std::memory_order_relaxed);
+}
+
+void Window::Attach(HWND hwnd) noexcept {
+    hwnd_ = hwnd;
+    liveWindows_.fetch_add(1, std::memory_order_relaxed);
 }
 
 Window* Window::FromHandle(HWND hwnd) noexcept {
@@ -62,7 +68,7 @@ void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, H
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                   ::GetModuleHandleA(nullptr), nullptr);
     if (!hwnd) throw std::runtime_error(std::string("CreateWindowEx failed for ") + className);
-    hwnd_ = hwnd;
+    Attach(hwnd);
     standard_ = true;
     ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ::SetWindowSubclass(hwnd, &Window::StandardControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -71,7 +77,7 @@ void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, H
 LRESULT CALLBACK Window::OwnWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
+        self->Attach(hwnd);
         ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     Window* self = FromHandle(hwnd);
@@ -98,6 +104,7 @@ LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
         hwnd_ = nullptr;
+        liveWindows_.fetch_sub(1, std::memory_order_relaxed);
         OnWindowDestroyed();
     }
     return result;

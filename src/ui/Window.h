@@ -11,6 +11,8 @@
 // images, drawn in creation order over its background) and starts automatic drags.
 #include <windows.h>
 
+#include <atomic>
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -30,13 +32,18 @@ struct DragEvents {
 
 class Window {
 public:
-    Window() = default;
+    Window() noexcept { liveObjects_.fetch_add(1, std::memory_order_relaxed); }
     Window(const Window&) = delete;
     Window& operator=(const Window&) = delete;
     virtual ~Window();
 
     HWND Handle() const noexcept { return hwnd_; }
     static Window* FromHandle(HWND hwnd) noexcept;
+
+    // How many window objects exist and how many of them hold a live window, for the leak checks of the tests
+    // (the platform under test does not count user objects).
+    static int LiveObjects() noexcept { return liveObjects_.load(std::memory_order_relaxed); }
+    static int LiveWindows() noexcept { return liveWindows_.load(std::memory_order_relaxed); }
 
     // Left, top, width, height relative to the parent's client area (the screen for top-level windows).
     void SetBounds(int left, int top, int width, int height);
@@ -78,6 +85,10 @@ private:
                                                 UINT_PTR subclassId, DWORD_PTR refData);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
 
+    void Attach(HWND hwnd) noexcept;
+
+    static inline std::atomic<int> liveObjects_{0};
+    static inline std::atomic<int> liveWindows_{0};
     HWND hwnd_ = nullptr;
     bool standard_ = false;
 };
