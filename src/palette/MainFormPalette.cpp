@@ -1,5 +1,6 @@
 // The main window's palette buttons: store a colour into the palette or take one from it.
 #include <memory>
+#include <string>
 
 #include "app/MainForm.h"
 #include "palette/ColorPallet.h"
