@@ -5,7 +5,8 @@
 //   velmira_load_bench run DIR [--wine TSV]    native: times, bytes read, peak memory; prints the table,
 //                                              with the Wine build's times beside ours when TSV is given
 //   velmira_load_bench.exe run DIR --tsv FILE  Windows build under Wine: times only, as TSV for the above
-//   velmira_load_bench measure MODE FILE N     (internal) one child process per measurement, for its peak memory
+//   velmira_load_bench pixel FILE X Y          prints the pixel at (X, Y) as RRGGBB (for the start-up probe)
+//   velmira_load_bench measure MODE KIND FILE N  (internal) one child process per measurement, for its peak memory
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -328,6 +329,15 @@ int MeasureOne(const std::string& modeText, const std::string& kind, const std::
     return 0;
 }
 
+int PrintPixel(const std::string& path, int x, int y) {
+    const bool jpeg = path.size() > 4 && path.compare(path.size() - 4, 4, ".jpg") == 0;
+    FileSource file(path);
+    const velmira::DecodedPicture picture =
+        jpeg ? velmira::DecodeJpeg(file, x + 1, y + 1) : velmira::DecodeBmp(file, x + 1, y + 1);
+    std::printf("%06X\n", static_cast<unsigned>(picture.At(x, y)));
+    return 0;
+}
+
 std::map<std::string, std::pair<double, double>> ReadWineTimes(const std::string& tsvPath) {
     std::map<std::string, std::pair<double, double>> times;
     std::ifstream in(tsvPath);
@@ -415,6 +425,7 @@ int main(int argc, char** argv) {
         if (args[0] == "run" && args.size() == 4 && args[2] == "--wine") return RunNative(args[1], args[3]);
         if (args[0] == "measure" && args.size() == 5) return MeasureOne(args[1], args[2], args[3], std::stoi(args[4]));
         if (args[0] == "idle") return 0;
+        if (args[0] == "pixel" && args.size() == 4) return PrintPixel(args[1], std::stoi(args[2]), std::stoi(args[3]));
 #endif
         return Usage();
     } catch (const std::exception& e) {

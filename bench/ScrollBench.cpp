@@ -4,7 +4,11 @@
 // and it counts the window calls the handler makes that change nothing: WM_SETTEXT to an edit with the text
 // it already shows, SBM_SETSCROLLINFO / SBM_SETPOS to a bar with the position it already has.
 //
-//   velmira_scroll_bench.exe     prints one table row per bar dragged (settings file beside it is removed)
+// It also times the main window's creation step by step, to show where start-up goes.
+//
+//   velmira_scroll_bench.exe [PLUGIN_FOLDER [PICTURE]]
+//     prints one table row per bar dragged, then the creation costs; with a plug-in folder and a picture,
+//     the costs of loading those plug-ins and that picture too (the settings file beside it is removed)
 #include <windows.h>
 #include <commctrl.h>
 
@@ -172,6 +176,55 @@ void PrimitiveCosts(TMainForm& form) {
     std::printf("| TMainForm::UpdateColor with nothing changed | %.4f |\n", MedianCost([&](int) { form.UpdateColor(); }));
 }
 
+template <typename F>
+double Time(F&& call) {
+    const double start = Now();
+    call();
+    return Now() - start;
+}
+
+// The first creation in the process pays for everything a start pays for once (fonts, window classes,
+// libraries); the later ones show the rest.
+void CreationCosts(const std::string& pluginFolder, const std::string& picture) {
+    std::printf("\n| Creation step (in-process) | first ms | median of next 6 ms |\n|---|---:|---:|\n");
+    std::map<std::string, std::vector<double>> ms;
+    std::vector<std::string> order;
+    auto record = [&](const std::string& step, double value) {
+        if (!ms.count(step)) order.push_back(step);
+        ms[step].push_back(value);
+    };
+    for (int i = 0; i < 7; ++i) {
+        std::unique_ptr<TMainForm> form;
+        record("TMainForm constructor, whole", Time([&] { form = std::make_unique<TMainForm>(); }));
+        MainForm = form.get();
+        record("Show + first paint (UpdateWindow)", Time([&] {
+                   form->Show();
+                   ::UpdateWindow(form->Handle());
+                   ::RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+               }));
+        PumpPending();
+        record("  again: LoadIniFile", Time([&] { form->LoadIniFile(); }));
+        record("  again: SetSPI (plug-in folder as read)", Time([&] { form->SetSPI(); }));
+        record("  again: UpdateColor", Time([&] { form->UpdateColor(); }));
+        record("  again: UpdateHexDim", Time([&] { form->UpdateHexDim(); }));
+        record("  again: CheckBackImageClick (no picture)", Time([&] { form->CheckBackImageClick(); }));
+        if (!pluginFolder.empty()) {
+            form->SpiPath = pluginFolder;
+            record("SetSPI with the given plug-in folder", Time([&] { form->SetSPI(); }));
+        }
+        if (!picture.empty()) record("LoadImageA of the given picture", Time([&] { form->LoadImageA(picture); }));
+        MainForm = nullptr;
+        form.reset();
+        PumpPending();
+    }
+    for (const std::string& step : order) {
+        std::vector<double>& v = ms[step];
+        const double first = v.front();
+        v.erase(v.begin());
+        std::printf("| %s | %.2f | %.2f |\n", step.c_str(), first, Percentile(v, 0.5));
+    }
+}
+
 void Instrument(TMainForm& form) {
     ui::Window* watched[] = {&form.EditFont, &form.EditFR, &form.EditFG, &form.EditFB, &form.EditBackG,
                              &form.EditBR,   &form.EditBG, &form.EditBB, &form.BarFR,  &form.BarFG,
@@ -195,11 +248,15 @@ std::string SettingsBesideExe() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
     ::DeleteFileA(SettingsBesideExe().c_str());  // the first start's state: black on white, hexadecimal
     ui::Application& app = ui::Application::Get();
-    app.Initialize();
-    app.SetTitle("Velmira");
+    const double initialize = Time([&] {
+        app.Initialize();
+        app.SetTitle("Velmira");
+    });
+    CreationCosts(argc > 1 ? argv[1] : "", argc > 2 ? argv[2] : "");
+    std::printf("| Application::Initialize + SetTitle (once) | %.2f | |\n\n", initialize);
     auto form = std::make_unique<TMainForm>();
     MainForm = form.get();
     form->Show();

@@ -6,7 +6,7 @@
 //     NAME    what the table calls the program
 //     TITLE   its window's exact caption
 //     POINTS  "x,y,RRGGBB[;x,y,RRGGBB...]": client points and the colour each shows once painted;
-//             "btnface" in place of RRGGBB stands for the system's button face colour
+//             "btnface" and "window" in place of RRGGBB stand for those system colours
 //     EXE     the program (Windows path); it starts in its own folder, with no arguments
 // The programs take turns, run after run, so that a busy machine slows them alike. The first round only
 // warms up. Prints every run, then a table of medians with each program's ratio to the first one.
@@ -37,6 +37,8 @@ std::vector<Point> ParsePoints(const std::string& text) {
         if (std::sscanf(item.c_str(), "%d,%d,%31s", &p.x, &p.y, colour) != 3) continue;
         if (std::string(colour) == "btnface") {
             p.colour = ::GetSysColor(COLOR_BTNFACE);
+        } else if (std::string(colour) == "window") {
+            p.colour = ::GetSysColor(COLOR_WINDOW);
         } else {
             const unsigned long rgb = std::strtoul(colour, nullptr, 16);
             p.colour = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);

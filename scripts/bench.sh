@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Runs the benchmarks and prints their tables (Markdown). They are measurements, not tests: nothing fails.
+#
+#   scripts/bench.sh [load|startup|scroll|all]     (default: all)
+#
+#   load     picture load time, bytes read and peak memory, native (Release, no sanitizers) and under Wine,
+#            against our own full decode and libjpeg-turbo's djpeg
+#   startup  start-up of velmira.exe under Wine until its window is painted, against a minimal window
+#   scroll   one scroll notification's cost over a full thumb drag, and calls that change nothing
+#
+# Build folders and generated pictures (never in git) can be moved with BENCH_NATIVE_BUILD, BENCH_WIN_BUILD,
+# BENCH_DATA; STARTUP_RUNS sets the number of start-up runs per program (default 15).
+# The machine should be otherwise idle: every figure is wall-clock time.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+native=$(realpath -m "${BENCH_NATIVE_BUILD:-$root/build/bench-native}")
+win=$(realpath -m "${BENCH_WIN_BUILD:-$root/build/bench-win}")
+data=$(realpath -m "${BENCH_DATA:-$root/build/bench-data}")
+runs=${STARTUP_RUNS:-15}
+what=${1:-all}
+
+# Z:\ is the whole Unix file system in every Wine prefix.
+winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
+
+build_native() {
+  cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMIRA_TESTS=OFF >/dev/null
+  cmake --build "$native" --target velmira_load_bench >/dev/null
+}
+
+build_win() {
+  cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" >/dev/null
+  cmake --build "$win" --target velmira velmira_wic spi_ppm velmira_load_bench velmira_minimal_window \
+    velmira_startup_probe velmira_scroll_bench >/dev/null
+}
+
+# Runs a command with the Wine environment of the Windows build, inside Xvfb.
+in_wine() {
+  xvfb-run -a -s "-screen 0 1280x1024x24" bash -c \
+    '. "$0/scripts/wine-env.sh"; velmira_wine_env "$1"; shift; "$@"' "$root" "$win" "$@"
+}
+
+bench_load() {
+  build_native
+  build_win
+  mkdir -p "$data"
+  "$native/bench/velmira_load_bench" generate "$data"
+  local tsv=$data/wine-load.tsv
+  echo "## Picture load under Wine (Windows build, FileByteSource)"
+  in_wine wine "$win/bench/velmira_load_bench.exe" run "$(winpath "$data")" --tsv "$(winpath "$tsv")" 2>/dev/null
+  echo
+  echo "## Picture load, native and Wine side by side"
+  "$native/bench/velmira_load_bench" run "$data" --wine "$tsv"
+}
+
+# Folders of copies of the program, each with its own settings file, so that no run touches the build's.
+startup_setups() {
+  local s=$win/bench/startup
+  rm -rf "$s"
+  mkdir -p "$s/minimal" "$s/shipped" "$s/plugins20/plugins" "$s/picture"
+  cp "$win/bench/velmira_minimal_window.exe" "$s/minimal/"
+  # As shipped: the image plug-in beside the program, which is the default plug-in folder; no settings file.
+  cp "$win/velmira.exe" "$win/velmira_wic.spi" "$s/shipped/"
+  # Twenty plug-ins in a folder of their own, named in the settings file.
+  cp "$win/velmira.exe" "$s/plugins20/"
+  local i
+  for i in $(seq -w 1 20); do cp "$win/tests/plugins/ppm.spi" "$s/plugins20/plugins/ppm$i.spi"; done
+  printf '[Option]\r\nSpi=%s\r\n' "$(winpath "$s/plugins20/plugins")" >"$s/plugins20/velmira.ini"
+  # A 48-megapixel photo as the preview's background, loaded during start-up.
+  cp "$win/velmira.exe" "$win/velmira_wic.spi" "$s/picture/"
+  printf '[BackGround]\r\nUseImage=1\r\nPath=%s\r\n' "$(winpath "$data/jpeg-8000x6000.jpg")" >"$s/picture/velmira.ini"
+}
+
+bench_startup() {
+  build_native
+  build_win
+  mkdir -p "$data"
+  "$native/bench/velmira_load_bench" generate "$data" 2>/dev/null
+  startup_setups
+  local s=$win/bench/startup title="Velmira Ver.2.30"
+  # Painted = the form's face (2,2), the preview's bottom right (160,190) and the hex edit's blank right
+  # end (250,30) show their colours: three separately painted windows. The picture run waits for the
+  # photo's own pixel there instead of the white background.
+  local points="2,2,btnface;160,190,FFFFFF;250,30,window"
+  local photo
+  photo=$("$native/bench/velmira_load_bench" pixel "$data/jpeg-8000x6000.jpg" 154 184)
+  echo "## Start-up under Wine until the window is painted ($runs runs each, taking turns)"
+  in_wine wine "$win/bench/velmira_startup_probe.exe" "$runs" \
+    "minimal window" "Velmira minimal window" "2,2,btnface" "$(winpath "$s/minimal/velmira_minimal_window.exe")" \
+    "velmira (as shipped)" "$title" "$points" "$(winpath "$s/shipped/velmira.exe")" \
+    "velmira, 20 plug-ins" "$title" "$points" "$(winpath "$s/plugins20/velmira.exe")" \
+    "velmira, 48 MP JPEG in use" "$title" "2,2,btnface;160,190,$photo;250,30,window" \
+    "$(winpath "$s/picture/velmira.exe")" 2> >(grep -v fixme >&2) | grep -v " run "
+}
+
+bench_scroll() {
+  build_win
+  echo "## Scroll thumb drag under Wine"
+  in_wine wine "$win/bench/velmira_scroll_bench.exe" 2>/dev/null
+}
+
+case $what in
+  load) bench_load ;;
+  startup) bench_startup ;;
+  scroll) bench_scroll ;;
+  all) bench_load; echo; bench_startup; echo; bench_scroll ;;
+  *) echo "usage: $0 [load|startup|scroll|all]" >&2; exit 2 ;;
+esac
