@@ -18,9 +18,9 @@ set -e
 e2e_inspect wait "$MAIN_TITLE" 100 || e2e_fail "the first copy went away"
 
 # Type ff8000 into the text colour's six-digit edit (group box at 180,5; edit at 15,15 inside it).
-e2e_click "$MAIN_TITLE" $((180 + 15 + 20)) $((5 + 15 + 10))
-xdotool key ctrl+a
-xdotool type --delay 50 ff8000
+e2e_click_focus "$MAIN_TITLE" $((180 + 15 + 20)) $((5 + 15 + 10))
+e2e_type key End shift+Home
+e2e_type type --delay 50 ff8000
 # Edits in window order: the picture path, then the text colour's six-digit, red, green and blue edits.
 e2e_poll 20 e2e_text_is "$MAIN_TITLE" edit 2 FF8000 \
   || e2e_fail "EditFont reads '$(e2e_control_text "$MAIN_TITLE" edit 2)', expected FF8000"

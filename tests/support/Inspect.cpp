@@ -2,7 +2,8 @@
 // another desktop are not found): looks into a running program's windows from outside,
 // closes them, and runs a program to report its exit code.
 //   inspect tree  "<window title>"            every control: class|left,top,width,height|enabled|text|scroll position
-//   inspect wait  "<window title>" <ms>       waits until the window exists (exit code 1 on time-out)
+//   inspect wait  "<window title>" <ms>       waits until the window is shown (exit code 1 on time-out)
+//   inspect focus "<window title>"            the control with the keyboard focus: class|left,top,width,height
 //   inspect close "<window title>"            posts WM_CLOSE to the window
 //   inspect origin "<window title>"           prints the screen position of the window's client area
 //   inspect run   <program> <exit-code file>  runs the program, waits, writes its exit code to the file
@@ -44,7 +45,8 @@ int Tree(const char* title) {
 
 int Wait(const char* title, int ms) {
     for (int waited = 0; waited <= ms; waited += 50) {
-        if (::FindWindowA(nullptr, title)) return 0;
+        HWND hwnd = ::FindWindowA(nullptr, title);
+        if (hwnd && ::IsWindowVisible(hwnd)) return 0;
         ::Sleep(50);
     }
     return 1;
@@ -54,6 +56,23 @@ int Close(const char* title) {
     HWND hwnd = ::FindWindowA(nullptr, title);
     if (!hwnd) return 1;
     ::PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return 0;
+}
+
+// The control that has the keyboard focus in the window's thread, as "class|left,top,width,height".
+int Focus(const char* title) {
+    g_top = ::FindWindowA(nullptr, title);
+    if (!g_top) return 1;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(g_top, nullptr), &info) || !info.hwndFocus) return 1;
+    char cls[64] = {};
+    ::GetClassNameA(info.hwndFocus, cls, sizeof cls);
+    RECT r{};
+    ::GetWindowRect(info.hwndFocus, &r);
+    ::MapWindowPoints(nullptr, g_top, reinterpret_cast<POINT*>(&r), 2);
+    std::printf("%s|%ld,%ld,%ld,%ld\n", cls, r.left, r.top, r.right - r.left, r.bottom - r.top);
+    std::fflush(stdout);
     return 0;
 }
 
@@ -111,6 +130,7 @@ int Dispatch(int argc, char** argv) {
     if (argc >= 4 && std::strcmp(argv[1], "wait") == 0) return Wait(argv[2], std::atoi(argv[3]));
     if (argc >= 3 && std::strcmp(argv[1], "close") == 0) return Close(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "origin") == 0) return Origin(argv[2]);
+    if (argc >= 3 && std::strcmp(argv[1], "focus") == 0) return Focus(argv[2]);
     if (argc >= 4 && std::strcmp(argv[1], "run") == 0) return Run(argv[2], argv[3]);
     std::fprintf(stderr, "usage: inspect tree|wait|close|run ...\n");
     return 2;

@@ -49,6 +49,8 @@ e2e_wait_exit() {
   e2e_poll 60 test -s "$E2E_EXIT_FILE" || e2e_fail "the program did not end"
   tr -d '\r' < "$E2E_EXIT_FILE"
   rm -f "$E2E_EXIT_FILE"
+  # The desktop closes once nothing runs in it; give it a while, then end it ourselves.
+  e2e_poll 20 bash -c "! kill -0 $E2E_DESKTOP_PID" || kill "$E2E_DESKTOP_PID" 2>/dev/null || true
   wait "$E2E_DESKTOP_PID" 2>/dev/null || true
 }
 
@@ -65,6 +67,33 @@ e2e_click() {
   local p
   p=$(e2e_screen_point "$1" "$2" "$3")
   xdotool mousemove ${p% *} ${p#* } click 1
+}
+
+# Gives the virtual desktop the X keyboard focus (other Wine processes started meanwhile may have taken it),
+# then types into whatever has the focus inside it.
+e2e_type() {
+  local desktop
+  desktop=$(xdotool search --name "$E2E_DESKTOP" | head -n 1)
+  xdotool windowfocus --sync "$desktop" 2>/dev/null || xdotool windowfocus "$desktop"
+  xdotool "$@"
+}
+
+# True when the focused control's rectangle (client coordinates of the window) contains the point.
+e2e_focus_at() {
+  local title=$1 x=$2 y=$3 rect
+  rect=$(e2e_inspect focus "$title" | cut -d'|' -f2) || return 1
+  IFS=, read -r l t w h <<<"$rect"
+  [ "$x" -ge "$l" ] && [ "$x" -lt $((l + w)) ] && [ "$y" -ge "$t" ] && [ "$y" -lt $((t + h)) ]
+}
+
+# Clicks a control and waits until it has the keyboard focus, clicking again if the first click was lost.
+e2e_click_focus() {
+  local title=$1 x=$2 y=$3 try
+  for try in 1 2 3 4 5; do
+    e2e_click "$title" "$x" "$y"
+    e2e_poll 5 e2e_focus_at "$title" "$x" "$y" && return 0
+  done
+  e2e_fail "the control at $x,$y of '$title' does not take the focus"
 }
 
 e2e_text_is() { [ "$(e2e_control_text "$1" "$2" "$3")" = "$4" ]; }
