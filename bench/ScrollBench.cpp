@@ -7,7 +7,7 @@
 // It also times the main window's creation step by step, to show where start-up goes.
 //
 //   velmira_scroll_bench.exe [PLUGIN_FOLDER [PICTURE]]
-//     prints one table row per bar dragged, then the creation costs; with a plug-in folder and a picture,
+//     prints the creation costs, then one table row per bar dragged; with a plug-in folder and a picture,
 //     the costs of loading those plug-ins and that picture too (the settings file beside it is removed)
 #include <windows.h>
 #include <commctrl.h>
@@ -156,11 +156,12 @@ void PrimitiveCosts(TMainForm& form) {
         ::SetScrollInfo(bar, SB_CTL, &info, redraw);
     };
     for (int round = 0; round < 2; ++round) {
-        std::printf("| SetScrollInfo, redraw at once, then UpdateWindow | %.4f |\n", MedianCost([&](int i) {
+        // Twice, alternating, so that a change in the machine's load shows as a difference between rounds.
+        std::printf("| SetScrollInfo, redraw at once, then UpdateWindow (round %d) | %.4f |\n", round + 1, MedianCost([&](int i) {
                         setPos(i, TRUE);
                         ::UpdateWindow(bar);
                     }));
-        std::printf("| SetScrollInfo without redraw, InvalidateRect, UpdateWindow (the paint) | %.4f |\n",
+        std::printf("| SetScrollInfo without redraw, InvalidateRect, UpdateWindow (round %d) | %.4f |\n", round + 1,
                     MedianCost([&](int i) {
                         setPos(i, FALSE);
                         ::InvalidateRect(bar, nullptr, FALSE);

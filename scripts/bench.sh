@@ -95,9 +95,14 @@ bench_startup() {
 }
 
 bench_scroll() {
+  build_native
   build_win
-  echo "## Scroll thumb drag under Wine"
-  in_wine wine "$win/bench/velmira_scroll_bench.exe" 2>/dev/null
+  mkdir -p "$data"
+  "$native/bench/velmira_load_bench" generate "$data" 2>/dev/null
+  [ -d "$win/bench/startup/plugins20/plugins" ] || startup_setups
+  echo "## Main window creation and scroll thumb drag under Wine (in-process)"
+  in_wine wine "$win/bench/velmira_scroll_bench.exe" "$(winpath "$win/bench/startup/plugins20/plugins")" \
+    "$(winpath "$data/jpeg-8000x6000.jpg")" 2> >(grep -v fixme >&2)
 }
 
 case $what in
