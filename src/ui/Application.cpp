@@ -177,22 +177,22 @@ int Application::ShowMessage(std::string_view text, UINT flags) {
     return ::MessageBoxA(owner, message.c_str(), title_.c_str(), flags);
 }
 
-HFONT Application::Font(const FontSpec& spec) {
-    auto it = fonts_.find(spec);
+HFONT Application::Font(const FontSpec& wanted) {
+    auto it = fonts_.find(wanted);
     if (it != fonts_.end()) return it->second.get();
     LOGFONTA lf{};
-    lf.lfHeight = -spec.height;
-    lf.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+    lf.lfHeight = -wanted.height;
+    lf.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = SHIFTJIS_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    lstrcpynA(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+    lstrcpynA(lf.lfFaceName, wanted.face.c_str(), LF_FACESIZE);
     UniqueFont font(::CreateFontIndirectA(&lf));
-    if (!font) throw std::runtime_error("cannot create font " + spec.face);
+    if (!font) throw std::runtime_error("cannot create font " + wanted.face);
     HFONT handle = font.get();
-    fonts_.emplace(spec, std::move(font));
+    fonts_.emplace(wanted, std::move(font));
     return handle;
 }
 

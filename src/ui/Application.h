@@ -62,7 +62,7 @@ public:
     using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, UINT flags)>;
     void SetMessageBoxHandler(MessageBoxHandler handler) { messageBoxHandler_ = std::move(handler); }
 
-    HFONT Font(const FontSpec& spec);
+    HFONT Font(const FontSpec& wanted);
 
 private:
     Application() = default;
