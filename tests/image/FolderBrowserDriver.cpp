@@ -72,26 +72,61 @@ std::vector<std::string> SelectedNames(HWND browser) {
 }  // namespace
 
 FolderBrowserDriver::FolderBrowserDriver(HWND owner, Answer answer, std::string select)
-    : owner_(owner), answer_(answer), select_(std::move(select)), deadline_(::GetTickCount() + 30000) {
+    : owner_(owner), answer_(answer), select_(std::move(select)), deadline_(::GetTickCount() + 20000) {
     g_driver = this;
+    hook_ = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &FolderBrowserDriver::AfterWindowProc, nullptr,
+                                ::GetCurrentThreadId());
+    sentHook_ = ::SetWindowsHookExA(WH_CALLWNDPROC, &FolderBrowserDriver::BeforeWindowProc, nullptr,
+                                    ::GetCurrentThreadId());
     timer_ = ::SetTimer(nullptr, 0, 50, &FolderBrowserDriver::Tick);
 }
 
 FolderBrowserDriver::~FolderBrowserDriver() {
     if (timer_) ::KillTimer(nullptr, timer_);
+    if (hook_) ::UnhookWindowsHookEx(hook_);
+    if (sentHook_) ::UnhookWindowsHookEx(sentHook_);
     g_driver = nullptr;
+}
+
+// Wine's browser is visible while it is still initialising, and filling its tree dispatches messages (our
+// timer's among them), so that it can be seen before it has asked for its preselection. It counts as open
+// only once its WM_INITDIALOG has returned (measured: acting earlier lets the preselection arrive after an
+// answer or a selection of ours).
+LRESULT CALLBACK FolderBrowserDriver::AfterWindowProc(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_driver && message->message == WM_INITDIALOG && IsClass(message->hwnd, "#32770")) {
+        g_driver->initialised_ = message->hwnd;
+        g_driver->initialisedAt_ = ::GetTickCount();
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // Runs inside the browser's modal loop, which dispatches the thread's timer messages like any other loop.
 void CALLBACK FolderBrowserDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     FolderBrowserDriver* self = g_driver;
     if (!self || self->answered_) return;
-    if (HWND browser = VisibleBrowser(self->owner_)) {
+    HWND browser = VisibleBrowser(self->owner_);
+    // Even then Wine's tree may show the preselected item a little later; a browser without a preselection
+    // (none asked for, or a folder that does not exist) is answered when that allowance has passed.
+    constexpr DWORD kSelectionAllowanceMs = 2000;
+    if (browser && browser == self->initialised_ &&
+        (!SelectedNames(browser).empty() ||
+         ::GetTickCount() - self->initialisedAt_ > kSelectionAllowanceMs)) {
         self->Act(browser);
     } else if (static_cast<LONG>(::GetTickCount() - self->deadline_) > 0) {
         // A browser that is not the one expected (wrong owner) must not leave the test hanging in its loop.
         if (HWND stray = VisibleBrowser(nullptr)) ::PostMessageA(stray, WM_COMMAND, IDCANCEL, 0);
     }
+}
+
+// Notes what the program's browser callback asks the browser to select. Wine's tree does not always show
+// a selection that it accepted (measured), so the request itself is the dependable record of it.
+LRESULT CALLBACK FolderBrowserDriver::BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && g_driver && !g_driver->answered_ && message->message == BFFM_SETSELECTIONA &&
+        message->wParam && message->lParam && IsClass(message->hwnd, "#32770"))
+        g_driver->preselected_.push_back(reinterpret_cast<const char*>(message->lParam));
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 void FolderBrowserDriver::Act(HWND browser) {
@@ -103,6 +138,7 @@ void FolderBrowserDriver::Act(HWND browser) {
     ::EnumChildWindows(browser, &CollectStatic, reinterpret_cast<LPARAM>(&texts_));
     selection_ = SelectedNames(browser);
     if (!select_.empty()) {
+        // The browser's answer to this is its dialog procedure's, which SendMessage does not pass on.
         ::SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(select_.c_str()));
         movedSelection_ = SelectedNames(browser);
     }

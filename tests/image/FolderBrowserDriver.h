@@ -29,15 +29,23 @@ public:
     const std::vector<std::string>& Selection() const noexcept { return selection_; }
     // The selection's names after `select` was applied.
     const std::vector<std::string>& MovedSelection() const noexcept { return movedSelection_; }
+    // The paths the program asked the browser to select (BFFM_SETSELECTIONA with a path) before the answer.
+    const std::vector<std::string>& Preselected() const noexcept { return preselected_; }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
+    static LRESULT CALLBACK AfterWindowProc(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam);
     void Act(HWND browser);
 
     HWND owner_;
     Answer answer_;
     std::string select_;
     UINT_PTR timer_ = 0;
+    HHOOK hook_ = nullptr;
+    HHOOK sentHook_ = nullptr;
+    HWND initialised_ = nullptr;  // the browser whose WM_INITDIALOG has returned
+    DWORD initialisedAt_ = 0;
     DWORD deadline_;
     bool answered_ = false;
     HWND browser_ = nullptr;
@@ -45,6 +53,7 @@ private:
     std::vector<std::string> texts_;
     std::vector<std::string> selection_;
     std::vector<std::string> movedSelection_;
+    std::vector<std::string> preselected_;
 };
 
 // The names of a folder path's components from the last one backwards ("C:\a\b" gives b, a, C:).

@@ -22,6 +22,14 @@ constexpr char kPrompt[] = "Plug-in のあるパスを指定して下さい。";
 
 class FolderDlgClassTest : public ::testing::Test {
 protected:
+    // Under Wine the first browser of a process now and then fails to find a folder created just before it
+    // (measured: it then confirms the desktop folder); one browser opened and cancelled first avoids that.
+    static void SetUpTestSuite() {
+        FolderDlgClass warmUp;
+        FolderBrowserDriver driver(nullptr, Answer::Cancel);
+        warmUp.Execute();
+    }
+
     void SetUp() override {
         owner.Create(ui::FormLayout{"Folder owner", 100, 100, 300, 200});
         owner.Show();
@@ -73,11 +81,8 @@ TEST_F(FolderDlgClassTest, OpensOwnedWithThePromptOnTheInitialFolderAndConfirmsI
     ASSERT_TRUE(driver.Answered());
     EXPECT_EQ(driver.BrowserOwner(), owner.Handle());
     EXPECT_NE(std::find(driver.Texts().begin(), driver.Texts().end(), kPrompt), driver.Texts().end());
-    const std::vector<std::string> parts = testsupport::PathComponentsBackwards(folder);
-    ASSERT_GE(driver.Selection().size(), 2u);
-    EXPECT_EQ(driver.Selection()[0], parts[0]) << "the initial folder is selected in the tree";
-    EXPECT_EQ(driver.Selection()[1], parts[1]);
-    EXPECT_EQ(dialog.SelectedDir, folder);
+    EXPECT_EQ(driver.Preselected(), std::vector<std::string>{folder});
+    EXPECT_EQ(dialog.SelectedDir, folder) << "the initial folder was selected";
     EXPECT_FALSE(::IsWindow(driver.Browser()));
 }
 
@@ -103,6 +108,7 @@ TEST_F(FolderDlgClassTest, HandsBackTheConfirmedFolderAsTheShellSpellsIt) {
         FolderBrowserDriver driver(owner.Handle(), Answer::Ok, c.select);
         EXPECT_TRUE(dialog.Execute()) << c.initial << " -> " << c.select;
         EXPECT_TRUE(driver.Answered());
+        EXPECT_EQ(driver.Preselected().size(), c.initial.empty() ? 0u : 1u) << "nothing asked for an empty one";
         EXPECT_EQ(dialog.SelectedDir, c.expected) << c.initial << " -> " << c.select;
     }
 }
@@ -124,6 +130,7 @@ TEST_F(FolderDlgClassTest, AMissingInitialFolderOpensTheBrowserWithoutIt) {
     FolderBrowserDriver driver(owner.Handle(), Answer::Ok);
     dialog.Execute();
     ASSERT_TRUE(driver.Answered());
+    EXPECT_EQ(driver.Preselected(), std::vector<std::string>{missing});
     // Wine's browser then selects nothing at all.
     if (!driver.Selection().empty()) {
         EXPECT_NE(driver.Selection()[0], "missing");

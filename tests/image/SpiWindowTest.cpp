@@ -1,0 +1,393 @@
+// The image plug-ins seen from the main window: the open-file filter they build, pictures they decode into the
+// preview, and the plug-in folder chosen in the shell's real folder browser. The test plug-in DLLs
+// (tests/plugins) are copied into a fresh folder for every test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "image/FolderBrowserDriver.h"
+#include "support/WindowTestSupport.h"
+#include "ui/UniqueHandle.h"
+
+namespace {
+
+using testsupport::FolderBrowserDriver;
+using Answer = testsupport::FolderBrowserDriver::Answer;
+
+constexpr char kFixedFilter[] =
+    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*";
+constexpr char kPpmFilter[] =
+    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.ppm;*.pgm;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|PPM/PGM|*.ppm;*.pgm|"
+    "BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*";
+constexpr char kTwoPairsFilter[] =
+    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bbb;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|Second pair|*.bbb|"
+    "BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*";
+constexpr char kUnsupported[] = "未対応の画像フォーマットです。";
+constexpr char kPrompt[] = "Plug-in のあるパスを指定して下さい。";
+
+// 3 x 2: red green blue / white black grey.
+const std::string kP6 = std::string("P6\n3 2\n255\n") +
+                        std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\xFF\x00\x00\x00\x80\x80\x80", 18);
+const COLORREF kP6Tile[2][3] = {{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)},
+                                {RGB(255, 255, 255), RGB(0, 0, 0), RGB(128, 128, 128)}};
+constexpr int kPreviewWidth = 163;
+constexpr int kPreviewHeight = 188;
+
+std::string BuiltPlugin(const std::string& name) {
+    return testsupport::ExecutableDir() + VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi";
+}
+
+std::string ModuleName(HMODULE module) {
+    char path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
+    const std::string full(path, length);
+    return full.substr(full.find_last_of('\\') + 1);
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    const ui::UniqueFind search(::FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (search) {
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            const std::string path = folder + "\\" + name;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                ::DeleteFileA(path.c_str());
+            }
+        } while (::FindNextFileA(search.get(), &found));
+    }
+    ::RemoveDirectoryA(folder.c_str());
+}
+
+class SpiWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        testsupport::RemoveSettings();
+        form = std::make_unique<TMainForm>();
+        MainForm = form.get();
+        form->Show();
+        testsupport::PumpPending();
+        // A plain grey background, so that a picture that did not arrive shows.
+        form->HexBR = form->HexBG = form->HexBB = "40";
+        form->UpdateColor();
+    }
+    void TearDown() override {
+        MainForm = nullptr;
+        form.reset();  // unloads the plug-ins before their files go
+        testsupport::RemoveSettings();
+        for (const std::string& folder : folders) RemoveTree(folder);
+    }
+
+    // A new empty folder under the temporary folder, without a trailing backslash; removed after the test.
+    std::string NewFolder() {
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        static int serial = 0;
+        std::string folder = std::string(temp) + "velmira-spiw-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                             std::to_string(++serial);
+        EXPECT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        folders.push_back(folder);
+        return folder;
+    }
+
+    // A folder holding the given test plug-ins under the given file names.
+    std::string PluginFolder(const std::vector<std::pair<std::string, std::string>>& plugins) {
+        const std::string folder = NewFolder();
+        for (const auto& [plugin, as] : plugins)
+            EXPECT_TRUE(::CopyFileA(BuiltPlugin(plugin).c_str(), (folder + "\\" + as).c_str(), FALSE)) << plugin;
+        return folder;
+    }
+
+    void UsePlugins(const std::string& folder) {
+        form->SpiPath = folder;
+        form->SetSPI();
+    }
+
+    std::string PictureFile(const std::string& name, const std::string& bytes) {
+        const std::string path = pictures.empty() ? (pictures = NewFolder()) : pictures;
+        testsupport::WriteFile(path + "\\" + name, bytes);
+        return path + "\\" + name;
+    }
+
+    std::vector<std::string> LoadedNames() const {
+        std::vector<std::string> names;
+        for (auto* p = form->SpiLoader.GetFirst(); p; p = p->Next.get()) names.push_back(ModuleName(p->Module.get()));
+        return names;
+    }
+
+    // The whole preview, row by row.
+    std::vector<COLORREF> Preview() {
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < kPreviewHeight; ++y)
+            for (int x = 0; x < kPreviewWidth; ++x) pixels.push_back(form->ImageBackG.Picture().Pixel(x, y));
+        return pixels;
+    }
+    static std::vector<COLORREF> TiledP6() {
+        std::vector<COLORREF> pixels;
+        for (int y = 0; y < kPreviewHeight; ++y)
+            for (int x = 0; x < kPreviewWidth; ++x) pixels.push_back(kP6Tile[y % 2][x % 3]);
+        return pixels;
+    }
+
+    std::unique_ptr<TMainForm> form;
+    std::vector<std::string> folders;
+    std::string pictures;
+};
+
+TEST_F(SpiWindowTest, TheFilterListsThePluginsOfTheFolderInSearchOrder) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> plugins;
+        std::vector<std::string> loaded;
+        std::string filter;
+    };
+    const Case cases[] = {
+        {"no plug-ins", {}, {}, kFixedFilter},
+        {"one", {{"ppm", "ppm.spi"}}, {"ppm.spi"}, kPpmFilter},
+        {"two, the unusable skipped",
+         {{"ppm", "b_ppm.SPI"}, {"noexports", "a_noexports.spi"}, {"twopairs", "A_two.spi"}},
+         {"A_two.spi", "b_ppm.SPI"},
+         "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bbb;*.ppm;*.pgm;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|Second pair|*.bbb|"
+         "PPM/PGM|*.ppm;*.pgm|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*"},
+    };
+    for (const Case& c : cases) {
+        const std::string folder = PluginFolder(c.plugins);
+        for (const std::string& path : {folder, folder + "\\"}) {  // as chosen, and as the default is spelt
+            UsePlugins(path);
+            EXPECT_EQ(LoadedNames(), c.loaded) << c.what << " " << path;
+            EXPECT_EQ(form->SpiLoader.GetCount(), static_cast<int>(c.loaded.size())) << c.what;
+            EXPECT_EQ(form->OpenDialog.Filter, c.filter) << c.what;
+        }
+    }
+}
+
+TEST_F(SpiWindowTest, RebuildingTheFilterKeepsTheSelectedEntry) {
+    form->OpenDialog.FilterIndex = 4;
+    UsePlugins(PluginFolder({{"ppm", "ppm.spi"}}));
+    EXPECT_EQ(form->OpenDialog.FilterIndex, 4);
+    UsePlugins(NewFolder());
+    EXPECT_EQ(form->OpenDialog.FilterIndex, 4);
+}
+
+TEST_F(SpiWindowTest, APictureDecodedByAPluginIsTiledOverThePreview) {
+    UsePlugins(PluginFolder({{"ppm", "ppm.spi"}}));
+    const std::string path = PictureFile("tile.ppm", kP6);
+    testsupport::MessageBoxRecorder boxes;
+
+    form->LoadImageA(path);
+
+    EXPECT_TRUE(boxes.messages.empty());
+    EXPECT_EQ(Preview(), TiledP6());
+    EXPECT_EQ(form->EditBackImage.Text(), path);
+    EXPECT_EQ(form->ImagePath, path);
+}
+
+TEST_F(SpiWindowTest, TheFirstPluginThatAcceptsTheFileDecodesIt) {
+    struct Case {
+        const char* first;
+        const char* second;
+        bool decoded;
+    };
+    const Case cases[] = {{"ppm", "failpicture", true}, {"failpicture", "ppm", false}};
+    const std::string path = PictureFile("either.ppm", kP6);
+    for (const Case& c : cases) {
+        form->HexBR = form->HexBG = form->HexBB = "40";
+        form->UpdateColor();
+        const std::vector<COLORREF> before = Preview();
+        UsePlugins(PluginFolder({{c.first, "a.spi"}, {c.second, "b.spi"}}));
+        testsupport::MessageBoxRecorder boxes;
+
+        form->LoadImageA(path);
+
+        EXPECT_EQ(Preview() == TiledP6(), c.decoded) << c.first;
+        EXPECT_EQ(boxes.messages.size(), c.decoded ? 0u : 1u) << c.first;
+        if (!c.decoded) {
+            EXPECT_EQ(Preview(), before) << c.first;
+        }
+    }
+}
+
+TEST_F(SpiWindowTest, AFailedDecodeSaysSoAndLeavesThePreviewAsItWas) {
+    struct Case {
+        const char* plugin;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"failpicture", "x.fail"},  // the size comes, the picture does not
+        {"noinfo", "x.noi"},        // no picture information at all
+        {"ppm", "x.png"},           // nobody accepts it
+    };
+    for (const Case& c : cases) {
+        UsePlugins(PluginFolder({{"ppm", "a_ppm.spi"}, {c.plugin, "b_only.spi"}}));
+        // A picture that loaded before stays on show.
+        const std::string good = PictureFile("good.ppm", kP6);
+        form->LoadImageA(good);
+        ASSERT_EQ(Preview(), TiledP6()) << c.plugin;
+        const std::string bad = PictureFile(c.file, "not a PPM");
+        testsupport::MessageBoxRecorder boxes;
+
+        form->LoadImageA(bad);
+
+        ASSERT_EQ(boxes.messages.size(), 1u) << c.plugin;
+        EXPECT_EQ(boxes.messages[0].text, kUnsupported) << c.plugin;
+        EXPECT_EQ(boxes.messages[0].caption, "Velmira") << c.plugin;
+        EXPECT_EQ(Preview(), TiledP6()) << c.plugin;
+        EXPECT_EQ(form->EditBackImage.Text(), good) << c.plugin;
+        EXPECT_EQ(form->ImagePath, bad) << c.plugin;
+    }
+}
+
+TEST_F(SpiWindowTest, AnotherFolderUnloadsTheOldPluginsAndRebuildsTheFilter) {
+    const std::string first = PluginFolder({{"ppm", "old.spi"}});
+    UsePlugins(first);
+    const std::string oldPath = first + "\\old.spi";
+    ASSERT_NE(::GetModuleHandleA(oldPath.c_str()), nullptr);
+
+    UsePlugins(PluginFolder({{"twopairs", "new.spi"}}));
+
+    EXPECT_EQ(::GetModuleHandleA(oldPath.c_str()), nullptr);
+    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"new.spi"});
+    EXPECT_EQ(form->SpiLoader.GetCount(), 1);
+    EXPECT_EQ(form->OpenDialog.Filter, kTwoPairsFilter);
+
+    // The old plug-in's format is no longer understood.
+    testsupport::MessageBoxRecorder boxes;
+    form->LoadImageA(PictureFile("x.ppm", kP6));
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_EQ(boxes.messages[0].text, kUnsupported);
+}
+
+TEST_F(SpiWindowTest, AnEmptyFolderSettingSearchesTheRootOfTheCurrentDrive) {
+    const std::string folder = NewFolder();
+    char previous[MAX_PATH];
+    ::GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(::SetCurrentDirectoryA(folder.c_str()));
+    const std::string name = "velmira-root-" + std::to_string(::GetCurrentProcessId()) + ".SPI";
+    const std::string root = folder.substr(0, 3) + name;  // the root of the temporary folder's drive
+    const bool installed = ::CopyFileA(BuiltPlugin("ppm").c_str(), root.c_str(), FALSE) != FALSE;
+
+    UsePlugins("");
+    const std::vector<std::string> loaded = LoadedNames();
+    const std::string filter = form->OpenDialog.Filter;
+    UsePlugins(folder);  // lets the root's plug-in go again
+    if (installed) ::DeleteFileA(root.c_str());
+    ::SetCurrentDirectoryA(previous);
+
+    EXPECT_EQ(form->SpiLoader.GetFolder(), folder);
+    EXPECT_EQ(filter.rfind("ｲﾒｰｼﾞﾌｧｲﾙ|;", 0), 0u) << filter;
+    if (!installed) GTEST_SKIP() << "the drive's root is not writable here";
+    EXPECT_NE(std::find(loaded.begin(), loaded.end(), name), loaded.end());
+    EXPECT_NE(filter.find("|PPM/PGM|*.ppm;*.pgm|"), std::string::npos) << filter;
+}
+
+// ---- The plug-in folder chosen in the shell's folder browser ------------------------------------------------
+
+class PluginFolderTest : public SpiWindowTest {
+protected:
+    // Presses the button as the user does; the browser runs its modal loop inside the click.
+    void ClickBtnSPI() { ::SendMessageA(form->BtnSPI.Handle(), BM_CLICK, 0, 0); }
+};
+
+TEST_F(PluginFolderTest, ConfirmingAnotherFolderStoresItAndReloadsThePlugins) {
+    const std::string first = PluginFolder({{"ppm", "old.spi"}});
+    const std::string second = PluginFolder({{"twopairs", "new.spi"}});
+    UsePlugins(first + "\\");
+    FolderBrowserDriver driver(form->Handle(), Answer::Ok, second);
+
+    ClickBtnSPI();
+
+    ASSERT_TRUE(driver.Answered());
+    EXPECT_EQ(driver.BrowserOwner(), form->Handle());
+    EXPECT_NE(std::find(driver.Texts().begin(), driver.Texts().end(), kPrompt), driver.Texts().end());
+    EXPECT_EQ(driver.Preselected(), std::vector<std::string>{first + "\\"}) << "the folder in use";
+    EXPECT_EQ(form->SpiPath, second);
+    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"new.spi"});
+    EXPECT_EQ(form->OpenDialog.Filter, kTwoPairsFilter);
+    EXPECT_EQ(::GetModuleHandleA((first + "\\old.spi").c_str()), nullptr);
+}
+
+TEST_F(PluginFolderTest, ConfirmingTheSameFolderStoresItWithoutTheBackslashAndReloads) {
+    const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
+    UsePlugins(folder + "\\");
+    form->OpenDialog.Filter = "stale";
+    FolderBrowserDriver driver(form->Handle(), Answer::Ok);
+
+    ClickBtnSPI();
+
+    ASSERT_TRUE(driver.Answered());
+    EXPECT_EQ(form->SpiPath, folder);
+    EXPECT_EQ(form->SpiLoader.GetFolder(), folder);
+    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
+    EXPECT_EQ(form->OpenDialog.Filter, kPpmFilter);
+}
+
+TEST_F(PluginFolderTest, ConfirmingAFolderWithoutPluginsLeavesTheFixedFilter) {
+    UsePlugins(PluginFolder({{"ppm", "ppm.spi"}}));
+    const std::string empty = NewFolder();
+    testsupport::MessageBoxRecorder boxes;
+    FolderBrowserDriver driver(form->Handle(), Answer::Ok, empty);
+
+    ClickBtnSPI();
+
+    ASSERT_TRUE(driver.Answered());
+    EXPECT_EQ(form->SpiPath, empty);
+    EXPECT_EQ(form->SpiLoader.GetCount(), 0);
+    EXPECT_EQ(form->OpenDialog.Filter, kFixedFilter);
+    EXPECT_TRUE(boxes.messages.empty());
+}
+
+TEST_F(PluginFolderTest, CancellingChangesNothing) {
+    const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
+    UsePlugins(folder + "\\");
+    form->OpenDialog.Filter = "kept";
+    FolderBrowserDriver driver(form->Handle(), Answer::Cancel, NewFolder());
+
+    ClickBtnSPI();
+
+    ASSERT_TRUE(driver.Answered());
+    EXPECT_EQ(form->SpiPath, folder + "\\");
+    EXPECT_EQ(form->OpenDialog.Filter, "kept") << "no reload";
+    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
+    EXPECT_NE(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
+}
+
+TEST_F(PluginFolderTest, TheFirstClickOfAFreshStartOffersTheProgramsFolder) {
+    // SetUp started without settings: the plug-in folder is the program's own.
+    EXPECT_EQ(form->SpiPath, form->AppDir);
+    EXPECT_TRUE(::IsWindowEnabled(form->BtnSPI.Handle())) << "usable with the picture switched off";
+    FolderBrowserDriver driver(form->Handle(), Answer::Cancel);
+
+    ClickBtnSPI();
+
+    ASSERT_TRUE(driver.Answered());
+    EXPECT_EQ(driver.Preselected(), std::vector<std::string>{form->AppDir});
+    EXPECT_EQ(form->SpiPath, form->AppDir);
+}
+
+TEST_F(PluginFolderTest, AChosenFolderIsUsedAgainAfterARestart) {
+    const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
+    {
+        FolderBrowserDriver driver(form->Handle(), Answer::Ok, folder);
+        ClickBtnSPI();
+        ASSERT_TRUE(driver.Answered());
+    }
+    form->FormClose();  // writes the settings, as closing the window does
+    MainForm = nullptr;
+    form.reset();
+
+    form = std::make_unique<TMainForm>();
+    MainForm = form.get();
+
+    EXPECT_EQ(form->SpiPath, folder);
+    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
+    EXPECT_EQ(form->OpenDialog.Filter, kPpmFilter);
+}
+
+}  // namespace
