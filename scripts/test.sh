@@ -30,6 +30,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   velmira_wine_env "$1"
   wineserver -p
   trap "wineserver -k || true" EXIT
+  # The first Wine program starts the background services, which would keep ctest'"'"'s output pipe open:
+  # start them here, on /dev/null.
+  wine cmd /c exit </dev/null >/dev/null 2>&1
   cd "$1" && ctest --output-on-failure -j2
 ' "$root" "$win"
 
