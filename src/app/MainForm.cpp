@@ -70,7 +70,7 @@ TMainForm::TMainForm() {
     ConnectEvents();
 
     // The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
-    DebugAttach(TheDebugNotice, ui::Application::Get().Handle());
+    DebugAttach(DebugNotice, ui::Application::Get().Handle());
     AppDir = velmira::DirectoryWithBackslash(ExecutablePath(), &IsLeadByte);
     LabelText.SetCaption(kSampleText);
     ScopeForm = nullptr;

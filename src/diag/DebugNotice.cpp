@@ -1,14 +1,14 @@
 #include "diag/DebugNotice.h"
 
-DebugNotice TheDebugNotice;
+ST_DebugNotice DebugNotice;
 
-int DebugAttach(DebugNotice& record, HWND applicationWindow) {
+int DebugAttach(ST_DebugNotice& record, HWND applicationWindow) {
     record.applicationWindow = applicationWindow;
     DebugNotify(record);
     return 1;
 }
 
-LRESULT DebugNotify(const DebugNotice& record) {
+LRESULT DebugNotify(const ST_DebugNotice& record) {
     HWND monitor = ::FindWindowA(nullptr, "Ostrimund");
     if (!monitor) return 0;
     // The data is the one byte "1"; its terminating zero is not counted.

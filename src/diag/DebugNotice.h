@@ -3,14 +3,14 @@
 // one WM_COPYDATA carrying the application window's handle. Nothing else is reported anywhere.
 #include <windows.h>
 
-struct DebugNotice {
+struct ST_DebugNotice {
     HWND applicationWindow = nullptr;
 };
 
 // The program's one record, set once at start-up.
-extern DebugNotice TheDebugNotice;
+extern ST_DebugNotice DebugNotice;
 
 // Stores the handle in the record and sends the notice; always 1.
-int DebugAttach(DebugNotice& record, HWND applicationWindow);
+int DebugAttach(ST_DebugNotice& record, HWND applicationWindow);
 // 0 when no monitor window exists, otherwise the monitor's reply.
-LRESULT DebugNotify(const DebugNotice& record);
+LRESULT DebugNotify(const ST_DebugNotice& record);

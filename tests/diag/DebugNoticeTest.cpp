@@ -105,12 +105,12 @@ TEST_F(DebugNoticeTest, MonitorHearsOnceOfEachMainWindowWithTheApplicationWindow
         EXPECT_EQ(n.dwData, 1u);
         EXPECT_EQ(n.cbData, 1u);
         EXPECT_EQ(n.data, "1");
-        EXPECT_EQ(TheDebugNotice.applicationWindow, applicationWindow);
+        EXPECT_EQ(DebugNotice.applicationWindow, applicationWindow);
     }
 }
 
 TEST_F(DebugNoticeTest, NotifyReturnsTheMonitorsReplyAndAttachAlwaysOne) {
-    DebugNotice record;
+    ST_DebugNotice record;
     EXPECT_EQ(DebugAttach(record, ui::Application::Get().Handle()), 1) << "no monitor";
     EXPECT_EQ(DebugNotify(record), 0);
     Monitor monitor(42);
