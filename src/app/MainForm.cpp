@@ -1,4 +1,5 @@
 #include "app/MainForm.h"
+#include "ui/SystemText.h"
 
 #include <shellapi.h>
 
@@ -21,21 +22,6 @@ ui::FontSpec WindowFont() {
     return ui::FontSpec{"ＭＳ Ｐゴシック", 12, false};
 }
 
-bool IsLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
-
-std::string ExecutablePath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 // Both pick icons show the sight picture that the scope window draws.
 void LoadScopePicture(ui::Image& image) {
@@ -71,7 +57,7 @@ TMainForm::TMainForm() {
 
     // The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
     DebugAttach(DebugNotice, ui::Application::Get().Handle());
-    AppDir = velmira::DirectoryWithBackslash(ExecutablePath(), &IsLeadByte);
+    AppDir = ui::ExecutableDirectory();
     LabelText.SetCaption(kSampleText);
     ScopeForm = nullptr;
     LoadIniFile();

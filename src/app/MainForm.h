@@ -61,6 +61,8 @@ public:
 
     // ---- Colour editing ------------------------------------------------------------------------------------------
     void UpdateColor();
+    // The six channel values from the channel strings (hexadecimal after "0x", 0 when unreadable, low byte).
+    void ComputeChannelValues();
     void UpdateHexDim();
     void RadioHexDimClick();
     void EditFontKeyUp();

@@ -1,5 +1,6 @@
 // Colour editing of the main window: the model, its one refresh operation and the editors' handlers.
 #include "app/MainForm.h"
+#include "ui/SystemText.h"
 #include "color/ColorText.h"
 #include "color/ContrastTip.h"
 
@@ -8,9 +9,6 @@ namespace {
 constexpr int kDecimal = 0;
 constexpr int kHexadecimal = 1;
 
-bool IsLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
 
 // What a channel edit shows in the current display format; nothing when no format is selected.
 void ShowChannel(ui::Edit& edit, int format, const std::string& channel, std::int32_t value) {
@@ -22,13 +20,17 @@ void ShowChannel(ui::Edit& edit, int format, const std::string& channel, std::in
 
 }  // namespace
 
-void TMainForm::UpdateColor() {
+void TMainForm::ComputeChannelValues() {
     ValFR = velmira::ChannelValue(HexFR);
     ValFG = velmira::ChannelValue(HexFG);
     ValFB = velmira::ChannelValue(HexFB);
     ValBR = velmira::ChannelValue(HexBR);
     ValBG = velmira::ChannelValue(HexBG);
     ValBB = velmira::ChannelValue(HexBB);
+}
+
+void TMainForm::UpdateColor() {
+    ComputeChannelValues();
 
     LabelText.SetFontColor(velmira::PackColor(ValFR, ValFG, ValFB));
 
@@ -52,8 +54,8 @@ void TMainForm::UpdateColor() {
         ShowChannel(EditBB, format, HexBB, ValBB);
     }
 
-    EditFont.SetTextIfChanged(velmira::HexStringOf(HexFR, HexFG, HexFB, &IsLeadByte));
-    EditBackG.SetTextIfChanged(velmira::HexStringOf(HexBR, HexBG, HexBB, &IsLeadByte));
+    EditFont.SetTextIfChanged(velmira::HexStringOf(HexFR, HexFG, HexFB, &ui::IsLeadByte));
+    EditBackG.SetTextIfChanged(velmira::HexStringOf(HexBR, HexBG, HexBB, &ui::IsLeadByte));
     if (contrastTip_) contrastTip_->ColoursChanged();
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
+#include "ui/SystemText.h"
 #include "image/BmpDecoder.h"
 #include "image/DecodedPicture.h"
 #include "image/FileByteSource.h"
@@ -22,9 +23,6 @@ namespace {
 constexpr char kMissingSuffix[] = "がありません。";
 constexpr char kUnsupportedMessage[] = "未対応の画像フォーマットです。";
 
-bool IsLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
 
 // A load started by the user reports a decoder's error through the standard error display and ends there;
 // the caller goes on (the next dropped file, the rest of the start-up).
@@ -132,7 +130,7 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 int TMainForm::CheckFormat(const std::string& path) {
-    std::string extension(velmira::ExtensionOf(path, &IsLeadByte));
+    std::string extension(velmira::ExtensionOf(path, &ui::IsLeadByte));
     if (!extension.empty()) ::CharLowerBuffA(extension.data(), static_cast<DWORD>(extension.size()));
     return velmira::FormatOfLowerCaseExtension(extension);
 }

@@ -1,4 +1,5 @@
 #include "image/SpiLoadClass.h"
+#include "ui/SystemText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,7 +15,6 @@ constexpr int kInfoBufferSize = 260;
 // A plug-in that answers every index would keep the pair loop going for ever; no real one has this many formats.
 constexpr int kMaxInfoPairs = 256;
 
-bool IsLeadByte(unsigned char c) { return ::IsDBCSLeadByte(c) != FALSE; }
 
 // The one place where an export's address becomes its typed entry point (through the generic function
 // pointer type, which every function pointer converts to and from without a warning).
@@ -86,7 +86,7 @@ private:
 bool AskInfo(const ST_SpiPlugin& plugin, int index, std::string& text) {
     char buffer[kInfoBufferSize] = {};
     if (plugin.GetPluginInfo(index, buffer, kInfoBufferSize) == 0) return false;
-    text = PluginInfoText(buffer, sizeof buffer, IsLeadByte);
+    text = PluginInfoText(buffer, sizeof buffer, ui::IsLeadByte);
     return true;
 }
 

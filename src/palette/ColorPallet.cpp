@@ -1,4 +1,5 @@
 #include "palette/ColorPallet.h"
+#include "ui/SystemText.h"
 
 #include <exception>
 #include <string>
@@ -17,21 +18,6 @@ constexpr char kSection[] = "Pallet";
 constexpr char kEmptySlot[] = "ffffff";
 constexpr char kSettingsFileName[] = "velmira.ini";
 
-bool IsLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
-
-std::string ExecutableDirectory() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            path.resize(length);
-            return velmira::DirectoryWithBackslash(path, &IsLeadByte);
-        }
-        path.resize(path.size() * 2);
-    }
-}
 
 std::string PanelName(int slot) {
     return "Panel" + std::to_string(slot);
@@ -41,7 +27,7 @@ std::string PanelName(int slot) {
 
 TColorPallet::TColorPallet(ui::Form& owner) {
     BuildLayout(owner);
-    AppDir = ExecutableDirectory();
+    AppDir = ui::ExecutableDirectory();
 }
 
 void TColorPallet::BuildLayout(ui::Form& owner) {

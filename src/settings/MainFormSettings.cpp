@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "color/ColorText.h"
+#include "ui/SystemText.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsText.h"
 
@@ -12,9 +12,6 @@ constexpr char kOption[] = "Option";
 constexpr char kColor[] = "Color";
 constexpr char kBackGround[] = "BackGround";
 
-bool IsLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
 
 velmira::IniFile SettingsFile(const std::string& appDir) {
     return velmira::IniFile(appDir + "velmira.ini");
@@ -26,8 +23,8 @@ void TMainForm::LoadIniFile() {
     const velmira::IniFile ini = SettingsFile(AppDir);
 
     // The dialog's default folder is the program's own, without the trailing backslash a drive root keeps.
-    const std::string defaultFolder = velmira::StartingFolder(AppDir, &IsLeadByte);
-    OpenDialog.InitialDir = velmira::StartingFolder(ini.ReadString(kOption, "IniDir", defaultFolder), &IsLeadByte);
+    const std::string defaultFolder = velmira::StartingFolder(AppDir, &ui::IsLeadByte);
+    OpenDialog.InitialDir = velmira::StartingFolder(ini.ReadString(kOption, "IniDir", defaultFolder), &ui::IsLeadByte);
     SpiPath = ini.ReadString(kOption, "Spi", AppDir);
 
     // Channel strings are taken as they are: a malformed one gives 0 but is written back unchanged.
@@ -37,12 +34,7 @@ void TMainForm::LoadIniFile() {
     HexBR = ini.ReadString(kColor, "BR", "FF");
     HexBG = ini.ReadString(kColor, "BG", "FF");
     HexBB = ini.ReadString(kColor, "BB", "FF");
-    ValFR = velmira::ChannelValue(HexFR);
-    ValFG = velmira::ChannelValue(HexFG);
-    ValFB = velmira::ChannelValue(HexFB);
-    ValBR = velmira::ChannelValue(HexBR);
-    ValBG = velmira::ChannelValue(HexBG);
-    ValBB = velmira::ChannelValue(HexBB);
+    ComputeChannelValues();
 
     // Below 0 selects nothing, above 1 the last item; a change runs the radio group's click handling now.
     RadioHexDim.SetItemIndex(ini.ReadInteger(kColor, "Input", 1));

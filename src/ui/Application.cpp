@@ -1,4 +1,5 @@
 #include "ui/Application.h"
+#include "ui/SystemText.h"
 
 #include <commctrl.h>
 
@@ -13,9 +14,6 @@ namespace {
 
 constexpr char kApplicationClass[] = "VelmiraApplication";
 
-bool IsLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
 
 LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {

@@ -1,4 +1,5 @@
 #include "ui/OpenDialog.h"
+#include "ui/SystemText.h"
 
 #include <commdlg.h>
 
@@ -11,9 +12,6 @@ namespace ui {
 
 namespace {
 
-bool IsLeadByte(unsigned char c) {
-    return ::IsDBCSLeadByte(c) != FALSE;
-}
 
 // Room for any path the dialog can hand back (an explorer-style dialog accepts long names).
 constexpr std::size_t kFileBufferSize = 32 * 1024;
