@@ -11,8 +11,9 @@ cmake --build "$win" --target velmira
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
 if [ -z "${DISPLAY:-}" ]; then
-  echo "No display: starting Velmira inside Xvfb (take a look with: DISPLAY=<shown> import -window root shot.png)"
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '. "$0/scripts/wine-env.sh"; velmira_wine_env "$1"; wine explorer /desktop=Velmira,1024x768 "$1/velmira.exe"' "$root" "$win"
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    echo "No display: Velmira runs inside Xvfb on $DISPLAY (look at it with: DISPLAY=$DISPLAY import -window root shot.png)"
+    . "$0/scripts/wine-env.sh"; velmira_wine_env "$1"; wine explorer /desktop=Velmira,1024x768 "$1/velmira.exe"' "$root" "$win"
 fi
 velmira_wine_env "$win"
 exec wine "$win/velmira.exe"
