@@ -21,6 +21,10 @@ cmake --build "$win"
 
 (cd "$native" && ctest --output-on-failure -j2)
 
+# Every fuzz target for a short while (30 s each; VELMIRA_FUZZ_SECONDS to change). fuzz.sh fails loudly when
+# clang cannot link the fuzzer runtime, and on any finding.
+"$root/scripts/fuzz.sh" "${VELMIRA_FUZZ_SECONDS:-30}"
+
 # shellcheck source=wine-env.sh
 . "$root/scripts/wine-env.sh"
 export VELMIRA_BUILD_DIR=$win
@@ -35,7 +39,3 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
   wine cmd /c exit </dev/null >/dev/null 2>&1
   cd "$1" && ctest --output-on-failure -j2
 ' "$root" "$win"
-
-# Every fuzz target for a short while (30 s each; VELMIRA_FUZZ_SECONDS to change). fuzz.sh fails loudly when
-# clang cannot link the fuzzer runtime, and on any finding.
-"$root/scripts/fuzz.sh" "${VELMIRA_FUZZ_SECONDS:-30}"
