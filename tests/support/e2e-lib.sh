@@ -112,3 +112,54 @@ e2e_scroll_pos() {
 e2e_cleanup() {
   [ -n "${E2E_DESKTOP_PID:-}" ] && kill "$E2E_DESKTOP_PID" 2>/dev/null || true
 }
+
+# Ticks "背景に画像を指定する" (picture group at 5,255; the box at 20,0 in it), types a Windows path into the
+# path edit (10,25 in the group) and confirms it with Enter.
+e2e_type_picture_path() {
+  local picture=$1
+  e2e_click "$MAIN_TITLE" $((5 + 20 + 7)) $((255 + 8))
+  e2e_poll 20 e2e_picture_edit_enabled || e2e_fail "ticking the box did not enable the path edit"
+  e2e_click "$MAIN_TITLE" $((5 + 10 + 150)) $((255 + 25 + 10))
+  xdotool key ctrl+a
+  xdotool type --delay 30 "$picture"
+  e2e_poll 20 e2e_text_is "$MAIN_TITLE" edit 1 "$picture" \
+    || e2e_fail "the edit reads '$(e2e_control_text "$MAIN_TITLE" edit 1)', expected $picture"
+  xdotool key Return
+}
+
+e2e_picture_edit_enabled() {
+  [ "$(e2e_inspect tree "$MAIN_TITLE" | awk -F'|' 'tolower($1)=="edit"{print $3; exit}')" = 1 ]
+}
+
+# The colour (rrggbb) that a screenshot shows at a point of the preview's picture, which starts at (6,6) of the
+# client area (the panel at 5,5 and its one-pixel bevel).
+e2e_preview_pixel() {
+  local shot=$1 x=$2 y=$3 p
+  p=$(e2e_screen_point "$MAIN_TITLE" $((6 + x)) $((6 + y)))
+  convert "$shot" -crop "1x1+${p% *}+${p#* }" -depth 8 txt: | awk 'NR==2{print tolower($3)}' | tr -d '#'
+}
+
+# Waits until the preview shows every sample "x y rrggbb"; fails with what it shows instead.
+e2e_expect_preview() {
+  local what=$1 shot s
+  shift
+  shot=$(mktemp /tmp/velmira-shot.XXXXXX.png)
+  E2E_SAMPLES=("$@")
+  e2e_preview_matches() {
+    import -window root "$shot" || return 1
+    local s
+    for s in "${E2E_SAMPLES[@]}"; do
+      set -- $s
+      [ "$(e2e_preview_pixel "$shot" "$1" "$2")" = "$3" ] || return 1
+    done
+  }
+  if ! e2e_poll 30 e2e_preview_matches; then
+    for s in "${E2E_SAMPLES[@]}"; do
+      set -- $s
+      echo "picture $1,$2: $(e2e_preview_pixel "$shot" "$1" "$2"), expected $3" >&2
+    done
+    rm -f "$shot"
+    e2e_fail "$what"
+  fi
+  rm -f "$shot"
+}
