@@ -22,21 +22,7 @@ protected:
     std::unique_ptr<TMainForm> form;
 };
 
-::testing::AssertionResult HasBounds(const ui::Window& w, int l, int t, int width, int height) {
-    const RECT r = w.Bounds();
-    if (r.left == l && r.top == t && r.right - r.left == width && r.bottom - r.top == height)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "bounds are (" << r.left << ", " << r.top << ", " << r.right - r.left
-                                         << " x " << r.bottom - r.top << ")";
-}
 
-::testing::AssertionResult HasBounds(const ui::GraphicControl& c, int l, int t, int width, int height) {
-    const RECT r = c.Bounds();
-    if (r.left == l && r.top == t && r.right - r.left == width && r.bottom - r.top == height)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "bounds are (" << r.left << ", " << r.top << ", " << r.right - r.left
-                                         << " x " << r.bottom - r.top << ")";
-}
 
 std::vector<HWND> ChildrenInOrder(HWND parent) {
     std::vector<HWND> children;
@@ -69,16 +55,16 @@ TEST_F(MainFormLayout, WindowIsPlacedFixedAndOnTop) {
 }
 
 TEST_F(MainFormLayout, TopLevelControlsAreWhereTheLayoutPutsThem) {
-    EXPECT_TRUE(HasBounds(form->PanelBackG, 5, 5, 165, 190));
-    EXPECT_TRUE(HasBounds(form->GroupBackImage, 5, 255, 455, 60));
-    EXPECT_TRUE(HasBounds(form->RadioHexDim, 5, 210, 165, 40));
-    EXPECT_TRUE(HasBounds(form->GroupFont, 180, 5, 280, 120));
-    EXPECT_TRUE(HasBounds(form->GroupBackG, 180, 130, 280, 120));
-    EXPECT_TRUE(HasBounds(form->ImageBackG, 1, 1, 163, 188));
-    EXPECT_TRUE(HasBounds(form->CheckBackImage, 20, 0, 137, 17));
-    EXPECT_TRUE(HasBounds(form->EditBackImage, 10, 25, 300, 20));
-    EXPECT_TRUE(HasBounds(form->BtnRef, 310, 25, 50, 20));
-    EXPECT_TRUE(HasBounds(form->BtnSPI, 370, 25, 80, 20));
+    EXPECT_TRUE(testsupport::HasBounds(form->PanelBackG, 5, 5, 165, 190));
+    EXPECT_TRUE(testsupport::HasBounds(form->GroupBackImage, 5, 255, 455, 60));
+    EXPECT_TRUE(testsupport::HasBounds(form->RadioHexDim, 5, 210, 165, 40));
+    EXPECT_TRUE(testsupport::HasBounds(form->GroupFont, 180, 5, 280, 120));
+    EXPECT_TRUE(testsupport::HasBounds(form->GroupBackG, 180, 130, 280, 120));
+    EXPECT_TRUE(testsupport::HasBounds(form->ImageBackG, 1, 1, 163, 188));
+    EXPECT_TRUE(testsupport::HasBounds(form->CheckBackImage, 20, 0, 137, 17));
+    EXPECT_TRUE(testsupport::HasBounds(form->EditBackImage, 10, 25, 300, 20));
+    EXPECT_TRUE(testsupport::HasBounds(form->BtnRef, 310, 25, 50, 20));
+    EXPECT_TRUE(testsupport::HasBounds(form->BtnSPI, 370, 25, 80, 20));
     const RECT label = form->LabelText.Bounds();
     EXPECT_EQ(label.left, 10);
     EXPECT_EQ(label.top, 10);
@@ -102,18 +88,18 @@ TEST_F(MainFormLayout, BothColourGroupsHoldTheSameControlsAtTheSamePlaces) {
          form->BtnCopyBackG, form->BtnSaveBackG, form->BtnLoadBackG, form->PanelScopeBackG, form->ImageScopeBackG,
          form->LabelBR, form->LabelBG, form->LabelBB}};
     for (const Group& g : groups) {
-        EXPECT_TRUE(HasBounds(g.hex, 15, 15, 60, 20));
-        EXPECT_TRUE(HasBounds(g.r, 30, 40, 30, 20));
-        EXPECT_TRUE(HasBounds(g.g, 30, 65, 30, 20));
-        EXPECT_TRUE(HasBounds(g.b, 30, 90, 30, 20));
-        EXPECT_TRUE(HasBounds(g.barR, 70, 43, 200, 16));
-        EXPECT_TRUE(HasBounds(g.barG, 70, 68, 200, 16));
-        EXPECT_TRUE(HasBounds(g.barB, 70, 93, 200, 16));
-        EXPECT_TRUE(HasBounds(g.copy, 85, 15, 50, 20));
-        EXPECT_TRUE(HasBounds(g.save, 140, 15, 40, 20));
-        EXPECT_TRUE(HasBounds(g.load, 179, 15, 40, 20));
-        EXPECT_TRUE(HasBounds(g.scope, 230, 9, 31, 31));
-        EXPECT_TRUE(HasBounds(g.image, 1, 1, 29, 29));
+        EXPECT_TRUE(testsupport::HasBounds(g.hex, 15, 15, 60, 20));
+        EXPECT_TRUE(testsupport::HasBounds(g.r, 30, 40, 30, 20));
+        EXPECT_TRUE(testsupport::HasBounds(g.g, 30, 65, 30, 20));
+        EXPECT_TRUE(testsupport::HasBounds(g.b, 30, 90, 30, 20));
+        EXPECT_TRUE(testsupport::HasBounds(g.barR, 70, 43, 200, 16));
+        EXPECT_TRUE(testsupport::HasBounds(g.barG, 70, 68, 200, 16));
+        EXPECT_TRUE(testsupport::HasBounds(g.barB, 70, 93, 200, 16));
+        EXPECT_TRUE(testsupport::HasBounds(g.copy, 85, 15, 50, 20));
+        EXPECT_TRUE(testsupport::HasBounds(g.save, 140, 15, 40, 20));
+        EXPECT_TRUE(testsupport::HasBounds(g.load, 179, 15, 40, 20));
+        EXPECT_TRUE(testsupport::HasBounds(g.scope, 230, 9, 31, 31));
+        EXPECT_TRUE(testsupport::HasBounds(g.image, 1, 1, 29, 29));
         EXPECT_EQ(g.copy.Text(), "コピー");
         EXPECT_EQ(g.save.Text(), "保存");
         EXPECT_EQ(g.load.Text(), "読込");

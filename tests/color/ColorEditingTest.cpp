@@ -22,8 +22,8 @@ protected:
         form->Show();
         testsupport::PumpPending();
         // Black text on white, hexadecimal: the state of a first start.
-        SetTextColour("00", "00", "00");
-        SetBackColour("FF", "FF", "FF");
+        testsupport::SetTextColour(*form, "00", "00", "00");
+        testsupport::SetBackColour(*form, "FF", "FF", "FF");
         form->RadioHexDim.SetItemIndex(1);
     }
     void TearDown() override {
@@ -31,14 +31,6 @@ protected:
         testsupport::RemoveSettings();
     }
 
-    void SetTextColour(const char* r, const char* g, const char* b) {
-        form->HexFR = r, form->HexFG = g, form->HexFB = b;
-        form->UpdateColor();
-    }
-    void SetBackColour(const char* r, const char* g, const char* b) {
-        form->HexBR = r, form->HexBG = g, form->HexBB = b;
-        form->UpdateColor();
-    }
     void Retype(ui::Edit& edit, const std::string& text) {
         ::SetFocus(edit.Handle());
         SelectAll(edit);
@@ -87,7 +79,7 @@ TEST_F(ColorEditing, TheHexEditStopsAtSixCharactersWhileChannelEditsTakeAnyLengt
 }
 
 TEST_F(ColorEditing, PairsThatAreNotHexadecimalCountAsZeroButStayAsTyped) {
-    SetTextColour("FF", "FF", "FF");
+    testsupport::SetTextColour(*form, "FF", "FF", "FF");
     Retype(form->EditFont, "GHIJKL");
     EXPECT_EQ(form->LabelText.FontColor(), RGB(0, 0, 0));
     EXPECT_EQ(form->EditFont.Text(), "GHIJKL");
@@ -139,7 +131,7 @@ TEST_F(ColorEditing, DecimalChannelEditReadsOddTextsByTheIntegerRule) {
 }
 
 TEST_F(ColorEditing, EmptyingADecimalChannelEditReadsZeroAtOnce) {
-    SetTextColour("00", "80", "00");
+    testsupport::SetTextColour(*form, "00", "80", "00");
     form->RadioHexDim.SetItemIndex(0);
     ASSERT_EQ(form->EditFG.Text(), "128");
     form->EditFG.SetText("");
@@ -149,7 +141,7 @@ TEST_F(ColorEditing, EmptyingADecimalChannelEditReadsZeroAtOnce) {
 }
 
 TEST_F(ColorEditing, SwitchingTheFormatBackRestoresTheHexTextExactly) {
-    SetTextColour("f", "aB", "1FF");
+    testsupport::SetTextColour(*form, "f", "aB", "1FF");
     form->RadioHexDim.SetItemIndex(0);
     EXPECT_EQ(form->EditFR.Text(), "15");
     EXPECT_EQ(form->EditFG.Text(), "171");
@@ -165,14 +157,14 @@ TEST_F(ColorEditing, SwitchingTheFormatBackRestoresTheHexTextExactly) {
 }
 
 TEST_F(ColorEditing, ClickingARadioItemSwitchesTheFormat) {
-    SetTextColour("0A", "00", "00");
+    testsupport::SetTextColour(*form, "0A", "00", "00");
     ::SendMessageA(form->RadioHexDim.ItemHandle(0), BM_CLICK, 0, 0);
     EXPECT_EQ(form->RadioHexDim.ItemIndex(), 0);
     EXPECT_EQ(form->EditFR.Text(), "10");
 }
 
 TEST_F(ColorEditing, ScrollNotificationsMoveTheChannelByTheirOwnRule) {
-    SetBackColour("80", "FF", "FF");
+    testsupport::SetBackColour(*form, "80", "FF", "FF");
     struct Step {
         int code;
         int thumb;
@@ -201,14 +193,14 @@ TEST_F(ColorEditing, DraggingTheThumbFollowsEveryPosition) {
 }
 
 TEST_F(ColorEditing, PreviewFillsWithTheBackgroundColour) {
-    SetBackColour("12", "AB", "0C");
+    testsupport::SetBackColour(*form, "12", "AB", "0C");
     for (POINT p : {POINT{0, 0}, POINT{162, 187}, POINT{80, 100}}) EXPECT_EQ(PreviewPixel(p.x, p.y), RGB(0x12, 0xAB, 0x0C));
     EXPECT_EQ(form->ImageBackG.Picture().Width(), 163);
     EXPECT_EQ(form->ImageBackG.Picture().Height(), 188);
 }
 
 TEST_F(ColorEditing, WithAPictureInUseTheBackgroundEditorsAndPreviewStayAlone) {
-    SetBackColour("10", "20", "30");
+    testsupport::SetBackColour(*form, "10", "20", "30");
     form->UseImage = true;
     form->HexBR = "FF";
     Retype(form->EditFont, "00FF00");

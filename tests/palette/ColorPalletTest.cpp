@@ -73,8 +73,8 @@ protected:
         form = std::make_unique<TMainForm>();
         form->Show();
         testsupport::PumpPending();
-        SetTextColour("11", "22", "33");
-        SetBackColour("44", "55", "66");
+        testsupport::SetTextColour(*form, "11", "22", "33");
+        testsupport::SetBackColour(*form, "44", "55", "66");
     }
     void TearDown() override {
         ui::Form::ModalShownHook = nullptr;
@@ -83,14 +83,6 @@ protected:
         testsupport::RemoveSettings();
     }
 
-    void SetTextColour(const char* r, const char* g, const char* b) {
-        form->HexFR = r, form->HexFG = g, form->HexFB = b;
-        form->UpdateColor();
-    }
-    void SetBackColour(const char* r, const char* g, const char* b) {
-        form->HexBR = r, form->HexBG = g, form->HexBB = b;
-        form->UpdateColor();
-    }
 
     // Clicks `button` of the main window; `drive` runs once the dialog is shown and ends it. Checks that the
     // dialog was published as ColorPallet while it ran and that nothing of it is left afterwards.
@@ -122,13 +114,6 @@ protected:
     std::unique_ptr<TMainForm> form;
 };
 
-::testing::AssertionResult HasBounds(const ui::Window& w, int l, int t, int width, int height) {
-    const RECT r = w.Bounds();
-    if (r.left == l && r.top == t && r.right - r.left == width && r.bottom - r.top == height)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "bounds are (" << r.left << ", " << r.top << ", " << r.right - r.left
-                                         << " x " << r.bottom - r.top << ")";
-}
 
 // Whether `upper` comes before `lower` in the z-order of top-level windows.
 bool IsAbove(HWND upper, HWND lower) {
@@ -158,9 +143,9 @@ TEST_F(ColorPalletTest, DialogIsLaidOutAsDesignedAndOwnedByTheMainWindow) {
         // main window above it, which is where the user must find it.
         EXPECT_TRUE(IsAbove(dialog.Handle(), form->Handle()));
 
-        EXPECT_TRUE(HasBounds(dialog.PanelCurColor, 270, 30, 70, 40));
-        EXPECT_TRUE(HasBounds(dialog.BtnOk, 270, 80, 70, 25));
-        EXPECT_TRUE(HasBounds(dialog.BtnCancel, 270, 110, 70, 25));
+        EXPECT_TRUE(testsupport::HasBounds(dialog.PanelCurColor, 270, 30, 70, 40));
+        EXPECT_TRUE(testsupport::HasBounds(dialog.BtnOk, 270, 80, 70, 25));
+        EXPECT_TRUE(testsupport::HasBounds(dialog.BtnCancel, 270, 110, 70, 25));
         EXPECT_EQ(dialog.BtnOk.Text(), "Ok");
         EXPECT_EQ(dialog.BtnCancel.Text(), "Cancel");
         const HFONT font = ui::Application::Get().Font({"ＭＳ Ｐゴシック", 12, false});
@@ -176,7 +161,7 @@ TEST_F(ColorPalletTest, DialogIsLaidOutAsDesignedAndOwnedByTheMainWindow) {
             ui::Panel* panel = dialog.PanelNamed("Panel" + std::to_string(slot));
             ASSERT_NE(panel, nullptr);
             const int row = (slot - 1) / 5, column = (slot - 1) % 5;
-            EXPECT_TRUE(HasBounds(*panel, 10 + 50 * column, 25 + 30 * row, 40, 20)) << "slot " << slot;
+            EXPECT_TRUE(testsupport::HasBounds(*panel, 10 + 50 * column, 25 + 30 * row, 40, 20)) << "slot " << slot;
             expected.push_back(panel->Handle());
         }
         std::vector<HWND> children;
@@ -211,8 +196,8 @@ TEST_F(ColorPalletTest, EachButtonOpensItsModeOnItsColour) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        SetTextColour("11", "22", "33");
-        SetBackColour("44", "55", "66");
+        testsupport::SetTextColour(*form, "11", "22", "33");
+        testsupport::SetBackColour(*form, "44", "55", "66");
         std::vector<std::string> stored = AllWhite();
         stored[4] = "ABCDEF";
         StoreSlots(stored);
@@ -255,7 +240,7 @@ TEST_F(ColorPalletTest, WithNoFileEverySlotIsWhiteAndOkWritesTwentyWhiteKeysInOr
 }
 
 TEST_F(ColorPalletTest, LoadWithoutAClickNormalisesTheChannelStrings) {
-    SetTextColour("f", "1FF", "not hex");
+    testsupport::SetTextColour(*form, "f", "1FF", "not hex");
     OpenThrough(form->BtnLoadFont, [&](TColorPallet& dialog) {
         EXPECT_EQ(dialog.PanelCurColor.Color(), RGB(0x0F, 0xFF, 0x00));
         Press(dialog.BtnOk);

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <sstream>
 
+#include "app/MainForm.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
 
@@ -64,6 +65,35 @@ void SendScroll(ui::ScrollBar& bar, int code, int thumbPos) {
     }
     ::SendMessageA(::GetParent(bar.Handle()), WM_HSCROLL, MAKEWPARAM(code, thumbPos),
                    reinterpret_cast<LPARAM>(bar.Handle()));
+}
+
+void SetTextColour(TMainForm& form, const char* red, const char* green, const char* blue) {
+    form.HexFR = red, form.HexFG = green, form.HexFB = blue;
+    form.UpdateColor();
+}
+
+void SetBackColour(TMainForm& form, const char* red, const char* green, const char* blue) {
+    form.HexBR = red, form.HexBG = green, form.HexBB = blue;
+    form.UpdateColor();
+}
+
+namespace {
+
+::testing::AssertionResult RectIs(const RECT& r, int left, int top, int width, int height) {
+    if (r.left == left && r.top == top && r.right - r.left == width && r.bottom - r.top == height)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "bounds are (" << r.left << ", " << r.top << ", " << r.right - r.left
+                                         << " x " << r.bottom - r.top << ")";
+}
+
+}  // namespace
+
+::testing::AssertionResult HasBounds(const ui::Window& control, int left, int top, int width, int height) {
+    return RectIs(control.Bounds(), left, top, width, height);
+}
+
+::testing::AssertionResult HasBounds(const ui::GraphicControl& control, int left, int top, int width, int height) {
+    return RectIs(control.Bounds(), left, top, width, height);
 }
 
 std::string ExecutableDir() {

@@ -3,13 +3,19 @@
 // typing into edits with real key messages, and the settings file beside the test executable.
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
 
+class TMainForm;
+
 namespace ui {
 class Edit;
+class GraphicControl;
 class ScrollBar;
+class Window;
 }  // namespace ui
 
 namespace testsupport {
@@ -44,6 +50,14 @@ void SelectAll(ui::Edit& edit);
 void ReleaseKey(ui::Edit& edit, WORD key);
 // Sends the scroll bar's parent the notification that the bar itself would send.
 void SendScroll(ui::ScrollBar& bar, int code, int thumbPos = 0);
+
+// Sets a colour's three channel strings and refreshes the window, as every writer of the model does.
+void SetTextColour(TMainForm& form, const char* red, const char* green, const char* blue);
+void SetBackColour(TMainForm& form, const char* red, const char* green, const char* blue);
+
+// A control's rectangle in its parent's client area, checked against the layout.
+::testing::AssertionResult HasBounds(const ui::Window& control, int left, int top, int width, int height);
+::testing::AssertionResult HasBounds(const ui::GraphicControl& control, int left, int top, int width, int height);
 
 // The folder of the running test executable, with its trailing backslash (the program's AppDir).
 std::string ExecutableDir();
