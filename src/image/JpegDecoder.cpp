@@ -5,11 +5,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
 #include <jpeglib.h>
 #include <jerror.h>
+
+#include "image/JpegRestartCut.h"
+#include "image/MemoryByteSource.h"
 
 namespace velmira {
 namespace {
@@ -210,11 +214,26 @@ std::string JpegErrorMessage(int messageCode) {
     return text;
 }
 
-DecodedPicture DecodeJpeg(ByteSource& source, int maxWidth, int maxHeight) {
+DecodedPicture DecodeJpegRowByRow(ByteSource& source, int maxWidth, int maxHeight) {
     DecodedPicture picture;
     JpegSession session(source);
     if (!session.Run(picture, maxWidth, maxHeight)) throw std::runtime_error(JpegErrorMessage(session.ErrorCode()));
     return picture;
+}
+
+DecodedPicture DecodeJpeg(ByteSource& source, int maxWidth, int maxHeight) {
+    if (const std::optional<JpegCut> cut = CutJpegAtRestarts(source, maxWidth, maxHeight)) {
+        MemoryByteSource corner(cut->bytes);
+        JpegSession session(corner);
+        DecodedPicture picture;
+        if (session.Run(picture, maxWidth, maxHeight)) {
+            picture.width = cut->width;
+            picture.height = cut->height;
+            return picture;
+        }
+        // libjpeg refused something the cut kept from the file's headers: the file itself gives its error.
+    }
+    return DecodeJpegRowByRow(source, maxWidth, maxHeight);
 }
 
 }  // namespace velmira

@@ -23,8 +23,14 @@ std::string JpegErrorMessage(int messageCode);
 // - Damage that libjpeg only warns about (corrupt entropy data, a file that ends early) does not stop
 //   the decode: libjpeg fills what it could not read, as it always has. Damage below the last visible
 //   row may go unnoticed because decoding stops there.
-// - Declared sizes over 2^28 pixels, more than 1000 progressive scans, and work needing more than
+// - Declared sizes over 2^28 pixels, more than 500 progressive scans, and work needing more than
 //   256 MB are refused with a JPEG error.
+// - A baseline file with restart markers that is wider than the visible part is cut down first
+//   (CutJpegAtRestarts), so that its load costs the same whatever the picture's size.
 DecodedPicture DecodeJpeg(ByteSource& source, int maxWidth, int maxHeight);
+
+// DecodeJpeg without the cut: every row down to the last visible one is entropy-decoded across the
+// picture's whole width. Gives the same pictures and errors; tests and benchmarks compare the two.
+DecodedPicture DecodeJpegRowByRow(ByteSource& source, int maxWidth, int maxHeight);
 
 }  // namespace velmira

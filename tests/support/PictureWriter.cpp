@@ -252,6 +252,11 @@ std::string EncodeJpeg(const JpegFormat& format, const TestPicture& picture) {
     }
     if (format.progressive) jpeg_simple_progression(&cinfo);
     cinfo.restart_in_rows = format.restartRows;
+    if (format.restartMcus != 0) {
+        cinfo.restart_in_rows = 0;  // it would take precedence
+        cinfo.restart_interval = static_cast<unsigned>(format.restartMcus);
+    }
+    cinfo.optimize_coding = format.optimizeCoding ? TRUE : FALSE;
     jpeg_start_compress(&cinfo, TRUE);
 
     std::vector<JSAMPLE> row(static_cast<std::size_t>(picture.width) * cinfo.input_components);

@@ -59,6 +59,8 @@ struct JpegFormat {
     bool progressive = false;
     int restartRows = 0;  // restart interval in MCU rows, 0 for none
     int quality = 90;
+    int restartMcus = 0;  // restart interval in MCUs, used instead of restartRows when not 0
+    bool optimizeCoding = false;  // Huffman tables made for the picture instead of the standard ones
 };
 
 // Encodes with libjpeg. CMYK and YCCK get libjpeg's Adobe marker and are stored inverted, as
