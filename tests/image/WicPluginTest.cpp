@@ -18,6 +18,8 @@
 
 #include "image/SpiInterface.h"
 #include "image/wic/ComPtr.h"
+#include "image/wic/DecoderRegistry.h"
+#include "image/wic/WicDecode.h"
 #include "ui/UniqueHandle.h"
 
 using velmira::wic::ComPtr;
@@ -718,6 +720,21 @@ TEST_F(WicPluginTest, ThePluginNeedsNoCompilerRuntimeDll) {
         EXPECT_EQ(name.find("winpthread"), std::string::npos) << name;
     }
     EXPECT_NE(std::find(imports.begin(), imports.end(), "ole32.dll"), imports.end());
+}
+
+// The plug-in reads the decoders' patterns from their registrations instead of asking the imaging component;
+// both must list the same decoders, in the same order, within the same length.
+TEST_F(WicPluginTest, TheRegisteredPatternsAreTheImagingComponentsOwn) {
+    constexpr char kCore[] = "*.png;*.gif;*.tif;*.tiff;*.ico";
+    for (std::size_t maxLength : {std::size_t{259}, std::size_t{40}}) {
+        const std::string asked = velmira::wic::InstalledDecoderPatterns(kCore, maxLength);
+        const std::optional<std::string> read = velmira::wic::RegisteredDecoderPatterns(kCore, maxLength);
+        ASSERT_TRUE(read.has_value()) << "the decoder category is not registered";
+        EXPECT_EQ(*read, asked) << maxLength;
+    }
+    std::string pattern(300, '#');
+    const int n = ThePlugin().GetPluginInfo(2, pattern.data(), 260);
+    EXPECT_EQ(pattern.substr(0, static_cast<std::size_t>(n)), velmira::wic::InstalledDecoderPatterns(kCore, 259));
 }
 
 // What this system's imaging component offers: the four formats the plug-in promises must decode; the rest

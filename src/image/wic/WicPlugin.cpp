@@ -3,9 +3,11 @@
 #include <windows.h>
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "image/SpiInterface.h"
+#include "image/wic/DecoderRegistry.h"
 #include "image/wic/WicDecode.h"
 #include "image/wic/WicPixels.h"
 #include "ui/UniqueHandle.h"
@@ -67,9 +69,14 @@ int Guarded(Body body) noexcept {
 }
 
 const std::string& PatternText() {
-    // Asked once per host start; the installed codecs do not change while the host runs.
+    // Asked once per host start, while the host builds its window; the installed codecs do not change while
+    // the host runs. The registrations give the list without starting COM and loading the imaging component
+    // (which alone took longer than the rest of the host's plug-in loading); the component is asked only when
+    // they cannot be read.
     static const std::string pattern = [] {
         try {
+            if (std::optional<std::string> registered = RegisteredDecoderPatterns(kCorePattern, kMaxPatternLength))
+                return *std::move(registered);
             ScopedComApartment com;
             return InstalledDecoderPatterns(kCorePattern, kMaxPatternLength);
         } catch (...) {
