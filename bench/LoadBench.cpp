@@ -18,6 +18,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/BmpDecoder.h"
@@ -49,6 +50,8 @@ struct Case {
     int width;
     int height;
     bool progressive = false;
+    int restartRows = 0;  // a restart marker after every this many MCU rows
+    int restartMcus = 0;  // or after every this many MCUs
 };
 
 const Case kCases[] = {
@@ -60,13 +63,20 @@ const Case kCases[] = {
     // Every scan of a progressive file covers the whole picture, so its top rows are final only after the
     // last scan: libjpeg keeps the coefficients of the whole picture, and the load costs nearly a full decode.
     {"JPEG 24 MP progressive", true, 6000, 4000, true},
+    // Restart markers, as many cameras' and phones' hardware encoders write them: the load skips from one
+    // to the next, decoding only the corner's MCUs of each row.
+    {"JPEG 0.3 MP, restart every row", true, 640, 480, false, 1},
+    {"JPEG 12 MP, restart every row", true, 4000, 3000, false, 1},
+    {"JPEG 48 MP, restart every row", true, 8000, 6000, false, 1},
+    {"JPEG 48 MP, restart every 4 MCUs", true, 8000, 6000, false, 0, 4},
     {"BMP 0.3 MP", false, 640, 480},
     {"BMP 12 MP", false, 4000, 3000},   {"BMP 48 MP", false, 8000, 6000},
 };
 
 std::string FileName(const Case& c) {
     return std::string(c.jpeg ? "jpeg-" : "bmp-") + std::to_string(c.width) + "x" + std::to_string(c.height) +
-           (c.progressive ? "-progressive" : "") + (c.jpeg ? ".jpg" : ".bmp");
+           (c.progressive ? "-progressive" : "") + (c.restartRows ? "-rst" + std::to_string(c.restartRows) + "row" : "") +
+           (c.restartMcus ? "-rst" + std::to_string(c.restartMcus) + "mcu" : "") + (c.jpeg ? ".jpg" : ".bmp");
 }
 
 std::string Join(const std::string& dir, const std::string& name) {
@@ -126,16 +136,19 @@ using FileSource = PosixFileSource;
 using FileSource = velmira::FileByteSource;
 #endif
 
-enum class Mode { Visible, Full };
+// Visible: the preview's load. RowByRow: the same without the restart-marker cut. Full: no size limit.
+enum class Mode { Visible, RowByRow, Full };
 
 // One load as the program does it: open the file, decode, drop the file. Returns the bytes read.
 std::uint64_t LoadOnce(const std::string& path, bool jpeg, Mode mode) {
     FileSource file(path);
     CountingSource counted(file);
-    const int maxWidth = mode == Mode::Visible ? velmira::kPreviewWidth : 1 << 30;
-    const int maxHeight = mode == Mode::Visible ? velmira::kPreviewHeight : 1 << 30;
+    const int maxWidth = mode == Mode::Full ? 1 << 30 : velmira::kPreviewWidth;
+    const int maxHeight = mode == Mode::Full ? 1 << 30 : velmira::kPreviewHeight;
     const velmira::DecodedPicture picture =
-        jpeg ? velmira::DecodeJpeg(counted, maxWidth, maxHeight) : velmira::DecodeBmp(counted, maxWidth, maxHeight);
+        !jpeg                   ? velmira::DecodeBmp(counted, maxWidth, maxHeight)
+        : mode == Mode::RowByRow ? velmira::DecodeJpegRowByRow(counted, maxWidth, maxHeight)
+                                 : velmira::DecodeJpeg(counted, maxWidth, maxHeight);
     if (picture.pixels.empty()) throw std::runtime_error("nothing decoded from " + path);
     return counted.bytes;
 }
@@ -147,7 +160,7 @@ double Median(std::vector<double> values) {
 }
 
 int RepeatsFor(const Case& c, Mode mode) {
-    if (mode == Mode::Visible && !c.progressive) return 21;
+    if (mode != Mode::Full && !c.progressive) return 21;
     return c.width * c.height >= 10'000'000 ? 3 : 7;
 }
 
@@ -207,7 +220,8 @@ std::uint8_t Sample(int x, int y, int width, int height, int channel) {
 
 // Streams the rows through libjpeg: a 48-megapixel picture never has to be in memory whole.
 // Baseline (or progressive) 4:2:0 at quality 90, what a camera (or a web export) writes.
-void WriteJpeg(const std::string& path, int width, int height, bool progressive) {
+void WriteJpeg(const std::string& path, const Case& c) {
+    const int width = c.width, height = c.height;
     std::FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) throw std::runtime_error("cannot write " + path);
     jpeg_compress_struct cinfo;
@@ -221,7 +235,9 @@ void WriteJpeg(const std::string& path, int width, int height, bool progressive)
     cinfo.in_color_space = JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 90, TRUE);
-    if (progressive) jpeg_simple_progression(&cinfo);
+    if (c.progressive) jpeg_simple_progression(&cinfo);
+    cinfo.restart_in_rows = c.restartRows;
+    if (c.restartMcus) cinfo.restart_interval = static_cast<unsigned>(c.restartMcus);
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<JSAMPLE> row(static_cast<std::size_t>(width) * 3);
     for (int y = 0; y < height; ++y) {
@@ -255,7 +271,7 @@ int Generate(const std::string& dir) {
         if (std::ifstream(path).good()) continue;  // made by an earlier run
         std::fprintf(stderr, "writing %s\n", path.c_str());
         if (c.jpeg)
-            WriteJpeg(path, c.width, c.height, c.progressive);
+            WriteJpeg(path, c);
         else
             WriteBmp(path, c.width, c.height);
     }
@@ -310,8 +326,10 @@ struct Measured {
     long peakKb = 0;
 };
 
+const char* ModeName(Mode mode) { return mode == Mode::Visible ? "visible" : mode == Mode::RowByRow ? "rows" : "full"; }
+
 Measured MeasureInChild(const std::string& path, const Case& c, Mode mode) {
-    const ChildResult child = RunChild({SelfPath(), "measure", mode == Mode::Visible ? "visible" : "full",
+    const ChildResult child = RunChild({SelfPath(), "measure", ModeName(mode),
                                         c.jpeg ? "jpeg" : "bmp", path, std::to_string(RepeatsFor(c, mode))});
     Measured m;
     std::istringstream(child.output) >> m.timing.medianMs >> m.timing.bytesRead;
@@ -334,7 +352,8 @@ Measured MeasureDjpeg(const std::string& path, const Case& c) {
 }
 
 int MeasureOne(const std::string& modeText, const std::string& kind, const std::string& path, int repeats) {
-    const Timing t = TimeLoads(path, kind == "jpeg", modeText == "visible" ? Mode::Visible : Mode::Full, repeats);
+    const Mode mode = modeText == "visible" ? Mode::Visible : modeText == "rows" ? Mode::RowByRow : Mode::Full;
+    const Timing t = TimeLoads(path, kind == "jpeg", mode, repeats);
     std::printf("%.4f %llu\n", t.medianMs, static_cast<unsigned long long>(t.bytesRead));
     return 0;
 }
@@ -373,14 +392,16 @@ int RunNative(const std::string& dir, const std::string& wineTsv) {
     const ChildResult idle = RunChild({SelfPath(), "idle"});
     std::printf("Picture load: median ms per load (warm cache), bytes read, peak RSS of a process doing only that.\n");
     std::printf("Idle bench process peak RSS: %.1f MB. Ratios are full decode / preview load.\n\n", idle.peakKb / 1024.0);
-    std::printf("| Picture | File MB | Load ms | Read KB | Full ms | djpeg ms | Full/Load | djpeg/Load | Wine load ms | Wine full ms | Wine full/load | RSS MB load / full / djpeg |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n");
+    std::printf("| Picture | File MB | Load ms | Read KB | Row-by-row ms | Full ms | djpeg ms | Full/Load | djpeg/Load | Wine load ms | Wine full ms | Wine full/load | RSS MB load / full / djpeg |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---|\n");
     std::map<std::string, double> loadMs, wineLoadMs;
     for (const Case& c : kCases) {
         const std::string path = Join(dir, FileName(c));
         const Measured load = MeasureInChild(path, c, Mode::Visible);
         const Measured full = MeasureInChild(path, c, Mode::Full);
         const Measured djpeg = c.jpeg ? MeasureDjpeg(path, c) : Measured{};
+        char rowByRowMs[32] = "–";
+        if (c.jpeg) std::snprintf(rowByRowMs, sizeof rowByRowMs, "%.2f", MeasureInChild(path, c, Mode::RowByRow).timing.medianMs);
         loadMs[c.label] = load.timing.medianMs;
         std::string wineCells = "– | – | –";
         const auto w = wine.find(FileName(c));
@@ -397,16 +418,20 @@ int RunNative(const std::string& dir, const std::string& wineTsv) {
             std::snprintf(djpegRatio, sizeof djpegRatio, "%s", Ratio(djpeg.timing.medianMs, load.timing.medianMs).c_str());
             std::snprintf(djpegRss, sizeof djpegRss, "%.1f", djpeg.peakKb / 1024.0);
         }
-        std::printf("| %s | %.1f | %.2f | %.0f | %.1f | %s | %s | %s | %s | %.1f / %.1f / %s |\n", c.label,
-                    FileSize(path) / 1048576.0, load.timing.medianMs, load.timing.bytesRead / 1024.0,
+        std::printf("| %s | %.1f | %.2f | %.0f | %s | %.1f | %s | %s | %s | %s | %.1f / %.1f / %s |\n", c.label,
+                    FileSize(path) / 1048576.0, load.timing.medianMs, load.timing.bytesRead / 1024.0, rowByRowMs,
                     full.timing.medianMs, djpegMs, Ratio(full.timing.medianMs, load.timing.medianMs).c_str(),
                     djpegRatio, wineCells.c_str(), load.peakKb / 1024.0, full.peakKb / 1024.0, djpegRss);
         std::fflush(stdout);
     }
     std::printf("\nGoal: the 48 MP load within 2x of the 0.3 MP load.\n");
-    for (const char* kind : {"JPEG", "BMP"}) {
-        const std::string big = std::string(kind) + " 48 MP", small = std::string(kind) + " 0.3 MP";
-        std::printf("  %s 48 MP / 0.3 MP: native %s", kind, Ratio(loadMs[big], loadMs[small]).c_str());
+    const std::pair<std::string, std::string> goals[] = {
+        {"JPEG 48 MP", "JPEG 0.3 MP"},
+        {"JPEG 48 MP, restart every row", "JPEG 0.3 MP, restart every row"},
+        {"BMP 48 MP", "BMP 0.3 MP"},
+    };
+    for (const auto& [big, small] : goals) {
+        std::printf("  %s / %s: native %s", big.c_str(), small.c_str(), Ratio(loadMs[big], loadMs[small]).c_str());
         if (wineLoadMs.count(big) && wineLoadMs.count(small))
             std::printf(", Wine %s", Ratio(wineLoadMs[big], wineLoadMs[small]).c_str());
         std::printf("\n");

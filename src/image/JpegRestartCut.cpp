@@ -9,6 +9,8 @@
 namespace velmira {
 namespace {
 
+// Reads start small, for the headers of files the cut turns down, and grow for the entropy-coded data.
+constexpr std::size_t kFirstChunkSize = 4 * 1024;
 constexpr std::size_t kChunkSize = 64 * 1024;
 // The limits libjpeg and the decoder put on a frame; a file over them must reach libjpeg to be refused.
 constexpr unsigned kMaxDimension = 65500;
@@ -42,7 +44,7 @@ struct NotCuttable {};
 // Reads the file front to back in chunks.
 class ChunkReader {
 public:
-    explicit ChunkReader(ByteSource& source) : source_(source), buffer_(kChunkSize) {}
+    explicit ChunkReader(ByteSource& source) : source_(source), buffer_(kFirstChunkSize) {}
 
     std::uint8_t Next() {
         if (pos_ == end_) Refill();
@@ -61,6 +63,15 @@ public:
         return bytes;
     }
 
+    void Skip(std::size_t count) {
+        const std::size_t here = std::min(count, end_ - pos_);
+        pos_ += here;
+        if (here < count) {  // past the buffer: the next read starts further on
+            offset_ += end_ + (count - here);
+            pos_ = end_ = 0;
+        }
+    }
+
     // Moves to the next 0xFF byte without consuming it.
     void SkipToFF() {
         for (;;) {
@@ -77,6 +88,7 @@ public:
 private:
     void Refill() {
         offset_ += end_;
+        if (end_ != 0 && buffer_.size() < kChunkSize) buffer_.resize(std::min(kChunkSize, 2 * buffer_.size()));
         end_ = source_.ReadAt(offset_, buffer_.data(), buffer_.size());
         pos_ = 0;
         if (end_ == 0) GiveUp();  // the file ends early: libjpeg's repairs decide what shows
@@ -121,6 +133,13 @@ Segment ReadSegment(ChunkReader& in, std::uint8_t marker) {
     Segment segment{marker, std::string{'\xFF', static_cast<char>(marker), static_cast<char>(high), static_cast<char>(low)}};
     segment.bytes += in.Take(length - 2);
     return segment;
+}
+
+void SkipSegment(ChunkReader& in) {
+    const std::uint8_t high = in.Next(), low = in.Next();
+    const std::size_t length = std::size_t{high} << 8 | low;
+    if (length < 2) GiveUp();
+    in.Skip(length - 2);
 }
 
 // A Huffman table as the file defines it, with what decoding needs.
@@ -274,7 +293,7 @@ Headers ReadHeaders(ChunkReader& in) {
             if (dri.PayloadSize() != 2) GiveUp();
             headers.restartInterval = dri.Payload16(0);
         } else if ((marker > kApp0 && marker <= 0xEF) || marker == kCom) {
-            ReadSegment(in, marker);  // nothing in them changes the pixels
+            SkipSegment(in);  // nothing in them changes the pixels
         } else if (marker == kSos) {
             if (frame.empty()) GiveUp();
             headers.scan = ReadSegment(in, marker);
@@ -422,7 +441,10 @@ private:
     std::uint8_t pendingMarker_ = 0;
 };
 
-using Block = std::array<std::int16_t, kCoefficients>;  // coefficients in zigzag order
+struct Block {
+    std::array<std::int16_t, kCoefficients> coefficients;  // in zigzag order
+    int end;                                                // one past the last that is not 0
+};
 
 // Decodes the scan's MCUs in order through its restart intervals, keeping the ones the cut needs.
 class McuDecoder {
@@ -467,13 +489,14 @@ private:
 
     void DecodeBlock(int component, Block& block) {
         const ScanComponent& c = headers_.components[component];
-        block.fill(0);
+        block.coefficients.fill(0);
+        block.end = 1;
         const int dcSize = reader_.DecodeSymbol(headers_.dc[c.dcTable]);
         if (dcSize > kMaxDcBits) GiveUp();
         const int dc = predictions_[component] + reader_.ReceiveValue(dcSize);
         if (dc < -(1 << kMaxDcBits) + 1 || dc > (1 << kMaxDcBits) - 1) GiveUp();
         predictions_[component] = dc;
-        block[0] = static_cast<std::int16_t>(dc);
+        block.coefficients[0] = static_cast<std::int16_t>(dc);
         for (int k = 1; k < kCoefficients; ++k) {
             const int symbol = reader_.DecodeSymbol(headers_.ac[c.acTable]);
             const int run = symbol >> 4, size = symbol & 0x0F;
@@ -485,7 +508,8 @@ private:
             }
             k += run;
             if (k >= kCoefficients || size > kMaxAcBits) GiveUp();
-            block[k] = static_cast<std::int16_t>(reader_.ReceiveValue(size));
+            block.coefficients[k] = static_cast<std::int16_t>(reader_.ReceiveValue(size));
+            block.end = k + 1;
         }
     }
 
@@ -518,25 +542,26 @@ public:
     }
 
     void WriteBlock(const Block& block, int& prediction) {
-        const int difference = block[0] - prediction;
-        prediction = block[0];
+        const int difference = block.coefficients[0] - prediction;
+        prediction = block.coefficients[0];
         const int dcSize = SizeOf(difference);
         if (dcSize > kMaxDcBits) GiveUp();
         Put(static_cast<unsigned>(dcSize), kDcCodeLength);
         PutValue(difference, dcSize);
         int run = 0;
-        for (int k = 1; k < kCoefficients; ++k) {
-            if (block[k] == 0) {
+        for (int k = 1; k < block.end; ++k) {
+            const int value = block.coefficients[k];
+            if (value == 0) {
                 ++run;
                 continue;
             }
             for (; run > 15; run -= 16) Put(acCode_[0xF0], kAcCodeLength);
-            const int size = SizeOf(block[k]);
+            const int size = SizeOf(value);
             Put(acCode_[run << 4 | size], kAcCodeLength);
-            PutValue(block[k], size);
+            PutValue(value, size);
             run = 0;
         }
-        if (run > 0) Put(acCode_[0x00], kAcCodeLength);
+        if (block.end < kCoefficients) Put(acCode_[0x00], kAcCodeLength);
     }
 
     // Pads the last byte with 1 bits and writes the restart marker of this number.
@@ -552,10 +577,8 @@ public:
 
 private:
     static int SizeOf(int value) {
-        unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
-        int size = 0;
-        for (; magnitude != 0; magnitude >>= 1) ++size;
-        return size;
+        const unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
+        return magnitude == 0 ? 0 : 32 - __builtin_clz(magnitude);
     }
 
     void PutValue(int value, int size) {

@@ -94,6 +94,12 @@ void JpegSeeds(SeedWriter& out) {
     restarts.hSampling = 1;
     restarts.vSampling = 1;
     out.Add(EncodeJpeg(restarts, picture));
+    // Wide enough for the restart-marker cut of a small corner.
+    const TestPicture wide = GradientPicture(200, 24);
+    out.Add(EncodeJpeg(restarts, wide));
+    JpegFormat shortIntervals;
+    shortIntervals.restartMcus = 3;
+    out.Add(EncodeJpeg(shortIntervals, wide));
 }
 
 void Put32(std::string& s, std::uint32_t v) {
