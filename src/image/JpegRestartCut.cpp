@@ -20,6 +20,8 @@ constexpr int kMaxBlocksInMcu = 10;
 constexpr int kMaxDcBits = 11;
 constexpr int kMaxAcBits = 10;
 constexpr int kCoefficients = 64;
+// How many times fewer MCUs than decoding the rows in order the cut must decode to be worth making.
+constexpr std::uint64_t kMinSaving = 4;
 
 enum Marker : std::uint8_t {
     kSof0 = 0xC0,
@@ -675,11 +677,11 @@ std::optional<JpegCut> Cut(ByteSource& source, int maxWidth, int maxHeight) {
     const Headers headers = ReadHeaders(in);
     if (headers.restartInterval == 0) return std::nullopt;
     const Geometry g = Measure(headers, maxWidth, maxHeight);
-    if (g.keptColumns == g.mcusPerRow) return std::nullopt;  // decoding the rows in order costs no more
-    // Long intervals that start far left of each row would make the cut decode about as much as
-    // decoding the rows in order.
+    // The cut decodes and writes its MCUs more slowly than libjpeg decodes them, and then libjpeg decodes
+    // the cut: it pays only where the rows hold several times the MCUs the cut needs (pictures about
+    // 1000 pixels wide and more, with intervals no longer than a row).
     const std::uint64_t inOrder = (g.keptRows - 1) * g.mcusPerRow + g.keptColumns;
-    if (McusToDecode(g, headers.restartInterval) * 2 > inOrder) return std::nullopt;
+    if (McusToDecode(g, headers.restartInterval) * kMinSaving > inOrder) return std::nullopt;
 
     const std::size_t blocksPerMcu = g.blockComponent.size();
     std::vector<Block> blocks(static_cast<std::size_t>(g.keptRows * g.keptColumns) * blocksPerMcu);

@@ -95,7 +95,7 @@ void JpegSeeds(SeedWriter& out) {
     restarts.vSampling = 1;
     out.Add(EncodeJpeg(restarts, picture));
     // Wide enough for the restart-marker cut of a small corner.
-    const TestPicture wide = GradientPicture(200, 24);
+    const TestPicture wide = GradientPicture(400, 24);
     out.Add(EncodeJpeg(restarts, wide));
     JpegFormat shortIntervals;
     shortIntervals.restartMcus = 3;
