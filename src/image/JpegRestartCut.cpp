@@ -399,12 +399,19 @@ public:
         GiveUp();  // no such code
     }
 
+    // The next `size` bits as they stand.
+    unsigned ReceiveBits(int size) {
+        if (size == 0) return 0;
+        Fill(size);
+        const unsigned raw = Peek(size);
+        Consume(size);
+        return raw;
+    }
+
     // `size` more bits as the signed value they stand for (the JPEG "extend" rule).
     int ReceiveValue(int size) {
         if (size == 0) return 0;
-        Fill(size);
-        const int raw = static_cast<int>(Peek(size));
-        Consume(size);
+        const int raw = static_cast<int>(ReceiveBits(size));
         return raw < (1 << (size - 1)) ? raw - (1 << size) + 1 : raw;
     }
 
@@ -443,9 +450,12 @@ private:
     std::uint8_t pendingMarker_ = 0;
 };
 
+// A block as its AC codes stand in the file, which the cut writes again symbol for symbol with its own
+// codes; only the DC value is written anew, as the difference from a new predecessor.
 struct Block {
-    std::array<std::int16_t, kCoefficients> coefficients;  // in zigzag order
-    int end;                                                // one past the last that is not 0
+    int dc;
+    int acCount;
+    std::array<std::uint32_t, kCoefficients> ac;  // each symbol << 16 | the bits of its value
 };
 
 // Decodes the scan's MCUs in order through its restart intervals, keeping the ones the cut needs.
@@ -491,27 +501,23 @@ private:
 
     void DecodeBlock(int component, Block& block) {
         const ScanComponent& c = headers_.components[component];
-        block.coefficients.fill(0);
-        block.end = 1;
         const int dcSize = reader_.DecodeSymbol(headers_.dc[c.dcTable]);
         if (dcSize > kMaxDcBits) GiveUp();
         const int dc = predictions_[component] + reader_.ReceiveValue(dcSize);
         if (dc < -(1 << kMaxDcBits) + 1 || dc > (1 << kMaxDcBits) - 1) GiveUp();
         predictions_[component] = dc;
-        block.coefficients[0] = static_cast<std::int16_t>(dc);
+        block.dc = dc;
+        block.acCount = 0;
         for (int k = 1; k < kCoefficients; ++k) {
             const int symbol = reader_.DecodeSymbol(headers_.ac[c.acTable]);
             const int run = symbol >> 4, size = symbol & 0x0F;
-            if (size == 0) {
-                if (run != 15) break;  // end of block
-                k += 15;               // sixteen zeros
-                if (k >= kCoefficients) GiveUp();
-                continue;
+            if (size == 0 && run != 15) {  // end of block
+                block.ac[block.acCount++] = 0;
+                break;
             }
-            k += run;
+            k += size == 0 ? 15 : run;  // sixteen zeros, or the run before a value
             if (k >= kCoefficients || size > kMaxAcBits) GiveUp();
-            block.coefficients[k] = static_cast<std::int16_t>(reader_.ReceiveValue(size));
-            block.end = k + 1;
+            block.ac[block.acCount++] = static_cast<std::uint32_t>(symbol) << 16 | reader_.ReceiveBits(size);
         }
     }
 
@@ -544,26 +550,17 @@ public:
     }
 
     void WriteBlock(const Block& block, int& prediction) {
-        const int difference = block.coefficients[0] - prediction;
-        prediction = block.coefficients[0];
+        const int difference = block.dc - prediction;
+        prediction = block.dc;
         const int dcSize = SizeOf(difference);
         if (dcSize > kMaxDcBits) GiveUp();
         Put(static_cast<unsigned>(dcSize), kDcCodeLength);
         PutValue(difference, dcSize);
-        int run = 0;
-        for (int k = 1; k < block.end; ++k) {
-            const int value = block.coefficients[k];
-            if (value == 0) {
-                ++run;
-                continue;
-            }
-            for (; run > 15; run -= 16) Put(acCode_[0xF0], kAcCodeLength);
-            const int size = SizeOf(value);
-            Put(acCode_[run << 4 | size], kAcCodeLength);
-            PutValue(value, size);
-            run = 0;
+        for (int i = 0; i < block.acCount; ++i) {
+            const std::uint32_t symbol = block.ac[i] >> 16;
+            const int size = static_cast<int>(symbol & 0x0F);
+            Put(acCode_[symbol] << size | (block.ac[i] & 0xFFFF), kAcCodeLength + size);
         }
-        if (block.end < kCoefficients) Put(acCode_[0x00], kAcCodeLength);
     }
 
     // Pads the last byte with 1 bits and writes the restart marker of this number.
