@@ -61,17 +61,24 @@ TMainForm::TMainForm() {
     LabelText.SetCaption(kSampleText);
     ScopeForm = nullptr;
     LoadIniFile();
-    SetSPI();
+    // SetSPI loads every DLL of the plug-in folder, yet only a picture in a plug-in format and the open-file
+    // dialog's filter need them: the load waits until the window has been painted, unless one of those asks
+    // first (the picture below may). The tooltip is only wanted once the pointer rests on the preview.
+    pluginLoad_.Schedule();
     UpdateColor();
     UpdateHexDim();
     CheckBackImageClick();
     ::DragAcceptFiles(Handle(), TRUE);
-    contrastTip_ =
-        std::make_unique<ContrastTip>(Handle(), PanelBackG.Handle(), [this] { return PreviewContrastText(*this); });
+    contrastTipCreation_.Schedule();
 }
 
 TMainForm::~TMainForm() {
     AbandonPick();
+}
+
+void TMainForm::CreateContrastTip() {
+    contrastTip_ =
+        std::make_unique<ContrastTip>(Handle(), PanelBackG.Handle(), [this] { return PreviewContrastText(*this); });
 }
 
 void TMainForm::BuildLayout() {

@@ -8,6 +8,7 @@
 #include "image/SpiLoadClass.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/IdleTask.h"
 #include "ui/OpenDialog.h"
 
 class ContrastTip;
@@ -114,6 +115,9 @@ public:
     // ---- Image plug-ins ------------------------------------------------------------------------------------------
     void SetSPI();
     void BtnSPIClick();
+    // Runs the SetSPI that the window's creation put off, if it has not run yet: for whatever needs the plug-ins
+    // or the filter they add to.
+    void LoadPendingPlugins();
 
     // ---- Lifecycle -----------------------------------------------------------------------------------------------
     void FormClose();
@@ -130,6 +134,10 @@ private:
     void ChannelEditKeyUp(ui::Edit& edit, std::string& channel);
     void ChannelBarScroll(int scrollPos, std::string& channel);
     void HexEditKeyUp(ui::Edit& edit, std::string& red, std::string& green, std::string& blue);
+    void CreateContrastTip();
+    // Work of the window's creation that nothing shown at first needs: it waits until the window is painted.
+    ui::IdleTask pluginLoad_{[this] { SetSPI(); }};
+    ui::IdleTask contrastTipCreation_{[this] { CreateContrastTip(); }};
     // The preview's contrast tooltip; made last and so released first, before the panel it watches.
     std::unique_ptr<ContrastTip> contrastTip_;
 };

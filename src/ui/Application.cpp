@@ -3,11 +3,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "ui/DragController.h"
 #include "ui/ErrorText.h"
 #include "ui/Form.h"
+#include "ui/IdleTask.h"
 
 namespace ui {
 namespace {
@@ -102,6 +104,7 @@ bool Application::PreTranslate(MSG& msg) {
 
 bool Application::HandleOneMessage() {
     MSG msg;
+    if (!idleTasks_.empty() && !::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) RunIdleTasks();
     if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
         terminated_ = true;
         return false;
@@ -134,6 +137,30 @@ void Application::ProcessMessages() {
         if (handled) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
+    }
+    RunIdleTasks();
+}
+
+void Application::AddIdleTask(IdleTask* task) {
+    idleTasks_.push_back(task);
+}
+
+void Application::RemoveIdleTask(IdleTask* task) noexcept {
+    idleTasks_.erase(std::remove(idleTasks_.begin(), idleTasks_.end(), task), idleTasks_.end());
+}
+
+// In the order they were put off. A task may drop others while it runs, so each is looked up again before it
+// runs; one that it puts off anew waits for the next idle time. A task that fails is reported like an event
+// that failed, and the others still run.
+void Application::RunIdleTasks() {
+    const std::vector<IdleTask*> due = idleTasks_;
+    for (IdleTask* task : due) {
+        if (std::find(idleTasks_.begin(), idleTasks_.end(), task) == idleTasks_.end()) continue;
+        try {
+            task->RunNow();
+        } catch (const std::exception& e) {
+            ShowException(e);
+        }
     }
 }
 

@@ -16,6 +16,7 @@
 namespace ui {
 
 class Form;
+class IdleTask;
 
 struct FontSpec {
     std::string face;  // code page 932
@@ -45,10 +46,15 @@ public:
     void Terminate();
     bool Terminated() const noexcept { return terminated_; }
 
-    // Dispatches one message, waiting for it; false once WM_QUIT came.
+    // Dispatches one message, waiting for it; false once WM_QUIT came. Runs the idle tasks first when the
+    // queue is empty.
     bool HandleOneMessage();
-    // Dispatches what is queued now without waiting.
+    // Dispatches what is queued now without waiting, then runs the idle tasks.
     void ProcessMessages();
+
+    // The tasks waiting for the loop to be idle, kept by IdleTask itself.
+    void AddIdleTask(IdleTask* task);
+    void RemoveIdleTask(IdleTask* task) noexcept;
 
     // Minimising the main form minimises the application window and hides the forms it owns; restoring the
     // application window (its task-bar button) shows them again.
@@ -67,6 +73,7 @@ public:
 private:
     Application() = default;
     bool PreTranslate(MSG& msg);
+    void RunIdleTasks();
     static BOOL CALLBACK HideOwnedForm(HWND hwnd, LPARAM param);
 
     UniqueWindow window_;
@@ -76,6 +83,7 @@ private:
     MessageBoxHandler messageBoxHandler_;
     std::vector<HWND> hiddenForms_;
     std::map<FontSpec, UniqueFont> fonts_;
+    std::vector<IdleTask*> idleTasks_;
 };
 
 }  // namespace ui
