@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "image/SpiFilter.h"
+#include "ui/SystemLibrary.h"
 
 namespace ui {
 
@@ -15,6 +16,17 @@ namespace {
 
 // Room for any path the dialog can hand back (an explorer-style dialog accepts long names).
 constexpr std::size_t kFileBufferSize = 32 * 1024;
+
+using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEA*);
+
+// The common dialogs' DLL is loaded when the dialog first opens, and kept: loaded with the program, it and the
+// printing DLLs it brings along were start-up time spent before the main window could show, for a dialog that
+// many runs never open.
+GetOpenFileNameFn OpenFileNameFunction() {
+    static const SystemLibrary commonDialogs("comdlg32.dll");
+    static const GetOpenFileNameFn function = commonDialogs.Function<GetOpenFileNameFn>("GetOpenFileNameA");
+    return function;
+}
 
 }  // namespace
 
@@ -34,7 +46,8 @@ bool OpenDialog::Execute(HWND owner) {
     ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
     // Cancel and a dialog that could not open both answer false; neither changes what the dialog keeps.
-    if (!::GetOpenFileNameA(&ofn)) return false;
+    const GetOpenFileNameFn getOpenFileName = OpenFileNameFunction();
+    if (!getOpenFileName || !getOpenFileName(&ofn)) return false;
     FileName = file.data();
     FilterIndex = static_cast<int>(ofn.nFilterIndex);
     return true;
