@@ -69,8 +69,8 @@ int Guarded(Body body) noexcept {
 }
 
 const std::string& PatternText() {
-    // Asked once per host start, while the host builds its window; the installed codecs do not change while
-    // the host runs. The registrations give the list without starting COM and loading the imaging component
+    // Asked once per host start, as the host loads its plug-ins; the installed codecs do not change while the
+    // host runs. The registrations give the list without starting COM and loading the imaging component
     // (which alone took longer than the rest of the host's plug-in loading); the component is asked only when
     // they cannot be read.
     static const std::string pattern = [] {
