@@ -61,14 +61,12 @@ TMainForm::TMainForm() {
     LabelText.SetCaption(kSampleText);
     ScopeForm = nullptr;
     LoadIniFile();
-    // SetSPI loads every DLL of the plug-in folder, yet only a picture in a plug-in format and the open-file
-    // dialog's filter need them: the load waits until the window has been painted, unless one of those asks
-    // first (the picture below may). The tooltip is only wanted once the pointer rests on the preview.
-    pluginLoad_.Schedule();
+    SetSPI();
     UpdateColor();
     UpdateHexDim();
     CheckBackImageClick();
     ::DragAcceptFiles(Handle(), TRUE);
+    // The tooltip is only wanted once the pointer rests on the preview: it is made when the window is idle.
     contrastTipCreation_.Schedule();
 }
 

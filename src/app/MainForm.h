@@ -115,9 +115,6 @@ public:
     // ---- Image plug-ins ------------------------------------------------------------------------------------------
     void SetSPI();
     void BtnSPIClick();
-    // Runs the SetSPI that the window's creation put off, if it has not run yet: for whatever needs the plug-ins
-    // or the filter they add to.
-    void LoadPendingPlugins();
 
     // ---- Lifecycle -----------------------------------------------------------------------------------------------
     void FormClose();
@@ -135,8 +132,7 @@ private:
     void ChannelBarScroll(int scrollPos, std::string& channel);
     void HexEditKeyUp(ui::Edit& edit, std::string& red, std::string& green, std::string& blue);
     void CreateContrastTip();
-    // Work of the window's creation that nothing shown at first needs: it waits until the window is painted.
-    ui::IdleTask pluginLoad_{[this] { SetSPI(); }};
+    // Made once the window is painted and idle: nothing shown at first needs it.
     ui::IdleTask contrastTipCreation_{[this] { CreateContrastTip(); }};
     // The preview's contrast tooltip; made last and so released first, before the panel it watches.
     std::unique_ptr<ContrastTip> contrastTip_;

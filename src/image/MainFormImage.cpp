@@ -100,7 +100,6 @@ void TMainForm::EditBackImageKeyPress(char& key) {
 }
 
 void TMainForm::BtnRefClick() {
-    LoadPendingPlugins();  // their types are in the dialog's filter
     if (!OpenDialog.Execute(Handle())) return;
     if (!OpenDialog.FileName.empty()) LoadReportingErrors(*this, OpenDialog.FileName);
 }
@@ -173,7 +172,6 @@ void TMainForm::LoadImageA(const std::string& path) {
         break;
     }
     default:
-        LoadPendingPlugins();
         if (!SpiLoader.LoadPicture(ImagePath)) {
             ui::Application::Get().ShowMessage(kUnsupportedMessage, MB_OK);
             return;

@@ -5,15 +5,10 @@
 #include "image/SpiFilter.h"
 
 void TMainForm::SetSPI() {
-    pluginLoad_.Cancel();  // a load still put off from the window's creation would read the same folder again
     SpiLoader.LoadPlugins(SpiPath);
     const int count = SpiLoader.GetCount();
     std::vector<velmira::ST_SpiInfo> plugins(static_cast<std::size_t>(count));
     SpiLoader.GetSpiInfo(count, plugins);
     // Only the entries change; the entry the user chose last stays selected by its number.
     OpenDialog.Filter = velmira::BuildOpenFilter(plugins);
-}
-
-void TMainForm::LoadPendingPlugins() {
-    pluginLoad_.RunNow();
 }

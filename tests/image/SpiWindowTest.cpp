@@ -3,11 +3,7 @@
 // (tests/plugins) are copied into a fresh folder for every test.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <dlgs.h>
-
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -397,87 +393,34 @@ TEST_F(PluginFolderTest, AChosenFolderIsUsedAgainAfterARestart) {
 
     form = std::make_unique<TMainForm>();
     MainForm = form.get();
-    form->Show();
-    testsupport::PumpPending();  // the plug-ins are loaded once the new window is idle
 
     EXPECT_EQ(form->SpiPath, folder);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
     EXPECT_EQ(form->OpenDialog.Filter, kPpmFilter);
 }
 
-// ---- A new window's plug-ins: loaded once it is painted and idle, or earlier when something needs them -------
-
-// Cancels the open-file dialog as soon as it shows, noting the descriptions its type box offered.
-class OpenDialogCanceller {
-public:
-    OpenDialogCanceller() {
-        current_ = this;
-        timer_ = ::SetTimer(nullptr, 0, 50, &OpenDialogCanceller::OnTimer);
-    }
-    OpenDialogCanceller(const OpenDialogCanceller&) = delete;
-    OpenDialogCanceller& operator=(const OpenDialogCanceller&) = delete;
-    ~OpenDialogCanceller() {
-        ::KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    bool seen = false;
-    std::vector<std::string> entries;
-
-private:
-    static BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
-        char name[16] = {};
-        ::GetClassNameA(hwnd, name, sizeof name);
-        if (std::strcmp(name, "#32770") != 0 || !::IsWindowVisible(hwnd)) return TRUE;
-        *reinterpret_cast<HWND*>(param) = hwnd;
-        return FALSE;
-    }
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-        OpenDialogCanceller* self = current_;
-        if (!self || self->seen) return;
-        HWND dialog = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), &OpenDialogCanceller::FindDialog,
-                            reinterpret_cast<LPARAM>(&dialog));
-        if (!dialog) return;
-        self->seen = true;
-        HWND types = ::GetDlgItem(dialog, cmb1);
-        const int count = static_cast<int>(::SendMessageA(types, CB_GETCOUNT, 0, 0));
-        for (int i = 0; i < count; ++i) {
-            char text[256] = {};
-            ::SendMessageA(types, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
-            self->entries.push_back(text);
-        }
-        ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    }
-
-    static inline OpenDialogCanceller* current_ = nullptr;
-    UINT_PTR timer_ = 0;
-};
+// ---- A new window's plug-ins: loaded while it is created, before a picture from the settings needs them ----
 
 class StartupPluginTest : public SpiWindowTest {
 protected:
-    // Replaces SetUp's window with one started from these settings, shown but not yet idle: nothing has been
-    // dispatched from its queue.
+    // Replaces SetUp's window with one started from these settings; nothing is dispatched from its queue.
     void Restart(const std::string& settings) {
         MainForm = nullptr;
         form.reset();
         testsupport::WriteFile(testsupport::SettingsPath(), settings);
         form = std::make_unique<TMainForm>();
         MainForm = form.get();
-        form->Show();
     }
     static std::string SpiSetting(const std::string& folder) { return "[Option]\r\nSpi=" + folder + "\r\n"; }
-    static bool IsLoaded(const std::string& path) { return ::GetModuleHandleA(path.c_str()) != nullptr; }
 };
 
-TEST_F(StartupPluginTest, ThePluginsAreLoadedOnceTheNewWindowIsIdle) {
+TEST_F(StartupPluginTest, ThePluginsAreLoadedWhileTheWindowIsCreated) {
     const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
 
     Restart(SpiSetting(folder));
 
-    EXPECT_FALSE(IsLoaded(folder + "\\ppm.spi")) << "loaded before the window was painted";
-    ASSERT_TRUE(testsupport::PumpUntil([&] { return form->SpiLoader.GetCount() == 1; }));
+    EXPECT_NE(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
-    EXPECT_EQ(form->SpiLoader.GetFolder(), folder);
     EXPECT_EQ(form->OpenDialog.Filter, kPpmFilter);
 }
 
@@ -491,31 +434,6 @@ TEST_F(StartupPluginTest, APluginPictureInTheSettingsIsDecodedWhileTheWindowIsCr
     EXPECT_TRUE(boxes.messages.empty());
     EXPECT_EQ(Preview(), TiledP6());
     EXPECT_EQ(form->EditBackImage.Text(), path);
-    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
-}
-
-TEST_F(StartupPluginTest, APictureLoadedBeforeTheWindowWasIdleFindsThePlugins) {
-    const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
-    const std::string path = PictureFile("early.ppm", kP6);
-    Restart(SpiSetting(folder));
-    testsupport::MessageBoxRecorder boxes;
-
-    form->LoadImageA(path);  // what a typed, dropped or chosen path comes to
-
-    EXPECT_TRUE(boxes.messages.empty());
-    EXPECT_EQ(Preview(), TiledP6());
-}
-
-TEST_F(StartupPluginTest, TheOpenFileDialogOffersThePluginsBeforeTheWindowWasIdle) {
-    const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
-    Restart(SpiSetting(folder) + "[BackGround]\r\nUseImage=1\r\n");  // the reference button enabled
-    OpenDialogCanceller canceller;
-
-    ::SendMessageA(form->BtnRef.Handle(), BM_CLICK, 0, 0);
-
-    ASSERT_TRUE(canceller.seen) << "the dialog never appeared";
-    EXPECT_EQ(canceller.entries, (std::vector<std::string>{"ｲﾒｰｼﾞﾌｧｲﾙ", "jpegﾌｧｲﾙ(*.jpg;jpeg)", "PPM/PGM",
-                                                           "BMPﾌｧｲﾙ(*.bmp)", "すべてのﾌｧｲﾙ(*.*)"}));
 }
 
 }  // namespace
