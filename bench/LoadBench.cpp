@@ -25,6 +25,7 @@
 #include "image/ByteSource.h"
 #include "image/DecodedPicture.h"
 #include "image/JpegDecoder.h"
+#include "support/CountingSource.h"
 
 #ifdef _WIN32
 #include "image/FileByteSource.h"
@@ -87,22 +88,6 @@ std::string Join(const std::string& dir, const std::string& name) {
 #endif
 }
 
-// Counts what the decoder asks of the file: the proof that a load reads only the visible part.
-class CountingSource final : public velmira::ByteSource {
-public:
-    explicit CountingSource(velmira::ByteSource& inner) : inner_(inner) {}
-    std::uint64_t Size() override { return inner_.Size(); }
-    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override {
-        const std::size_t n = inner_.ReadAt(offset, buffer, count);
-        bytes += n;
-        return n;
-    }
-    std::uint64_t bytes = 0;
-
-private:
-    velmira::ByteSource& inner_;
-};
-
 #ifndef _WIN32
 // The native stand-in for the program's FileByteSource: positioned reads of exactly what is asked.
 class PosixFileSource final : public velmira::ByteSource {
@@ -142,7 +127,7 @@ enum class Mode { Visible, RowByRow, Full };
 // One load as the program does it: open the file, decode, drop the file. Returns the bytes read.
 std::uint64_t LoadOnce(const std::string& path, bool jpeg, Mode mode) {
     FileSource file(path);
-    CountingSource counted(file);
+    velmira::test::CountingSource counted(file);
     const int maxWidth = mode == Mode::Full ? 1 << 30 : velmira::kPreviewWidth;
     const int maxHeight = mode == Mode::Full ? 1 << 30 : velmira::kPreviewHeight;
     const velmira::DecodedPicture picture =

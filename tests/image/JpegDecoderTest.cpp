@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
@@ -24,51 +23,6 @@ using test::TestPicture;
 DecodedPicture Decode(const std::string& file, int maxWidth = 163, int maxHeight = 188) {
     MemoryByteSource source(file);
     return DecodeJpeg(source, maxWidth, maxHeight);
-}
-
-// The whole picture as libjpeg itself gives it with the same settings, read straight from memory.
-struct ReferenceError {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-};
-
-TestPicture ReferenceDecode(const std::string& file) {
-    jpeg_decompress_struct cinfo;
-    ReferenceError error;
-    cinfo.err = jpeg_std_error(&error.base);
-    error.base.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<ReferenceError*>(c->err)->jump, 1); };
-    TestPicture* picture = new TestPicture;  // outlives a jump without a destructor in between
-    if (setjmp(error.jump) != 0) {
-        jpeg_destroy_decompress(&cinfo);
-        delete picture;
-        ADD_FAILURE() << "reference decode failed";
-        return {};
-    }
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(file.data()), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.out_color_space = JCS_RGB;
-    cinfo.dct_method = JDCT_ISLOW;
-    cinfo.do_fancy_upsampling = TRUE;
-    cinfo.do_block_smoothing = TRUE;
-    jpeg_start_decompress(&cinfo);
-    picture->width = static_cast<int>(cinfo.output_width);
-    picture->height = static_cast<int>(cinfo.output_height);
-    picture->values.resize(static_cast<std::size_t>(picture->width) * picture->height);
-    std::vector<JSAMPLE> row(static_cast<std::size_t>(cinfo.output_width) * 3);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const int y = static_cast<int>(cinfo.output_scanline);
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_read_scanlines(&cinfo, rows, 1);
-        for (int x = 0; x < picture->width; ++x)
-            picture->values[static_cast<std::size_t>(y) * picture->width + x] =
-                static_cast<std::uint32_t>(row[3 * x]) << 16 | static_cast<std::uint32_t>(row[3 * x + 1]) << 8 | row[3 * x + 2];
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    TestPicture result = std::move(*picture);
-    delete picture;
-    return result;
 }
 
 // Blocks of one colour each, aligned to the 16-pixel MCU: nearly lossless through any sampling.
@@ -135,7 +89,7 @@ TEST(JpegDecoderTest, VisibleRegionEqualsLibjpegsFullDecode) {
         for (const auto& size : sizes) {
             const std::string what = std::string(v.name) + " " + std::to_string(size[0]) + "x" + std::to_string(size[1]);
             const std::string file = test::EncodeJpeg(v.format, test::GradientPicture(size[0], size[1]));
-            const TestPicture full = ReferenceDecode(file);
+            const TestPicture full = test::DecodeJpegWithLibjpeg(file);
             const DecodedPicture visible = Decode(file);
             ASSERT_EQ(visible.width, size[0]) << what;
             ASSERT_EQ(visible.height, size[1]) << what;
@@ -152,7 +106,7 @@ TEST(JpegDecoderTest, WithoutALimitTheWholePictureEqualsLibjpegsDecode) {
     // The decoder with limits far past the picture is the full decode the benchmarks compare against.
     for (const bool progressive : {false, true}) {
         const std::string file = test::EncodeJpeg({JpegColor::YCbCr, 2, 2, progressive, 0, 85}, test::GradientPicture(701, 433));
-        const TestPicture full = ReferenceDecode(file);
+        const TestPicture full = test::DecodeJpegWithLibjpeg(file);
         const DecodedPicture all = Decode(file, 1 << 30, 1 << 30);
         ASSERT_EQ(all.visibleWidth, 701);
         ASSERT_EQ(all.visibleHeight, 433);
@@ -165,7 +119,7 @@ TEST(JpegDecoderTest, VisibleWidthOnAnMcuBoundaryKeepsTheLastColumnExact) {
     // Cropping at exactly an MCU edge would let the upsampler replicate the last visible column.
     for (const int hSampling : {1, 2, 4}) {
         const std::string file = test::EncodeJpeg({JpegColor::YCbCr, hSampling, 2, false, 0, 90}, test::GradientPicture(200, 40));
-        const TestPicture full = ReferenceDecode(file);
+        const TestPicture full = test::DecodeJpegWithLibjpeg(file);
         const DecodedPicture visible = Decode(file, 32, 40);
         for (int y = 0; y < 40; ++y)
             for (int x = 0; x < 32; ++x) ASSERT_EQ(visible.At(x, y), full.At(x, y)) << hSampling << " at " << x << "," << y;

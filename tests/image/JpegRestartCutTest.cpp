@@ -12,6 +12,7 @@
 #include "image/JpegDecoder.h"
 #include "image/JpegRestartCut.h"
 #include "image/MemoryByteSource.h"
+#include "support/CountingSource.h"
 #include "support/PictureWriter.h"
 
 namespace velmira {
@@ -151,27 +152,14 @@ TEST(JpegRestartCutTest, CutsOnlyWideBaselineFilesWithRestarts) {
 TEST(JpegRestartCutTest, TheLoadOfAWidePictureStopsAtTheCorner) {
     // The wide picture's rows hold about 50 times the corner's MCUs; the cut decodes the corner's, and
     // the row-by-row decode all of them. Counted in bytes read, which a busy machine cannot blur.
-    class CountingSource final : public ByteSource {
-    public:
-        explicit CountingSource(const std::string& bytes) : inner_(bytes) {}
-        std::uint64_t Size() override { return inner_.Size(); }
-        std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override {
-            const std::size_t n = inner_.ReadAt(offset, buffer, count);
-            read += n;
-            return n;
-        }
-        std::uint64_t read = 0;
-
-    private:
-        MemoryByteSource inner_;
-    };
     JpegFormat format{JpegColor::YCbCr, 2, 2, false, 1, 85};
     const std::string file = test::EncodeJpeg(format, BusyPicture(6000, 600, 3));
-    CountingSource source(file);
+    MemoryByteSource bytes(file);
+    test::CountingSource source(bytes);
     const DecodedPicture picture = DecodeJpeg(source, kPreviewWidth, kPreviewHeight);
     EXPECT_EQ(picture.width, 6000);
     // All rows down to row 208 are passed over, byte by byte, to find their markers; none below.
-    EXPECT_LT(source.read, file.size() / 2);
+    EXPECT_LT(source.bytes, file.size() / 2);
     ExpectSameAsRowByRow(file, "6000 x 600");
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/SpiFilter.h"
+#include "support/TestFolders.h"
 
 namespace velmira {
 namespace {
@@ -28,31 +29,6 @@ void WriteBytes(const std::string& path, const std::string& bytes) {
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
     ASSERT_EQ(written, bytes.size());
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    const ui::UniqueFind search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (search) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search.get(), &found));
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
-std::string ModuleName(HMODULE module) {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(module, path, MAX_PATH);
-    const std::string full(path, length);
-    return full.substr(full.find_last_of('\\') + 1);
 }
 
 // The test-only export of a loaded test plug-in.
@@ -91,7 +67,7 @@ protected:
 
     void TearDown() override {
         host_.reset();
-        for (const std::string& folder : folders_) RemoveTree(folder);
+        for (const std::string& folder : folders_) testsupport::RemoveTree(folder);
     }
 
     // A new empty folder under the temporary folder, removed after the test.
@@ -120,13 +96,13 @@ protected:
 
     std::vector<std::string> LoadedNames() const {
         std::vector<std::string> names;
-        for (const ST_SpiPlugin* p = host_->GetFirst(); p; p = p->Next.get()) names.push_back(ModuleName(p->Module.get()));
+        for (const ST_SpiPlugin* p = host_->GetFirst(); p; p = p->Next.get()) names.push_back(testsupport::ModuleName(p->Module.get()));
         return names;
     }
 
     const ST_SpiPlugin* Plugin(const std::string& fileName) const {
         for (const ST_SpiPlugin* p = host_->GetFirst(); p; p = p->Next.get())
-            if (lstrcmpiA(ModuleName(p->Module.get()).c_str(), fileName.c_str()) == 0) return p;
+            if (lstrcmpiA(testsupport::ModuleName(p->Module.get()).c_str(), fileName.c_str()) == 0) return p;
         return nullptr;
     }
 
@@ -259,7 +235,7 @@ TEST_F(SpiLoadClassTest, TheFirstPluginThatAcceptsTheFileDecodesIt) {
         host_->LoadPlugins(folder);
         EXPECT_EQ(host_->LoadPicture(File(std::string(c.first) + ".ppm", kP6)), c.decoded) << c.first;
         ASSERT_NE(host_->GetCurrent(), nullptr);
-        EXPECT_EQ(ModuleName(host_->GetCurrent()->Module.get()), "a.spi") << c.first;
+        EXPECT_EQ(testsupport::ModuleName(host_->GetCurrent()->Module.get()), "a.spi") << c.first;
     }
 }
 

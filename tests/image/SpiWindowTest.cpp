@@ -10,8 +10,8 @@
 
 #include "app/MainForm.h"
 #include "image/FolderBrowserDriver.h"
+#include "support/TestFolders.h"
 #include "support/WindowTestSupport.h"
-#include "ui/UniqueHandle.h"
 
 namespace {
 
@@ -41,31 +41,6 @@ std::string BuiltPlugin(const std::string& name) {
     return testsupport::ExecutableDir() + VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi";
 }
 
-std::string ModuleName(HMODULE module) {
-    char path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
-    const std::string full(path, length);
-    return full.substr(full.find_last_of('\\') + 1);
-}
-
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    const ui::UniqueFind search(::FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (search) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            const std::string path = folder + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                ::DeleteFileA(path.c_str());
-            }
-        } while (::FindNextFileA(search.get(), &found));
-    }
-    ::RemoveDirectoryA(folder.c_str());
-}
-
 class SpiWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -82,7 +57,7 @@ protected:
         MainForm = nullptr;
         form.reset();  // unloads the plug-ins before their files go
         testsupport::RemoveSettings();
-        for (const std::string& folder : folders) RemoveTree(folder);
+        for (const std::string& folder : folders) testsupport::RemoveTree(folder);
     }
 
     // A new empty folder under the temporary folder, without a trailing backslash; removed after the test.
@@ -118,7 +93,7 @@ protected:
 
     std::vector<std::string> LoadedNames() const {
         std::vector<std::string> names;
-        for (auto* p = form->SpiLoader.GetFirst(); p; p = p->Next.get()) names.push_back(ModuleName(p->Module.get()));
+        for (auto* p = form->SpiLoader.GetFirst(); p; p = p->Next.get()) names.push_back(testsupport::ModuleName(p->Module.get()));
         return names;
     }
 

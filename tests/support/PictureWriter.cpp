@@ -1,8 +1,10 @@
 #include "support/PictureWriter.h"
 
+#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <stdexcept>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -288,6 +290,48 @@ std::string EncodeJpeg(const JpegFormat& format, const TestPicture& picture) {
     jpeg_destroy_compress(&cinfo);
     std::free(buffer);
     return file;
+}
+
+namespace {
+
+struct JumpingErrors {
+    jpeg_error_mgr base;
+    std::jmp_buf jump;
+};
+
+}  // namespace
+
+TestPicture DecodeJpegWithLibjpeg(const std::string& file) {
+    TestPicture picture;
+    std::vector<JSAMPLE> row;
+    jpeg_decompress_struct cinfo{};
+    JumpingErrors errors{};
+    cinfo.err = jpeg_std_error(&errors.base);
+    errors.base.error_exit = [](j_common_ptr c) { std::longjmp(reinterpret_cast<JumpingErrors*>(c->err)->jump, 1); };
+    if (setjmp(errors.jump) != 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return TestPicture{};
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(file.data()), static_cast<unsigned long>(file.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    cinfo.dct_method = JDCT_ISLOW;
+    cinfo.do_fancy_upsampling = TRUE;
+    jpeg_start_decompress(&cinfo);
+    picture.width = static_cast<int>(cinfo.output_width);
+    picture.height = static_cast<int>(cinfo.output_height);
+    row.resize(static_cast<std::size_t>(picture.width) * 3);
+    picture.values.reserve(static_cast<std::size_t>(picture.width) * picture.height);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_read_scanlines(&cinfo, rows, 1);
+        for (int x = 0; x < picture.width; ++x)
+            picture.values.push_back(std::uint32_t{row[3 * x]} << 16 | std::uint32_t{row[3 * x + 1]} << 8 | row[3 * x + 2]);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return picture;
 }
 
 }  // namespace velmira::test

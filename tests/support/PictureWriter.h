@@ -1,6 +1,7 @@
 #pragma once
 // Writes BMP and JPEG files in memory for tests: every BMP header generation, depth and compression,
-// and JPEG files with chosen sampling, progression, restart intervals and colour spaces.
+// and JPEG files with chosen sampling, progression, restart intervals and colour spaces; and decodes JPEG
+// files with plain libjpeg for reference.
 // Pictures are given as pixels 0x00RRGGBB (or palette indices), top row first.
 #include <cstdint>
 #include <string>
@@ -66,5 +67,10 @@ struct JpegFormat {
 // Encodes with libjpeg. CMYK and YCCK get libjpeg's Adobe marker and are stored inverted, as
 // Adobe's programs do; the picture's colours become inks with no black (K = 0).
 std::string EncodeJpeg(const JpegFormat& format, const TestPicture& picture);
+
+// The whole picture as plain libjpeg gives it with the program's settings (RGB, accurate integer DCT, smooth
+// upsampling), read from memory: the reference the program's own decoding is held against. Empty (0 x 0)
+// after a libjpeg error.
+TestPicture DecodeJpegWithLibjpeg(const std::string& file);
 
 }  // namespace velmira::test
