@@ -29,19 +29,64 @@ missing_packages() {
   done
 }
 
+# Prints a deb-src entry for every deb entry of this release that apt is configured with: the same URIs,
+# suites, components and keyring. Reads both the one-line (.list) and the deb822 (.sources) forms.
+source_entries() {
+  local codename
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$codename" ] || { echo "no release code name in /etc/os-release" >&2; exit 1; }
+  local files=() f
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] && files+=("$f")
+  done
+  awk -v codename="$codename" '
+    function ours(suites,   n, i, s) {
+      n = split(suites, s, /[ \t]+/)
+      for (i = 1; i <= n; i++) if (s[i] == codename || index(s[i], codename "-") == 1) return 1
+      return 0
+    }
+    function flush() {
+      if (types ~ /(^| )deb( |$)/ && uris != "" && ours(suites)) {
+        print "Types: deb-src"; print "URIs: " uris; print "Suites: " suites
+        print "Components: " comps
+        if (signed != "") print "Signed-By: " signed
+        print ""
+      }
+      types = uris = suites = comps = signed = ""
+    }
+    FILENAME ~ /\.sources$/ {
+      if ($0 ~ /^[ \t]*$/) { flush(); next }
+      if ($0 ~ /^[ \t]*#/) next
+      key = $1; sub(/:$/, "", key); line = $0; sub(/^[^:]*:[ \t]*/, "", line)
+      if (key == "Types") types = line; else if (key == "URIs") uris = line
+      else if (key == "Suites") suites = line; else if (key == "Components") comps = line
+      else if (key == "Signed-By") signed = line
+      next
+    }
+    FNR == 1 { flush() }
+    /^[ \t]*deb[ \t]/ {
+      line = $0; sub(/^[ \t]*deb[ \t]+/, "", line)
+      opts = ""
+      if (line ~ /^\[/) { opts = substr(line, 2, index(line, "]") - 2); line = substr(line, index(line, "]") + 1) }
+      n = split(line, w, /[ \t]+/); i = (w[1] == "") ? 2 : 1
+      if (!ours(w[i + 1])) next
+      c = ""; for (j = i + 2; j <= n; j++) c = c (c == "" ? "" : " ") w[j]
+      print "Types: deb-src"; print "URIs: " w[i]; print "Suites: " w[i + 1]; print "Components: " c
+      if (match(opts, /signed-by=[^ \]]+/)) print "Signed-By: " substr(opts, RSTART + 10, RLENGTH - 10)
+      print ""
+    }
+    END { flush() }
+  ' "${files[@]}"
+}
+
 install_packages() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
   fi
-  # apt-get source needs the source index next to the binary one.
-  if ! grep -rqs 'deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    as_root tee /etc/apt/sources.list.d/velmira-src.sources >/dev/null <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
+  # apt-get source needs the source index next to the binary one. It is taken from the machine's own
+  # entries for this release, so that it goes through whatever mirror the machine is set up with.
+  if ! grep -rqs '^[[:space:]]*\(Types:.*\)\?deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    source_entries | as_root tee /etc/apt/sources.list.d/velmira-src.sources >/dev/null
   fi
   local need
   need=$(missing_packages)
@@ -75,7 +120,8 @@ build_libjpeg() {
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=ON \
-    -DCMAKE_SYSTEM_PROCESSOR=i686 -DCMAKE_POLICY_DEFAULT_CMP0091=NEW >/dev/null
+    -DCMAKE_SYSTEM_PROCESSOR=i686 -DCMAKE_POLICY_DEFAULT_CMP0091=NEW \
+    -DCMAKE_POLICY_DEFAULT_CMP0058=NEW >/dev/null
   cmake --build "$src/build" >/dev/null
   cmake --install "$src/build" >/dev/null
 }

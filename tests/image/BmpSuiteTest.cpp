@@ -47,7 +47,7 @@ const char* const kOthers[] = {
     "q/pal8offs.bmp", "q/pal8os2-hs.bmp", "q/pal8os2-sz.bmp", "q/pal8os2sp.bmp", "q/pal8os2v2-16.bmp",
     "q/pal8os2v2-40sz.bmp", "q/pal8os2v2-sz.bmp", "q/pal8os2v2.bmp", "q/pal8oversizepal.bmp", "q/pal8rlecut.bmp",
     "q/pal8rletrns.bmp", "q/rgb16-231.bmp", "q/rgb16-3103.bmp", "q/rgb16faketrns.bmp", "q/rgb24jpeg.bmp",
-    "q/rgb24largepal.bmp", "q/rgb24lprof.bmp", "q/rgb24png.bmp", "q/rgb24prof.bmp", "q/rgb24prof2.bmp",
+    "q/rgb24largepal.bmp", "q/rgb24lprof.bmp", "q/rgb24png.bmp", "q/rgb24prof.bmp",
     "q/rgb24rle24.bmp", "q/rgb32-111110.bmp", "q/rgb32-7187.bmp", "q/rgb32-xbgr.bmp", "q/rgb32fakealpha.bmp",
     "q/rgb32h52.bmp", "q/rgba16-1924.bmp", "q/rgba16-4444.bmp", "q/rgba16-5551.bmp", "q/rgba32-1.bmp",
     "q/rgba32-1010102.bmp", "q/rgba32-2.bmp", "q/rgba32-61754.bmp", "q/rgba32-81284.bmp", "q/rgba32abf.bmp",

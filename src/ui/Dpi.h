@@ -1,0 +1,25 @@
+#pragma once
+// Dots per inch of the monitor a window or a screen point is on. Layout figures are written for 96 dots per
+// inch and scaled here, in one place, when a window is made or its DPI changes; picture pixels and screen
+// coordinates of the pick are physical and never pass through here.
+#include <windows.h>
+
+namespace ui {
+
+constexpr UINT kDefaultDpi = 96;
+
+// A 96-DPI figure at `dpi`, rounded as the system rounds its own metrics.
+inline int ScaleForDpi(int value, UINT dpi) noexcept {
+    return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+}
+
+// The DPI of the monitor the window is on (GetDpiForWindow where the system has it), else the system's.
+UINT DpiOfWindow(HWND hwnd) noexcept;
+
+// The DPI of the monitor that holds the screen point, or the nearest one.
+UINT DpiAtPoint(POINT screenPoint) noexcept;
+
+// The system's DPI: what a program that is not per-monitor aware is drawn at.
+UINT SystemDpi() noexcept;
+
+}  // namespace ui
