@@ -483,6 +483,28 @@ TEST_F(SpiLoadClassTest, LoadingAnotherFolderUnloadsTheOldPlugins) {
     EXPECT_EQ(GetModuleHandleA(newPath.c_str()), nullptr) << "teardown unloads every DLL";
 }
 
+// A plug-in's own DLLs come from its folder, and never from the current folder, where the loader's search
+// without the LOAD_LIBRARY_SEARCH flags would find them (it does under Wine).
+TEST_F(SpiLoadClassTest, APluginsOwnDllComesFromItsFolderAndNeverFromTheCurrentFolder) {
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    for (const bool beside : {true, false}) {
+        const std::string plugins = NewFolder();
+        const std::string current = NewFolder();
+        Install(plugins, "withdep", "withdep.spi");
+        const std::string dep = ExeFolder() + "\\" VELMIRA_SPI_PLUGIN_DIR "\\spidep.dll";
+        ASSERT_TRUE(CopyFileA(dep.c_str(), ((beside ? plugins : current) + "\\spidep.dll").c_str(), FALSE));
+        ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
+        host_->LoadPlugins(plugins);
+        const int count = host_->GetCount();
+        const bool depLoaded = GetModuleHandleA("spidep.dll") != nullptr;
+        host_->LoadPlugins(NewFolder());  // lets it go again
+        SetCurrentDirectoryA(previous);
+        EXPECT_EQ(count, beside ? 1 : 0) << (beside ? "beside the plug-in" : "in the current folder");
+        EXPECT_EQ(depLoaded, beside);
+    }
+}
+
 TEST_F(SpiLoadClassTest, AnEmptyFolderSearchesTheRootOfTheCurrentDrive) {
     char previous[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, previous);
