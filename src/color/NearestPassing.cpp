@@ -283,6 +283,10 @@ PassingColour NearestPassingColour(Rgb original, Rgb fixed, double level) {
     return result;
 }
 
+PassingColour NearestPassingColour(Rgb original, Rgb fixed, ContrastTarget target) {
+    return NearestPassingColour(original, fixed, RatioOf(target));
+}
+
 std::string AdjustItemText(AdjustedColour which, ContrastTarget target, const PassingColour& result) {
     const bool text = which == AdjustedColour::Text;
     const bool aa = target == ContrastTarget::Aa;

@@ -40,9 +40,11 @@ struct PassingColour {
 
 // `level` is the ratio to reach; a ratio passes when it is >= level, as LevelsOf decides.
 PassingColour NearestPassingColour(Rgb original, Rgb fixed, double level);
+PassingColour NearestPassingColour(Rgb original, Rgb fixed, ContrastTarget target);
 
 // The preview menu's adjustment items: which colour changes and to which level, with the access keys
-// &1 to &4. An item whose level no colour reaches says why after its usual text.
+// &1 to &4. An item whose level no colour reaches (`result` from NearestPassingColour for the same target)
+// says why after its usual text.
 enum class AdjustedColour { Text, Background };
 std::string AdjustItemText(AdjustedColour which, ContrastTarget target, const PassingColour& result);
 

@@ -157,7 +157,7 @@ TEST(NearestPassingColour, PassesKeepsTheHueAndHasNoNearerPassingColour) {
 TEST(NearestPassingColour, ALevelNoColourReachesIsReportedWithTheBestRatio) {
     // Against #777777 black reaches 4.69:1 and white 4.48:1: AA can be met, AAA cannot.
     const Rgb grey = Hex(0x777777);
-    const velmira::PassingColour aaa = velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::kAaaNormal);
+    const velmira::PassingColour aaa = velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aaa);
     EXPECT_FALSE(aaa.possible);
     EXPECT_EQ(HexOf(aaa.colour), "3399FF");
     EXPECT_DOUBLE_EQ(aaa.bestRatio, velmira::ContrastRatio(Hex(0x000000), grey));
@@ -165,7 +165,7 @@ TEST(NearestPassingColour, ALevelNoColourReachesIsReportedWithTheBestRatio) {
               "背景色を AAA (7:1) に合わせる(&4) - 不可: 文字色に対して白でも黒でも最大 " +
                   velmira::RatioText(aaa.bestRatio));
 
-    const velmira::PassingColour aa = velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::kAaNormal);
+    const velmira::PassingColour aa = velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aa);
     EXPECT_TRUE(aa.possible);
     EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Text, velmira::ContrastTarget::Aa, aa),
               "文字色を AA (4.5:1) に合わせる(&1)");
