@@ -272,7 +272,7 @@ bool KeepsHue(Rgb original, Rgb candidate) noexcept {
 PassingColour NearestPassingColour(Rgb original, Rgb fixed, double level) {
     PassingColour result;
     result.colour = original;
-    result.bestRatio = std::max(ContrastRatio(Rgb{255, 255, 255}, fixed), ContrastRatio(Rgb{0, 0, 0}, fixed));
+    result.bestRatio = HighestRatioAgainst(fixed);
     result.possible = result.bestRatio >= level;
     result.ratio = ContrastRatio(original, fixed);
     if (!result.possible || result.ratio >= level) return result;
@@ -287,16 +287,24 @@ PassingColour NearestPassingColour(Rgb original, Rgb fixed, ContrastTarget targe
     return NearestPassingColour(original, fixed, RatioOf(target));
 }
 
-std::string AdjustItemText(AdjustedColour which, ContrastTarget target, const PassingColour& result) {
+double HighestRatioAgainst(Rgb fixed) noexcept {
+    return std::max(ContrastRatio(Rgb{255, 255, 255}, fixed), ContrastRatio(Rgb{0, 0, 0}, fixed));
+}
+
+bool Reachable(ContrastTarget target, Rgb fixed) noexcept {
+    return HighestRatioAgainst(fixed) >= RatioOf(target);
+}
+
+std::string AdjustItemText(AdjustedColour which, ContrastTarget target, Rgb fixed) {
     const bool text = which == AdjustedColour::Text;
     const bool aa = target == ContrastTarget::Aa;
     std::string item = text ? "文字色を " : "背景色を ";
     item += aa ? "AA (4.5:1)" : "AAA (7:1)";
     item += " に合わせる";
     item += text ? (aa ? "(&1)" : "(&2)") : (aa ? "(&3)" : "(&4)");
-    if (!result.possible)
+    if (!Reachable(target, fixed))
         item += std::string(" - 不可: ") + (text ? "背景色" : "文字色") + "に対して白でも黒でも最大 " +
-                UnreachedRatioText(result.bestRatio, RatioOf(target));
+                UnreachedRatioText(HighestRatioAgainst(fixed), RatioOf(target));
     return item;
 }
 

@@ -42,10 +42,14 @@ struct PassingColour {
 PassingColour NearestPassingColour(Rgb original, Rgb fixed, double level);
 PassingColour NearestPassingColour(Rgb original, Rgb fixed, ContrastTarget target);
 
-// The preview menu's adjustment items: which colour changes and to which level, with the access keys
-// &1 to &4. An item whose level no colour reaches (`result` from NearestPassingColour for the same target)
-// says why after its usual text.
+// The highest ratio any 8-bit colour reaches against `fixed` (white's or black's), and whether that meets
+// the target: cheap, for greying out a menu item without searching.
+double HighestRatioAgainst(Rgb fixed) noexcept;
+bool Reachable(ContrastTarget target, Rgb fixed) noexcept;
+
+// The preview menu's adjustment items: which colour changes, against which fixed colour and to which
+// level, with the access keys &1 to &4. An item whose level no colour reaches says why after its usual text.
 enum class AdjustedColour { Text, Background };
-std::string AdjustItemText(AdjustedColour which, ContrastTarget target, const PassingColour& result);
+std::string AdjustItemText(AdjustedColour which, ContrastTarget target, Rgb fixed);
 
 }  // namespace velmira

@@ -157,17 +157,21 @@ TEST(NearestPassingColour, PassesKeepsTheHueAndHasNoNearerPassingColour) {
 TEST(NearestPassingColour, ALevelNoColourReachesIsReportedWithTheBestRatio) {
     // Against #777777 black reaches 4.69:1 and white 4.48:1: AA can be met, AAA cannot.
     const Rgb grey = Hex(0x777777);
-    const velmira::PassingColour aaa = velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aaa);
+    const velmira::PassingColour aaa =
+        velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aaa);
     EXPECT_FALSE(aaa.possible);
     EXPECT_EQ(HexOf(aaa.colour), "3399FF");
     EXPECT_DOUBLE_EQ(aaa.bestRatio, velmira::ContrastRatio(Hex(0x000000), grey));
-    EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Background, velmira::ContrastTarget::Aaa, aaa),
+    EXPECT_FALSE(velmira::Reachable(velmira::ContrastTarget::Aaa, grey));
+    EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Background, velmira::ContrastTarget::Aaa, grey),
               "背景色を AAA (7:1) に合わせる(&4) - 不可: 文字色に対して白でも黒でも最大 " +
                   velmira::RatioText(aaa.bestRatio));
 
-    const velmira::PassingColour aa = velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aa);
+    const velmira::PassingColour aa =
+        velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aa);
     EXPECT_TRUE(aa.possible);
-    EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Text, velmira::ContrastTarget::Aa, aa),
+    EXPECT_TRUE(velmira::Reachable(velmira::ContrastTarget::Aa, grey));
+    EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Text, velmira::ContrastTarget::Aa, grey),
               "文字色を AA (4.5:1) に合わせる(&1)");
 }
 
