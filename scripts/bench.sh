@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their tables (Markdown). They are measurements, not tests: nothing fails.
 #
-#   scripts/bench.sh [load|startup|scroll|all]     (default: all)
+#   scripts/bench.sh [load|startup|scroll|nearest|all]     (default: all)
 #
 #   load     picture load time, bytes read and peak memory, native (Release, no sanitizers) and under Wine,
 #            against our own full decode and libjpeg-turbo's djpeg
 #   startup  start-up of velmira.exe under Wine until its window is painted, against a minimal window
 #   scroll   one scroll notification's cost over a full thumb drag, and calls that change nothing
+#   nearest  the nearest passing colour's search, natively on one thread, over a grid of pairs, random
+#            pairs and the hardest pairs found; NEAREST_VERIFY=N also checks N pairs against all colours
 #
 # Build folders and generated pictures (never in git) can be moved with BENCH_NATIVE_BUILD, BENCH_WIN_BUILD,
 # BENCH_DATA; STARTUP_RUNS sets the number of start-up runs per program (default 15).
@@ -94,6 +96,13 @@ bench_startup() {
     "$(winpath "$s/picture/velmira.exe")" 2> >(grep -v fixme >&2) | grep -v " run "
 }
 
+bench_nearest() {
+  cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMIRA_TESTS=OFF >/dev/null
+  cmake --build "$native" --target velmira_nearest_bench >/dev/null
+  echo "## Nearest passing colour, native, one thread"
+  "$native/bench/velmira_nearest_bench" --verify "${NEAREST_VERIFY:-0}"
+}
+
 bench_scroll() {
   build_native
   build_win
@@ -109,6 +118,7 @@ case $what in
   load) bench_load ;;
   startup) bench_startup ;;
   scroll) bench_scroll ;;
-  all) bench_load; echo; bench_startup; echo; bench_scroll ;;
-  *) echo "usage: $0 [load|startup|scroll|all]" >&2; exit 2 ;;
+  nearest) bench_nearest ;;
+  all) bench_load; echo; bench_startup; echo; bench_scroll; echo; bench_nearest ;;
+  *) echo "usage: $0 [load|startup|scroll|nearest|all]" >&2; exit 2 ;;
 esac

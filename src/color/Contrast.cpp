@@ -33,6 +33,10 @@ const char* Mark(bool passes) {
 
 }  // namespace
 
+double LinearChannel(std::uint8_t value) noexcept {
+    return LinearChannels()[value];
+}
+
 double RelativeLuminance(Rgb colour) noexcept {
     const auto& linear = LinearChannels();
     return 0.2126 * linear[colour.red] + 0.7152 * linear[colour.green] + 0.0722 * linear[colour.blue];

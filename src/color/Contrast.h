@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "color/Rgb.h"
+
 namespace velmira {
 
-struct Rgb {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-};
+// The linear light of an sRGB channel value (IEC 61966-2-1), 0 to 1; the same table serves the luminance
+// below, the colour-vision simulation and OKLab.
+double LinearChannel(std::uint8_t value) noexcept;
 
 // Relative luminance, 0 (black) to 1 (white).
 double RelativeLuminance(Rgb colour) noexcept;
