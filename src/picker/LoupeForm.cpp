@@ -147,8 +147,12 @@ bool TLoupeForm::Capture(velmira::ScreenPoint pick) {
     return copied;
 }
 
-velmira::LoupeCells TLoupeForm::CellsAround(velmira::ScreenPoint pick) const {
-    velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, geometry_.pixels, VirtualScreen());
+velmira::LoupeCells TLoupeForm::CellsAround(velmira::ScreenPoint pick) {
+    if (!displays_.known) {
+        displays_.screen = VirtualScreen();
+        displays_.known = true;
+    }
+    velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, geometry_.pixels, displays_.screen);
     RECT r{};
     if (HatchesSight() && ::IsWindowVisible(sight_) && ::GetWindowRect(sight_, &r))
         velmira::HideUnderRuns(cells, pick, sightRuns_, velmira::ScreenPoint{r.left, r.top});
@@ -197,19 +201,36 @@ void TLoupeForm::DrawReadout(HDC dc, const velmira::LoupeGeometry& geometry, HFO
     ::SetBkMode(dc, oldMode);
 }
 
+// The work area of the monitor under the pointer, asked again only when the pointer leaves that monitor.
+velmira::ScreenRect TLoupeForm::WorkAreaAt(POINT pointer) {
+    if (!displays_.monitor.Contains({pointer.x, pointer.y})) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (::GetMonitorInfoA(::MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            displays_.monitor = ScreenRectOf(monitor.rcMonitor);
+            displays_.work = ScreenRectOf(monitor.rcWork);
+        } else {
+            displays_.monitor = velmira::ScreenRect{};
+            displays_.work = velmira::ScreenRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        }
+    }
+    return displays_.work;
+}
+
 void TLoupeForm::Place(velmira::ScreenPoint pick, POINT pointer) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!::GetMonitorInfoA(::MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor))
-        monitor.rcWork = RECT{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     // Clear of the sight and of the shown area, whichever reaches further from the pick point.
     int reach = geometry_.pixels / 2;
     RECT sight{};
     if (sight_ && ::GetWindowRect(sight_, &sight))
         reach = std::max({reach, static_cast<int>(sight.right - sight.left) / 2, static_cast<int>(sight.bottom - sight.top) / 2});
-    const velmira::ScreenPoint origin = velmira::LoupeOrigin(pick, reach, geometry_.width, geometry_.height,
-                                                             ScreenRectOf(monitor.rcWork), dpi_);
+    const velmira::ScreenPoint origin =
+        velmira::LoupeOrigin(pick, reach, geometry_.width, geometry_.height, WorkAreaAt(pointer), dpi_);
     const bool shown = ::IsWindowVisible(Handle()) != FALSE;
+    RECT now{};
+    ::GetWindowRect(Handle(), &now);
+    if (shown && ScreenRectOf(now) == velmira::ScreenRect{origin.x, origin.y, origin.x + geometry_.width,
+                                                           origin.y + geometry_.height})
+        return;  // moving a window costs as much as the rest of the tick, even to where it stands
     // Brought over the other topmost windows once, when it shows; a tick only moves it.
     ::SetWindowPos(Handle(), HWND_TOPMOST, origin.x, origin.y, geometry_.width, geometry_.height,
                    SWP_NOACTIVATE | (shown ? SWP_NOZORDER : SWP_SHOWWINDOW));
@@ -232,6 +253,10 @@ LRESULT TLoupeForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return MA_NOACTIVATE;
     case kWmDpiChanged:
         return 0;  // every update lays the loupe out for the DPI under the pointer
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:  // the work area may have changed (a task bar moved)
+        displays_ = Displays{};
+        return ui::Form::HandleMessage(msg, wParam, lParam);
     default:
         return ui::Form::HandleMessage(msg, wParam, lParam);
     }

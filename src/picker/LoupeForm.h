@@ -58,7 +58,8 @@ protected:
 private:
     void Arrange(UINT dpi);
     bool Capture(velmira::ScreenPoint pick);
-    velmira::LoupeCells CellsAround(velmira::ScreenPoint pick) const;
+    velmira::LoupeCells CellsAround(velmira::ScreenPoint pick);
+    velmira::ScreenRect WorkAreaAt(POINT pointer);
     std::string ReadoutFor(const velmira::LoupeCells& cells) const;
     void Paint(const velmira::LoupeCells& cells, const std::string& text);
     void Place(velmira::ScreenPoint pick, POINT pointer);
@@ -77,6 +78,16 @@ private:
     std::unique_ptr<ui::Canvas> capture_;  // the shown area, one pixel per screen pixel
     std::unique_ptr<ui::Canvas> picture_;  // the window's picture
     ui::UniqueFont font_;
+
+    // Asking the system about the displays costs more than drawing the loupe: what a tick needs is kept
+    // until the displays change.
+    struct Displays {
+        bool known = false;
+        velmira::ScreenRect screen;   // the virtual screen
+        velmira::ScreenRect monitor;  // the monitor the pointer was last on, and its work area
+        velmira::ScreenRect work;
+    };
+    Displays displays_;
 
     bool updated_ = false;
     POINT lastPick_{};
