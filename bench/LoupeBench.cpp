@@ -1,13 +1,13 @@
 // Loupe benchmark: the cost of one tick of the loupe while a colour is picked.
 //
-// Natively and under Wine (pure code): the drawing of the loupe's picture from a capture - which cells the sight hides, the
-// cells, grid, hatch and rings - at each zoom, at 96 and 144 DPI.
+// Natively and under Wine (pure code): the drawing of the loupe's picture from a capture - which cells the
+// sight hides, the cells, grid, hatch and rings - at each zoom, at 96 and 144 DPI.
 // Under Wine (the Windows build): TLoupeForm::Update as the sight's timer calls it - one screen capture, the
 // drawing, the readout text, the move, and the copy to the window - over a window of a positional pattern with
-// the real sight in front, the pick point moving a pixel a tick; and the screen capture alone.
+// the real sight in front, the pick point moving a pixel a tick; and each of those steps alone.
 //
 //   velmira_loupe_bench                          native: the drawing table
-//   velmira_loupe_bench.exe                      Windows: the update table
+//   velmira_loupe_bench.exe                      Windows: the update table, then the drawing table
 //   velmira_loupe_bench.exe show X Y [SECONDS]   Windows: the main window, the sight with the pointer at (X, Y)
 //                                                and the loupe at the DPI there, held on screen for a screenshot
 #include <algorithm>

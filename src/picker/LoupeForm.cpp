@@ -26,8 +26,8 @@ ui::FormLayout LoupeLayout(HWND owner) {
 }
 
 std::uint32_t PixelOf(COLORREF colour) noexcept {
-    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) | (static_cast<std::uint32_t>(GetGValue(colour)) << 8) |
-           GetBValue(colour);
+    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
+           (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
 }
 
 velmira::ScreenRect ScreenRectOf(const RECT& r) noexcept {
@@ -76,13 +76,22 @@ TLoupeForm::TLoupeForm(HWND owner, HWND sight, Readout readout, int zoom)
 }
 
 void TLoupeForm::Update(POINT pickPoint, POINT pointer, UINT dpi) {
+    if (broken_) return;
     updated_ = true;
     lastPick_ = pickPoint;
     lastPointer_ = pointer;
-    Arrange(dpi ? dpi : ui::kDefaultDpi);
+    try {
+        Arrange(dpi ? dpi : ui::kDefaultDpi);
+    } catch (...) {
+        // Reported once: the ticks go on, and each would report it again while the first report is shown.
+        broken_ = true;
+        Hide();
+        throw;
+    }
     const velmira::ScreenPoint pick{pickPoint.x, pickPoint.y};
     // Captured while the loupe still stands where the last tick put it; it moves only afterwards.
-    const velmira::LoupeCells cells = Capture(pick) ? CellsAround(pick) : velmira::LoupeCellsOn(pick, geometry_.pixels, {});
+    const velmira::LoupeCells cells =
+        Capture(pick) ? CellsAround(pick) : velmira::LoupeCellsOn(pick, geometry_.pixels, velmira::ScreenRect{});
     Paint(cells, ReadoutFor(cells));
     Place(pick, pointer);
     Present();
@@ -211,7 +220,8 @@ velmira::ScreenRect TLoupeForm::WorkAreaAt(POINT pointer) {
             displays_.work = ScreenRectOf(monitor.rcWork);
         } else {
             displays_.monitor = velmira::ScreenRect{};
-            displays_.work = velmira::ScreenRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+            displays_.work =
+                velmira::ScreenRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
         }
     }
     return displays_.work;
@@ -221,8 +231,10 @@ void TLoupeForm::Place(velmira::ScreenPoint pick, POINT pointer) {
     // Clear of the sight and of the shown area, whichever reaches further from the pick point.
     int reach = geometry_.pixels / 2;
     RECT sight{};
-    if (sight_ && ::GetWindowRect(sight_, &sight))
-        reach = std::max({reach, static_cast<int>(sight.right - sight.left) / 2, static_cast<int>(sight.bottom - sight.top) / 2});
+    if (sight_ && ::GetWindowRect(sight_, &sight)) {
+        const int sightWidth = sight.right - sight.left, sightHeight = sight.bottom - sight.top;
+        reach = std::max({reach, sightWidth / 2, sightHeight / 2});
+    }
     const velmira::ScreenPoint origin =
         velmira::LoupeOrigin(pick, reach, geometry_.width, geometry_.height, WorkAreaAt(pointer), dpi_);
     const bool shown = ::IsWindowVisible(Handle()) != FALSE;

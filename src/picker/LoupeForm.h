@@ -32,7 +32,8 @@ public:
     // One tick: captures the screen around `pickPoint` once, draws the cells and the text, and places the loupe
     // beside the pick point on the work area of the monitor under `pointer`, laid out for `dpi`; the first call
     // shows it (without activating it). The pick point should be the sight's centre as the sight stands on the
-    // screen, so that what its last move uncovered has been repainted by the time of the capture.
+    // screen, so that what its last move uncovered has been repainted by the time of the capture. When the
+    // loupe's bitmaps or font cannot be made the error is thrown once; the loupe then hides and stays hidden.
     void Update(POINT pickPoint, POINT pointer, UINT dpi);
 
     // Each redraws at once from a fresh capture once the loupe has been updated.
@@ -90,6 +91,7 @@ private:
     Displays displays_;
 
     bool updated_ = false;
+    bool broken_ = false;
     POINT lastPick_{};
     POINT lastPointer_{};
 };

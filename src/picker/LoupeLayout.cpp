@@ -108,9 +108,10 @@ void HideUnderRect(LoupeCells& cells, ScreenPoint pick, const ScreenRect& window
 }
 
 void HideUnderRuns(LoupeCells& cells, ScreenPoint pick, const std::vector<RegionRun>& runs, ScreenPoint origin) {
-    for (const RegionRun& run : runs)
-        HideUnderRect(cells, pick,
-                      ScreenRect{origin.x + run.left, origin.y + run.top, origin.x + run.right, origin.y + run.top + 1});
+    for (const RegionRun& run : runs) {
+        const int top = origin.y + run.top;
+        HideUnderRect(cells, pick, ScreenRect{origin.x + run.left, top, origin.x + run.right, top + 1});
+    }
 }
 
 }  // namespace velmira

@@ -246,7 +246,9 @@ TEST(LoupeCells, CellsUnderTheSightAreHiddenAndThePickPixelNever) {
             }
         }
         EXPECT_EQ(cells.At(pixels / 2, pixels / 2), velmira::LoupeCell::Screen) << "zoom " << zoom;
-        if (zoom == 4) EXPECT_EQ(hidden, 172);  // 29 pixels across: the whole sight
+        if (zoom == 4) {
+            EXPECT_EQ(hidden, 172);  // 29 pixels across: the whole sight
+        }
     }
 
     // Off the screen nothing is shown, hidden or not; a rectangular window of ours hides what it covers.
