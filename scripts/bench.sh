@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their tables (Markdown). They are measurements, not tests: nothing fails.
 #
-#   scripts/bench.sh [load|startup|scroll|nearest|all]     (default: all)
+#   scripts/bench.sh [load|startup|scroll|nearest|loupe|all]     (default: all)
 #
 #   load     picture load time, bytes read and peak memory, native (Release, no sanitizers) and under Wine,
 #            against our own full decode and libjpeg-turbo's djpeg
@@ -9,6 +9,7 @@
 #   scroll   one scroll notification's cost over a full thumb drag, and calls that change nothing
 #   nearest  the nearest passing colour's search, natively on one thread, over a grid of pairs, random
 #            pairs and the hardest pairs found; NEAREST_VERIFY=N also checks N pairs against all colours
+#   loupe    one tick of the pick's loupe under Wine (capture, drawing, text, move), and its drawing natively
 #
 # Build folders and generated pictures (never in git) can be moved with BENCH_NATIVE_BUILD, BENCH_WIN_BUILD,
 # BENCH_DATA; STARTUP_RUNS sets the number of start-up runs per program (default 15).
@@ -26,7 +27,7 @@ winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
 
 build_native() {
   cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMIRA_TESTS=OFF >/dev/null
-  cmake --build "$native" --target velmira_load_bench >/dev/null
+  cmake --build "$native" --target velmira_load_bench velmira_loupe_bench >/dev/null
 }
 
 build_win() {
@@ -34,7 +35,7 @@ build_win() {
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" >/dev/null
   cmake --build "$win" --target velmira velmira_wic spi_ppm velmira_load_bench velmira_minimal_window \
-    velmira_startup_probe velmira_scroll_bench >/dev/null
+    velmira_startup_probe velmira_scroll_bench velmira_loupe_bench >/dev/null
 }
 
 # Runs a command with the Wine environment of the Windows build, inside Xvfb.
@@ -114,11 +115,20 @@ bench_scroll() {
     "$(winpath "$data/jpeg-8000x6000.jpg")" 2> >(grep -v fixme >&2)
 }
 
+bench_loupe() {
+  build_native
+  build_win
+  "$native/bench/velmira_loupe_bench"
+  echo
+  in_wine wine "$win/bench/velmira_loupe_bench.exe" 2> >(grep -v fixme >&2)
+}
+
 case $what in
   load) bench_load ;;
   startup) bench_startup ;;
   scroll) bench_scroll ;;
   nearest) bench_nearest ;;
-  all) bench_load; echo; bench_startup; echo; bench_scroll; echo; bench_nearest ;;
-  *) echo "usage: $0 [load|startup|scroll|nearest|all]" >&2; exit 2 ;;
+  loupe) bench_loupe ;;
+  all) bench_load; echo; bench_startup; echo; bench_scroll; echo; bench_nearest; echo; bench_loupe ;;
+  *) echo "usage: $0 [load|startup|scroll|nearest|loupe|all]" >&2; exit 2 ;;
 esac

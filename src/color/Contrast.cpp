@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "color/ColorText.h"
+
 namespace velmira {
 namespace {
 
@@ -113,6 +115,11 @@ std::string PictureTipText(const PictureContrast& contrast) {
     tip += "最低 " + RatioText(contrast.worst) + " / 中央値 " + RatioText(contrast.median) + "\n";
     tip += "4.5:1 未満の画素 " + PercentText(contrast.shareBelowAa);
     return tip;
+}
+
+std::string PickReadoutText(Rgb candidate, Rgb other) {
+    return HexAtLeastTwoDigits(candidate.red) + HexAtLeastTwoDigits(candidate.green) +
+           HexAtLeastTwoDigits(candidate.blue) + "  " + RatioText(ContrastRatio(candidate, other));
 }
 
 }  // namespace velmira
