@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their tables (Markdown). They are measurements, not tests: nothing fails.
 #
-#   scripts/bench.sh [load|startup|scroll|spihost|all]     (default: all)
+#   scripts/bench.sh [load|startup|scroll|nearest|loupe|spihost|all]     (default: all)
 #
 #   load     picture load time, bytes read and peak memory, native (Release, no sanitizers) and under Wine,
 #            against our own full decode and libjpeg-turbo's djpeg
 #   startup  start-up of velmira.exe under Wine until its window is painted, against a minimal window
 #   scroll   one scroll notification's cost over a full thumb drag, and calls that change nothing
+#   nearest  the nearest passing colour's search, natively on one thread, over a grid of pairs, random
+#            pairs and the hardest pairs found; NEAREST_VERIFY=N also checks N pairs against all colours
+#   loupe    one tick of the pick's loupe under Wine (capture, drawing, text, move), and its drawing natively
 #   spihost  a plug-in decode through the helper process against the same decode in-process, first and later
 #
 # Build folders and generated pictures (never in git) can be moved with BENCH_NATIVE_BUILD, BENCH_WIN_BUILD,
@@ -25,7 +28,7 @@ winpath() { printf 'Z:%s' "$(realpath -m "$1" | tr / '\\')"; }
 
 build_native() {
   cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMIRA_TESTS=OFF >/dev/null
-  cmake --build "$native" --target velmira_load_bench >/dev/null
+  cmake --build "$native" --target velmira_load_bench velmira_loupe_bench >/dev/null
 }
 
 build_win() {
@@ -33,7 +36,7 @@ build_win() {
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" >/dev/null
   cmake --build "$win" --target velmira velmira_wic spi_ppm velmira_load_bench velmira_minimal_window \
-    velmira_startup_probe velmira_scroll_bench velmira_spihost velmira_spihost_bench >/dev/null
+    velmira_startup_probe velmira_scroll_bench velmira_loupe_bench velmira_spihost velmira_spihost_bench >/dev/null
 }
 
 # Runs a command with the Wine environment of the Windows build, inside Xvfb.
@@ -95,6 +98,13 @@ bench_startup() {
     "$(winpath "$s/picture/velmira.exe")" 2> >(grep -v fixme >&2) | grep -v " run "
 }
 
+bench_nearest() {
+  cmake -S "$root" -B "$native" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMIRA_TESTS=OFF >/dev/null
+  cmake --build "$native" --target velmira_nearest_bench >/dev/null
+  echo "## Nearest passing colour, native, one thread"
+  "$native/bench/velmira_nearest_bench" --verify "${NEAREST_VERIFY:-0}"
+}
+
 bench_scroll() {
   build_native
   build_win
@@ -104,6 +114,14 @@ bench_scroll() {
   echo "## Main window creation and scroll thumb drag under Wine (in-process)"
   in_wine wine "$win/bench/velmira_scroll_bench.exe" "$(winpath "$win/bench/startup/plugins20/plugins")" \
     "$(winpath "$data/jpeg-8000x6000.jpg")" 2> >(grep -v fixme >&2)
+}
+
+bench_loupe() {
+  build_native
+  build_win
+  "$native/bench/velmira_loupe_bench"
+  echo
+  in_wine wine "$win/bench/velmira_loupe_bench.exe" 2> >(grep -v fixme >&2)
 }
 
 bench_spihost() {
@@ -118,7 +136,9 @@ case $what in
   load) bench_load ;;
   startup) bench_startup ;;
   scroll) bench_scroll ;;
+  nearest) bench_nearest ;;
+  loupe) bench_loupe ;;
   spihost) bench_spihost ;;
-  all) bench_load; echo; bench_startup; echo; bench_scroll; echo; bench_spihost ;;
-  *) echo "usage: $0 [load|startup|scroll|spihost|all]" >&2; exit 2 ;;
+  all) bench_load; echo; bench_startup; echo; bench_scroll; echo; bench_nearest; echo; bench_loupe; echo; bench_spihost ;;
+  *) echo "usage: $0 [load|startup|scroll|nearest|loupe|spihost|all]" >&2; exit 2 ;;
 esac

@@ -17,6 +17,8 @@ packages=(
   cmake ninja-build nasm make dpkg-dev
   wine wine32:i386 xvfb xauth xdotool xclip x11-utils imagemagick
   locales fonts-ipafont fonts-wine
+  # The release zip (scripts/package.sh) and its check.
+  zip unzip
   googletest libgtest-dev libjpeg62-turbo-dev clang libclang-rt-14-dev
   # The benchmarks' reference decoder (djpeg) and peak-memory meter (GNU time).
   libjpeg-turbo-progs time

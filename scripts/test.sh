@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds Velmira and runs every test: pure logic natively, then everything under Wine inside Xvfb.
+# Builds Velmira and its release zip and runs every test: pure logic natively, then everything under Wine
+# inside Xvfb.
 # Installs what a fresh Debian 12 machine lacks first (scripts/setup-deps.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,6 +19,9 @@ cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" >/dev/null
 cmake --build "$win"
+
+# The release zip, which the test app_package_e2e checks as a user would get it.
+"$root/scripts/package.sh"
 
 (cd "$native" && ctest --output-on-failure -j2)
 

@@ -35,6 +35,13 @@ std::string UpperCaseText(std::string_view text, LeadBytePredicate isLead) {
     return result;
 }
 
+std::string CssText(Rgb text, Rgb background) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "color: #%02X%02X%02X; background-color: #%02X%02X%02X;", text.red,
+                  text.green, text.blue, background.red, background.green, background.blue);
+    return buffer;
+}
+
 std::string HexStringOf(std::string_view red, std::string_view green, std::string_view blue,
                         LeadBytePredicate isLead) {
     std::string joined;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "color/Cp932.h"
+#include "color/Rgb.h"
 
 namespace velmira {
 
@@ -27,6 +28,9 @@ std::string UpperCaseText(std::string_view text, LeadBytePredicate isLead = IsCp
 // What the six-digit edit shows: the three channel strings joined, in upper case.
 std::string HexStringOf(std::string_view red, std::string_view green, std::string_view blue,
                         LeadBytePredicate isLead = IsCp932LeadByte);
+
+// The pair as CSS declarations: "color: #RRGGBB; background-color: #RRGGBB;".
+std::string CssText(Rgb text, Rgb background);
 
 // The platform's packed colour order: red in bits 0-7, green 8-15, blue 16-23.
 constexpr std::uint32_t PackColor(std::int32_t red, std::int32_t green, std::int32_t blue) noexcept {

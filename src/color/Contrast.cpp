@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "color/ColorText.h"
+
 namespace velmira {
 namespace {
 
@@ -32,6 +34,10 @@ const char* Mark(bool passes) {
 }
 
 }  // namespace
+
+double LinearChannel(std::uint8_t value) noexcept {
+    return LinearChannels()[value];
+}
 
 double RelativeLuminance(Rgb colour) noexcept {
     const auto& linear = LinearChannels();
@@ -109,6 +115,11 @@ std::string PictureTipText(const PictureContrast& contrast) {
     tip += "最低 " + RatioText(contrast.worst) + " / 中央値 " + RatioText(contrast.median) + "\n";
     tip += "4.5:1 未満の画素 " + PercentText(contrast.shareBelowAa);
     return tip;
+}
+
+std::string PickReadoutText(Rgb candidate, Rgb other) {
+    return HexAtLeastTwoDigits(candidate.red) + HexAtLeastTwoDigits(candidate.green) +
+           HexAtLeastTwoDigits(candidate.blue) + "  " + RatioText(ContrastRatio(candidate, other));
 }
 
 }  // namespace velmira

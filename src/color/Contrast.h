@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "color/Rgb.h"
+
 namespace velmira {
 
-struct Rgb {
-    std::uint8_t red = 0;
-    std::uint8_t green = 0;
-    std::uint8_t blue = 0;
-};
+// The linear light of an sRGB channel value (IEC 61966-2-1), 0 to 1; the same table serves the luminance
+// below, the colour-vision simulation and OKLab.
+double LinearChannel(std::uint8_t value) noexcept;
 
 // Relative luminance, 0 (black) to 1 (white).
 double RelativeLuminance(Rgb colour) noexcept;
@@ -57,5 +57,9 @@ PictureContrast PictureContrastOf(Rgb text, std::vector<Rgb> pixels);
 // The tooltip's text for a colour pair, and for a picture background (lines separated by "\n").
 std::string ColourPairTipText(Rgb text, Rgb background);
 std::string PictureTipText(const PictureContrast& contrast);
+
+// The line under a pick's loupe: the candidate colour as the copy button copies it (six upper-case hexadecimal
+// digits), two spaces, and its ratio against the other colour of the pair: "FF8000  3.02:1".
+std::string PickReadoutText(Rgb candidate, Rgb other);
 
 }  // namespace velmira

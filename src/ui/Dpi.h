@@ -4,13 +4,16 @@
 // coordinates of the pick are physical and never pass through here.
 #include <windows.h>
 
+#include "ui/DpiScale.h"
+
 namespace ui {
 
-constexpr UINT kDefaultDpi = 96;
+constexpr UINT kDefaultDpi = kLayoutDpi;
 
-// A 96-DPI figure at `dpi`, rounded as the system rounds its own metrics.
+// A 96-DPI figure at `dpi`, rounded as the system rounds its own metrics (MulDiv). The arithmetic lives in
+// ui/DpiScale.h so that layout code without windows.h scales the same way.
 inline int ScaleForDpi(int value, UINT dpi) noexcept {
-    return ::MulDiv(value, static_cast<int>(dpi), static_cast<int>(kDefaultDpi));
+    return ScaleLayout(value, dpi);
 }
 
 // The DPI of the monitor the window is on (GetDpiForWindow where the system has it), else the system's.

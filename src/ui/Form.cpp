@@ -27,6 +27,7 @@ void Form::Create(const FormLayout& layout) {
         if (layout.maximizeBox) style |= WS_MAXIMIZEBOX;
     }
     if (layout.topmost) exStyle |= WS_EX_TOPMOST;
+    if (layout.noActivate) exStyle |= WS_EX_NOACTIVATE;
     int width = layout.width;
     int height = layout.height;
     if (!layout.outerSize) {

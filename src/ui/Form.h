@@ -25,6 +25,7 @@ struct FormLayout {
     bool maximizeBox = false;
     bool topmost = false;
     HWND owner = nullptr;  // the application window when null
+    bool noActivate = false;  // a click never activates it (a window that only shows something)
 };
 
 class Form : public Container {

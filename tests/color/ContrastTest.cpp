@@ -159,6 +159,11 @@ TEST(Contrast, TipTexts) {
               "背景画像に対するコントラスト比\n最低 2.10:1 / 中央値 6.35:1\n4.5:1 未満の画素 12.3%");
     EXPECT_EQ(velmira::PictureTipText(velmira::PictureContrastOf(kBlack, {})),
               "背景画像に対するコントラスト比\n文字の下に画素がありません");
+
+    // The pick's readout: the copied form of the candidate, then its ratio against the other colour.
+    EXPECT_EQ(velmira::PickReadoutText(Rgb{0xFF, 0x80, 0x00}, kBlack), "FF8000  8.34:1");
+    EXPECT_EQ(velmira::PickReadoutText(Grey(0x94), kWhite), "949494  3.03:1");
+    EXPECT_EQ(velmira::PickReadoutText(Rgb{0x0A, 0xBC, 0x0D}, Rgb{0x0A, 0xBC, 0x0D}), "0ABC0D  1.00:1");
 }
 
 }  // namespace

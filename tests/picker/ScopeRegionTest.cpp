@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "picker/LoupeLayout.h"
 #include "picker/ScopePlacement.h"
 #include "picker/ScopeRegion.h"
 
@@ -219,6 +220,48 @@ TEST(ScopePlacement, WindowAndCentreAroundThePointer) {
         EXPECT_EQ(origin, c.origin) << c.name;
         EXPECT_EQ(ScopeCenter(origin, c.width, c.height), c.centre) << c.name;
     }
+}
+
+// The loupe hatches the cells under the sight's black lines where the system cannot leave the sight out of
+// the screen capture; the pick pixel in the middle is never one of them.
+TEST(LoupeCells, CellsUnderTheSightAreHiddenAndThePickPixelNever) {
+    const Grid grid = FromRows(std::vector<std::string>(std::begin(kSightRows), std::end(kSightRows)),
+                               {{'X', kBlack}, {'.', kSilver}});
+    const std::vector<RegionRun> runs = RunsOf(grid);
+    const ScreenPoint pointer{400, 300};
+    const ScreenPoint origin = ScopeWindowOrigin(pointer, kSight, kSight);
+    const ScreenPoint pick = ScopeCenter(origin, kSight, kSight);
+    for (const int zoom : velmira::kLoupeZooms) {
+        const int pixels = velmira::LoupePixelsAcross(zoom);
+        velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, pixels, {0, 0, 1280, 1024});
+        velmira::HideUnderRuns(cells, pick, runs, origin);
+        int hidden = 0;
+        for (int row = 0; row < pixels; ++row) {
+            for (int column = 0; column < pixels; ++column) {
+                const int x = pick.x - pixels / 2 + column - origin.x, y = pick.y - pixels / 2 + row - origin.y;
+                const bool underLine = x >= 0 && y >= 0 && x < kSight && y < kSight && kSightRows[y][x] == 'X';
+                const velmira::LoupeCell expected = underLine ? velmira::LoupeCell::Hidden : velmira::LoupeCell::Screen;
+                EXPECT_EQ(cells.At(column, row), expected) << "zoom " << zoom << " cell " << column << "," << row;
+                hidden += underLine;
+            }
+        }
+        EXPECT_EQ(cells.At(pixels / 2, pixels / 2), velmira::LoupeCell::Screen) << "zoom " << zoom;
+        if (zoom == 4) {
+            EXPECT_EQ(hidden, 172);  // 29 pixels across: the whole sight
+        }
+    }
+
+    // Off the screen nothing is shown, hidden or not; a rectangular window of ours hides what it covers.
+    const ScreenPoint corner{1, 1};
+    velmira::LoupeCells cells = velmira::LoupeCellsOn(corner, 15, {0, 0, 1280, 1024});
+    velmira::HideUnderRuns(cells, corner, runs, ScreenPoint{corner.x - 14, corner.y - 14});
+    velmira::HideUnderRect(cells, corner, {5, 5, 100, 100});
+    EXPECT_EQ(cells.At(0, 0), velmira::LoupeCell::Outside);
+    EXPECT_EQ(cells.At(7, 5), velmira::LoupeCell::Outside);   // (1, -1): on the sight's vertical line, off screen
+    EXPECT_EQ(cells.At(7, 8), velmira::LoupeCell::Hidden);    // (1, 2): on the sight's vertical line
+    EXPECT_EQ(cells.At(7, 7), velmira::LoupeCell::Screen);    // the pick pixel
+    EXPECT_EQ(cells.At(11, 11), velmira::LoupeCell::Hidden);  // (5, 5): under the rectangle
+    EXPECT_EQ(cells.At(10, 11), velmira::LoupeCell::Screen);  // (4, 5): beside it, and between the sight's rings
 }
 
 }  // namespace

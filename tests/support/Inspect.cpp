@@ -7,12 +7,15 @@
 //   inspect close "<window title>"            posts WM_CLOSE to the window
 //   inspect origin "<window title>"           prints the screen position of the window's client area
 //   inspect run   <program> <exit-code file>  runs the program, waits, writes its exit code to the file
+//   inspect version <file>                    the file's version resource as the Properties page reads it:
+//                                             Version=a.b.c.d, Translation=llll/cp, then Name=value strings
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -105,6 +108,36 @@ int Run(const char* program, const char* exitCodeFile) {
     return 0;
 }
 
+// The fixed version, the first translation and the strings of its block, read through the same calls
+// that the shell uses for the Properties page.
+int Version(const char* file) {
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeA(file, &ignored);
+    if (size == 0) return 1;
+    std::vector<char> block(size);
+    if (!::GetFileVersionInfoA(file, 0, size, block.data())) return 1;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length) || !fixed) return 1;
+    std::printf("Version=%u.%u.%u.%u\n", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    WORD* translation = nullptr;
+    if (!::VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translation),
+                          &length) || length < 2 * sizeof(WORD)) return 1;
+    std::printf("Translation=%04x/%u\n", translation[0], translation[1]);
+    const char* const names[] = {"CompanyName", "FileDescription", "FileVersion", "LegalCopyright",
+                                 "OriginalFilename", "ProductName", "ProductVersion"};
+    for (const char* name : names) {
+        char query[96];
+        std::snprintf(query, sizeof query, "\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], name);
+        char* value = nullptr;
+        if (::VerQueryValueA(block.data(), query, reinterpret_cast<void**>(&value), &length) && value)
+            std::printf("%s=%s\n", name, value);
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int Dispatch(int argc, char** argv);
@@ -132,6 +165,7 @@ int Dispatch(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "origin") == 0) return Origin(argv[2]);
     if (argc >= 3 && std::strcmp(argv[1], "focus") == 0) return Focus(argv[2]);
     if (argc >= 4 && std::strcmp(argv[1], "run") == 0) return Run(argv[2], argv[3]);
-    std::fprintf(stderr, "usage: inspect tree|wait|close|run ...\n");
+    if (argc >= 3 && std::strcmp(argv[1], "version") == 0) return Version(argv[2]);
+    std::fprintf(stderr, "usage: inspect tree|wait|focus|close|origin|run|version ...\n");
     return 2;
 }

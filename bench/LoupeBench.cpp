@@ -1,0 +1,242 @@
+// Loupe benchmark: the cost of one tick of the loupe while a colour is picked.
+//
+// Natively and under Wine (pure code): the drawing of the loupe's picture from a capture - which cells the
+// sight hides, the cells, grid, hatch and rings - at each zoom, at 96 and 144 DPI.
+// Under Wine (the Windows build): TLoupeForm::Update as the sight's timer calls it - one screen capture, the
+// drawing, the readout text, the move, and the copy to the window - over a window of a positional pattern with
+// the real sight in front, the pick point moving a pixel a tick; and each of those steps alone.
+//
+//   velmira_loupe_bench                          native: the drawing table
+//   velmira_loupe_bench.exe                      Windows: the update table, then the drawing table
+//   velmira_loupe_bench.exe show X Y [SECONDS]   Windows: the main window, the sight with the pointer at (X, Y)
+//                                                and the loupe at the DPI there, held on screen for a screenshot
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "picker/LoupeLayout.h"
+#include "picker/LoupePicture.h"
+#include "picker/ScopePlacement.h"
+#include "picker/ScopeRegion.h"
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include <memory>
+
+#include "app/MainForm.h"
+#include "color/Contrast.h"
+#include "picker/LoupeForm.h"
+#include "picker/ScopeForm.h"
+#include "support/PatternWindow.h"
+#include "ui/Application.h"
+#include "ui/Dpi.h"
+#endif
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+volatile std::uint32_t g_sink = 0;  // keeps the drawn pictures from being optimised away
+
+struct Figures {
+    double median = 0, p95 = 0, max = 0;
+};
+
+Figures FiguresOf(std::vector<double> ms) {
+    std::sort(ms.begin(), ms.end());
+    return Figures{ms[ms.size() / 2], ms[ms.size() * 95 / 100], ms.back()};
+}
+
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// The sight's shape as the program builds it, from its rows (X black).
+std::vector<velmira::RegionRun> SightRuns() {
+    static const char* const rows[29] = {
+        "..............X..............", "..............X..............", "...........XXXXXXX...........",
+        ".........XX...X...XX.........", ".......XX.....X.....XX.......", "......X.......X.......X......",
+        ".....X........X........X.....", "....X.......XXXXX.......X....", "....X.....XX..X..XX.....X....",
+        "...X.....X....X....X.....X...", "...X....X....XXX....X....X...", "..X.....X...X.X.X...X.....X..",
+        "..X....X...X..X..X...X....X..", "..X....X..X...X...X..X....X..", "XXXXXXXXXXXXXX.XXXXXXXXXXXXXX",
+        "..X....X..X...X...X..X....X..", "..X....X...X..X..X...X....X..", "..X.....X...X.X.X...X.....X..",
+        "...X....X....XXX....X....X...", "...X.....X....X....X.....X...", "....X.....XX..X..XX.....X....",
+        "....X.......XXXXX.......X....", ".....X........X........X.....", "......X.......X.......X......",
+        ".......XX.....X.....XX.......", ".........XX...X...XX.........", "...........XXXXXXX...........",
+        "..............X..............", "..............X..............",
+    };
+    return velmira::OpaqueRuns(29, 29, [](int x, int y) { return rows[y][x] == 'X' ? 1u : 0u; });
+}
+
+void NativeDrawing() {
+    const std::vector<velmira::RegionRun> runs = SightRuns();
+    std::printf("| Zoom | DPI | Pixels shown | Loupe px | Cells + drawing median ms | p95 ms |\n");
+    std::printf("|---:|---:|---:|---|---:|---:|\n");
+    for (const unsigned dpi : {96u, 144u}) {
+        for (const int zoom : velmira::kLoupeZooms) {
+            const velmira::LoupeGeometry g = velmira::LoupeGeometryFor(zoom, dpi);
+            std::vector<std::uint32_t> capture(static_cast<std::size_t>(g.pixels) * g.pixels);
+            for (std::size_t i = 0; i < capture.size(); ++i) capture[i] = static_cast<std::uint32_t>(i * 2654435761u);
+            std::vector<std::uint32_t> picture(static_cast<std::size_t>(g.width) * g.height);
+            std::vector<double> ms;
+            for (int i = 0; i < 3000; ++i) {
+                const velmira::ScreenPoint pointer{400 + i % 50, 300 + i % 37};
+                const auto start = Clock::now();
+                const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin(pointer, 29, 29);
+                const velmira::ScreenPoint pick = velmira::ScopeCenter(origin, 29, 29);
+                velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, g.pixels, {0, 0, 1920, 1080});
+                velmira::HideUnderRuns(cells, pick, runs, origin);
+                velmira::PaintLoupe(g, cells, capture.data(), velmira::LoupeColours{}, picture.data(), g.width);
+                ms.push_back(Ms(Clock::now() - start));
+                g_sink = g_sink + picture[static_cast<std::size_t>(i) % picture.size()];
+            }
+            const Figures f = FiguresOf(ms);
+            std::printf("| %d | %u | %d x %d | %d x %d | %.4f | %.4f |\n", zoom, dpi, g.pixels, g.pixels, g.width,
+                        g.height, f.median, f.p95);
+        }
+    }
+}
+
+#ifdef _WIN32
+
+void PumpPending() {
+    ui::Application::Get().ProcessMessages();
+}
+
+void PumpFor(int ms) {
+    const DWORD start = ::GetTickCount();
+    while (static_cast<int>(::GetTickCount() - start) < ms) {
+        PumpPending();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+TLoupeForm::Readout AgainstWhite() {
+    return [](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        return velmira::PickReadoutText({r, g, b}, velmira::Rgb{0xFF, 0xFF, 0xFF});
+    };
+}
+
+void WineUpdates() {
+    testsupport::PatternWindow pattern(RECT{200, 150, 900, 750});
+    POINT pointer{405, 305};
+    ::SetCursorPos(pointer.x, pointer.y);
+    TScopeForm scope(nullptr);
+    scope.ShowInactive();
+    PumpFor(200);
+    std::printf("| Zoom | DPI | Pixels shown | Update median ms | p95 ms | max ms | of which, medians: capture ms | "
+                "text ms | move ms | copy to window ms |\n");
+    std::printf("|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const UINT dpi : {96u, 144u}) {
+        for (const int zoom : velmira::kLoupeZooms) {
+            TLoupeForm loupe(nullptr, scope.Handle(), AgainstWhite(), zoom);
+            std::vector<double> update, capture, text, move, present;
+            for (int i = 0; i < 300; ++i) {
+                // The sight moves first, as the pointer does; the loupe shows the pick point it has reached.
+                pointer = POINT{405 + i % 200, 305 + (i / 2) % 150};
+                ::SetCursorPos(pointer.x, pointer.y);
+                scope.MoveToCursor();
+                PumpPending();
+                const POINT pick = scope.GetCenter();
+                auto start = Clock::now();
+                loupe.Update(pick, pointer, dpi);
+                update.push_back(Ms(Clock::now() - start));
+
+                // The steps of a tick one by one, with the same system calls.
+                const velmira::LoupeGeometry& g = loupe.Geometry();
+                ui::Canvas copy(g.pixels, g.pixels);
+                start = Clock::now();
+                {
+                    ui::ScopedGetDC screen(nullptr);
+                    ::BitBlt(copy.DC(), 0, 0, g.pixels, g.pixels, screen.get(), pick.x - g.pixels / 2,
+                             pick.y - g.pixels / 2, SRCCOPY);
+                }
+                ::GdiFlush();
+                capture.push_back(Ms(Clock::now() - start));
+                ui::Canvas picture(g.width, g.height);
+                start = Clock::now();
+                TLoupeForm::DrawReadout(picture.DC(), g, loupe.ReadoutFont(), "12AB0C  3.02:1");
+                ::GdiFlush();
+                text.push_back(Ms(Clock::now() - start));
+                RECT at{};
+                ::GetWindowRect(loupe.Handle(), &at);
+                start = Clock::now();
+                ::SetWindowPos(loupe.Handle(), nullptr, at.left + (i % 2 ? 1 : -1), at.top, 0, 0,
+                               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+                move.push_back(Ms(Clock::now() - start));
+                start = Clock::now();
+                {
+                    ui::ScopedGetDC window(loupe.Handle());
+                    ::BitBlt(window.get(), 0, 0, g.width, g.height, picture.DC(), 0, 0, SRCCOPY);
+                }
+                present.push_back(Ms(Clock::now() - start));
+            }
+            const int n = loupe.Geometry().pixels;
+            const Figures u = FiguresOf(update);
+            std::printf("| %d | %u | %d x %d | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f | %.3f |\n", zoom, dpi, n, n,
+                        u.median, u.p95, u.max, FiguresOf(capture).median, FiguresOf(text).median,
+                        FiguresOf(move).median, FiguresOf(present).median);
+        }
+    }
+}
+
+// The main window as a user sees it, the sight over it and the loupe beside, left standing for a screenshot.
+void Show(POINT pointer, int seconds) {
+    auto form = std::make_unique<TMainForm>();
+    MainForm = form.get();
+    form->Show();
+    PumpFor(300);
+    ::SetCursorPos(pointer.x, pointer.y);
+    TScopeForm scope(form->Handle());
+    scope.ShowInactive();
+    PumpFor(300);
+    const velmira::Rgb other{static_cast<std::uint8_t>(form->ValBR), static_cast<std::uint8_t>(form->ValBG),
+                             static_cast<std::uint8_t>(form->ValBB)};
+    TLoupeForm loupe(form->Handle(), scope.Handle(), [other](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+        return velmira::PickReadoutText({r, g, b}, other);
+    });
+    const UINT dpi = ui::DpiAtPoint(pointer);
+    loupe.Update(scope.GetCenter(), pointer, dpi);
+    RECT at{};
+    ::GetWindowRect(loupe.Handle(), &at);
+    std::printf("dpi %u, loupe at %ld,%ld size %ldx%ld, hatches the sight: %s\n", dpi, at.left, at.top,
+                at.right - at.left, at.bottom - at.top, loupe.HatchesSight() ? "yes" : "no");
+    std::fflush(stdout);
+    const DWORD start = ::GetTickCount();
+    while (static_cast<int>(::GetTickCount() - start) < seconds * 1000) {
+        PumpFor(30);
+        loupe.Update(scope.GetCenter(), pointer, dpi);
+    }
+    MainForm = nullptr;
+}
+
+#endif
+
+}  // namespace
+
+int main(int argc, char** argv) {
+#ifdef _WIN32
+    ui::Application& app = ui::Application::Get();
+    app.Initialize();
+    app.SetTitle("Velmira");
+    if (argc >= 4 && std::string(argv[1]) == "show") {
+        Show(POINT{std::atoi(argv[2]), std::atoi(argv[3])}, argc > 4 ? std::atoi(argv[4]) : 10);
+        return 0;
+    }
+    std::printf("## One loupe tick under Wine (300 ticks each, the pick point moving)\n\n");
+    WineUpdates();
+    std::printf("\n## Drawing one loupe picture under Wine, the pure part of a tick (3000 pictures each)\n\n");
+#else
+    (void)argc;
+    (void)argv;
+    std::printf("## Drawing one loupe picture, native (3000 pictures each)\n\n");
+#endif
+    NativeDrawing();
+    return 0;
+}

@@ -1,0 +1,275 @@
+#include "picker/LoupeForm.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "picker/LoupePicture.h"
+#include "ui/CaptureExclusion.h"
+#include "ui/Dpi.h"
+
+namespace {
+
+constexpr UINT kWmDpiChanged = 0x02E0;  // newer than the headers the program is built against
+constexpr char kReadoutFace[] = "ＭＳ ゴシック";
+
+ui::FormLayout LoupeLayout(HWND owner) {
+    ui::FormLayout layout;
+    layout.caption = "LoupeForm";
+    layout.width = 1;  // laid out by the first update
+    layout.height = 1;
+    layout.border = ui::FormBorder::None;
+    layout.minimizeBox = false;
+    layout.topmost = true;
+    layout.noActivate = true;
+    layout.owner = owner;
+    return layout;
+}
+
+std::uint32_t PixelOf(COLORREF colour) noexcept {
+    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) |
+           (static_cast<std::uint32_t>(GetGValue(colour)) << 8) | GetBValue(colour);
+}
+
+velmira::ScreenRect ScreenRectOf(const RECT& r) noexcept {
+    return velmira::ScreenRect{r.left, r.top, r.right, r.bottom};
+}
+
+velmira::ScreenRect VirtualScreen() noexcept {
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return velmira::ScreenRect{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                               top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// The window's shape as one-row runs; a window without a region of its own is its whole rectangle.
+std::vector<velmira::RegionRun> WindowShape(HWND window) {
+    std::vector<velmira::RegionRun> runs;
+    RECT bounds{};
+    ::GetWindowRect(window, &bounds);
+    ui::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
+    if (!region) throw std::runtime_error("CreateRectRgn failed");
+    const int kind = ::GetWindowRgn(window, region.get());
+    if (kind == ERROR) {
+        for (int y = 0; y < bounds.bottom - bounds.top; ++y) runs.push_back({0, y, bounds.right - bounds.left});
+        return runs;
+    }
+    const DWORD size = ::GetRegionData(region.get(), 0, nullptr);
+    std::vector<std::uint8_t> data(size);
+    auto* header = reinterpret_cast<RGNDATA*>(data.data());
+    if (size < sizeof(RGNDATAHEADER) || ::GetRegionData(region.get(), size, header) != size)
+        throw std::runtime_error("cannot read the sight's shape");
+    const auto* rects = reinterpret_cast<const RECT*>(header->Buffer);
+    for (DWORD i = 0; i < header->rdh.nCount; ++i)
+        for (int y = rects[i].top; y < rects[i].bottom; ++y) runs.push_back({rects[i].left, y, rects[i].right});
+    return runs;
+}
+
+}  // namespace
+
+TLoupeForm::TLoupeForm(HWND owner, HWND sight, Readout readout, int zoom)
+    : readout_(std::move(readout)), sight_(sight), zoom_(velmira::LoupeZoomAfter(zoom, 0)) {
+    Create(LoupeLayout(owner));
+    if (sight_) {
+        sightRuns_ = WindowShape(sight_);
+        sightExcluded_ = ui::ExcludeFromScreenCapture(sight_);
+    }
+    selfExcluded_ = ui::ExcludeFromScreenCapture(Handle());
+}
+
+void TLoupeForm::Update(POINT pickPoint, POINT pointer, UINT dpi) {
+    if (broken_) return;
+    updated_ = true;
+    lastPick_ = pickPoint;
+    lastPointer_ = pointer;
+    try {
+        Arrange(dpi ? dpi : ui::kDefaultDpi);
+    } catch (...) {
+        // Reported once: the ticks go on, and each would report it again while the first report is shown.
+        broken_ = true;
+        Hide();
+        throw;
+    }
+    const velmira::ScreenPoint pick{pickPoint.x, pickPoint.y};
+    // Captured while the loupe still stands where the last tick put it; it moves only afterwards.
+    const velmira::LoupeCells cells =
+        Capture(pick) ? CellsAround(pick) : velmira::LoupeCellsOn(pick, geometry_.pixels, velmira::ScreenRect{});
+    Paint(cells, ReadoutFor(cells));
+    Place(pick, pointer);
+    Present();
+}
+
+void TLoupeForm::SetZoom(int zoom) {
+    zoom = velmira::LoupeZoomAfter(zoom, 0);
+    if (zoom == zoom_) return;
+    zoom_ = zoom;
+    if (updated_) Update(lastPick_, lastPointer_, dpi_);
+}
+
+void TLoupeForm::ZoomIn() {
+    SetZoom(velmira::LoupeZoomAfter(zoom_, 1));
+}
+
+void TLoupeForm::ZoomOut() {
+    SetZoom(velmira::LoupeZoomAfter(zoom_, -1));
+}
+
+void TLoupeForm::Wheel(int delta) {
+    wheelRest_ += delta;
+    const int steps = wheelRest_ / WHEEL_DELTA;
+    wheelRest_ -= steps * WHEEL_DELTA;
+    if (steps) SetZoom(velmira::LoupeZoomAfter(zoom_, steps));
+}
+
+// The geometry, both canvases and the font follow the zoom and the DPI; nothing is made again on a plain tick.
+void TLoupeForm::Arrange(UINT dpi) {
+    if (dpi == dpi_ && geometry_.zoom == zoom_ && picture_) return;
+    const velmira::LoupeGeometry geometry = velmira::LoupeGeometryFor(zoom_, dpi);
+    if (!capture_ || capture_->Width() != geometry.pixels)
+        capture_ = std::make_unique<ui::Canvas>(geometry.pixels, geometry.pixels);
+    if (!picture_ || picture_->Width() != geometry.width || picture_->Height() != geometry.height)
+        picture_ = std::make_unique<ui::Canvas>(geometry.width, geometry.height);
+    if (!font_ || dpi != dpi_) {
+        LOGFONTA lf{};
+        lf.lfHeight = -geometry.fontHeight;
+        lf.lfWeight = FW_NORMAL;
+        lf.lfCharSet = SHIFTJIS_CHARSET;
+        lf.lfQuality = DEFAULT_QUALITY;
+        lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+        lstrcpynA(lf.lfFaceName, kReadoutFace, LF_FACESIZE);
+        font_.reset(::CreateFontIndirectA(&lf));
+        if (!font_) throw std::runtime_error("cannot create the loupe's font");
+    }
+    geometry_ = geometry;
+    dpi_ = dpi;
+}
+
+// One copy of the screen area, however many cells: reading pixel by pixel would cost a round trip each.
+// False when the screen could not be read: then no cell shows a pixel.
+bool TLoupeForm::Capture(velmira::ScreenPoint pick) {
+    const velmira::ScreenRect area = velmira::LoupeArea(pick, geometry_.pixels);
+    bool copied = false;
+    {
+        ui::ScopedGetDC screen(nullptr);
+        copied = screen && ::BitBlt(capture_->DC(), 0, 0, geometry_.pixels, geometry_.pixels, screen.get(),
+                                    area.left, area.top, SRCCOPY);
+    }
+    ::GdiFlush();
+    return copied;
+}
+
+velmira::LoupeCells TLoupeForm::CellsAround(velmira::ScreenPoint pick) {
+    if (!displays_.known) {
+        displays_.screen = VirtualScreen();
+        displays_.known = true;
+    }
+    velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, geometry_.pixels, displays_.screen);
+    RECT r{};
+    if (HatchesSight() && ::IsWindowVisible(sight_) && ::GetWindowRect(sight_, &r))
+        velmira::HideUnderRuns(cells, pick, sightRuns_, velmira::ScreenPoint{r.left, r.top});
+    if (!selfExcluded_ && ::IsWindowVisible(Handle()) && ::GetWindowRect(Handle(), &r))
+        velmira::HideUnderRect(cells, pick, ScreenRectOf(r));
+    return cells;
+}
+
+// Off the screen the pick reads white, as the drop would. A pick pixel hidden under the loupe itself (the
+// pointer outran it since the last tick) has no true colour, and gets no text until the next tick.
+std::string TLoupeForm::ReadoutFor(const velmira::LoupeCells& cells) const {
+    const int c = geometry_.Centre();
+    switch (cells.At(c, c)) {
+    case velmira::LoupeCell::Screen: {
+        const std::uint32_t pixel = capture_->Row(c)[c];
+        return readout_ ? readout_(static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                                   static_cast<std::uint8_t>(pixel))
+                        : std::string();
+    }
+    case velmira::LoupeCell::Outside:
+        return readout_ ? readout_(0xFF, 0xFF, 0xFF) : std::string();
+    case velmira::LoupeCell::Hidden:
+        break;
+    }
+    return std::string();
+}
+
+void TLoupeForm::Paint(const velmira::LoupeCells& cells, const std::string& text) {
+    velmira::LoupeColours colours;
+    colours.band = PixelOf(::GetSysColor(COLOR_BTNFACE));
+    ::GdiFlush();  // the last tick's text is drawn before the pixels are written again
+    velmira::PaintLoupe(geometry_, cells, capture_->Row(0), colours, picture_->Row(0), picture_->Width());
+    DrawReadout(picture_->DC(), geometry_, font_.get(), text);
+}
+
+void TLoupeForm::DrawReadout(HDC dc, const velmira::LoupeGeometry& geometry, HFONT font, const std::string& text) {
+    if (text.empty()) return;
+    RECT band{geometry.border, geometry.textTop, geometry.width - geometry.border,
+              geometry.textTop + geometry.textHeight};
+    ui::ScopedSelectObject select(dc, font);
+    const int oldMode = ::SetBkMode(dc, TRANSPARENT);
+    const COLORREF oldColour = ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &band,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    ::SetTextColor(dc, oldColour);
+    ::SetBkMode(dc, oldMode);
+}
+
+// The work area of the monitor under the pointer, asked again only when the pointer leaves that monitor.
+velmira::ScreenRect TLoupeForm::WorkAreaAt(POINT pointer) {
+    if (!displays_.monitor.Contains({pointer.x, pointer.y})) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (::GetMonitorInfoA(::MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &monitor)) {
+            displays_.monitor = ScreenRectOf(monitor.rcMonitor);
+            displays_.work = ScreenRectOf(monitor.rcWork);
+        } else {
+            displays_.monitor = velmira::ScreenRect{};
+            displays_.work =
+                velmira::ScreenRect{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+        }
+    }
+    return displays_.work;
+}
+
+void TLoupeForm::Place(velmira::ScreenPoint pick, POINT pointer) {
+    // Clear of the sight and of the shown area, whichever reaches further from the pick point.
+    int reach = geometry_.pixels / 2;
+    RECT sight{};
+    if (sight_ && ::GetWindowRect(sight_, &sight)) {
+        const int sightWidth = sight.right - sight.left, sightHeight = sight.bottom - sight.top;
+        reach = std::max({reach, sightWidth / 2, sightHeight / 2});
+    }
+    const velmira::ScreenPoint origin =
+        velmira::LoupeOrigin(pick, reach, geometry_.width, geometry_.height, WorkAreaAt(pointer), dpi_);
+    const bool shown = ::IsWindowVisible(Handle()) != FALSE;
+    RECT now{};
+    ::GetWindowRect(Handle(), &now);
+    if (shown && ScreenRectOf(now) == velmira::ScreenRect{origin.x, origin.y, origin.x + geometry_.width,
+                                                           origin.y + geometry_.height})
+        return;  // moving a window costs as much as the rest of the tick, even to where it stands
+    // Brought over the other topmost windows once, when it shows; a tick only moves it.
+    ::SetWindowPos(Handle(), HWND_TOPMOST, origin.x, origin.y, geometry_.width, geometry_.height,
+                   SWP_NOACTIVATE | (shown ? SWP_NOZORDER : SWP_SHOWWINDOW));
+}
+
+void TLoupeForm::Present() {
+    ui::ScopedGetDC window(Handle());
+    if (window && picture_)
+        ::BitBlt(window.get(), 0, 0, geometry_.width, geometry_.height, picture_->DC(), 0, 0, SRCCOPY);
+}
+
+void TLoupeForm::PaintBackground(HDC dc, const RECT& client) {
+    if (!picture_) return ui::Form::PaintBackground(dc, client);
+    ::BitBlt(dc, 0, 0, geometry_.width, geometry_.height, picture_->DC(), 0, 0, SRCCOPY);
+}
+
+LRESULT TLoupeForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_MOUSEACTIVATE:
+        return MA_NOACTIVATE;
+    case kWmDpiChanged:
+        return 0;  // every update lays the loupe out for the DPI under the pointer
+    case WM_DISPLAYCHANGE:
+    case WM_SETTINGCHANGE:  // the work area may have changed (a task bar moved)
+        displays_ = Displays{};
+        return ui::Form::HandleMessage(msg, wParam, lParam);
+    default:
+        return ui::Form::HandleMessage(msg, wParam, lParam);
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Scaling a 96-DPI layout figure to a monitor's DPI, without windows.h, so that pure layout code scales exactly
+// as the windows do. ui::ScaleForDpi (ui/Dpi.h) is this.
+
+namespace ui {
+
+constexpr unsigned kLayoutDpi = 96;
+
+// value * dpi / 96, rounded to the nearest integer with halves away from zero, as MulDiv rounds.
+constexpr int ScaleLayout(int value, unsigned dpi) noexcept {
+    const long long product = static_cast<long long>(value) * static_cast<long long>(dpi);
+    const long long half = kLayoutDpi / 2;
+    return static_cast<int>((product >= 0 ? product + half : product - half) / static_cast<long long>(kLayoutDpi));
+}
+
+}  // namespace ui

@@ -1,0 +1,222 @@
+// APCA, the colour-vision simulation, the nearest passing colour, the tooltip's further lines and the CSS
+// text, against published reference values and a brute-force search.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "color/Apca.h"
+#include "color/ColorText.h"
+#include "color/Contrast.h"
+#include "color/ContrastTipContent.h"
+#include "color/NearestPassing.h"
+#include "color/Oklab.h"
+#include "color/VisionDeficiency.h"
+
+namespace {
+
+using velmira::Rgb;
+using velmira::Vision;
+
+constexpr Rgb Hex(std::uint32_t rrggbb) {
+    return Rgb{static_cast<std::uint8_t>(rrggbb >> 16), static_cast<std::uint8_t>(rrggbb >> 8),
+               static_cast<std::uint8_t>(rrggbb)};
+}
+
+std::string HexOf(Rgb c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", c.red, c.green, c.blue);
+    return text;
+}
+
+TEST(Apca, MatchesThePublishedReferenceValues) {
+    // The APCA documentation's keystone checks for the G-4g constants, text colour first
+    // (https://github.com/Myndex/SAPC-APCA, documentation/README.md).
+    const struct {
+        std::uint32_t text, background;
+        double lc;
+    } cases[] = {
+        {0x888888, 0xFFFFFF, 63.056469930209424}, {0xFFFFFF, 0x888888, -68.54146436644962},
+        {0x000000, 0xAAAAAA, 58.146262578561334}, {0xAAAAAA, 0x000000, -56.24113336839742},
+        {0x112233, 0xDDEEFF, 91.66830811481631},  {0xDDEEFF, 0x112233, -93.06770049484275},
+        {0x112233, 0x444444, 8.32326136957393},   {0x444444, 0x112233, -7.526878460278154},
+    };
+    for (const auto& c : cases)
+        EXPECT_NEAR(velmira::ApcaContrast(Hex(c.text), Hex(c.background)), c.lc, 1e-9) << std::hex << c.text;
+}
+
+TEST(Apca, UseFollowsTheBronzeLevelsOnTheExactMagnitude) {
+    using velmira::ApcaUse;
+    const struct {
+        double lc;
+        ApcaUse use;
+        const char* shown;
+    } cases[] = {
+        {90.0, ApcaUse::BodyText, "Lc 90.0"},     {-89.99, ApcaUse::FluentText, "Lc -90.0"},
+        {75.0, ApcaUse::FluentText, "Lc 75.0"},   {74.96, ApcaUse::ContentText, "Lc 75.0"},
+        {-60.0, ApcaUse::ContentText, "Lc -60.0"}, {45.0, ApcaUse::LargeText, "Lc 45.0"},
+        {-30.0, ApcaUse::SpotText, "Lc -30.0"},   {15.0, ApcaUse::NonText, "Lc 15.0"},
+        {14.99, ApcaUse::NotUsable, "Lc 15.0"},   {0.0, ApcaUse::NotUsable, "Lc 0.0"},
+        {-0.04, ApcaUse::NotUsable, "Lc 0.0"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(velmira::ApcaUseOf(c.lc), c.use) << c.lc;
+        EXPECT_EQ(velmira::LcText(c.lc), c.shown) << c.lc;
+    }
+}
+
+TEST(VisionDeficiency, MatchesPublishedSimulatedColours) {
+    // Machado 2009 at full severity in linear sRGB, as published in the tests of the Unicolour library
+    // (waacton/Unicolour, Unicolour.Tests/VisionDeficiencyTests.cs), which allow 1 (tritanopia 2) per channel.
+    const struct {
+        Vision vision;
+        std::uint32_t colour;
+        int red, green, blue, tolerance;
+    } cases[] = {
+        {Vision::Protanopia, 0xFF0000, 109, 95, 0, 1},     {Vision::Protanopia, 0x00FF00, 255, 229, 0, 1},
+        {Vision::Protanopia, 0x0000FF, 0, 88, 255, 1},     {Vision::Protanopia, 0xFF00FF, 0, 128, 255, 1},
+        {Vision::Deuteranopia, 0xFF0000, 163, 144, 0, 1},  {Vision::Deuteranopia, 0x00FF00, 239, 214, 59, 1},
+        {Vision::Deuteranopia, 0x0000FF, 0, 61, 251, 1},   {Vision::Deuteranopia, 0xFF00FF, 104, 155, 250, 1},
+        {Vision::Tritanopia, 0xFF0000, 255, 0, 13, 2},     {Vision::Tritanopia, 0x00FF00, 0, 247, 216, 2},
+        {Vision::Tritanopia, 0x0000FF, 0, 108, 150, 2},    {Vision::Tritanopia, 0xFF00FF, 255, 75, 151, 2},
+        {Vision::Deuteranopia, 0xFFFFFF, 255, 255, 255, 0}, {Vision::Tritanopia, 0x000000, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases) {
+        const Rgb seen = velmira::SimulateVision(c.vision, Hex(c.colour));
+        SCOPED_TRACE(testing::Message() << velmira::VisionName(c.vision) << " " << std::hex << c.colour);
+        EXPECT_NEAR(seen.red, c.red, c.tolerance);
+        EXPECT_NEAR(seen.green, c.green, c.tolerance);
+        EXPECT_NEAR(seen.blue, c.blue, c.tolerance);
+    }
+}
+
+TEST(Oklab, MatchesThePublishedCoordinatesOfRed) {
+    // CSS Color 4 and Ottosson's reference conversion give #FF0000 as oklab(0.62796 0.22486 0.12585).
+    const velmira::Oklab red = velmira::OklabOf(Hex(0xFF0000));
+    EXPECT_NEAR(red.l, 0.627955, 1e-5);
+    EXPECT_NEAR(red.a, 0.224863, 1e-5);
+    EXPECT_NEAR(red.b, 0.125846, 1e-5);
+}
+
+// Every colour of the grid (and of the answer's neighbourhood) that keeps the hue and passes is at least
+// as far from the original as the answer. The margin is for the 32-bit Windows build, whose x87 registers
+// carry more precision than a stored double: the answer's own distance can come out a unit in the last
+// place apart.
+void ExpectNoNearerPassingColour(Rgb original, Rgb fixed, double level, const velmira::PassingColour& found) {
+    const velmira::Oklab target = velmira::OklabOf(original);
+    std::vector<Rgb> candidates;
+    for (int r = 0; r < 256; r += 15)
+        for (int g = 0; g < 256; g += 15)
+            for (int b = 0; b < 256; b += 15)
+                candidates.push_back(Rgb{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                                         static_cast<std::uint8_t>(b)});
+    for (int dr = -2; dr <= 2; ++dr)
+        for (int dg = -2; dg <= 2; ++dg)
+            for (int db = -2; db <= 2; ++db) {
+                const int r = found.colour.red + dr, g = found.colour.green + dg, b = found.colour.blue + db;
+                if (r >= 0 && r < 256 && g >= 0 && g < 256 && b >= 0 && b < 256)
+                    candidates.push_back(Rgb{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                                             static_cast<std::uint8_t>(b)});
+            }
+    for (const Rgb c : candidates) {
+        if (velmira::ContrastRatio(c, fixed) < level || !velmira::KeepsHue(original, c)) continue;
+        ASSERT_GE(velmira::OklabDistance(velmira::OklabOf(c), target) + 1e-12, found.distance) << HexOf(c);
+    }
+}
+
+TEST(NearestPassingColour, PassesKeepsTheHueAndHasNoNearerPassingColour) {
+    const struct {
+        std::uint32_t original, fixed;
+        double level;
+    } cases[] = {
+        {0x3399FF, 0xFFFFFF, velmira::kAaNormal},  // must get darker
+        {0x3399FF, 0xFFFFFF, velmira::kAaaNormal},
+        {0x222E00, 0x0455CA, velmira::kAaNormal},  // a dark olive that must get much lighter
+        {0x020400, 0x715173, velmira::kAaNormal},  // nearly black
+        {0xE52624, 0x3299D3, velmira::kAaNormal},  // a background against its text
+        {0x909090, 0xFFFFFF, velmira::kAaNormal},  // a grey stays grey
+        {0xC0C0C0, 0x808080, velmira::kAaNormal},
+        {0xFFFF00, 0xFFFFFF, velmira::kAaaNormal},
+    };
+    for (const auto& c : cases) {
+        const Rgb original = Hex(c.original), fixed = Hex(c.fixed);
+        SCOPED_TRACE(HexOf(original) + " against " + HexOf(fixed));
+        const velmira::PassingColour found = velmira::NearestPassingColour(original, fixed, c.level);
+        ASSERT_TRUE(found.possible);
+        EXPECT_GE(velmira::ContrastRatio(found.colour, fixed), c.level) << HexOf(found.colour);
+        EXPECT_TRUE(velmira::KeepsHue(original, found.colour)) << HexOf(found.colour);
+        EXPECT_GT(found.distance, 0);
+        ExpectNoNearerPassingColour(original, fixed, c.level, found);
+    }
+    const velmira::PassingColour unchanged = velmira::NearestPassingColour(Hex(0x000000), Hex(0xFFFFFF), 7.0);
+    EXPECT_EQ(HexOf(unchanged.colour), "000000");
+    EXPECT_EQ(unchanged.distance, 0);
+}
+
+TEST(NearestPassingColour, ALevelNoColourReachesIsReportedWithTheBestRatio) {
+    // Against #777777 black reaches 4.69:1 and white 4.48:1: AA can be met, AAA cannot.
+    const Rgb grey = Hex(0x777777);
+    const velmira::PassingColour aaa =
+        velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aaa);
+    EXPECT_FALSE(aaa.possible);
+    EXPECT_EQ(HexOf(aaa.colour), "3399FF");
+    EXPECT_DOUBLE_EQ(aaa.bestRatio, velmira::ContrastRatio(Hex(0x000000), grey));
+    EXPECT_FALSE(velmira::Reachable(velmira::ContrastTarget::Aaa, grey));
+    EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Background, velmira::ContrastTarget::Aaa, grey),
+              "背景色を AAA (7:1) に合わせる(&4) - 不可: 文字色に対して白でも黒でも最大 " +
+                  velmira::RatioText(aaa.bestRatio));
+
+    const velmira::PassingColour aa =
+        velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aa);
+    EXPECT_TRUE(aa.possible);
+    EXPECT_TRUE(velmira::Reachable(velmira::ContrastTarget::Aa, grey));
+    EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Text, velmira::ContrastTarget::Aa, grey),
+              "文字色を AA (4.5:1) に合わせる(&1)");
+}
+
+TEST(ContrastTipContent, AddsApcaAndTheVisionsAfterTheWcagLines) {
+    // Red on green: the visions see very different pairs, so one of them is the worst.
+    const Rgb text = Hex(0xCC0000), background = Hex(0x00AA00);
+    const velmira::ContrastTipContent pair = velmira::PairTipContent(text, background);
+    const std::string wcag = velmira::ColourPairTipText(text, background);
+    ASSERT_EQ(pair.text.compare(0, wcag.size(), wcag), 0);
+    const double lc = velmira::ApcaContrast(text, background);
+    std::string expected = wcag + "\nAPCA " + velmira::LcText(lc) + " → " +
+                           velmira::ApcaUseText(velmira::ApcaUseOf(lc));
+    ASSERT_EQ(pair.visions.size(), 3u);
+    int marked = 0;
+    for (const velmira::VisionSample& v : pair.visions) {
+        EXPECT_EQ(HexOf(v.text), HexOf(velmira::SimulateVision(v.vision, text)));
+        EXPECT_EQ(HexOf(v.background), HexOf(velmira::SimulateVision(v.vision, background)));
+        for (const velmira::VisionSample& other : pair.visions) EXPECT_TRUE(!v.worst || v.ratio <= other.ratio);
+        marked += v.worst;
+        expected += std::string("\n") + velmira::VisionName(v.vision) + " " + velmira::RatioText(v.ratio) + " / " +
+                    velmira::LcText(v.lc) + (v.worst ? " ← 最も低い" : "");
+    }
+    EXPECT_EQ(marked, 1);
+    EXPECT_EQ(pair.text, expected);
+
+    // Over a picture each vision's sample is the pixel it sees with the lowest ratio: blue for most,
+    // red for protanopia, which darkens red more than blue.
+    const std::vector<Rgb> pixels{Hex(0xFFFFFF), Hex(0xFF0000), Hex(0x0000FF)};
+    const velmira::ContrastTipContent picture = velmira::PictureTipContent(Hex(0x000000), pixels);
+    ASSERT_EQ(picture.visions.size(), 3u);
+    for (const velmira::VisionSample& v : picture.visions) {
+        Rgb lowest = pixels[0];
+        for (const Rgb p : pixels)
+            if (velmira::ContrastRatio(v.text, velmira::SimulateVision(v.vision, p)) <
+                velmira::ContrastRatio(v.text, velmira::SimulateVision(v.vision, lowest)))
+                lowest = p;
+        EXPECT_EQ(HexOf(v.background), HexOf(velmira::SimulateVision(v.vision, lowest)));
+        EXPECT_DOUBLE_EQ(v.ratio, velmira::ContrastRatio(v.text, v.background));
+    }
+    EXPECT_EQ(velmira::PictureTipContent(Hex(0x000000), {}).text,
+              velmira::PictureTipText(velmira::PictureContrastOf(Hex(0x000000), {})));
+}
+
+TEST(CssText, WritesBothColoursAsUpperCaseHex) {
+    EXPECT_EQ(velmira::CssText(Hex(0x1A2B3C), Hex(0xFFFFFF)), "color: #1A2B3C; background-color: #FFFFFF;");
+}
+
+}  // namespace

@@ -1,0 +1,120 @@
+// The loupe's size at each DPI and zoom, the wheel's zoom steps, and where it stands beside the sight: away
+// from the pick point, flipped at the right and bottom edges of the work area.
+#include <gtest/gtest.h>
+
+#include "picker/LoupeLayout.h"
+#include "ui/DpiScale.h"
+
+namespace {
+
+using velmira::LoupeGeometry;
+using velmira::LoupeGeometryFor;
+using velmira::LoupeOrigin;
+using velmira::ScreenPoint;
+using velmira::ScreenRect;
+
+constexpr int kSightReach = 14;  // the 29 x 29 sight around its centre
+constexpr ScreenRect kScreen{0, 0, 1280, 1024};
+
+TEST(LoupeLayout, ScalingRoundsHalvesAwayFromZeroAsMulDiv) {
+    struct Case {
+        int value;
+        unsigned dpi;
+        int scaled;
+    } const cases[] = {
+        {8, 96, 8}, {8, 144, 12}, {1, 144, 2}, {1, 120, 1}, {5, 144, 8}, {121, 110, 139}, {-1, 144, -2}, {0, 192, 0},
+    };
+    for (const Case& c : cases) EXPECT_EQ(ui::ScaleLayout(c.value, c.dpi), c.scaled) << c.value << " at " << c.dpi;
+}
+
+TEST(LoupeLayout, TheWheelStepsThroughFourEightAndSixteen) {
+    EXPECT_EQ(velmira::LoupeZoomAfter(8, 1), 16);
+    EXPECT_EQ(velmira::LoupeZoomAfter(8, -1), 4);
+    EXPECT_EQ(velmira::LoupeZoomAfter(4, 2), 16);
+    EXPECT_EQ(velmira::LoupeZoomAfter(16, 1), 16);
+    EXPECT_EQ(velmira::LoupeZoomAfter(4, -3), 4);
+    EXPECT_EQ(velmira::LoupeZoomAfter(5, 0), 8);  // not a step: the default
+    EXPECT_EQ(velmira::LoupeZoomAfter(5, 1), 16);
+}
+
+TEST(LoupeLayout, TheLoupeKeepsItsSizeAndShowsMorePixelsWhenZoomedOut) {
+    struct Case {
+        int zoom;
+        unsigned dpi;
+        int pixels, cell, gridLeft, width, height, textTop, fontHeight;
+    } const cases[] = {
+        {8, 96, 15, 8, 1, 123, 143, 122, 14},
+        {4, 96, 29, 4, 3, 123, 143, 122, 14},
+        {16, 96, 7, 16, 5, 123, 143, 122, 14},
+        {8, 144, 15, 12, 2, 185, 215, 183, 21},
+        {4, 144, 29, 6, 5, 185, 215, 183, 21},
+        {16, 144, 7, 24, 8, 185, 215, 183, 21},
+        {8, 120, 15, 10, 1, 153, 178, 152, 18},
+    };
+    for (const Case& c : cases) {
+        const LoupeGeometry g = LoupeGeometryFor(c.zoom, c.dpi);
+        SCOPED_TRACE(testing::Message() << "zoom " << c.zoom << " at " << c.dpi << " dpi");
+        EXPECT_EQ(g.pixels, c.pixels);
+        EXPECT_EQ(g.cell, c.cell);
+        EXPECT_EQ(g.gridLeft, c.gridLeft);
+        EXPECT_EQ(g.gridTop, c.gridLeft);
+        EXPECT_EQ(g.width, c.width);
+        EXPECT_EQ(g.height, c.height);
+        EXPECT_EQ(g.textTop, c.textTop);
+        EXPECT_EQ(g.fontHeight, c.fontHeight);
+        // The grid is centred in the view and ends before the readout's band.
+        EXPECT_EQ(g.gridSide, g.pixels * g.cell + 1);
+        EXPECT_EQ(g.width - g.border - (g.gridLeft + g.gridSide), g.gridLeft - g.border);
+        EXPECT_LE(g.gridTop + g.gridSide, g.textTop);
+    }
+}
+
+TEST(LoupeLayout, PlacedBesideThePickPointAndFlippedAtTheRightAndBottomEdges) {
+    struct Case {
+        const char* name;
+        ScreenPoint pick;
+        unsigned dpi;
+        ScreenRect work;
+        ScreenPoint origin;
+    } const cases[] = {
+        // 123 x 143 at 96 DPI, 35 pixels from the pick point to either side.
+        {"right of and below the pick point", {600, 500}, 96, kScreen, {635, 535}},
+        {"fits exactly at the right edge", {1122, 500}, 96, kScreen, {1157, 535}},
+        {"one pixel further flips to the left", {1123, 500}, 96, kScreen, {966, 535}},
+        {"near the bottom edge flips above", {600, 900}, 96, kScreen, {635, 723}},
+        {"in the bottom-right corner both flip", {1270, 1015}, 96, kScreen, {1113, 838}},
+        {"near the left and top edges nothing flips", {3, 3}, 96, kScreen, {38, 38}},
+        {"above a work area under a top task bar: pushed down, away", {600, 2}, 96, {0, 40, 1280, 1024}, {635, 40}},
+        {"the task bar's edge counts, not the screen's", {600, 850}, 96, {0, 0, 1280, 984}, {635, 673}},
+        {"a monitor left of the primary", {-10, 500}, 96, {-1920, 0, 0, 1040}, {-167, 535}},
+        // 185 x 215 at 144 DPI, 45 pixels away.
+        {"scaled with the DPI", {600, 500}, 144, kScreen, {645, 545}},
+        {"scaled, flipped at the right edge", {1200, 500}, 144, kScreen, {971, 545}},
+        {"a work area too small for either side keeps the loupe on it", {100, 100}, 96, {0, 0, 200, 200}, {77, 57}},
+    };
+    for (const Case& c : cases) {
+        const LoupeGeometry g = LoupeGeometryFor(8, c.dpi);
+        EXPECT_EQ(LoupeOrigin(c.pick, kSightReach, g.width, g.height, c.work, c.dpi), c.origin) << c.name;
+    }
+}
+
+// Wherever the pick point is, the loupe lies on the work area and clear of the sight and the pixels it shows.
+TEST(LoupeLayout, TheLoupeNeverCoversTheSightOrTheAreaItShows) {
+    for (const unsigned dpi : {96u, 144u, 192u}) {
+        for (const int zoom : velmira::kLoupeZooms) {
+            const LoupeGeometry g = LoupeGeometryFor(zoom, dpi);
+            for (int y = -5; y < kScreen.bottom; y += 7) {
+                for (int x = -5; x < kScreen.right; x += 7) {
+                    const ScreenPoint o = LoupeOrigin({x, y}, kSightReach, g.width, g.height, kScreen, dpi);
+                    const bool apart = o.x > x + kSightReach || o.x + g.width <= x - kSightReach ||
+                                       o.y > y + kSightReach || o.y + g.height <= y - kSightReach;
+                    const bool onScreen = o.x >= 0 && o.y >= 0 && o.x + g.width <= kScreen.right &&
+                                          o.y + g.height <= kScreen.bottom;
+                    ASSERT_TRUE(apart && onScreen) << x << "," << y << " zoom " << zoom << " dpi " << dpi;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace

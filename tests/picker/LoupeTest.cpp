@@ -1,0 +1,197 @@
+// The loupe over a window whose every pixel tells where it came from, with the real sight in front of it:
+// what the loupe shows is read back from its own pixels on the screen.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "color/Contrast.h"
+#include "picker/LoupeForm.h"
+#include "picker/LoupePicture.h"
+#include "picker/ScopeForm.h"
+#include "support/LiveCounts.h"
+#include "support/PatternWindow.h"
+#include "support/WindowTestSupport.h"
+
+namespace {
+
+using testsupport::PatternPixel;
+using testsupport::PumpUntil;
+
+constexpr RECT kPatternRect{500, 300, 800, 600};
+constexpr POINT kPointer{655, 455};  // the sight's centre, the pick point, is 5 pixels left of and above it
+constexpr velmira::Rgb kOther{0xFF, 0xFF, 0xFF};
+
+std::uint32_t ScreenPixel(int x, int y) {
+    return testsupport::ScreenShot(RECT{x, y, x + 1, y + 1})->Row(0)[0];
+}
+
+velmira::Rgb RgbOf(std::uint32_t pixel) {
+    return velmira::Rgb{static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
+                        static_cast<std::uint8_t>(pixel)};
+}
+
+TLoupeForm::Readout ReadoutAgainstWhite() {
+    return [](std::uint8_t r, std::uint8_t g, std::uint8_t b) { return velmira::PickReadoutText({r, g, b}, kOther); };
+}
+
+RECT WindowRect(HWND hwnd) {
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return r;
+}
+
+class Loupe : public ::testing::Test {
+protected:
+    void SetUp() override {
+        pattern = std::make_unique<testsupport::PatternWindow>(kPatternRect);
+        ASSERT_TRUE(::SetCursorPos(kPointer.x, kPointer.y));
+        scope = std::make_unique<TScopeForm>(nullptr);
+        scope->ShowInactive();
+        pick = scope->GetCenter();
+        // The sight stands on the pattern: its horizontal line is black, the pick pixel shows through.
+        ASSERT_TRUE(PumpUntil([this] {
+            return ScreenPixel(pick.x + 14, pick.y) == 0 && ScreenPixel(pick.x, pick.y) == PatternPixel(pick.x, pick.y);
+        }));
+    }
+    void TearDown() override {
+        scope.reset();
+        pattern.reset();
+    }
+
+    std::unique_ptr<testsupport::PatternWindow> pattern;
+    std::unique_ptr<TScopeForm> scope;
+    POINT pick{};
+};
+
+// Every cell shows its screen pixel, or a hatch where the sight's lines would be shown instead; two rings of
+// opposite colours outline the pick pixel, and the text under the cells is its readout.
+void ExpectLoupeShowsThePatternAround(const TLoupeForm& loupe, POINT pick, HWND sight) {
+    const velmira::LoupeGeometry& g = loupe.Geometry();
+    const RECT at = WindowRect(loupe.Handle());
+    ASSERT_EQ(at.right - at.left, g.width);
+    ASSERT_EQ(at.bottom - at.top, g.height);
+    ASSERT_TRUE(PumpUntil([&] {
+        const int c = g.Centre();
+        return ScreenPixel(at.left + g.CellLeft(c) + 1, at.top + g.CellTop(c) + 1) == PatternPixel(pick.x, pick.y);
+    })) << "the loupe does not show the pick pixel in its centre cell";
+    const std::unique_ptr<ui::Canvas> shot = testsupport::ScreenShot(at);
+
+    ui::UniqueRegion shape(::CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(::GetWindowRgn(sight, shape.get()), ERROR);
+    const RECT sightAt = WindowRect(sight);
+    const velmira::LoupeColours colours;
+    // The rings round the pick pixel's cell lie on its grid lines and over the edges of its neighbours.
+    const int c = g.Centre(), t = g.outline;
+    const RECT rings{g.CellLeft(c) - 2 * t + 1, g.CellTop(c) - 2 * t + 1, g.CellLeft(c) + g.cell + 2 * t,
+                     g.CellTop(c) + g.cell + 2 * t};
+    const RECT pickCell{g.CellLeft(c) + 1, g.CellTop(c) + 1, g.CellLeft(c) + g.cell, g.CellTop(c) + g.cell};
+    int hatched = 0;
+    for (int row = 0; row < g.pixels; ++row) {
+        for (int column = 0; column < g.pixels; ++column) {
+            const int x = pick.x - g.Centre() + column, y = pick.y - g.Centre() + row;
+            const bool underSight =
+                loupe.HatchesSight() && ::PtInRegion(shape.get(), x - sightAt.left, y - sightAt.top);
+            int light = 0, dark = 0, other = 0;
+            for (int v = 1; v < g.cell; ++v) {
+                for (int u = 1; u < g.cell; ++u) {
+                    const POINT at{g.CellLeft(column) + u, g.CellTop(row) + v};
+                    if (::PtInRect(&rings, at) && !::PtInRect(&pickCell, at)) continue;
+                    const std::uint32_t p = shot->Row(at.y)[at.x];
+                    if (underSight) {
+                        light += p == colours.hatchLight;
+                        dark += p == colours.hatchDark;
+                        other += p != colours.hatchLight && p != colours.hatchDark;
+                    } else {
+                        other += p != PatternPixel(x, y);
+                    }
+                }
+            }
+            EXPECT_EQ(other, 0) << "cell " << column << "," << row << (underSight ? " (hatched)" : "");
+            if (underSight) {
+                EXPECT_TRUE(light > 0 && dark > 0) << "cell " << column << "," << row;
+            }
+            hatched += underSight;
+        }
+    }
+    // Wine cannot leave the sight out of the capture, and the sight's lines cross the shown area.
+    EXPECT_TRUE(loupe.HatchesSight());
+    EXPECT_GT(hatched, 0);
+
+    const std::uint32_t ring = velmira::CentreRingColour(PatternPixel(pick.x, pick.y));
+    EXPECT_EQ(shot->Row(g.CellTop(c) + g.cell / 2)[g.CellLeft(c)], ring);
+    EXPECT_EQ(shot->Row(g.CellTop(c) + g.cell / 2)[g.CellLeft(c) - t], ring ^ 0xFFFFFF);
+    EXPECT_EQ(shot->Row(g.CellTop(c) + g.cell)[g.CellLeft(c) + g.cell / 2], ring);
+
+    // The band shows exactly the pick pixel's readout as the loupe draws text; a neighbour's would differ.
+    auto band = [&](const std::string& text) {
+        auto picture = std::make_unique<ui::Canvas>(g.width, g.height);
+        picture->Fill(::GetSysColor(COLOR_BTNFACE));
+        TLoupeForm::DrawReadout(picture->DC(), g, loupe.ReadoutFont(), text);
+        ::GdiFlush();
+        return picture;
+    };
+    const std::string text = velmira::PickReadoutText(RgbOf(PatternPixel(pick.x, pick.y)), kOther);
+    const std::unique_ptr<ui::Canvas> expected = band(text);
+    const std::unique_ptr<ui::Canvas> neighbours =
+        band(velmira::PickReadoutText(RgbOf(PatternPixel(pick.x + 1, pick.y)), kOther));
+    int differing = 0, neighbourDiffers = 0, ink = 0;
+    for (int y = g.textTop; y < g.textTop + g.textHeight; ++y) {
+        for (int x = g.border; x < g.width - g.border; ++x) {
+            differing += shot->Row(y)[x] != expected->Row(y)[x];
+            neighbourDiffers += neighbours->Row(y)[x] != expected->Row(y)[x];
+            ink += expected->Row(y)[x] != expected->Row(g.textTop)[g.border];
+        }
+    }
+    EXPECT_EQ(differing, 0) << "the text is not \"" << text << "\"";
+    EXPECT_GT(neighbourDiffers, 0);
+    EXPECT_GT(ink, 10 * g.fontHeight) << "the text is too faint to read";
+}
+
+class LoupeAtDpi : public Loupe, public ::testing::WithParamInterface<UINT> {};
+
+TEST_P(LoupeAtDpi, ShowsThePixelsAroundThePickPointWithTheSightHatchedAndThePickPixelsReadout) {
+    const UINT dpi = GetParam();
+    TLoupeForm loupe(nullptr, scope->Handle(), ReadoutAgainstWhite());
+    loupe.Update(pick, kPointer, dpi);
+    EXPECT_TRUE(::IsWindowVisible(loupe.Handle()));
+    EXPECT_NE(::GetActiveWindow(), loupe.Handle());
+    EXPECT_EQ(loupe.Geometry().pixels, 15);
+    ExpectLoupeShowsThePatternAround(loupe, pick, scope->Handle());
+
+    // The loupe stands beside the sight, clear of it.
+    RECT overlap{};
+    const RECT loupeAt = WindowRect(loupe.Handle()), sightAt = WindowRect(scope->Handle());
+    EXPECT_FALSE(::IntersectRect(&overlap, &loupeAt, &sightAt));
+
+    // The wheel zooms out to 29 pixels and in to 7, redrawing at once in the same window size.
+    loupe.Wheel(-WHEEL_DELTA);
+    EXPECT_EQ(loupe.Geometry().pixels, 29);
+    ExpectLoupeShowsThePatternAround(loupe, pick, scope->Handle());
+    loupe.Wheel(WHEEL_DELTA);
+    loupe.Wheel(WHEEL_DELTA / 2);
+    EXPECT_EQ(loupe.Zoom(), 8);  // half a notch is not a step yet
+    loupe.Wheel(WHEEL_DELTA / 2);
+    EXPECT_EQ(loupe.Geometry().pixels, 7);
+    ExpectLoupeShowsThePatternAround(loupe, pick, scope->Handle());
+}
+
+INSTANTIATE_TEST_SUITE_P(Scaled, LoupeAtDpi, ::testing::Values(96u, 144u),
+                         [](const ::testing::TestParamInfo<UINT>& info) { return std::to_string(info.param) + "Dpi"; });
+
+TEST_F(Loupe, DestroyingTheLoupeLeavesNoWindowOrGdiObject) {
+    const testsupport::LiveCounts before = testsupport::CountLive();
+    HWND window = nullptr;
+    {
+        TLoupeForm loupe(nullptr, scope->Handle(), ReadoutAgainstWhite());
+        window = loupe.Handle();
+        loupe.Update(pick, kPointer, 96);
+        loupe.ZoomIn();
+        loupe.Update(pick, kPointer, 144);  // another monitor's DPI: canvases and font made again
+        EXPECT_NE(testsupport::CountLive(), before);
+    }
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(testsupport::CountLive(), before) << testsupport::CountLive().Text() << " against " << before.Text();
+}
+
+}  // namespace

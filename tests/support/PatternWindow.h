@@ -1,0 +1,32 @@
+#pragma once
+// Stands in for another program's window under a pick: a topmost window that is never activated, whose every
+// pixel has a colour given by its screen position, so that a pixel seen anywhere tells where it came from.
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "ui/Canvas.h"
+#include "ui/UniqueHandle.h"
+
+namespace testsupport {
+
+// The colour of screen pixel (x, y) under a pattern window, 0x00RRGGBB: neighbours differ in every channel.
+std::uint32_t PatternPixel(int x, int y) noexcept;
+
+class PatternWindow {
+public:
+    explicit PatternWindow(const RECT& screenRect);
+    HWND Handle() const noexcept { return window_.get(); }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+    std::unique_ptr<ui::Canvas> picture_;
+    ui::UniqueWindow window_;
+};
+
+// The screen's pixels in `rect`, as they are now.
+std::unique_ptr<ui::Canvas> ScreenShot(const RECT& rect);
+
+}  // namespace testsupport
