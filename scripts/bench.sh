@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmarks and prints their tables (Markdown). They are measurements, not tests: nothing fails.
 #
-#   scripts/bench.sh [load|startup|scroll|nearest|loupe|all]     (default: all)
+#   scripts/bench.sh [load|startup|scroll|nearest|loupe|spihost|all]     (default: all)
 #
 #   load     picture load time, bytes read and peak memory, native (Release, no sanitizers) and under Wine,
 #            against our own full decode and libjpeg-turbo's djpeg
@@ -10,6 +10,7 @@
 #   nearest  the nearest passing colour's search, natively on one thread, over a grid of pairs, random
 #            pairs and the hardest pairs found; NEAREST_VERIFY=N also checks N pairs against all colours
 #   loupe    one tick of the pick's loupe under Wine (capture, drawing, text, move), and its drawing natively
+#   spihost  a plug-in decode through the helper process against the same decode in-process, first and later
 #
 # Build folders and generated pictures (never in git) can be moved with BENCH_NATIVE_BUILD, BENCH_WIN_BUILD,
 # BENCH_DATA; STARTUP_RUNS sets the number of start-up runs per program (default 15).
@@ -35,7 +36,7 @@ build_win() {
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" >/dev/null
   cmake --build "$win" --target velmira velmira_wic spi_ppm velmira_load_bench velmira_minimal_window \
-    velmira_startup_probe velmira_scroll_bench velmira_loupe_bench >/dev/null
+    velmira_startup_probe velmira_scroll_bench velmira_loupe_bench velmira_spihost velmira_spihost_bench >/dev/null
 }
 
 # Runs a command with the Wine environment of the Windows build, inside Xvfb.
@@ -123,12 +124,21 @@ bench_loupe() {
   in_wine wine "$win/bench/velmira_loupe_bench.exe" 2> >(grep -v fixme >&2)
 }
 
+bench_spihost() {
+  build_win
+  mkdir -p "$data"
+  echo "## Plug-in decode under Wine: through the helper process and in-process (${SPIHOST_RUNS:-15} runs each, medians)"
+  in_wine wine "$win/bench/velmira_spihost_bench.exe" "$(winpath "$win/velmira_spihost.exe")" \
+    "$(winpath "$win/tests/plugins/ppm.spi")" "$(winpath "$data")" "${SPIHOST_RUNS:-15}" 2> >(grep -v fixme >&2)
+}
+
 case $what in
   load) bench_load ;;
   startup) bench_startup ;;
   scroll) bench_scroll ;;
   nearest) bench_nearest ;;
   loupe) bench_loupe ;;
-  all) bench_load; echo; bench_startup; echo; bench_scroll; echo; bench_nearest; echo; bench_loupe ;;
-  *) echo "usage: $0 [load|startup|scroll|nearest|loupe|all]" >&2; exit 2 ;;
+  spihost) bench_spihost ;;
+  all) bench_load; echo; bench_startup; echo; bench_scroll; echo; bench_nearest; echo; bench_loupe; echo; bench_spihost ;;
+  *) echo "usage: $0 [load|startup|scroll|nearest|loupe|spihost|all]" >&2; exit 2 ;;
 esac

@@ -5,8 +5,11 @@
 
 #include "app/MainForm.h"
 #include "ui/Application.h"
+#include "ui/SystemLibrary.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // Before any DLL is loaded on demand: none from the current folder or PATH.
+    ui::RestrictDllSearch();
     // The mutex's existence is the signal; its handle stays open until the process ends, which removes it.
     HANDLE mutex = ::CreateMutexA(nullptr, FALSE, "Korrindel");
     const DWORD lastError = ::GetLastError();

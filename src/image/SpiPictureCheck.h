@@ -1,8 +1,11 @@
 #pragma once
-// Checks on what a plug-in hands back, made before anything reads the blocks it allocated.
-// Plug-ins are foreign code: a header that does not describe the blocks it came with is refused.
+// Checks on what a plug-in hands back, made before anything reads the blocks it allocated. Every DIB that GDI
+// draws passes; what is refused is what would make the conversion read outside the blocks, or is no DIB at all.
+// A DIB that passes is then rewritten into one plain form (CanonicalSpiInfo, CopySpiRows), so that the
+// conversion reads exactly the bytes checked here, whatever the header's kind or the table's stated length.
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace velmira {
 
@@ -24,13 +27,13 @@ enum class SpiPictureVerdict {
     Ok,
     BadRecordSize,    // the record's width or height is not 1 to kMaxSpiPictureSide
     InfoTooSmall,     // the bitmap-info block is shorter than its header says
-    BadHeaderSize,    // biSize is none of the BITMAPINFOHEADER family's sizes
-    SizeMismatch,     // the header's width or height is not the record's (a top-down DIB included)
+    BadHeaderSize,    // biSize is none of the sizes of the core header and the BITMAPINFOHEADER family
+    SizeMismatch,     // the header's width or absolute height is not the record's
     BadPlanes,
     BadBitCount,
-    BadCompression,   // only uncompressed rows, or bit fields at 16 and 32 bits
-    BadColorTable,    // more colours than the depth has, or a table past the block's end
-    PixelsTooSmall,   // the pixel block holds fewer rows than the record's height
+    BadCompression,   // a compression GDI does not draw at this depth (or run-length rows stored top-down)
+    BadColorTable,    // the masks or the colour entries that GDI reads lie past the block's end
+    PixelsTooSmall,   // the pixel block holds less than the rows need, or than biSizeImage of run-length rows
 };
 
 struct SpiPictureBlocks {
@@ -41,6 +44,33 @@ struct SpiPictureBlocks {
     std::int32_t height = 0;
 };
 
-SpiPictureVerdict CheckSpiPicture(const SpiPictureBlocks& blocks);
+// What GDI reads from the blocks of a DIB that passed the check.
+struct SpiPictureLayout {
+    std::uint32_t headerSize = 0;   // 12 for a core header, otherwise 40 or one of the larger headers
+    std::uint16_t bits = 0;
+    std::uint32_t compression = 0;  // BI_RGB 0, BI_RLE8 1, BI_RLE4 2, BI_BITFIELDS 3
+    std::uint32_t masksAt = 0;      // where the red, green and blue masks start; 0 without bit fields
+    std::uint32_t tableAt = 0;      // where the colour table starts
+    std::uint32_t colours = 0;      // colour entries read: none above 8 bits, never more than the depth has
+    std::uint32_t entrySize = 4;    // 3 for the RGBTRIPLE entries of a core header
+    std::uint32_t stride = 0;       // bytes per row of uncompressed rows; 0 for run-length rows
+    std::uint64_t pixelBytes = 0;   // bytes read from the pixel block
+    bool topDown = false;           // the first row in the pixel block is the top row
+};
+
+// `layout`, when given, receives what GDI reads (only meaningful for Ok).
+SpiPictureVerdict CheckSpiPicture(const SpiPictureBlocks& blocks, SpiPictureLayout* layout = nullptr);
+
+// The bitmap info of a checked DIB in the one form handed to the conversion: a 40-byte BITMAPINFOHEADER of
+// a bottom-up DIB, the three masks after it when it has bit fields, then exactly the colour entries GDI reads,
+// as RGBQUADs, with biClrUsed saying how many. biSizeImage is the pixel bytes.
+std::vector<unsigned char> CanonicalSpiInfo(const SpiPictureBlocks& blocks, const SpiPictureLayout& layout);
+
+// Copies the pixel bytes of a checked DIB into `out` (layout.pixelBytes of room) in bottom-up order: the rows
+// of a top-down DIB are reversed, everything else is copied as it is.
+void CopySpiRows(const unsigned char* pixels, const SpiPictureLayout& layout, unsigned char* out);
+
+// Largest bitmap info CanonicalSpiInfo makes: the header, the masks and 256 entries.
+constexpr std::size_t kMaxCanonicalSpiInfo = 40 + 12 + 256 * 4;
 
 }  // namespace velmira

@@ -3,6 +3,8 @@
 // folder by its full path only, never along the DLL search path.
 #include <windows.h>
 
+#include <string>
+
 #include "ui/UniqueHandle.h"
 
 namespace ui {
@@ -25,5 +27,13 @@ public:
 private:
     UniqueModule module_;
 };
+
+// Takes the current folder and PATH out of the search for every DLL the process loads from now on
+// (SetDefaultDllDirectories), where the system has it; false where it does not. Called first thing at start.
+bool RestrictDllSearch();
+
+// Loads a DLL by its full path. Its own imports come from its folder and the system's, never from the current
+// folder or PATH, where the system can tell the loader so; elsewhere, from its folder first.
+UniqueModule LoadLibraryByFullPath(const std::string& fullPath);
 
 }  // namespace ui

@@ -104,6 +104,13 @@ struct WindowTraits {
     static void close(HWND h) noexcept { ::DestroyWindow(h); }
 };
 
+// A view of a file mapping, owned by its address.
+struct MappedViewTraits {
+    using handle_type = void*;
+    static void* invalid() noexcept { return nullptr; }
+    static void close(void* view) noexcept { ::UnmapViewOfFile(view); }
+};
+
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
@@ -115,6 +122,7 @@ using UniqueModule = UniqueHandle<ModuleTraits>;
 using UniqueGlobal = UniqueHandle<GlobalTraits>;
 using UniqueMemoryDC = UniqueHandle<MemoryDCTraits>;
 using UniqueWindow = UniqueHandle<WindowTraits>;
+using UniqueMappedView = UniqueHandle<MappedViewTraits>;
 
 // A DC borrowed from a window (or the whole screen for a null window) for one operation.
 class ScopedGetDC {

@@ -132,6 +132,22 @@ void SpiPictureSeeds(SeedWriter& out) {
     out.Add(SpiSeed(4, 2, 32, 40, 3, 0, false));
     out.Add(SpiSeed(4, 2, 8, 108, 0, 16, false));
     out.Add(SpiSeed(-4, 2, 24, 40, 0, 0, false));
+    out.Add(SpiSeed(4, 2, 8, 40, 0, 300, false));  // more colours stated than 8 bits have
+    // Top-down rows: the header's height negative, the record's positive (the header starts at byte 32).
+    std::string topDown = SpiSeed(4, 2, 24, 40, 0, 0, false);
+    topDown[40] = '\xFE', topDown[41] = topDown[42] = topDown[43] = '\xFF';
+    out.Add(topDown);
+    // Run-length rows of 8 bytes, the size in biSizeImage.
+    std::string runs = SpiSeed(4, 2, 8, 40, 1, 0, false);
+    runs[52] = 8;
+    out.Add(runs);
+    // A core header: 16-bit sizes, RGBTRIPLE entries.
+    std::string core;
+    Put32(core, 0), Put32(core, 0), Put32(core, 4), Put32(core, 2), Put16(core, 0), Put16(core, 0), Put16(core, 8);
+    Put16(core, 0), Put32(core, 0), Put32(core, 16);
+    Put32(core, 12), Put16(core, 4), Put16(core, 2), Put16(core, 1), Put16(core, 8);
+    core.resize(core.size() + 256 * 3);
+    out.Add(core);
 }
 
 void TextSeeds(const fs::path& root) {

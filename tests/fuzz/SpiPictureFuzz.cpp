@@ -1,11 +1,13 @@
 // libFuzzer target: what a plug-in hands back. The input is the 28-byte picture record as the plug-in left it,
 // the size of the pixel block, and the bitmap-info block. Both blocks are copied into heap blocks of exactly
 // their stated size; when the check accepts them, every byte that the conversion (SetDIBits) reads from them is
-// read here too, so a check that lets a block through that is too short for its header shows as an overrun.
+// read here too, so a check that lets a block through that is too short for its header shows as an overrun;
+// then the plain form the host hands to the conversion is made from exactly those bytes and checked again.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "FuzzInput.h"
 #include "image/SpiPictureCheck.h"
@@ -46,29 +48,54 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     blocks.pixelSize = pixelSize;
     blocks.width = static_cast<std::int32_t>(U32At(record + 8));
     blocks.height = static_cast<std::int32_t>(U32At(record + 12));
-    if (velmira::CheckSpiPicture(blocks) != velmira::SpiPictureVerdict::Ok) return 0;
+    velmira::SpiPictureLayout layout;
+    if (velmira::CheckSpiPicture(blocks, &layout) != velmira::SpiPictureVerdict::Ok) return 0;
 
-    // Accepted: the sizes are sane, and the blocks hold what the header says they hold.
+    // Accepted: the sizes are sane, and the blocks hold what GDI reads from them, worked out here again.
     FUZZ_CHECK(blocks.width >= 1 && blocks.width <= velmira::kMaxSpiPictureSide);
     FUZZ_CHECK(blocks.height >= 1 && blocks.height <= velmira::kMaxSpiPictureSide);
     const unsigned char* h = info.get();
     const std::uint32_t headerSize = U32At(h);
-    const std::uint16_t bits = U16At(h + 14);
-    const std::uint32_t compression = U32At(h + 16);
-    const std::uint32_t clrUsed = U32At(h + 32);
-    const std::uint64_t colours = clrUsed != 0 ? clrUsed : (bits <= 8 ? (1u << bits) : 0);
-    const std::uint64_t masks = compression == 3 && headerSize == 40 ? 12 : 0;
-    const std::uint64_t infoNeeded = headerSize + masks + colours * 4;
+    const bool core = headerSize == 12;
+    const std::uint16_t bits = core ? U16At(h + 10) : U16At(h + 14);
+    const std::uint32_t compression = core ? 0 : U32At(h + 16);
+    const bool runLength = compression == 1 || compression == 2;
+    const std::uint64_t depthColours = bits <= 8 ? (1u << bits) : 0;
+    const std::uint64_t clrUsed = core ? 0 : U32At(h + 32);
+    const std::uint64_t colours = clrUsed != 0 && clrUsed < depthColours ? clrUsed : depthColours;
+    const std::uint64_t masks = compression == 3 ? 12 : 0;
+    const std::uint64_t tableAt = headerSize + (headerSize == 40 ? masks : 0);
+    // The header, the masks (inside a larger header, or between a 40-byte one and the table) and the table.
+    const std::uint64_t infoNeeded = tableAt + colours * (core ? 3 : 4);
     FUZZ_CHECK(infoNeeded <= blocks.infoSize);
     const std::uint64_t stride = (static_cast<std::uint64_t>(blocks.width) * bits + 31) / 32 * 4;
-    const std::uint64_t pixelsNeeded = stride * static_cast<std::uint64_t>(blocks.height);
-    FUZZ_CHECK(pixelsNeeded <= pixelSize);
+    const std::uint64_t pixelsNeeded = runLength ? U32At(h + 20) : stride * static_cast<std::uint64_t>(blocks.height);
+    FUZZ_CHECK(pixelsNeeded <= pixelSize && pixelsNeeded == layout.pixelBytes);
+    FUZZ_CHECK(layout.colours == colours && layout.bits == bits && layout.compression == compression);
     // Exact-sized copies: one byte too many read is an overrun.
-    auto exactInfo = std::make_unique<unsigned char[]>(blocks.infoSize);
-    std::memcpy(exactInfo.get(), h, blocks.infoSize);
-    auto exactPixels = std::make_unique<unsigned char[]>(pixelSize);
-    volatile unsigned sink = Touch(exactInfo.get(), static_cast<std::size_t>(infoNeeded)) +
+    const std::size_t infoRead = static_cast<std::size_t>(infoNeeded);
+    auto exactInfo = std::make_unique<unsigned char[]>(infoRead);
+    std::memcpy(exactInfo.get(), h, infoRead);
+    auto exactPixels = std::make_unique<unsigned char[]>(static_cast<std::size_t>(pixelsNeeded));
+    volatile unsigned sink = Touch(exactInfo.get(), infoRead) +
                              Touch(exactPixels.get(), static_cast<std::size_t>(pixelsNeeded));
     (void)sink;
+
+    // The plain form made for the conversion reads only those bytes, passes the check again and describes the
+    // same picture; its rows fit the room made for them.
+    velmira::SpiPictureBlocks exact = blocks;
+    exact.info = exactInfo.get();
+    exact.infoSize = infoRead;
+    const std::vector<unsigned char> canonical = velmira::CanonicalSpiInfo(exact, layout);
+    velmira::SpiPictureBlocks rewritten = blocks;
+    rewritten.info = canonical.data();
+    rewritten.infoSize = canonical.size();
+    rewritten.pixelSize = static_cast<std::size_t>(pixelsNeeded);
+    velmira::SpiPictureLayout again;
+    FUZZ_CHECK(velmira::CheckSpiPicture(rewritten, &again) == velmira::SpiPictureVerdict::Ok);
+    FUZZ_CHECK(canonical.size() <= velmira::kMaxCanonicalSpiInfo && !again.topDown && again.headerSize == 40);
+    FUZZ_CHECK(again.pixelBytes == layout.pixelBytes && again.colours == layout.colours && again.bits == bits);
+    auto rows = std::make_unique<unsigned char[]>(static_cast<std::size_t>(pixelsNeeded));
+    velmira::CopySpiRows(exactPixels.get(), layout, rows.get());
     return 0;
 }

@@ -106,7 +106,7 @@ TEST_F(HostileLoad, BrokenPluginAnswersGiveTheUnsupportedFormatMessage) {
     form_->SetSPI();
     ASSERT_EQ(form_->SpiLoader.GetCount(), 1);
     testsupport::MessageBoxRecorder boxes;
-    for (const char mode : std::string("whzWHqnmsSbprctuiNPIgL")) {
+    for (const char mode : std::string("whzWHqmsSbprctuiNPIgL")) {
         SCOPED_TRACE(std::string(1, mode));
         const std::string path = Write(std::string("mode_") + mode + ".hst", std::string("HOST") + mode);
         const std::size_t before = boxes.messages.size();

@@ -1,4 +1,6 @@
-// The plug-in host against real plug-in DLLs (tests/plugins), copied into a fresh folder for every test.
+// The plug-in host against real plug-in DLLs (tests/plugins), copied into a fresh folder for every test, and
+// the real helper process that the build puts one folder above the tests. Where a test must see what a plug-in
+// was handed, it makes the helper's calls (image/SpiPluginCalls.h) in its own process and asks the plug-in.
 #include "image/SpiLoadClass.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +10,8 @@
 #include <vector>
 
 #include "image/SpiFilter.h"
+#include "image/SpiHostProcess.h"
+#include "image/SpiPluginCalls.h"
 #include "support/TestFolders.h"
 
 namespace velmira {
@@ -21,6 +25,19 @@ std::string ExeFolder() {
 }
 
 std::string BuiltPlugin(const std::string& name) { return ExeFolder() + "\\" VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi"; }
+
+// A test plug-in's own DLL loaded here decodes into memory, as the helper has it do.
+bool DecodeHere(const ST_SpiPlugin& plugin, const std::string& path) {
+    std::vector<unsigned char> room;
+    int width = 0, height = 0;
+    return DecodeSpiPicture(
+        plugin, path,
+        [&room](std::size_t info, std::size_t pixels) {
+            room.resize(info + pixels);
+            return room.data();
+        },
+        width, height);
+}
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -63,7 +80,10 @@ const std::vector<DWORD> kP5Pixels = {0x000000, 0x404040, 0x808080, 0xC0C0C0, 0x
 
 class SpiLoadClassTest : public ::testing::Test {
 protected:
-    void SetUp() override { folder_ = NewFolder(); }
+    void SetUp() override {
+        SpiHostProcess::SetProgram(ExeFolder() + "\\..\\velmira_spihost.exe");
+        folder_ = NewFolder();
+    }
 
     void TearDown() override {
         host_.reset();
@@ -135,6 +155,7 @@ TEST_F(SpiLoadClassTest, LoadsEveryUsableDllOfTheFolderInSearchOrderAndSkipsTheR
     EXPECT_EQ(host_->GetCount(), 3);
     EXPECT_EQ(host_->GetFolder(), folder_);
     EXPECT_EQ(host_->GetCurrent(), nullptr);
+    EXPECT_FALSE(host_->IsHostRunning()) << "nothing started before a picture needs a plug-in";
 }
 
 TEST_F(SpiLoadClassTest, KeepsTheLastPairAndStopsAtThePatternIndexThatAnswersNothing) {
@@ -209,16 +230,29 @@ TEST_F(SpiLoadClassTest, DecodesThroughThePluginIntoABitmapOfTheScreensFormat) {
         EXPECT_EQ(bm.bmBitsPixel, GetDeviceCaps(screen.get(), BITSPIXEL)) << "the screen's format";
         EXPECT_EQ(ReadPixels(host_->GetPicture(), 3, 2), c.pixels) << c.name;
     }
-    EXPECT_EQ(TestExport<int(__stdcall*)()>(host_->GetFirst(), "TestTextInfoAlive")(), 0)
-        << "the text information at byte 24 is released";
 }
 
-TEST_F(SpiLoadClassTest, ReleasesTheTextInformationOfAPackedRecordAtByte22) {
-    Install("packed", "packed.spi");
-    host_->LoadPlugins(folder_);
-    ASSERT_TRUE(host_->LoadPicture(File("x.pak", "PACK")));
-    EXPECT_EQ(TestExport<int(__stdcall*)()>(host_->GetFirst(), "TestTextInfoAlive")(), 0);
-    EXPECT_EQ(ReadPixels(host_->GetPicture(), 2, 2), (std::vector<DWORD>{0xFF0000, 0x00FF00, 0x102030, 0x405060}));
+TEST_F(SpiLoadClassTest, ReleasesTheTextInformationWhereThePluginPutIt) {
+    struct Case {
+        const char* plugin;
+        std::string bytes;
+        std::vector<DWORD> pixels;
+    };
+    const Case cases[] = {
+        {"ppm", kP6, kP6Pixels},  // the record with the gap: the handle at byte 24
+        {"packed", "PACK", {0xFF0000, 0x00FF00, 0x102030, 0x405060}},  // packed: the handle at byte 22
+    };
+    for (const Case& c : cases) {
+        const std::string folder = NewFolder();
+        Install(folder, c.plugin, "only.spi");
+        host_->LoadPlugins(folder);
+        const std::string path = File(std::string(c.plugin) + ".bin", c.bytes);
+        ASSERT_TRUE(host_->LoadPicture(path)) << c.plugin;
+        EXPECT_EQ(ReadPixels(host_->GetPicture(), host_->GetPictureWidth(), host_->GetPictureHeight()), c.pixels)
+            << c.plugin;
+        ASSERT_TRUE(DecodeHere(*host_->GetFirst(), path)) << c.plugin;
+        EXPECT_EQ(TestExport<int(__stdcall*)()>(host_->GetFirst(), "TestTextInfoAlive")(), 0) << c.plugin;
+    }
 }
 
 TEST_F(SpiLoadClassTest, TheFirstPluginThatAcceptsTheFileDecodesIt) {
@@ -239,29 +273,39 @@ TEST_F(SpiLoadClassTest, TheFirstPluginThatAcceptsTheFileDecodesIt) {
     }
 }
 
-TEST_F(SpiLoadClassTest, EveryPluginGetsAFreshlyOpenedFile) {
-    Install("twopairs", "a.spi");  // reads two bytes through its handle and declines
+TEST_F(SpiLoadClassTest, EveryPluginIsAskedWithACopyOfTheHeadOfItsOwn) {
+    Install("twopairs", "a.spi");  // reads the head, writes zeros over the buffer and declines
     Install("ppm", "b.spi");
     host_->LoadPlugins(folder_);
     EXPECT_TRUE(host_->LoadPicture(File("x.ppm", kP6)));
 }
 
-TEST_F(SpiLoadClassTest, AFileThatCannotBeOpenedIsNeverHandedToAPlugin) {
+// The file's first 2 KB are read once and handed over in the buffer form; a file that cannot be read is
+// offered to no plug-in, since there is nothing to ask with.
+TEST_F(SpiLoadClassTest, PluginsAreAskedWithTheFilesFirstBytesAndNeverAboutAFileThatCannotBeRead) {
     Install("ppm", "ppm.spi");
     host_->LoadPlugins(folder_);
+    const ST_SpiPlugin& ppm = *host_->GetFirst();
     const std::string path = File("locked.ppm", kP6);
-    auto calls = TestExport<LONG(__stdcall*)()>(host_->GetFirst(), "TestIsSupportedCalls");
-    auto invalid = TestExport<LONG(__stdcall*)()>(host_->GetFirst(), "TestInvalidHandles");
+    SpiFileHead head;
     {
         const ui::UniqueFile exclusive(CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(exclusive);
+        EXPECT_FALSE(ReadSpiFileHead(path, head));
         EXPECT_FALSE(host_->LoadPicture(path));
     }
+    EXPECT_FALSE(ReadSpiFileHead(folder_ + "\\missing.ppm", head));
     EXPECT_FALSE(host_->LoadPicture(folder_ + "\\missing.ppm"));
-    EXPECT_EQ(calls(), 0);
-    EXPECT_EQ(invalid(), 0);
+
+    ASSERT_TRUE(ReadSpiFileHead(path, head));
+    EXPECT_EQ(std::string(head.data(), kP6.size()), kP6);
+    EXPECT_EQ(std::string(head.data() + kP6.size(), head.size() - kP6.size()),
+              std::string(head.size() - kP6.size(), '\0'))
+        << "zero-filled past the end";
+    EXPECT_TRUE(AcceptsSpiFile(ppm, path, head));
+    EXPECT_EQ(TestExport<LONG(__stdcall*)()>(&ppm, "TestIsSupportedCalls")(), 1);
+    EXPECT_EQ(TestExport<LONG(__stdcall*)()>(&ppm, "TestHandleFormCalls")(), 0) << "the buffer form";
     EXPECT_TRUE(host_->LoadPicture(path)) << "the same file once nobody holds it";
-    EXPECT_EQ(calls(), 1);
 }
 
 TEST_F(SpiLoadClassTest, EveryFailureAnswersFalseAndLeavesNoPicture) {
@@ -276,13 +320,12 @@ TEST_F(SpiLoadClassTest, EveryFailureAnswersFalseAndLeavesNoPicture) {
         {"hostile", "HOSTw"},              // negative width in the record
         {"hostile", "HOSTh"},              // absurd height in the record
         {"hostile", "HOSTz"},              // zero width in the record
-        {"hostile", "HOSTn"},              // top-down rows
         {"hostile", "HOSTm"},              // header wider than the record
         {"hostile", "HOSTs"},              // core header size
         {"hostile", "HOSTS"},              // header larger than its block
         {"hostile", "HOSTb"},              // 7 bits per pixel
         {"hostile", "HOSTp"},              // three planes
-        {"hostile", "HOSTr"},              // run-length rows
+        {"hostile", "HOSTr"},              // run-length rows at 24 bits
         {"hostile", "HOSTc"},              // more colours than 8 bits have
         {"hostile", "HOSTt"},              // colour table missing from the block
         {"hostile", "HOSTu"},              // pixel block one byte short
@@ -309,9 +352,83 @@ TEST_F(SpiLoadClassTest, APluginWithoutPictureInformationIsNeverAskedForThePictu
     Install("noinfo", "noinfo.spi");
     host_->LoadPlugins(folder_);
     ASSERT_EQ(host_->GetCount(), 1);
-    EXPECT_FALSE(host_->LoadPicture(File("x.bin", "anything")));
+    const std::string path = File("x.bin", "anything");
+    EXPECT_FALSE(host_->LoadPicture(path));
     EXPECT_EQ(host_->GetCurrent(), host_->GetFirst());
+    EXPECT_FALSE(DecodeHere(*host_->GetFirst(), path));
     EXPECT_EQ(TestExport<LONG(__stdcall*)()>(host_->GetFirst(), "TestGetPictureCalls")(), 0);
+}
+
+// Each layout of the test plug-in is what GDI draws from the same blocks here, and the picture the layouts
+// all show (the 1-bit one a chequer), the right way up.
+TEST_F(SpiLoadClassTest, EveryDibLayoutShowsAsSetDIBitsDrawsItFromTheSameBlocks) {
+    Install("layouts", "layouts.spi");
+    host_->LoadPlugins(folder_);
+    ASSERT_EQ(host_->GetCount(), 1);
+    const ST_SpiPlugin& plugin = *host_->GetFirst();
+    const std::vector<DWORD> picture = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF,
+                                        0x000000, 0xFFFF00, 0x00FFFF, 0xFF00FF};
+    const std::vector<DWORD> chequer = {0xFFFFFF, 0, 0xFFFFFF, 0, 0, 0xFFFFFF, 0, 0xFFFFFF};
+    for (const char mode : std::string("atT14f8o56vVrRc")) {
+        SCOPED_TRACE(std::string("layout ") + mode);
+        const std::string path = File(std::string("x") + mode + ".lay", std::string("LAYO") + mode);
+        ASSERT_TRUE(host_->LoadPicture(path));
+        ASSERT_EQ(host_->GetPictureWidth(), 4);
+        ASSERT_EQ(host_->GetPictureHeight(), 2);
+        HANDLE info = nullptr, pixels = nullptr;
+        ASSERT_EQ(plugin.GetPicture(path.c_str(), 0, 0, &info, &pixels, nullptr, 0), spi::kSuccess);
+        const ui::UniqueGlobal infoBlock(info), pixelBlock(pixels);
+        const ui::ScopedGlobalLock infoLock(info), pixelLock(pixels);
+        const ui::ScopedGetDC screen(nullptr);
+        const ui::UniqueBitmap drawn(CreateCompatibleBitmap(screen.get(), 4, 2));
+        ASSERT_EQ(SetDIBits(screen.get(), drawn.get(), 0, 2, pixelLock.get(),
+                            static_cast<const BITMAPINFO*>(infoLock.get()), DIB_RGB_COLORS),
+                  2);
+        EXPECT_EQ(ReadPixels(host_->GetPicture(), 4, 2), ReadPixels(drawn.get(), 4, 2));
+        EXPECT_EQ(ReadPixels(host_->GetPicture(), 4, 2), mode == '1' ? chequer : picture);
+    }
+}
+
+// The helper runs the plug-in: a crash ends only the helper, a plug-in that never returns is ended after the
+// answer timeout (shortened here; the window's tests wait the full ten seconds). Either way the failure names
+// the plug-in's file, and the next picture starts a fresh helper.
+TEST_F(SpiLoadClassTest, APluginThatCrashesOrHangsIsNamedAndTheNextPictureStartsAFreshHelper) {
+    struct Case {
+        const char* bytes;
+        const char* what;
+    };
+    const Case cases[] = {{"HOSTC", "が異常終了しました"}, {"HOSTE", "が応答しないため中止しました"}};
+    constexpr DWORD kTimeout = 3000;
+    Install("hostile", "hostile.spi");
+    host_->LoadPlugins(folder_);
+    const std::string plugin = host_->GetFirst()->Path;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        ASSERT_TRUE(host_->LoadPicture(File("before.hst", "HOST0")));  // the helper runs, the plug-in loaded
+        const ui::UniqueKernelHandle helper(OpenProcess(SYNCHRONIZE, FALSE, host_->GetHostProcessId()));
+        ASSERT_TRUE(helper);
+        const std::string bad = File("bad.hst", c.bytes);
+        SpiHostProcess::SetAnswerTimeout(kTimeout);
+        const DWORD start = GetTickCount();
+        std::string message;
+        try {
+            host_->LoadPicture(bad);
+        } catch (const SpiHostFailure& e) {
+            message = e.what();
+        }
+        const DWORD elapsed = GetTickCount() - start;
+        SpiHostProcess::SetAnswerTimeout(kSpiHostAnswerTimeoutMs);
+
+        EXPECT_EQ(message, plugin + c.what);
+        EXPECT_FALSE(host_->IsHostRunning());
+        EXPECT_EQ(WaitForSingleObject(helper.get(), 0), static_cast<DWORD>(WAIT_OBJECT_0)) << "the helper is gone";
+        if (c.bytes[4] == 'E') {
+            EXPECT_GE(elapsed, kTimeout);
+        }
+        ASSERT_TRUE(host_->LoadPicture(File("after.hst", "HOST0")));
+        EXPECT_TRUE(host_->IsHostRunning());
+        EXPECT_EQ(ReadPixels(host_->GetPicture(), 4, 2), std::vector<DWORD>(8, 0));
+    }
 }
 
 TEST_F(SpiLoadClassTest, TheHostileControlPictureDecodes) {
@@ -321,8 +438,8 @@ TEST_F(SpiLoadClassTest, TheHostileControlPictureDecodes) {
     EXPECT_EQ(ReadPixels(host_->GetPicture(), 4, 2), std::vector<DWORD>(8, 0));
 }
 
-// A plug-in cannot be interrupted inside a call (it runs on the one thread, in the program's process): a slow one
-// only delays the load, and a text-information value that is no block is not freed as if it were one.
+// A slow plug-in that answers within the timeout only delays the load, and a text-information value that is no
+// block is not freed as if it were one.
 TEST_F(SpiLoadClassTest, SlowPluginsAndBogusInformationHandlesStillGiveThePicture) {
     Install("hostile", "hostile.spi");
     host_->LoadPlugins(folder_);
@@ -364,6 +481,28 @@ TEST_F(SpiLoadClassTest, LoadingAnotherFolderUnloadsTheOldPlugins) {
     const std::string newPath = other + "\\new.spi";
     host_.reset();
     EXPECT_EQ(GetModuleHandleA(newPath.c_str()), nullptr) << "teardown unloads every DLL";
+}
+
+// A plug-in's own DLLs come from its folder, and never from the current folder, where the loader's search
+// without the LOAD_LIBRARY_SEARCH flags would find them (it does under Wine).
+TEST_F(SpiLoadClassTest, APluginsOwnDllComesFromItsFolderAndNeverFromTheCurrentFolder) {
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    for (const bool beside : {true, false}) {
+        const std::string plugins = NewFolder();
+        const std::string current = NewFolder();
+        Install(plugins, "withdep", "withdep.spi");
+        const std::string dep = ExeFolder() + "\\" VELMIRA_SPI_PLUGIN_DIR "\\spidep.dll";
+        ASSERT_TRUE(CopyFileA(dep.c_str(), ((beside ? plugins : current) + "\\spidep.dll").c_str(), FALSE));
+        ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
+        host_->LoadPlugins(plugins);
+        const int count = host_->GetCount();
+        const bool depLoaded = GetModuleHandleA("spidep.dll") != nullptr;
+        host_->LoadPlugins(NewFolder());  // lets it go again
+        SetCurrentDirectoryA(previous);
+        EXPECT_EQ(count, beside ? 1 : 0) << (beside ? "beside the plug-in" : "in the current folder");
+        EXPECT_EQ(depLoaded, beside);
+    }
 }
 
 TEST_F(SpiLoadClassTest, AnEmptyFolderSearchesTheRootOfTheCurrentDrive) {

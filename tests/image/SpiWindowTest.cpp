@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
+#include "image/SpiHostProcess.h"
 #include "image/FolderBrowserDriver.h"
 #include "support/TestFolders.h"
 #include "support/WindowTestSupport.h"
@@ -219,6 +220,47 @@ TEST_F(SpiWindowTest, AFailedDecodeSaysSoAndLeavesThePreviewAsItWas) {
     }
 }
 
+// A plug-in that crashes, or never returns and is ended after the ten seconds the program waits, takes only the
+// helper process with it: the program says which plug-in failed, the next picture loads through a fresh helper,
+// and the settings changed before are written at close.
+TEST_F(SpiWindowTest, APluginThatCrashesOrHangsLeavesAMessageAndTheProgramWorking) {
+    struct Case {
+        const char* bytes;
+        const char* message;
+    };
+    const Case cases[] = {{"HOSTC", "が異常終了しました."}, {"HOSTE", "が応答しないため中止しました."}};
+    const std::string folder = PluginFolder({{"hostile", "hostile.spi"}, {"ppm", "ppm.spi"}});
+    UsePlugins(folder);
+    testsupport::SetTextColour(*form, "12", "34", "56");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        testsupport::MessageBoxRecorder boxes;
+        const std::string bad = PictureFile("bad.hst", c.bytes);
+        form->EditBackImage.SetText(bad);
+        char enter = '\r';
+        const DWORD start = ::GetTickCount();
+        form->EditBackImageKeyPress(enter);
+        const DWORD elapsed = ::GetTickCount() - start;
+
+        ASSERT_EQ(boxes.messages.size(), 1u);
+        EXPECT_EQ(boxes.messages[0].text, folder + "\\hostile.spi" + c.message);
+        EXPECT_EQ(boxes.messages[0].caption, "Velmira");
+        EXPECT_EQ(boxes.messages[0].flags & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
+        if (c.bytes[4] == 'E') {
+            EXPECT_GE(elapsed, velmira::kSpiHostAnswerTimeoutMs);
+        }
+        const std::string good = PictureFile("good.ppm", kP6);
+        form->LoadImageA(good);
+        EXPECT_EQ(boxes.messages.size(), 1u);
+        EXPECT_EQ(Preview(), TiledP6());
+        EXPECT_EQ(form->EditBackImage.Text(), good);
+    }
+    form->FormClose();
+    const std::string settings = testsupport::ReadFile(testsupport::SettingsPath());
+    EXPECT_NE(settings.find("FR=12"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("Path=" + pictures + "\\good.ppm"), std::string::npos) << settings;
+}
+
 TEST_F(SpiWindowTest, AnotherFolderUnloadsTheOldPluginsAndRebuildsTheFilter) {
     const std::string first = PluginFolder({{"ppm", "old.spi"}});
     UsePlugins(first);
@@ -397,6 +439,7 @@ TEST_F(StartupPluginTest, ThePluginsAreLoadedWhileTheWindowIsCreated) {
     EXPECT_NE(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
     EXPECT_EQ(form->OpenDialog.Filter, kPpmFilter);
+    EXPECT_FALSE(form->SpiLoader.IsHostRunning()) << "the plug-in helper waits for a picture that needs it";
 }
 
 TEST_F(StartupPluginTest, APluginPictureInTheSettingsIsDecodedWhileTheWindowIsCreated) {

@@ -52,6 +52,15 @@ inline bool ReadFromHandle(DWORD dw, void* data, DWORD size) {
            read == size;
 }
 
+// Reads the first bytes of the file IsSupported is asked about, from whichever form it was handed: the address
+// of the file's first 2 KB (high word not zero) or a handle of the open file. Plug-ins that read both are the
+// rule; the host asks with the buffer.
+inline bool ReadSupportedHead(DWORD dw, void* data, DWORD size) {
+    if (HIWORD(dw) == 0) return ReadFromHandle(dw, data, size);
+    CopyMemory(data, reinterpret_cast<const void*>(static_cast<ULONG_PTR>(dw)), size);
+    return true;
+}
+
 // Whether a moveable block is still allocated (1), freed (0) or was never made (-1).
 inline int HandleState(HLOCAL block) {
     if (!block) return -1;

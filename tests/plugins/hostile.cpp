@@ -1,6 +1,7 @@
 // Test plug-in that hands back records and blocks which do not describe each other, handles that are no
 // blocks at all, and answers slowly. Accepts files starting with "HOST"; the fifth byte chooses the fault (see
 // the switches below). Mode '0' is a sound 4 x 2 24-bit picture; mode 'l' is the same after a long wait.
+// Mode 'C' crashes in GetPicture and mode 'E' never returns from it.
 #include "PluginCommon.h"
 
 namespace {
@@ -23,7 +24,7 @@ SPI_EXPORT int __stdcall GetPluginInfo(int infono, LPSTR buf, int buflen) {
 
 SPI_EXPORT int __stdcall IsSupported(LPCSTR, DWORD dw) {
     char head[4];
-    return plugin::ReadFromHandle(dw, head, sizeof head) && head[0] == 'H' && head[1] == 'O' && head[2] == 'S' &&
+    return plugin::ReadSupportedHead(dw, head, sizeof head) && head[0] == 'H' && head[1] == 'O' && head[2] == 'S' &&
            head[3] == 'T';
 }
 
@@ -54,6 +55,8 @@ SPI_EXPORT int __stdcall GetPicture(LPCSTR buf, LONG, UINT, HANDLE* pHBInfo, HAN
             *pHBm = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x0BADF00D));
             return spi::kSuccess;
         case 'L': Sleep(1500); return 1;                                       // slow, then failing
+        case 'C': *static_cast<volatile int*>(nullptr) = 0; return 1;         // an access violation
+        case 'E': for (;;) Sleep(INFINITE);                                    // never returns
     }
     HLOCAL info = plugin::MakeBitmapInfo(LMEM_MOVEABLE, kWidth, kHeight, 24, 0);
     DWORD pixelSize = plugin::Stride(kWidth, 24) * kHeight;

@@ -16,7 +16,7 @@ SPI_EXPORT int __stdcall GetPluginInfo(int infono, LPSTR buf, int buflen) {
 
 SPI_EXPORT int __stdcall IsSupported(LPCSTR, DWORD dw) {
     char head[4];
-    return plugin::ReadFromHandle(dw, head, sizeof head) && head[0] == 'P' && head[1] == 'A' && head[2] == 'C' &&
+    return plugin::ReadSupportedHead(dw, head, sizeof head) && head[0] == 'P' && head[1] == 'A' && head[2] == 'C' &&
            head[3] == 'K';
 }
 

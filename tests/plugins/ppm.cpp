@@ -6,6 +6,7 @@ namespace {
 
 LONG g_isSupportedCalls = 0;
 LONG g_invalidHandles = 0;
+LONG g_handleForms = 0;
 HLOCAL g_textInfo = nullptr;
 
 struct Ppm {
@@ -77,8 +78,9 @@ SPI_EXPORT int __stdcall IsSupported(LPCSTR, DWORD dw) {
         ++g_invalidHandles;
         return 0;
     }
+    if (HIWORD(dw) == 0) ++g_handleForms;
     char magic[2];
-    if (!plugin::ReadFromHandle(dw, magic, sizeof magic)) return 0;
+    if (!plugin::ReadSupportedHead(dw, magic, sizeof magic)) return 0;
     return magic[0] == 'P' && (magic[1] == '5' || magic[1] == '6');
 }
 
@@ -143,8 +145,10 @@ SPI_EXPORT int __stdcall GetPicture(LPCSTR buf, LONG, UINT, HANDLE* pHBInfo, HAN
     return spi::kSuccess;
 }
 
-// Test-only: how often IsSupported was called, and how often with HFILE_ERROR instead of a file.
+// Test-only: how often IsSupported was called, how often with HFILE_ERROR instead of a file, and how often with
+// a file handle rather than the file's first bytes.
 SPI_EXPORT LONG __stdcall TestIsSupportedCalls() { return g_isSupportedCalls; }
 SPI_EXPORT LONG __stdcall TestInvalidHandles() { return g_invalidHandles; }
+SPI_EXPORT LONG __stdcall TestHandleFormCalls() { return g_handleForms; }
 // Test-only: whether the last text-information handle is still allocated (1), freed (0) or never made (-1).
 SPI_EXPORT int __stdcall TestTextInfoAlive() { return plugin::HandleState(g_textInfo); }

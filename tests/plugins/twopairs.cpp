@@ -1,6 +1,7 @@
 // Test plug-in: reports two pattern/description pairs and nothing at index 6. Like plug-ins that read their
 // string table past its end, it must never be asked index 7: that is recorded as a violation.
-// IsSupported reads through the handle (moving its file pointer) and accepts nothing.
+// IsSupported reads the file's head and accepts nothing; handed the head's buffer, it writes over it, as
+// plug-ins that decode in place do, and a host must not hand that buffer to the next plug-in.
 #include "PluginCommon.h"
 
 namespace {
@@ -25,7 +26,8 @@ SPI_EXPORT int __stdcall GetPluginInfo(int infono, LPSTR buf, int buflen) {
 
 SPI_EXPORT int __stdcall IsSupported(LPCSTR, DWORD dw) {
     char head[2];
-    plugin::ReadFromHandle(dw, head, sizeof head);
+    plugin::ReadSupportedHead(dw, head, sizeof head);
+    if (HIWORD(dw) != 0) ZeroMemory(reinterpret_cast<void*>(static_cast<ULONG_PTR>(dw)), 2048);
     return 0;
 }
 

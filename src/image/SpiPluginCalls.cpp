@@ -1,0 +1,135 @@
+#include "image/SpiPluginCalls.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "image/SpiPictureCheck.h"
+#include "ui/SystemLibrary.h"
+
+namespace velmira {
+
+namespace {
+
+// The one place where an export's address becomes its typed entry point (through the generic function
+// pointer type, which every function pointer converts to and from without a warning).
+template <class Fn>
+Fn LookUp(HMODULE module, const char* name) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
+}
+
+// A broken or foreign ".SPI" file must not make the loader put up a message box.
+class ScopedQuietErrors {
+public:
+    ScopedQuietErrors() noexcept { ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &old_); }
+    ScopedQuietErrors(const ScopedQuietErrors&) = delete;
+    ScopedQuietErrors& operator=(const ScopedQuietErrors&) = delete;
+    ~ScopedQuietErrors() { ::SetThreadErrorMode(old_, nullptr); }
+
+private:
+    DWORD old_ = 0;
+};
+
+// Whether a value a plug-in handed back is a memory block of this process. The memory functions check their
+// handles, but they take a fixed block's "handle" as a heap pointer, and freeing a pointer that is no block of the
+// heap corrupts it. A value that is no block is left alone: whatever it was leaks, rather than the heap breaking.
+bool IsMemoryBlock(HANDLE h) {
+    return h && ::GlobalFlags(h) != GMEM_INVALID_HANDLE && ::GlobalSize(h) != 0;
+}
+
+// Takes a block a plug-in handed over: owned when it is one, none otherwise.
+ui::UniqueGlobal TakeBlock(HANDLE h) { return ui::UniqueGlobal(IsMemoryBlock(h) ? h : nullptr); }
+
+// Releases the picture's text information where the plug-in really put it (see PictureInfoTextHandle).
+void ReleaseTextInformation(const unsigned char (&record)[kPictureInfoSize]) {
+    const auto handle = reinterpret_cast<HLOCAL>(static_cast<std::uintptr_t>(PictureInfoTextHandle(record)));
+    if (IsMemoryBlock(handle)) ::LocalFree(handle);
+}
+
+}  // namespace
+
+std::unique_ptr<ST_SpiPlugin> LoadSpiPlugin(const std::string& path) {
+    // A relative folder is resolved against the current folder first, as the search that found the file did:
+    // a relative name would otherwise be looked for along the DLL search path.
+    char full[MAX_PATH];
+    const DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    auto plugin = std::make_unique<ST_SpiPlugin>();
+    plugin->Path.assign(full, length);
+    {
+        ScopedQuietErrors quiet;
+        plugin->Module = ui::LoadLibraryByFullPath(plugin->Path);
+    }
+    const HMODULE module = plugin->Module.get();
+    if (!module) return nullptr;
+    plugin->GetPluginInfo = LookUp<spi::GetPluginInfoFn>(module, "GetPluginInfo");
+    plugin->IsSupported = LookUp<spi::IsSupportedFn>(module, "IsSupported");
+    plugin->GetPictureInfo = LookUp<spi::GetPictureInfoFn>(module, "GetPictureInfo");
+    plugin->GetPicture = LookUp<spi::GetPictureFn>(module, "GetPicture");
+    plugin->GetPreview = LookUp<spi::GetPreviewFn>(module, "GetPreview");
+    plugin->GetArchiveInfo = LookUp<spi::GetArchiveInfoFn>(module, "GetArchiveInfo");
+    plugin->GetFile = LookUp<spi::GetFileFn>(module, "GetFile");
+    if (!plugin->GetPluginInfo || !plugin->IsSupported || !plugin->GetPicture) return nullptr;
+    return plugin;
+}
+
+bool ReadSpiFileHead(const std::string& fileName, SpiFileHead& head) {
+    head.fill(0);
+    const ui::UniqueFile file(::CreateFileA(fileName.c_str(), GENERIC_READ,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD read = 0;
+    return ::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr) != FALSE;
+}
+
+bool AcceptsSpiFile(const ST_SpiPlugin& plugin, const std::string& fileName, const SpiFileHead& head) {
+    SpiFileHead copy = head;
+    // No block of this process lies in the first 64 KB of the address space, so the address's high word is
+    // never zero: the plug-in can tell it from a file handle.
+    const auto buffer = static_cast<DWORD>(reinterpret_cast<std::uintptr_t>(copy.data()));
+    return plugin.IsSupported(fileName.c_str(), buffer) != 0;
+}
+
+// What a plug-in hands back is checked before it is read or freed (CheckSpiPicture, IsMemoryBlock).
+bool DecodeSpiPicture(const ST_SpiPlugin& plugin, const std::string& fileName, const SpiPictureRoom& room,
+                      int& width, int& height) {
+    if (!plugin.GetPictureInfo) return false;
+    spi::PictureInfo info;
+    static_assert(sizeof info == kPictureInfoSize, "the record the plug-in fills");
+    std::memset(&info, kPictureInfoSentinel, sizeof info);
+    if (plugin.GetPictureInfo(fileName.c_str(), 0, 0, &info) != spi::kSuccess) return false;
+    unsigned char record[kPictureInfoSize];
+    std::memcpy(record, &info, sizeof record);
+    ReleaseTextInformation(record);
+
+    HANDLE infoHandle = nullptr;
+    HANDLE pixelHandle = nullptr;
+    if (plugin.GetPicture(fileName.c_str(), 0, 0, &infoHandle, &pixelHandle, nullptr, 0) != spi::kSuccess)
+        return false;
+    // Declared in this order so that the pixels are unlocked and released before the bitmap info.
+    const ui::UniqueGlobal infoBlock = TakeBlock(infoHandle);
+    const ui::UniqueGlobal pixelBlock = TakeBlock(pixelHandle);
+    const ui::ScopedGlobalLock infoLock(infoBlock.get());
+    const ui::ScopedGlobalLock pixelLock(pixelBlock.get());
+    if (!infoLock || !pixelLock) return false;
+
+    SpiPictureBlocks blocks;
+    blocks.info = static_cast<const unsigned char*>(infoLock.get());
+    blocks.infoSize = ::GlobalSize(infoBlock.get());
+    blocks.pixelSize = ::GlobalSize(pixelBlock.get());
+    blocks.width = info.width;
+    blocks.height = info.height;
+    SpiPictureLayout layout;
+    if (CheckSpiPicture(blocks, &layout) != SpiPictureVerdict::Ok) return false;
+
+    const std::vector<unsigned char> plain = CanonicalSpiInfo(blocks, layout);
+    unsigned char* out = room(plain.size(), static_cast<std::size_t>(layout.pixelBytes));
+    if (!out) return false;
+    std::memcpy(out, plain.data(), plain.size());
+    CopySpiRows(static_cast<const unsigned char*>(pixelLock.get()), layout, out + plain.size());
+    width = info.width;
+    height = info.height;
+    return true;
+}
+
+}  // namespace velmira
