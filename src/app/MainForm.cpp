@@ -1,9 +1,9 @@
 #include "app/MainForm.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 #include <shellapi.h>
 
-#include "app/PathText.h"
+#include "text/PathText.h"
 #include "color/ContrastTip.h"
 #include "diag/DebugNotice.h"
 #include "picker/MainFormPick.h"
@@ -57,7 +57,7 @@ TMainForm::TMainForm() {
 
     // The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
     DebugAttach(DebugNotice, ui::Application::Get().Handle());
-    AppDir = ui::ExecutableDirectory();
+    AppDir = velmira::ExecutableDirectory();
     LabelText.SetCaption(kSampleText);
     ScopeForm = nullptr;
     LoadIniFile();

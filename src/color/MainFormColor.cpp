@@ -1,6 +1,6 @@
 // Colour editing of the main window: the model, its one refresh operation and the editors' handlers.
 #include "app/MainForm.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 #include "color/ColorText.h"
 #include "color/ContrastTip.h"
 
@@ -54,8 +54,8 @@ void TMainForm::UpdateColor() {
         ShowChannel(EditBB, format, HexBB, ValBB);
     }
 
-    EditFont.SetTextIfChanged(velmira::HexStringOf(HexFR, HexFG, HexFB, &ui::IsLeadByte));
-    EditBackG.SetTextIfChanged(velmira::HexStringOf(HexBR, HexBG, HexBB, &ui::IsLeadByte));
+    EditFont.SetTextIfChanged(velmira::HexStringOf(HexFR, HexFG, HexFB, &velmira::IsLeadByte));
+    EditBackG.SetTextIfChanged(velmira::HexStringOf(HexBR, HexBG, HexBB, &velmira::IsLeadByte));
     if (contrastTip_) contrastTip_->ColoursChanged();
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 #include "image/BmpDecoder.h"
 #include "image/DecodedPicture.h"
 #include "image/FileByteSource.h"
@@ -130,7 +130,7 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 int TMainForm::CheckFormat(const std::string& path) {
-    std::string extension(velmira::ExtensionOf(path, &ui::IsLeadByte));
+    std::string extension(velmira::ExtensionOf(path, &velmira::IsLeadByte));
     if (!extension.empty()) ::CharLowerBuffA(extension.data(), static_cast<DWORD>(extension.size()));
     return velmira::FormatOfLowerCaseExtension(extension);
 }

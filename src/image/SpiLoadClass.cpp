@@ -1,5 +1,5 @@
 #include "image/SpiLoadClass.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -86,7 +86,7 @@ private:
 bool AskInfo(const ST_SpiPlugin& plugin, int index, std::string& text) {
     char buffer[kInfoBufferSize] = {};
     if (plugin.GetPluginInfo(index, buffer, kInfoBufferSize) == 0) return false;
-    text = PluginInfoText(buffer, sizeof buffer, ui::IsLeadByte);
+    text = PluginInfoText(buffer, sizeof buffer, velmira::IsLeadByte);
     return true;
 }
 

@@ -1,11 +1,11 @@
 #include "palette/ColorPallet.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 #include <exception>
 #include <string>
 #include <utility>
 
-#include "app/PathText.h"
+#include "text/PathText.h"
 #include "palette/PaletteText.h"
 #include "settings/IniFile.h"
 #include "ui/Application.h"
@@ -27,7 +27,7 @@ std::string PanelName(int slot) {
 
 TColorPallet::TColorPallet(ui::Form& owner) {
     BuildLayout(owner);
-    AppDir = ui::ExecutableDirectory();
+    AppDir = velmira::ExecutableDirectory();
 }
 
 void TColorPallet::BuildLayout(ui::Form& owner) {

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "color/IntegerReading.h"
+#include "text/IntegerReading.h"
 #include "settings/SettingsText.h"
 
 namespace velmira {

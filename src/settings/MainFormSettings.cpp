@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 #include "settings/IniFile.h"
 #include "settings/SettingsText.h"
 
@@ -23,8 +23,8 @@ void TMainForm::LoadIniFile() {
     const velmira::IniFile ini = SettingsFile(AppDir);
 
     // The dialog's default folder is the program's own, without the trailing backslash a drive root keeps.
-    const std::string defaultFolder = velmira::StartingFolder(AppDir, &ui::IsLeadByte);
-    OpenDialog.InitialDir = velmira::StartingFolder(ini.ReadString(kOption, "IniDir", defaultFolder), &ui::IsLeadByte);
+    const std::string defaultFolder = velmira::StartingFolder(AppDir, &velmira::IsLeadByte);
+    OpenDialog.InitialDir = velmira::StartingFolder(ini.ReadString(kOption, "IniDir", defaultFolder), &velmira::IsLeadByte);
     SpiPath = ini.ReadString(kOption, "Spi", AppDir);
 
     // Channel strings are taken as they are: a malformed one gives 0 but is written back unchanged.

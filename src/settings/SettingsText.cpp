@@ -1,6 +1,6 @@
 #include "settings/SettingsText.h"
 
-#include "color/IntegerReading.h"
+#include "text/IntegerReading.h"
 
 namespace velmira {
 

@@ -1,5 +1,5 @@
 #include "ui/Application.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 #include <commctrl.h>
 
@@ -190,7 +190,7 @@ void Application::Restore() {
 }
 
 void Application::ShowException(const std::exception& e) {
-    const std::string text = WithFullStop(e.what(), &IsLeadByte);
+    const std::string text = WithFullStop(e.what(), &velmira::IsLeadByte);
     ShowMessage(text, MB_OK | MB_ICONERROR);
 }
 

@@ -1,4 +1,4 @@
-#include "color/IntegerReading.h"
+#include "text/IntegerReading.h"
 
 namespace velmira {
 namespace {
