@@ -133,6 +133,21 @@ private:
     HDC dc_;
 };
 
+// The DC of one WM_PAINT: EndPaint runs on every exit, a paint that throws included.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &paint_)) {}
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+    ~ScopedPaint() { ::EndPaint(hwnd_, &paint_); }
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // Selects a GDI object into a DC and puts the previous one back on every exit.
 class ScopedSelectObject {
 public:
