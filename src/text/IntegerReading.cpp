@@ -54,4 +54,8 @@ std::int32_t ReadIntegerOr(std::string_view text, std::int32_t fallback) noexcep
     return ReadInteger(text).value_or(fallback);
 }
 
+bool ReadBooleanText(std::string_view text, bool fallback) noexcept {
+    return ReadIntegerOr(text, fallback ? 1 : 0) != 0;
+}
+
 }  // namespace velmira
