@@ -85,7 +85,7 @@ private:
 std::set<std::string> FilesBesideTheProgram() {
     std::set<std::string> names;
     WIN32_FIND_DATAA found;
-    ui::UniqueFind find(::FindFirstFileA((testsupport::ExecutableDir() + "*").c_str(), &found));
+    ui::UniqueFind find(::FindFirstFileA((testsupport::ProgramFolder() + "*").c_str(), &found));
     if (!find) return names;
     do names.insert(found.cFileName);
     while (::FindNextFileA(find.get(), &found));

@@ -9,18 +9,14 @@
 
 #include "image/SpiFilter.h"
 #include "support/TestFolders.h"
+#include "support/ProgramFolder.h"
 
 namespace velmira {
 namespace {
 
-std::string ExeFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\'));
+std::string BuiltPlugin(const std::string& name) {
+    return testsupport::ProgramFolder() + VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi";
 }
-
-std::string BuiltPlugin(const std::string& name) { return ExeFolder() + "\\" VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi"; }
 
 void WriteBytes(const std::string& path, const std::string& bytes) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);

@@ -30,7 +30,7 @@ std::string WithoutTrailingBackslash(std::string dir) {
 
 // What a first start writes: the program's folder for both folders, black on white, hexadecimal, no picture.
 Keys DefaultKeys() {
-    const std::string dir = testsupport::ExecutableDir();
+    const std::string dir = testsupport::ProgramFolder();
     return Keys{{"IniDir", WithoutTrailingBackslash(dir)}, {"Spi", dir}, {"FR", "00"}, {"FG", "00"}, {"FB", "00"},
                 {"BR", "FF"}, {"BG", "FF"}, {"BB", "FF"}, {"Input", "1"}, {"UseImage", "0"}, {"Path", ""}};
 }
@@ -94,8 +94,8 @@ protected:
 TEST_F(SettingsFile, FirstCloseWritesEveryKeyWithItsDefault) {
     Start();
     EXPECT_FALSE(FileExists(testsupport::SettingsPath())) << "nothing is written before the close";
-    EXPECT_EQ(form->OpenDialog.InitialDir, WithoutTrailingBackslash(testsupport::ExecutableDir()));
-    EXPECT_EQ(form->SpiPath, testsupport::ExecutableDir());
+    EXPECT_EQ(form->Background().OpenDialog().InitialDir, WithoutTrailingBackslash(testsupport::ProgramFolder()));
+    EXPECT_EQ(form->Background().SpiPath(), testsupport::ProgramFolder());
     EXPECT_EQ(form->EditFont.Text(), "000000");
     EXPECT_EQ(form->EditBackG.Text(), "FFFFFF");
     EXPECT_EQ(form->RadioHexDim.ItemIndex(), 1);
@@ -218,9 +218,9 @@ TEST_F(SettingsFile, HandWrittenValuesAreRestoredAndWrittenBack) {
 TEST_F(SettingsFile, MissingKeysTakeTheirDefaultsAndOtherSectionsAreKept) {
     testsupport::WriteFile(testsupport::SettingsPath(), "[Pallet]\r\nColor0=123456\r\n[Color]\r\nFG=40\r\n");
     Start();
-    EXPECT_EQ(form->HexFR, "00");
-    EXPECT_EQ(form->HexFG, "40");
-    EXPECT_EQ(form->HexBR, "FF");
+    EXPECT_EQ(HexFR(*form), "00");
+    EXPECT_EQ(HexFG(*form), "40");
+    EXPECT_EQ(HexBR(*form), "FF");
     CloseWindow();
     const std::string text = SettingsOnDisk();
     EXPECT_NE(text.find("[Pallet]\r\nColor0=123456\r\n"), std::string::npos) << text;
@@ -239,8 +239,7 @@ TEST_F(SettingsFile, UnwritableFileKeepsTheWindowOpenUntilItCanBeWritten) {
     const Keys before = With(DefaultKeys(), {{"FR", "11"}});
     testsupport::WriteFile(testsupport::SettingsPath(), FileText(before));
     Start();
-    form->HexFR = "22";
-    form->UpdateColor();
+    testsupport::SetTextColour(*form, "22", HexFG(*form), HexFB(*form));
 
     ui::UniqueFile lock = LockSettings();
     ASSERT_TRUE(lock);
