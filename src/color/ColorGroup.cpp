@@ -1,6 +1,7 @@
 #include "color/ColorGroup.h"
 
 #include "color/ColorText.h"
+#include "text/ChannelText.h"
 #include "text/SystemText.h"
 
 namespace {

@@ -1,5 +1,6 @@
 #include "color/ColorText.h"
 
+#include "text/ChannelText.h"
 #include "text/IntegerReading.h"
 
 namespace velmira {

@@ -4,7 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "text/ChannelText.h"
 #include "text/Cp932.h"
 
 namespace velmira {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/MainForm.h"
+#include "color/Clipboard.h"
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/UniqueHandle.h"

@@ -5,6 +5,7 @@
 
 #include "app/MainForm.h"
 #include "color/ColorText.h"
+#include "text/ChannelText.h"
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 

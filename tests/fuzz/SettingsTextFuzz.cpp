@@ -7,6 +7,7 @@
 
 #include "FuzzInput.h"
 #include "color/ColorText.h"
+#include "text/ChannelText.h"
 #include "text/IntegerReading.h"
 #include "settings/SettingsText.h"
 

@@ -135,17 +135,17 @@ std::vector<LoadCase> LoadCases() {
     return {
         {"LowerCaseChannelStaysAsWritten", {{"FR", "ff"}},
          [](TMainForm& f) {
-             EXPECT_EQ(f.HexFR, "ff");
-             EXPECT_EQ(f.ValFR, 255);
+             EXPECT_EQ(HexFR(f), "ff");
+             EXPECT_EQ(ValFR(f), 255);
              EXPECT_EQ(f.EditFR.Text(), "ff");
              EXPECT_EQ(f.BarFR.Position(), 255);
          },
          {}},
         {"UnreadableChannelCountsAsZeroAndIsKept", {{"FR", "zz"}, {"BB", "1"}},
          [](TMainForm& f) {
-             EXPECT_EQ(f.HexFR, "zz");
-             EXPECT_EQ(f.ValFR, 0);
-             EXPECT_EQ(f.ValBB, 1);
+             EXPECT_EQ(HexFR(f), "zz");
+             EXPECT_EQ(ValFR(f), 0);
+             EXPECT_EQ(ValBB(f), 1);
              EXPECT_EQ(f.BarFR.Position(), 0);
          },
          {}},
@@ -165,39 +165,39 @@ std::vector<LoadCase> LoadCases() {
          [](TMainForm& f) { EXPECT_EQ(f.RadioHexDim.ItemIndex(), -1); }, {{"Input", "-1"}}},
         {"UseImageTwoIsTrue", {{"UseImage", "2"}},
          [](TMainForm& f) {
-             EXPECT_TRUE(f.UseImage);
+             EXPECT_TRUE(f.Background().UseImage());
              EXPECT_TRUE(f.CheckBackImage.Checked());
          },
          {{"UseImage", "1"}}},
         {"UseImageHexadecimalOneIsTrue", {{"UseImage", "0x1"}},
-         [](TMainForm& f) { EXPECT_TRUE(f.UseImage); }, {{"UseImage", "1"}}},
+         [](TMainForm& f) { EXPECT_TRUE(f.Background().UseImage()); }, {{"UseImage", "1"}}},
         {"UseImageYesIsFalse", {{"UseImage", "yes"}},
          [](TMainForm& f) {
-             EXPECT_FALSE(f.UseImage);
+             EXPECT_FALSE(f.Background().UseImage());
              EXPECT_FALSE(f.CheckBackImage.Checked());
          },
          {{"UseImage", "0"}}},
         {"LongestPathIsReadWhole", {{"Path", longPath}},
          [longPath](TMainForm& f) {
-             EXPECT_EQ(f.ImagePath, longPath);
+             EXPECT_EQ(f.Background().ImagePath(), longPath);
              EXPECT_EQ(f.EditBackImage.Text(), longPath);
          },
          {}},
         {"JapaneseNamesAreKeptByteForByte",
          {{"IniDir", japaneseFolder}, {"Spi", japaneseFolder + "\\"}, {"Path", japanesePicture}},
          [=](TMainForm& f) {
-             EXPECT_EQ(f.OpenDialog.InitialDir, japaneseFolder) << "a trail byte 0x5C is no trailing backslash";
-             EXPECT_EQ(f.SpiPath, japaneseFolder + "\\");
-             EXPECT_EQ(f.ImagePath, japanesePicture);
+             EXPECT_EQ(f.Background().OpenDialog().InitialDir, japaneseFolder) << "a trail byte 0x5C is no trailing backslash";
+             EXPECT_EQ(f.Background().SpiPath(), japaneseFolder + "\\");
+             EXPECT_EQ(f.Background().ImagePath(), japanesePicture);
              EXPECT_EQ(f.EditBackImage.Text(), japanesePicture);
          },
          {}},
         {"StartingFolderLosesItsTrailingBackslash", {{"IniDir", japaneseFolder + "\\"}},
-         [=](TMainForm& f) { EXPECT_EQ(f.OpenDialog.InitialDir, japaneseFolder); }, {{"IniDir", japaneseFolder}}},
+         [=](TMainForm& f) { EXPECT_EQ(f.Background().OpenDialog().InitialDir, japaneseFolder); }, {{"IniDir", japaneseFolder}}},
         {"StartingFolderPlainTrailingBackslash", {{"IniDir", "C:\\foo\\"}},
-         [](TMainForm& f) { EXPECT_EQ(f.OpenDialog.InitialDir, "C:\\foo"); }, {{"IniDir", "C:\\foo"}}},
+         [](TMainForm& f) { EXPECT_EQ(f.Background().OpenDialog().InitialDir, "C:\\foo"); }, {{"IniDir", "C:\\foo"}}},
         {"DriveRootKeepsItsBackslash", {{"IniDir", "C:\\"}},
-         [](TMainForm& f) { EXPECT_EQ(f.OpenDialog.InitialDir, "C:\\"); }, {}},
+         [](TMainForm& f) { EXPECT_EQ(f.Background().OpenDialog().InitialDir, "C:\\"); }, {}},
     };
 }
 
