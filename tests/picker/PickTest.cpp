@@ -134,7 +134,7 @@ protected:
         PumpPending();
     }
     // The scope window of the pick in progress, or null.
-    TScopeForm* Scope() { return form->Pick().Scope(); }
+    TScopeForm* Scope() { return form ? form->Pick().Scope() : nullptr; }
     Channels TextColour() const { return {HexFR(*form), HexFG(*form), HexFB(*form)}; }
     Channels BackColour() const { return {HexBR(*form), HexBG(*form), HexBB(*form)}; }
 
