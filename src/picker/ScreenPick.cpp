@@ -15,11 +15,11 @@ void ScreenPick::Start() {
     if (scope_) return;
     scope_ = std::make_unique<TScopeForm>(owner_.Handle());
     scope_->OnMoved = [this](POINT centre) {
-        if (hooks.moved) hooks.moved(centre);
+        if (Hooks.moved) Hooks.moved(centre);
     };
     // Not activated: the owner keeps the keyboard, so that Esc still reaches the drag.
     scope_->ShowInactive();
-    if (hooks.started) hooks.started();
+    if (Hooks.started) Hooks.started();
 }
 
 POINT ScreenPick::End() {
@@ -29,14 +29,14 @@ POINT ScreenPick::End() {
         scope_->Close();
         scope_.reset();
     }
-    if (hooks.ended) hooks.ended(point);
+    if (Hooks.ended) Hooks.ended(point);
     return point;
 }
 
 void ScreenPick::Cancel() {
     if (!scope_) return;
     scope_.reset();
-    if (hooks.cancelled) hooks.cancelled();
+    if (Hooks.cancelled) Hooks.cancelled();
 }
 
 // A point outside every monitor reads as CLR_INVALID, all bits set: the colour becomes white.

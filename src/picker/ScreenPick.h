@@ -13,7 +13,7 @@
 
 class ScreenPick {
 public:
-    struct Hooks {
+    struct PickHooks {
         std::function<void()> started;
         std::function<void(POINT centre)> moved;    // after every move of the sight, with its centre
         std::function<void(POINT centre)> ended;    // the point that is read, before it is read
@@ -43,7 +43,7 @@ public:
     // The scope window of the pick in progress, or null.
     TScopeForm* Scope() const noexcept { return scope_.get(); }
 
-    Hooks hooks;
+    PickHooks Hooks;
 
 private:
     const ui::Window& owner_;
