@@ -189,15 +189,16 @@ void WineUpdates() {
 // The main window as a user sees it, the sight over it and the loupe beside, left standing for a screenshot.
 void Show(POINT pointer, int seconds) {
     auto form = std::make_unique<TMainForm>();
-    MainForm = form.get();
     form->Show();
     PumpFor(300);
     ::SetCursorPos(pointer.x, pointer.y);
     TScopeForm scope(form->Handle());
     scope.ShowInactive();
     PumpFor(300);
-    const velmira::Rgb other{static_cast<std::uint8_t>(form->ValBR), static_cast<std::uint8_t>(form->ValBG),
-                             static_cast<std::uint8_t>(form->ValBB)};
+    const ColorGroup& back = form->BackGColor();
+    const velmira::Rgb other{static_cast<std::uint8_t>(back.Value(ColorGroup::kRed)),
+                             static_cast<std::uint8_t>(back.Value(ColorGroup::kGreen)),
+                             static_cast<std::uint8_t>(back.Value(ColorGroup::kBlue))};
     TLoupeForm loupe(form->Handle(), scope.Handle(), [other](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         return velmira::PickReadoutText({r, g, b}, other);
     });
@@ -213,7 +214,6 @@ void Show(POINT pointer, int seconds) {
         PumpFor(30);
         loupe.Update(scope.GetCenter(), pointer, dpi);
     }
-    MainForm = nullptr;
 }
 
 #endif

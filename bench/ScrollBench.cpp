@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
+#include "settings/Settings.h"
 #include "ui/Application.h"
 
 namespace {
@@ -197,24 +198,22 @@ void CreationCosts(const std::string& pluginFolder, const std::string& picture) 
     for (int i = 0; i < 7; ++i) {
         std::unique_ptr<TMainForm> form;
         record("TMainForm constructor, whole", Time([&] { form = std::make_unique<TMainForm>(); }));
-        MainForm = form.get();
         record("Show + first paint (UpdateWindow)", Time([&] {
                    form->Show();
                    ::UpdateWindow(form->Handle());
                    ::RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
                }));
         PumpPending();
-        record("  again: LoadIniFile", Time([&] { form->LoadIniFile(); }));
-        record("  again: SetSPI (plug-in folder as read)", Time([&] { form->SetSPI(); }));
+        record("  again: reading the settings", Time([&] { (void)Settings(form->AppDir()).Read(); }));
+        record("  again: SetSPI (plug-in folder as read)", Time([&] { form->Background().SetSPI(); }));
         record("  again: UpdateColor", Time([&] { form->UpdateColor(); }));
         record("  again: UpdateHexDim", Time([&] { form->UpdateHexDim(); }));
         record("  again: CheckBackImageClick (no picture)", Time([&] { form->CheckBackImageClick(); }));
         if (!pluginFolder.empty()) {
-            form->SpiPath = pluginFolder;
-            record("SetSPI with the given plug-in folder", Time([&] { form->SetSPI(); }));
+            form->Background().SetSpiPath(pluginFolder);
+            record("SetSPI with the given plug-in folder", Time([&] { form->Background().SetSPI(); }));
         }
-        if (!picture.empty()) record("LoadImageA of the given picture", Time([&] { form->LoadImageA(picture); }));
-        MainForm = nullptr;
+        if (!picture.empty()) record("LoadImageA of the given picture", Time([&] { form->Background().LoadImageA(picture); }));
         form.reset();
         PumpPending();
     }
@@ -259,7 +258,6 @@ int main(int argc, char** argv) {
     CreationCosts(argc > 1 ? argv[1] : "", argc > 2 ? argv[2] : "");
     std::printf("| Application::Initialize + SetTitle (once) | %.2f | |\n\n", initialize);
     auto form = std::make_unique<TMainForm>();
-    MainForm = form.get();
     form->Show();
     PumpPending();
     Instrument(*form);
@@ -276,7 +274,6 @@ int main(int argc, char** argv) {
 
     Uninstrument(*form);
     PrimitiveCosts(*form);
-    MainForm = nullptr;
     form.reset();
     ::DeleteFileA(SettingsBesideExe().c_str());
     return 0;

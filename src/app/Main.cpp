@@ -21,13 +21,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         app.Initialize();
         app.SetTitle("Velmira");
         mainForm = std::make_unique<TMainForm>();
-        MainForm = mainForm.get();
         app.SetMainForm(mainForm.get());
         app.Run();
-    } catch (const std::exception& e) {
-        app.ShowException(e);
+    } catch (...) {
+        app.ShowCurrentException();
     }
     app.SetMainForm(nullptr);
-    MainForm = nullptr;
     return 0;
 }

@@ -1,17 +1,9 @@
 #include "app/MainForm.h"
-#include "ui/SystemText.h"
 
-#include <shellapi.h>
-
-#include "app/PathText.h"
-#include "color/ContrastTip.h"
 #include "diag/DebugNotice.h"
-#include "picker/MainFormPick.h"
-#include "picker/ScopeForm.h"
+#include "text/SystemText.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
-
-TMainForm* MainForm = nullptr;
 
 namespace {
 
@@ -21,7 +13,6 @@ constexpr char kSampleText[] = "あいうえお\n\nABCDEFG\n\n0123456789";
 ui::FontSpec WindowFont() {
     return ui::FontSpec{"ＭＳ Ｐゴシック", 12, false};
 }
-
 
 // Both pick icons show the sight picture that the scope window draws.
 void LoadScopePicture(ui::Image& image) {
@@ -40,7 +31,7 @@ void LoadScopePicture(ui::Image& image) {
 }  // namespace
 
 // The controls of one colour's group box; both groups are laid out alike.
-struct TMainForm::ColorGroup {
+struct TMainForm::ColorGroupControls {
     ui::GroupBox& group;
     ui::Edit& hex;
     ui::Edit *red, *green, *blue;
@@ -51,17 +42,20 @@ struct TMainForm::ColorGroup {
     ui::Label *labelRed, *labelGreen, *labelBlue;
 };
 
-TMainForm::TMainForm() {
+// The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
+TMainForm::TMainForm()
+    : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, [this] { UpdateColor(); }),
+      backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, [this] { UpdateColor(); }),
+      background_({CheckBackImage, EditBackImage, BtnRef, ImageBackG, BackGColorControls()}, [this] { UpdateColor(); }),
+      pick_(*this) {
     BuildLayout();
     ConnectEvents();
 
-    // The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
     DebugAttach(DebugNotice, ui::Application::Get().Handle());
-    AppDir = ui::ExecutableDirectory();
+    appDir_ = velmira::ExecutableDirectory();
     LabelText.SetCaption(kSampleText);
-    ScopeForm = nullptr;
     LoadIniFile();
-    SetSPI();
+    background_.SetSPI();
     UpdateColor();
     UpdateHexDim();
     CheckBackImageClick();
@@ -70,13 +64,18 @@ TMainForm::TMainForm() {
     contrastTipCreation_.Schedule();
 }
 
-TMainForm::~TMainForm() {
-    AbandonPick();
+// The pick goes first (a drag still running is given up), then the picture's plug-ins, then the controls.
+TMainForm::~TMainForm() = default;
+
+// The controls that a picture in use takes the place of.
+std::vector<ui::Window*> TMainForm::BackGColorControls() {
+    return {&EditBackG, &EditBR,       &EditBG,       &EditBB,       &BarBR,          &BarBG,
+            &BarBB,     &BtnCopyBackG, &BtnSaveBackG, &BtnLoadBackG, &PanelScopeBackG};
 }
 
 void TMainForm::CreateContrastTip() {
-    contrastTip_ =
-        std::make_unique<ContrastTip>(Handle(), PanelBackG.Handle(), [this] { return PreviewContrastText(*this); });
+    ContrastSource& source = *this;
+    contrastTip_ = std::make_unique<ContrastTip>(Handle(), PanelBackG.Handle(), source);
 }
 
 void TMainForm::BuildLayout() {
@@ -101,16 +100,16 @@ void TMainForm::BuildLayout() {
     RadioHexDim.Create({*this, 5, 210, 165, 40}, "表示形式", font, {"10進数", "16進数"}, 2);
     RadioHexDim.SetItemIndex(1);
 
-    BuildColorGroup(ColorGroup{GroupFont, EditFont, &EditFR, &EditFG, &EditFB, &BarFR, &BarFG, &BarFB, BtnCopyFont,
+    BuildColorGroup(ColorGroupControls{GroupFont, EditFont, &EditFR, &EditFG, &EditFB, &BarFR, &BarFG, &BarFB, BtnCopyFont,
                                BtnSaveFont, BtnLoadFont, PanelScopeFont, ImageScopeFont, &LabelFR, &LabelFG, &LabelFB},
                     5, "文字");
-    BuildColorGroup(ColorGroup{GroupBackG, EditBackG, &EditBR, &EditBG, &EditBB, &BarBR, &BarBG, &BarBB, BtnCopyBackG,
+    BuildColorGroup(ColorGroupControls{GroupBackG, EditBackG, &EditBR, &EditBG, &EditBB, &BarBR, &BarBG, &BarBB, BtnCopyBackG,
                                BtnSaveBackG, BtnLoadBackG, PanelScopeBackG, ImageScopeBackG, &LabelBR, &LabelBG,
                                &LabelBB},
                     130, "背景");
 }
 
-void TMainForm::BuildColorGroup(const ColorGroup& g, int top, const char* caption) {
+void TMainForm::BuildColorGroup(const ColorGroupControls& g, int top, const char* caption) {
     ui::Application& app = ui::Application::Get();
     const HFONT font = app.Font(WindowFont());
     const HFONT channelFont = app.Font({"ＭＳ ゴシック", 21, true});

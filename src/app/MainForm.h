@@ -1,19 +1,24 @@
 #pragma once
-// The main window: two colours edited side by side over a preview, always on top.
+// The main window: two colours edited side by side over a preview, always on top. It is where the parts of the
+// program meet: it owns the controls of its layout under their names, wires their events to the parts that
+// carry the rules (the two colour groups, the background picture, the screen pick, the settings, the palette
+// and the contrast tip), and keeps the one refresh, UpdateColor, that brings them into line.
 #include <windows.h>
+#include <shellapi.h>
 
-#include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "image/SpiLoadClass.h"
+#include "color/ColorGroup.h"
+#include "color/ContrastTip.h"
+#include "image/BackgroundPicture.h"
+#include "picker/ScreenPick.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/IdleTask.h"
-#include "ui/OpenDialog.h"
 
-class ContrastTip;
-
-class TMainForm : public ui::Form {
+class TMainForm : public ui::Form, private ContrastSource {
 public:
     TMainForm();
     ~TMainForm() override;
@@ -45,26 +50,22 @@ public:
     ui::Image ImageScopeBackG;
     ui::Label LabelBR, LabelBG, LabelBB;
 
-    ui::OpenDialog OpenDialog;
+    // ---- The parts, for whatever drives the window from outside ------------------------------------------------
+    ColorGroup& FontColor() noexcept { return fontColor_; }
+    const ColorGroup& FontColor() const noexcept { return fontColor_; }
+    ColorGroup& BackGColor() noexcept { return backGColor_; }
+    const ColorGroup& BackGColor() const noexcept { return backGColor_; }
+    BackgroundPicture& Background() noexcept { return background_; }
+    const BackgroundPicture& Background() const noexcept { return background_; }
+    ScreenPick& Pick() noexcept { return pick_; }
+    // The executable's folder with its trailing backslash.
+    const std::string& AppDir() const noexcept { return appDir_; }
 
-    // ---- The colour model: channel strings are authoritative, values derive from them ---------------------------
-    std::string HexFR, HexFG, HexFB;
-    std::int32_t ValFR = 0, ValFG = 0, ValFB = 0;
-    std::string HexBR, HexBG, HexBB;
-    std::int32_t ValBR = 0, ValBG = 0, ValBB = 0;
-    bool UseImage = false;
-    std::string AppDir;
-    std::string ImagePath;
-    // Members are released in reverse order: SpiPath, the plug-in host, ImagePath, AppDir, then the channel
-    // strings from the background's blue to the text's red. The plug-in host goes between ImagePath and SpiPath.
-    velmira::SpiLoadClass SpiLoader;
-    std::string SpiPath;
-
-    // ---- Colour editing ------------------------------------------------------------------------------------------
+    // ---- The one refresh: channel values, editors, preview and the contrast tip ---------------------------------
     void UpdateColor();
-    // The six channel values from the channel strings (hexadecimal after "0x", 0 when unreadable, low byte).
-    void ComputeChannelValues();
     void UpdateHexDim();
+
+    // ---- Events ---------------------------------------------------------------------------------------------------
     void RadioHexDimClick();
     void EditFontKeyUp();
     void EditBackGKeyUp();
@@ -80,43 +81,20 @@ public:
     void BarBRScroll(int scrollCode, int scrollPos);
     void BarBGScroll(int scrollCode, int scrollPos);
     void BarBBScroll(int scrollCode, int scrollPos);
-
-    // ---- Clipboard -----------------------------------------------------------------------------------------------
     void BtnCopyFontClick();
     void BtnCopyBackGClick();
-    void CopyToClpBrd(const std::string& text);
-
-    // ---- Settings file -------------------------------------------------------------------------------------------
-    void LoadIniFile();
-    void SaveIniFile();
-
-    // ---- Palette -------------------------------------------------------------------------------------------------
     void BtnSaveFontClick();
     void BtnLoadFontClick();
     void BtnSaveBackGClick();
     void BtnLoadBackGClick();
-
-    // ---- Screen pick ---------------------------------------------------------------------------------------------
     void ImageScopeStartDrag();
     void ImageScopeFontEndDrag();
     void ImageScopeBackGEndDrag();
-    POINT ImageScopeEndDrag();
-    void GetColor(std::string& red, std::string& green, std::string& blue, int x, int y);
-
-    // ---- Background picture --------------------------------------------------------------------------------------
     void CheckBackImageClick();
     void EditBackImageKeyPress(char& key);
     void BtnRefClick();
     void WMDropFiles(HDROP drop);
-    void LoadImageA(const std::string& path);
-    int CheckFormat(const std::string& path);
-    bool FindFile(const std::string& path, bool showMessage);
-
-    // ---- Image plug-ins ------------------------------------------------------------------------------------------
-    void SetSPI();
     void BtnSPIClick();
-
-    // ---- Lifecycle -----------------------------------------------------------------------------------------------
     void FormClose();
 
 protected:
@@ -124,19 +102,30 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    struct ColorGroup;
+    struct ColorGroupControls;
     void BuildLayout();
-    void BuildColorGroup(const ColorGroup& group, int top, const char* caption);
+    void BuildColorGroup(const ColorGroupControls& group, int top, const char* caption);
     void ConnectEvents();
-    void ChannelEditKeyUp(ui::Edit& edit, std::string& channel);
-    void ChannelBarScroll(int scrollPos, std::string& channel);
-    void HexEditKeyUp(ui::Edit& edit, std::string& red, std::string& green, std::string& blue);
+    std::vector<ui::Window*> BackGColorControls();
+    void LoadIniFile();
+    void SaveIniFile();
+    void PickInto(ColorGroup& group);
+    void ShowPallet(int mode, ColorGroup& group);
     void CreateContrastTip();
+
+    // What the contrast tip reports on.
+    velmira::Rgb TextColour() override;
+    velmira::Rgb BackgroundColour() override;
+    bool PictureInUse() override;
+    std::vector<velmira::Rgb> PixelsUnderText() override;
+
+    std::string appDir_;
+    ColorGroup fontColor_;
+    ColorGroup backGColor_;
+    BackgroundPicture background_;
+    ScreenPick pick_;
     // Made once the window is painted and idle: nothing shown at first needs it.
     ui::IdleTask contrastTipCreation_{[this] { CreateContrastTip(); }};
     // The preview's contrast tooltip; made last and so released first, before the panel it watches.
     std::unique_ptr<ContrastTip> contrastTip_;
 };
-
-// The one main window, created at start-up.
-extern TMainForm* MainForm;

@@ -55,4 +55,10 @@ void Clipboard::SetText(const std::string& text) {
     block.release();  // the clipboard owns the block now
 }
 
+void CopyToClpBrd(const std::string& text) {
+    Clipboard clipboard;
+    clipboard.SetText("");
+    clipboard.SetText(text);
+}
+
 }  // namespace velmira

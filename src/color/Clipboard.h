@@ -34,4 +34,8 @@ private:
     HWND owner_ = nullptr;
 };
 
+// The copy buttons' routine: the clipboard is emptied with an empty text first and only then given `text`, so
+// that programs watching the clipboard see two changes, the second leaving the colour's text.
+void CopyToClpBrd(const std::string& text);
+
 }  // namespace velmira

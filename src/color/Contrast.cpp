@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "color/ColorText.h"
+#include "text/ChannelText.h"
 
 namespace velmira {
 namespace {

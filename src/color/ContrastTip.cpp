@@ -6,9 +6,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "app/MainForm.h"
-#include "color/Contrast.h"
-
 namespace {
 
 // Wide enough for the longest line; a set width is also what makes the tooltip break lines at "\n".
@@ -16,14 +13,9 @@ constexpr int kMaxTipWidth = 320;
 // The tip stays while the pointer rests on the preview, so that it can be read while a colour is typed.
 constexpr int kAutoPopMs = 32767;
 
-velmira::Rgb RgbOf(std::int32_t red, std::int32_t green, std::int32_t blue) {
-    return velmira::Rgb{static_cast<std::uint8_t>(red), static_cast<std::uint8_t>(green),
-                        static_cast<std::uint8_t>(blue)};
-}
+}  // namespace
 
-// The picture's pixels inside the label's rectangle. Both rectangles are in the panel's coordinates; the
-// picture starts at the image's top-left corner.
-std::vector<velmira::Rgb> PixelsUnder(ui::Image& image, const ui::Label& label) {
+std::vector<velmira::Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& label) {
     ui::Canvas& picture = image.Picture();
     const RECT imageBounds = image.Bounds();
     const RECT labelBounds = label.Bounds();
@@ -49,9 +41,7 @@ std::vector<velmira::Rgb> PixelsUnder(ui::Image& image, const ui::Label& label) 
     return pixels;
 }
 
-}  // namespace
-
-ContrastTip::ContrastTip(HWND owner, HWND tool, TextSource source) : tool_(tool), source_(std::move(source)) {
+ContrastTip::ContrastTip(HWND owner, HWND tool, ContrastSource& source) : tool_(tool), source_(source) {
     CreateStandard(TOOLTIPS_CLASSA, WS_EX_TOPMOST, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, owner, "",
                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, 0);
     // The main window is always on top; its tooltip must come above it.
@@ -92,7 +82,7 @@ void ContrastTip::ColoursChanged() {
 }
 
 void ContrastTip::FillDisplayInfo(NMHDR* header) {
-    text_ = source_();
+    text_ = MakeText();
     ++computations_;
     if (header->code == TTN_GETDISPINFOA) {
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
@@ -126,8 +116,8 @@ LRESULT ContrastTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return Window::HandleMessage(msg, wParam, lParam);
 }
 
-std::string PreviewContrastText(TMainForm& form) {
-    const velmira::Rgb text = RgbOf(form.ValFR, form.ValFG, form.ValFB);
-    if (!form.UseImage) return velmira::ColourPairTipText(text, RgbOf(form.ValBR, form.ValBG, form.ValBB));
-    return velmira::PictureTipText(velmira::PictureContrastOf(text, PixelsUnder(form.ImageBackG, form.LabelText)));
+std::string ContrastTip::MakeText() {
+    const velmira::Rgb text = source_.TextColour();
+    if (!source_.PictureInUse()) return velmira::ColourPairTipText(text, source_.BackgroundColour());
+    return velmira::PictureTipText(velmira::PictureContrastOf(text, source_.PixelsUnderText()));
 }

@@ -6,20 +6,31 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <functional>
 #include <string>
+#include <vector>
 
+#include "color/Contrast.h"
+#include "ui/Controls.h"
 #include "ui/Window.h"
 
-class TMainForm;
+// What the tip reports on, asked each time it makes its text: the preview's two colours, and while a picture is
+// in use the picture's pixels under the sample text.
+class ContrastSource {
+public:
+    virtual velmira::Rgb TextColour() = 0;
+    virtual velmira::Rgb BackgroundColour() = 0;
+    virtual bool PictureInUse() = 0;
+    virtual std::vector<velmira::Rgb> PixelsUnderText() = 0;
+
+protected:
+    ~ContrastSource() = default;
+};
 
 class ContrastTip : public ui::Window {
 public:
-    using TextSource = std::function<std::string()>;
-
-    // A tooltip owned by `owner` over the window `tool` (and whatever its container draws on it); `source`
-    // makes the text (code page 932, lines separated by "\n") each time the tooltip asks.
-    ContrastTip(HWND owner, HWND tool, TextSource source);
+    // A tooltip owned by `owner` over the window `tool` (and whatever its container draws on it), asking
+    // `source`, which must outlive it, each time the tooltip wants its text.
+    ContrastTip(HWND owner, HWND tool, ContrastSource& source);
 
     // The colours or the picture changed: a shown tooltip takes the new text, a hidden one does nothing.
     void ColoursChanged();
@@ -37,15 +48,17 @@ protected:
 private:
     void AddTool();
     void FillDisplayInfo(NMHDR* header);
+    // The text (code page 932, lines separated by "\n") for the source as it stands now.
+    std::string MakeText();
 
     HWND tool_;
-    TextSource source_;
+    ContrastSource& source_;
     std::string text_;
     std::wstring wideText_;
     std::size_t computations_ = 0;
     std::size_t colourChanges_ = 0;
 };
 
-// The main window's preview: the text colour against the background colour, or against the picture's pixels
-// under the sample text while a picture is in use.
-std::string PreviewContrastText(TMainForm& form);
+// The pixels of the image's picture inside the label's rectangle (both in their container's coordinates; the
+// picture starts at the image's top-left corner).
+std::vector<velmira::Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& label);

@@ -12,5 +12,5 @@ extern ST_DebugNotice DebugNotice;
 
 // Stores the handle in the record and sends the notice; always 1.
 int DebugAttach(ST_DebugNotice& record, HWND applicationWindow);
-// 0 when no monitor window exists, otherwise the monitor's reply.
+// 0 when no monitor window exists or it does not answer within a short while, otherwise the monitor's reply.
 LRESULT DebugNotify(const ST_DebugNotice& record);

@@ -8,19 +8,6 @@
 
 namespace {
 
-// The object whose Execute is running; the browser's callback gets no pointer of its own (its data is 0).
-FolderDlgClass* FolderDlg = nullptr;
-
-// Points FolderDlg at one object for as long as its browser runs, so that no callback can reach an object
-// that the click handler has already released.
-class ScopedCurrentDialog {
-public:
-    explicit ScopedCurrentDialog(FolderDlgClass* dialog) noexcept { FolderDlg = dialog; }
-    ScopedCurrentDialog(const ScopedCurrentDialog&) = delete;
-    ScopedCurrentDialog& operator=(const ScopedCurrentDialog&) = delete;
-    ~ScopedCurrentDialog() { FolderDlg = nullptr; }
-};
-
 // The browser is a shell namespace view and needs COM on this thread. The program initialises nothing else
 // with COM, so the browser brings its own apartment and leaves it again. A thread that already has one keeps
 // it (S_FALSE still counts and is balanced); one in the multithreaded apartment is left alone.
@@ -45,7 +32,6 @@ using UniqueItemIdList = std::unique_ptr<ITEMIDLIST, ItemIdListFree>;
 }  // namespace
 
 bool FolderDlgClass::Execute() {
-    const ScopedCurrentDialog current(this);
     const ScopedOleInitialize ole;
 
     char displayName[MAX_PATH] = {};
@@ -56,7 +42,7 @@ bool FolderDlgClass::Execute() {
     info.lpszTitle = Title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = BrowseCallbackProc;
-    info.lParam = 0;
+    info.lParam = reinterpret_cast<LPARAM>(this);
 
     const UniqueItemIdList items(::SHBrowseForFolderA(&info));
     if (!items) return false;
@@ -66,10 +52,11 @@ bool FolderDlgClass::Execute() {
     return true;
 }
 
-int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM, LPARAM) {
-    if (FolderDlg && message == BFFM_INITIALIZED && !FolderDlg->InitialDir.empty()) {
+int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM, LPARAM data) {
+    const auto* dialog = reinterpret_cast<const FolderDlgClass*>(data);
+    if (dialog && message == BFFM_INITIALIZED && !dialog->InitialDir.empty()) {
         // wParam 1: the selection is a path, not an item list.
-        ::SendMessageA(hwnd, BFFM_SETSELECTIONA, 1, reinterpret_cast<LPARAM>(FolderDlg->InitialDir.c_str()));
+        ::SendMessageA(hwnd, BFFM_SETSELECTIONA, 1, reinterpret_cast<LPARAM>(dialog->InitialDir.c_str()));
     }
     return 0;
 }

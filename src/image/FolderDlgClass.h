@@ -16,5 +16,5 @@ public:
     bool Execute();
 };
 
-// The browser's callback: preselects InitialDir of the object whose Execute is running. Always 0.
+// The browser's callback: preselects InitialDir of the object that `data` points at (none for 0). Always 0.
 int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM param, LPARAM data);

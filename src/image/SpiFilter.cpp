@@ -14,21 +14,4 @@ std::string BuildOpenFilter(const std::vector<ST_SpiInfo>& plugins) {
     return head + "|" + filter + "BMPﾌｧｲﾙ(*.bmp)|*.bmp|" + tail;
 }
 
-std::string FilterToDialogForm(std::string_view filter, LeadBytePredicate isLead) {
-    std::string result;
-    result.reserve(filter.size() + 2);
-    for (std::size_t pos = 0; pos < filter.size();) {
-        const std::size_t next = NextCharOffset(filter, pos, isLead);
-        if (next == pos + 1 && filter[pos] == '|') {
-            result += '\0';
-        } else {
-            result.append(filter.substr(pos, next - pos));
-        }
-        pos = next;
-    }
-    result += '\0';
-    result += '\0';
-    return result;
-}
-
 }  // namespace velmira

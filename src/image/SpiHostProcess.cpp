@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "image/SpiPictureCheck.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 namespace velmira {
 
@@ -64,7 +64,7 @@ void DispatchPaint() {
 void SpiHostProcess::SetProgram(const std::string& path) { g_program = path; }
 
 std::string SpiHostProcess::Program() {
-    return g_program.empty() ? ui::ExecutableDirectory() + kHelperName : g_program;
+    return g_program.empty() ? ExecutableDirectory() + kHelperName : g_program;
 }
 
 void SpiHostProcess::SetAnswerTimeout(DWORD ms) noexcept { g_answerTimeoutMs = ms; }

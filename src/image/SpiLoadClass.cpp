@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 namespace velmira {
 
@@ -16,7 +16,7 @@ constexpr int kMaxInfoPairs = 256;
 bool AskInfo(const ST_SpiPlugin& plugin, int index, std::string& text) {
     char buffer[kInfoBufferSize] = {};
     if (plugin.GetPluginInfo(index, buffer, kInfoBufferSize) == 0) return false;
-    text = PluginInfoText(buffer, sizeof buffer, ui::IsLeadByte);
+    text = PluginInfoText(buffer, sizeof buffer, velmira::IsLeadByte);
     return true;
 }
 

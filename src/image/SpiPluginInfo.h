@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "color/Cp932.h"
+#include "text/Cp932.h"
 
 namespace velmira {
 

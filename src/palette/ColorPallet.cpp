@@ -1,14 +1,13 @@
 #include "palette/ColorPallet.h"
-#include "ui/SystemText.h"
 
 #include <exception>
 #include <string>
 #include <utility>
 
-#include "app/PathText.h"
 #include "palette/PaletteText.h"
-#include "settings/IniFile.h"
+#include "text/SystemText.h"
 #include "ui/Application.h"
+#include "ui/IniFile.h"
 
 TColorPallet* ColorPallet = nullptr;
 
@@ -18,7 +17,6 @@ constexpr char kSection[] = "Pallet";
 constexpr char kEmptySlot[] = "ffffff";
 constexpr char kSettingsFileName[] = "velmira.ini";
 
-
 std::string PanelName(int slot) {
     return "Panel" + std::to_string(slot);
 }
@@ -27,7 +25,7 @@ std::string PanelName(int slot) {
 
 TColorPallet::TColorPallet(ui::Form& owner) {
     BuildLayout(owner);
-    AppDir = ui::ExecutableDirectory();
+    AppDir = velmira::ExecutableDirectory();
 }
 
 void TColorPallet::BuildLayout(ui::Form& owner) {
@@ -84,7 +82,7 @@ void TColorPallet::GetCurColor(std::string& red, std::string& green, std::string
 }
 
 void TColorPallet::LoadIniFile() {
-    const velmira::IniFile file(SettingsPath());
+    const ui::IniFile file(SettingsPath());
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         const std::string text = file.ReadString(kSection, velmira::PaletteSlotKey(slot).c_str(), kEmptySlot);
         if (ui::Panel* panel = PanelNamed(PanelName(slot))) panel->SetColor(SetPanelColor(text));
@@ -92,7 +90,7 @@ void TColorPallet::LoadIniFile() {
 }
 
 void TColorPallet::SaveIniFile() {
-    const velmira::IniFile file(SettingsPath());
+    const ui::IniFile file(SettingsPath());
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         if (ui::Panel* panel = PanelNamed(PanelName(slot)))
             file.WriteString(kSection, velmira::PaletteSlotKey(slot).c_str(), GetPanelColor(panel->Color()));

@@ -1,8 +1,6 @@
 #include "palette/PaletteText.h"
 
-#include <cstdio>
-
-#include "color/ColorText.h"
+#include "text/ChannelText.h"
 
 namespace velmira {
 namespace {
@@ -11,12 +9,6 @@ namespace {
 // splits a double-byte character is not hexadecimal either way.
 std::string_view Piece(std::string_view text, std::size_t pos) noexcept {
     return pos < text.size() ? text.substr(pos, 2) : std::string_view{};
-}
-
-std::string TwoDigits(std::uint32_t channel) {
-    char buffer[3];
-    std::snprintf(buffer, sizeof buffer, "%02X", static_cast<unsigned>(channel & 0xFF));
-    return buffer;
 }
 
 }  // namespace
@@ -35,7 +27,7 @@ std::string PaletteTextOfColor(std::uint32_t color) {
 }
 
 ChannelStrings ChannelStringsOfColor(std::uint32_t color) {
-    return {TwoDigits(color), TwoDigits(color >> 8), TwoDigits(color >> 16)};
+    return {HexAtLeastTwoDigits(color & 0xFF), HexAtLeastTwoDigits((color >> 8) & 0xFF), HexAtLeastTwoDigits((color >> 16) & 0xFF)};
 }
 
 std::string PaletteSlotKey(int slot) {

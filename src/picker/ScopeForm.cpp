@@ -7,8 +7,6 @@
 #include "picker/ScopePlacement.h"
 #include "picker/ScopeRegion.h"
 
-TScopeForm* ScopeForm = nullptr;
-
 namespace {
 
 constexpr UINT kTimerInterval = 30;
@@ -75,6 +73,7 @@ void TScopeForm::PaintBackground(HDC dc, const RECT& client) {
 
 void TScopeForm::TimerTimer() {
     MoveToCursor();
+    if (OnMoved) OnMoved(GetCenter());
 }
 
 void TScopeForm::MoveToCursor() {

@@ -4,6 +4,8 @@
 // screen there always shows what lies beneath.
 #include <windows.h>
 
+#include <functional>
+
 #include "ui/Form.h"
 #include "ui/Timer.h"
 #include "ui/UniqueHandle.h"
@@ -24,6 +26,9 @@ public:
     static ui::UniqueRegion MakeRegion(HBITMAP bitmap);
     void WMLButtonDown();
 
+    // Raised after each tick's move, with the sight's centre.
+    std::function<void(POINT centre)> OnMoved;
+
     ui::Timer Timer;
     HRGN ScopeRgn = nullptr;  // the window's shape; the system owns it once it has been set
     ui::UniqueBitmap ScopeBitmap;
@@ -35,6 +40,3 @@ protected:
 private:
     SIZE PictureSize() const;
 };
-
-// The scope window of the pick in progress, or null when no pick runs.
-extern TScopeForm* ScopeForm;

@@ -1,12 +1,6 @@
 #include "settings/SettingsText.h"
 
-#include "color/IntegerReading.h"
-
 namespace velmira {
-
-bool ReadBooleanText(std::string_view text, bool fallback) noexcept {
-    return ReadIntegerOr(text, fallback ? 1 : 0) != 0;
-}
 
 std::string StartingFolder(std::string_view folder, LeadBytePredicate isLead) {
     // Walk by characters to find where the last one and the one before it start.

@@ -1,15 +1,14 @@
 #pragma once
-// How settings keys are read from their text, and the open-file dialog's starting folder.
+// How settings keys are read from their text (ReadBooleanText comes with the integer reading rule), and the
+// open-file dialog's starting folder.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "color/Cp932.h"
+#include "text/Cp932.h"
+#include "text/IntegerReading.h"
 
 namespace velmira {
-
-// Boolean keys are integers by the integer reading rule; anything but 0 is true, unreadable text the default.
-bool ReadBooleanText(std::string_view text, bool fallback) noexcept;
 
 // A folder as the open-file dialog starts in it: one trailing backslash is removed unless it follows a drive
 // colon ("C:\foo\" gives "C:\foo", "C:\" stays). The last byte of a double-byte character is never taken for

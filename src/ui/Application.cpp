@@ -1,5 +1,5 @@
 #include "ui/Application.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 #include <commctrl.h>
 
@@ -16,23 +16,30 @@ namespace {
 
 constexpr char kApplicationClass[] = "VelmiraApplication";
 
+}  // namespace
 
-LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Application::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (!RunGuarded([&] { result = Get().HandleMessage(hwnd, msg, wParam, lParam); })) return 0;
+    return result;
+}
+
+LRESULT Application::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_CLOSE:
         // Closing the task-bar button closes the main form, which decides whether the program ends.
-        if (Form* main = Application::Get().MainForm(); main && main->Handle()) {
-            ::PostMessageA(main->Handle(), WM_CLOSE, 0, 0);
+        if (mainForm_ && mainForm_->Handle()) {
+            ::PostMessageA(mainForm_->Handle(), WM_CLOSE, 0, 0);
             return 0;
         }
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_RESTORE) {
-            Application::Get().Restore();
+            Restore();
             return 0;
         }
         if ((wParam & 0xFFF0) == SC_MINIMIZE) {
-            Application::Get().Minimize();
+            Minimize();
             return 0;
         }
         break;
@@ -41,8 +48,6 @@ LRESULT CALLBACK ApplicationWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     }
     return ::DefWindowProcA(hwnd, msg, wParam, lParam);
 }
-
-}  // namespace
 
 Application& Application::Get() {
     static Application application;
@@ -55,7 +60,7 @@ void Application::Initialize() {
     ::InitCommonControlsEx(&icc);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &ApplicationWindowProc;
+    wc.lpfnWndProc = &Application::WindowProc;
     wc.hInstance = Instance();
     wc.hIcon = ::LoadIconA(Instance(), "MAINICON");
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
@@ -109,12 +114,9 @@ bool Application::HandleOneMessage() {
         terminated_ = true;
         return false;
     }
-    try {
-        if (PreTranslate(msg)) return true;
-    } catch (const std::exception& e) {
-        ShowException(e);
-        return true;
-    }
+    bool handled = true;
+    RunGuarded([&] { handled = PreTranslate(msg); });
+    if (handled) return true;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
     return true;
@@ -127,13 +129,8 @@ void Application::ProcessMessages() {
             terminated_ = true;
             return;
         }
-        bool handled = false;
-        try {
-            handled = PreTranslate(msg);
-        } catch (const std::exception& e) {
-            ShowException(e);
-            handled = true;
-        }
+        bool handled = true;
+        RunGuarded([&] { handled = PreTranslate(msg); });
         if (handled) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
@@ -156,11 +153,7 @@ void Application::RunIdleTasks() {
     const std::vector<IdleTask*> due = idleTasks_;
     for (IdleTask* task : due) {
         if (std::find(idleTasks_.begin(), idleTasks_.end(), task) == idleTasks_.end()) continue;
-        try {
-            task->RunNow();
-        } catch (const std::exception& e) {
-            ShowException(e);
-        }
+        RunGuarded([task] { task->RunNow(); });
     }
 }
 
@@ -173,11 +166,12 @@ void Application::Minimize() {
 
 BOOL CALLBACK Application::HideOwnedForm(HWND hwnd, LPARAM param) {
     auto* self = reinterpret_cast<Application*>(param);
-    if (::GetWindow(hwnd, GW_OWNER) == self->window_.get() && ::IsWindowVisible(hwnd)) {
-        ::ShowWindow(hwnd, SW_HIDE);
+    if (::GetWindow(hwnd, GW_OWNER) != self->window_.get() || !::IsWindowVisible(hwnd)) return TRUE;
+    // Noted before it is hidden, so that a form that could not be noted stays in sight.
+    return RunGuarded([&] {
         self->hiddenForms_.push_back(hwnd);
-    }
-    return TRUE;
+        ::ShowWindow(hwnd, SW_HIDE);
+    });
 }
 
 void Application::Restore() {
@@ -190,8 +184,28 @@ void Application::Restore() {
 }
 
 void Application::ShowException(const std::exception& e) {
-    const std::string text = WithFullStop(e.what(), &IsLeadByte);
+    if (showingError_) return;
+    const std::string text = WithFullStop(e.what(), &velmira::IsLeadByte);
+    showingError_ = true;
+    struct Shown {
+        bool& flag;
+        ~Shown() { flag = false; }
+    } shown{showingError_};
     ShowMessage(text, MB_OK | MB_ICONERROR);
+}
+
+void Application::ShowCurrentException() noexcept {
+    try {
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            ShowException(e);
+        } catch (...) {
+            ShowException(std::runtime_error("unexpected error"));
+        }
+    } catch (...) {
+        // The display itself failed (no memory for the text): nothing is left to show it with.
+    }
 }
 
 int Application::ShowMessage(std::string_view text, UINT flags) {

@@ -44,7 +44,6 @@ public:
     // Shows the main form and dispatches messages until the main form has been closed.
     void Run();
     void Terminate();
-    bool Terminated() const noexcept { return terminated_; }
 
     // Dispatches one message, waiting for it; false once WM_QUIT came. Runs the idle tasks first when the
     // queue is empty.
@@ -61,8 +60,11 @@ public:
     void Minimize();
     void Restore();
 
-    // The standard error display: a message box titled with the application's title, with the error icon.
+    // The standard error display: a message box titled with the application's title, with the error icon. While
+    // one is up, another error is not shown on top of it: an error that repeats on every paint shows once.
     void ShowException(const std::exception& e);
+    // The exception being handled now (called inside a catch block) through the standard display; never throws.
+    void ShowCurrentException() noexcept;
     // Every message box of the program goes through here, so that tests can watch them.
     int ShowMessage(std::string_view text, UINT flags);
     using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, UINT flags)>;
@@ -75,15 +77,31 @@ private:
     bool PreTranslate(MSG& msg);
     void RunIdleTasks();
     static BOOL CALLBACK HideOwnedForm(HWND hwnd, LPARAM param);
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     UniqueWindow window_;
     std::string title_;
     Form* mainForm_ = nullptr;
     bool terminated_ = false;
+    bool showingError_ = false;
     MessageBoxHandler messageBoxHandler_;
     std::vector<HWND> hiddenForms_;
     std::map<FontSpec, UniqueFont> fonts_;
     std::vector<IdleTask*> idleTasks_;
 };
+
+// Runs `work` where the system called in (a window procedure, a callback, a timer, idle work): whatever it
+// throws goes to the standard error display and ends there. True when the work ran to its end.
+template <class Work>
+bool RunGuarded(Work&& work) noexcept {
+    try {
+        work();
+        return true;
+    } catch (...) {
+        Application::Get().ShowCurrentException();
+        return false;
+    }
+}
 
 }  // namespace ui

@@ -3,7 +3,6 @@
 // (`OnClick`, `OnKeyUp`, ...) that the form wires to its handlers.
 #include <windows.h>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -183,7 +182,6 @@ public:
     void Create(Container& parent, int left, int top, int width, int height);
     // The picture, created at the control's size on first use.
     Canvas& Picture();
-    bool HasPicture() const noexcept { return static_cast<bool>(picture_); }
     void SetPicture(std::unique_ptr<Canvas> picture);
 
 protected:

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "color/Cp932.h"
+#include "text/Cp932.h"
 
 namespace ui {
 

@@ -74,11 +74,12 @@ public:
 private:
     static BOOL CALLBACK Visit(HWND hwnd, LPARAM param) {
         auto* self = reinterpret_cast<DisabledTaskWindows*>(param);
-        if (hwnd != self->except_ && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd)) {
-            ::EnableWindow(hwnd, FALSE);
+        if (hwnd == self->except_ || !::IsWindowVisible(hwnd) || !::IsWindowEnabled(hwnd)) return TRUE;
+        // Noted before it is disabled, so that every window disabled here is enabled again.
+        return RunGuarded([&] {
             self->disabled_.push_back(hwnd);
-        }
-        return TRUE;
+            ::EnableWindow(hwnd, FALSE);
+        });
     }
 
     HWND except_;
@@ -116,12 +117,10 @@ void Form::OnCloseRequest() {
         modalResult_ = mrCancel;
         return;
     }
-    try {
-        if (OnClose) OnClose();
-    } catch (const std::exception& e) {
-        Application::Get().ShowException(e);
+    if (!RunGuarded([this] {
+            if (OnClose) OnClose();
+        }))
         return;  // the close is abandoned: the form stays open
-    }
     Hide();
     if (Application::Get().MainForm() == this) Application::Get().Terminate();
 }

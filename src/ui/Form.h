@@ -41,7 +41,6 @@ public:
     int ShowModal();
     void SetModalResult(int result) noexcept { modalResult_ = result; }
     int ModalResult() const noexcept { return modalResult_; }
-    bool IsModal() const noexcept { return modal_; }
 
     // Tests drive modal forms from here: called once the form is shown, inside its modal loop.
     static std::function<void(Form&)> ModalShownHook;

@@ -1,12 +1,12 @@
 #include "ui/OpenDialog.h"
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 #include <commdlg.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "image/SpiFilter.h"
+#include "ui/DialogFilter.h"
 #include "ui/SystemLibrary.h"
 
 namespace ui {
@@ -31,7 +31,7 @@ GetOpenFileNameFn OpenFileNameFunction() {
 }  // namespace
 
 bool OpenDialog::Execute(HWND owner) {
-    const std::string filter = velmira::FilterToDialogForm(Filter, &IsLeadByte);
+    const std::string filter = FilterToDialogForm(Filter, &velmira::IsLeadByte);
     // The dialog starts with the last file name, as a user expects when opening it again.
     std::vector<char> file(kFileBufferSize, '\0');
     std::copy_n(FileName.begin(), std::min(FileName.size(), file.size() - 1), file.begin());

@@ -27,7 +27,6 @@ void Timer::Start(HWND window, UINT intervalMs, std::function<void()> onTimer) {
     if (!::SetTimer(window, reinterpret_cast<UINT_PTR>(this), intervalMs, &Timer::TimerProc))
         throw std::runtime_error("SetTimer failed");
     window_ = window;
-    interval_ = intervalMs;
     RunningTimers().insert(this);
 }
 
@@ -41,13 +40,7 @@ void Timer::Stop() noexcept {
 void CALLBACK Timer::TimerProc(HWND, UINT, UINT_PTR id, DWORD) {
     auto* self = reinterpret_cast<Timer*>(id);
     if (RunningTimers().count(self) == 0 || !self->onTimer_) return;
-    try {
-        self->onTimer_();
-    } catch (const std::exception& e) {
-        Application::Get().ShowException(e);
-    } catch (...) {
-        Application::Get().ShowException(std::runtime_error("unexpected error"));
-    }
+    RunGuarded([self] { self->onTimer_(); });
 }
 
 }  // namespace ui

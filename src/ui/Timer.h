@@ -18,13 +18,11 @@ public:
     void Start(HWND window, UINT intervalMs, std::function<void()> onTimer);
     void Stop() noexcept;
     bool Running() const noexcept { return window_ != nullptr; }
-    UINT Interval() const noexcept { return interval_; }
 
 private:
     static void CALLBACK TimerProc(HWND hwnd, UINT msg, UINT_PTR id, DWORD time);
 
     HWND window_ = nullptr;
-    UINT interval_ = 0;
     std::function<void()> onTimer_;
 };
 

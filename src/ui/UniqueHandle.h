@@ -55,74 +55,34 @@ private:
     handle_type h_ = Traits::invalid();
 };
 
-template <class H>
-struct GdiObjectTraits {
+// What an owner needs of a kind of handle: its type, its invalid value (null, or INVALID_HANDLE_VALUE for the
+// kernel's file and search handles), and the call that frees it.
+template <class H, auto Free, bool MinusOneIsInvalid = false>
+struct HandleTraits {
     using handle_type = H;
-    static H invalid() noexcept { return nullptr; }
-    static void close(H h) noexcept { ::DeleteObject(h); }
+    static H invalid() noexcept {
+        if constexpr (MinusOneIsInvalid) return INVALID_HANDLE_VALUE;
+        else return nullptr;
+    }
+    static void close(H h) noexcept { Free(h); }
 };
 
-struct KernelHandleTraits {
-    using handle_type = HANDLE;
-    static HANDLE invalid() noexcept { return nullptr; }
-    static void close(HANDLE h) noexcept { ::CloseHandle(h); }
-};
-
-struct FileHandleTraits {
-    using handle_type = HANDLE;
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) noexcept { ::CloseHandle(h); }
-};
-
-struct FindHandleTraits {
-    using handle_type = HANDLE;
-    static HANDLE invalid() noexcept { return INVALID_HANDLE_VALUE; }
-    static void close(HANDLE h) noexcept { ::FindClose(h); }
-};
-
-struct ModuleTraits {
-    using handle_type = HMODULE;
-    static HMODULE invalid() noexcept { return nullptr; }
-    static void close(HMODULE h) noexcept { ::FreeLibrary(h); }
-};
-
-struct GlobalTraits {
-    using handle_type = HGLOBAL;
-    static HGLOBAL invalid() noexcept { return nullptr; }
-    static void close(HGLOBAL h) noexcept { ::GlobalFree(h); }
-};
-
-struct MemoryDCTraits {
-    using handle_type = HDC;
-    static HDC invalid() noexcept { return nullptr; }
-    static void close(HDC h) noexcept { ::DeleteDC(h); }
-};
-
-struct WindowTraits {
-    using handle_type = HWND;
-    static HWND invalid() noexcept { return nullptr; }
-    static void close(HWND h) noexcept { ::DestroyWindow(h); }
-};
-
-// A view of a file mapping, owned by its address.
-struct MappedViewTraits {
-    using handle_type = void*;
-    static void* invalid() noexcept { return nullptr; }
-    static void close(void* view) noexcept { ::UnmapViewOfFile(view); }
-};
+template <class H>
+using GdiObjectTraits = HandleTraits<H, &::DeleteObject>;
 
 using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
 using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
 using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueFind = UniqueHandle<FindHandleTraits>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueGlobal = UniqueHandle<GlobalTraits>;
-using UniqueMemoryDC = UniqueHandle<MemoryDCTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueMappedView = UniqueHandle<MappedViewTraits>;
+using UniqueKernelHandle = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle>>;
+using UniqueFile = UniqueHandle<HandleTraits<HANDLE, &::CloseHandle, true>>;
+using UniqueFind = UniqueHandle<HandleTraits<HANDLE, &::FindClose, true>>;
+using UniqueModule = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary>>;
+using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, &::GlobalFree>>;
+using UniqueMemoryDC = UniqueHandle<HandleTraits<HDC, &::DeleteDC>>;
+using UniqueWindow = UniqueHandle<HandleTraits<HWND, &::DestroyWindow>>;
+// A view of a file mapping, owned by its address.
+using UniqueMappedView = UniqueHandle<HandleTraits<void*, &::UnmapViewOfFile>>;
 
 // A DC borrowed from a window (or the whole screen for a null window) for one operation.
 class ScopedGetDC {
@@ -138,6 +98,21 @@ public:
 
 private:
     HWND hwnd_;
+    HDC dc_;
+};
+
+// The DC of one WM_PAINT: EndPaint runs on every exit, a paint that throws included.
+class ScopedPaint {
+public:
+    explicit ScopedPaint(HWND hwnd) noexcept : hwnd_(hwnd), dc_(::BeginPaint(hwnd, &paint_)) {}
+    ScopedPaint(const ScopedPaint&) = delete;
+    ScopedPaint& operator=(const ScopedPaint&) = delete;
+    ~ScopedPaint() { ::EndPaint(hwnd_, &paint_); }
+    HDC get() const noexcept { return dc_; }
+
+private:
+    HWND hwnd_;
+    PAINTSTRUCT paint_{};
     HDC dc_;
 };
 

@@ -15,6 +15,30 @@ namespace {
 constexpr char kOwnClassName[] = "VelmiraWindow";
 constexpr UINT_PTR kSubclassId = 1;
 
+// The atom of the property that marks a window as ours and carries its object. Its name holds the process id, so
+// that no other program's window carries it by chance; the atom goes with the program.
+class ObjectProperty {
+public:
+    ObjectProperty() {
+        const std::string name = "VelmiraWindowObject." + std::to_string(::GetCurrentProcessId());
+        atom_ = ::GlobalAddAtomA(name.c_str());
+        if (!atom_) throw std::runtime_error("GlobalAddAtom failed");
+    }
+    ObjectProperty(const ObjectProperty&) = delete;
+    ObjectProperty& operator=(const ObjectProperty&) = delete;
+    ~ObjectProperty() { ::GlobalDeleteAtom(atom_); }
+
+    LPCSTR Name() const noexcept { return MAKEINTATOM(atom_); }
+
+private:
+    ATOM atom_ = 0;
+};
+
+const ObjectProperty& Property() {
+    static const ObjectProperty property;
+    return property;
+}
+
 void RegisterOwnClass(WNDPROC proc) {
     static bool registered = false;
     if (registered) return;
@@ -41,14 +65,29 @@ Window::~Window() {
     liveObjects_.fetch_sub(1, std::memory_order_relaxed);
 }
 
-void Window::Attach(HWND hwnd) noexcept {
+void Window::Attach(HWND hwnd) {
+    if (!::SetPropA(hwnd, Property().Name(), this)) throw std::runtime_error("SetProp failed");
     hwnd_ = hwnd;
     liveWindows_.fetch_add(1, std::memory_order_relaxed);
 }
 
+void Window::Detach() noexcept {
+    ::RemovePropA(hwnd_, Property().Name());
+    hwnd_ = nullptr;
+    liveWindows_.fetch_sub(1, std::memory_order_relaxed);
+    OnWindowDestroyed();
+}
+
 Window* Window::FromHandle(HWND hwnd) noexcept {
     if (!hwnd) return nullptr;
-    return reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    DWORD process = 0;
+    ::GetWindowThreadProcessId(hwnd, &process);
+    if (process != ::GetCurrentProcessId()) return nullptr;
+    try {
+        return static_cast<Window*>(::GetPropA(hwnd, Property().Name()));
+    } catch (...) {
+        return nullptr;  // no atom, so no window of ours
+    }
 }
 
 void Window::CreateOwn(DWORD exStyle, DWORD style, HWND parent, std::string_view caption, int left, int top,
@@ -68,17 +107,21 @@ void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, H
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                   ::GetModuleHandleA(nullptr), nullptr);
     if (!hwnd) throw std::runtime_error(std::string("CreateWindowEx failed for ") + className);
+    UniqueWindow created(hwnd);
     Attach(hwnd);
     standard_ = true;
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ::SetWindowSubclass(hwnd, &Window::StandardControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (!::SetWindowSubclass(hwnd, &Window::StandardControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+        Detach();
+        throw std::runtime_error(std::string("cannot subclass ") + className);
+    }
+    created.release();  // ours now: the object destroys it
 }
 
 LRESULT CALLBACK Window::OwnWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* self = static_cast<Window*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->Attach(hwnd);
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        // A window that cannot be marked as ours is not made: CreateWindowEx then fails.
+        if (!RunGuarded([&] { self->Attach(hwnd); })) return FALSE;
     }
     Window* self = FromHandle(hwnd);
     if (!self) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
@@ -92,21 +135,10 @@ LRESULT CALLBACK Window::StandardControlProc(HWND hwnd, UINT msg, WPARAM wParam,
     return self->Dispatch(msg, wParam, lParam);
 }
 
-LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     LRESULT result = 0;
-    try {
-        result = HandleMessage(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        Application::Get().ShowException(e);
-    } catch (...) {
-        Application::Get().ShowException(std::runtime_error("unexpected error"));
-    }
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        liveWindows_.fetch_sub(1, std::memory_order_relaxed);
-        OnWindowDestroyed();
-    }
+    RunGuarded([&] { result = HandleMessage(msg, wParam, lParam); });
+    if (msg == WM_NCDESTROY) Detach();
     return result;
 }
 
@@ -183,21 +215,19 @@ void GraphicControl::Invalidate() const {
 
 Container::~Container() {
     for (GraphicControl* control : graphics_) control->parent_ = nullptr;
-    if (brush_) ::DeleteObject(brush_);
 }
 
 void Container::SetColor(COLORREF color) {
     systemFaceColor_ = false;
     if (color == color_ && brush_) return;
     color_ = color;
-    if (brush_) ::DeleteObject(brush_);
-    brush_ = nullptr;
+    brush_.reset();
     if (Handle()) ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 HBRUSH Container::BackgroundBrush() {
-    if (!brush_) brush_ = ::CreateSolidBrush(color_);
-    return brush_;
+    if (!brush_) brush_.reset(::CreateSolidBrush(color_));
+    return brush_.get();
 }
 
 void Container::AddGraphic(GraphicControl* control) {
@@ -221,8 +251,8 @@ void Container::Paint(HDC dc) {
 
 // Paints through an off-screen bitmap so that the preview's picture and the text over it never flicker.
 void Container::OnPaint() {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(Handle(), &ps);
+    const ScopedPaint paint(Handle());
+    const HDC dc = paint.get();
     RECT client{};
     ::GetClientRect(Handle(), &client);
     if (client.right > 0 && client.bottom > 0) {
@@ -236,7 +266,6 @@ void Container::OnPaint() {
             Paint(dc);
         }
     }
-    ::EndPaint(Handle(), &ps);
 }
 
 GraphicControl* Container::GraphicAt(POINT clientPoint) const {
@@ -288,8 +317,7 @@ LRESULT Container::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOLORCHANGE:
         if (systemFaceColor_) {
             color_ = ::GetSysColor(COLOR_BTNFACE);
-            if (brush_) ::DeleteObject(brush_);
-            brush_ = nullptr;
+            brush_.reset();
         }
         break;
     case WM_LBUTTONDOWN:

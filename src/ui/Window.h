@@ -1,10 +1,12 @@
 #pragma once
 // The window layer's base classes.
 //
-// Window: one object per HWND. Our own window classes carry `this` from lpCreateParams on WM_NCCREATE in
-// GWLP_USERDATA and forward every message to the virtual HandleMessage; standard controls (EDIT, BUTTON,
-// SCROLLBAR) are subclassed and keep `this` in the same slot. The pointer is cleared on WM_NCDESTROY.
-// No exception crosses back into the window system: each one is handed to the application's error display.
+// Window: one object per HWND. Our own window classes take `this` from lpCreateParams on WM_NCCREATE and
+// forward every message to the virtual HandleMessage; standard controls (EDIT, BUTTON, SCROLLBAR) are
+// subclassed. Either way the window carries `this` in a property under an atom of the program's own, removed on
+// WM_NCDESTROY, so that FromHandle knows no window but ours: a foreign window's user data is never taken for
+// one of our objects. No exception crosses back into the window system: each one is handed to the
+// application's error display.
 //
 // Container: a window that holds other controls. It reflects its children's notifications (WM_COMMAND,
 // WM_HSCROLL, WM_CTLCOLOR*) back to the child's object, paints its non-windowed children (labels and
@@ -12,11 +14,12 @@
 #include <windows.h>
 
 #include <atomic>
-
 #include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "ui/UniqueHandle.h"
 
 namespace ui {
 
@@ -38,6 +41,7 @@ public:
     virtual ~Window();
 
     HWND Handle() const noexcept { return hwnd_; }
+    // The object of a window that this layer created; null for any other window.
     static Window* FromHandle(HWND hwnd) noexcept;
 
     // How many window objects exist and how many of them hold a live window, for the leak checks of the tests
@@ -83,9 +87,10 @@ private:
     static LRESULT CALLBACK OwnWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK StandardControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                                 UINT_PTR subclassId, DWORD_PTR refData);
-    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
-    void Attach(HWND hwnd) noexcept;
+    void Attach(HWND hwnd);
+    void Detach() noexcept;
 
     static inline std::atomic<int> liveObjects_{0};
     static inline std::atomic<int> liveWindows_{0};
@@ -148,7 +153,7 @@ private:
     std::vector<GraphicControl*> graphics_;
     COLORREF color_ = ::GetSysColor(COLOR_BTNFACE);
     bool systemFaceColor_ = true;
-    HBRUSH brush_ = nullptr;  // owned; recreated when the colour changes
+    UniqueBrush brush_;  // recreated when the colour changes
 };
 
 }  // namespace ui

@@ -5,22 +5,13 @@
 #include <vector>
 
 #include "app/MainForm.h"
+#include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Application.h"
 
 namespace {
 
-class MainFormLayout : public ::testing::Test {
-protected:
-    void SetUp() override {
-        testsupport::RemoveSettings();
-        form = std::make_unique<TMainForm>();
-        form->Show();
-        testsupport::PumpPending();
-    }
-    void TearDown() override { form.reset(); }
-    std::unique_ptr<TMainForm> form;
-};
+class MainFormLayout : public testsupport::MainWindowTest {};
 
 
 

@@ -52,20 +52,20 @@ class Soak : public ::testing::Test {
 protected:
     void SetUp() override {
         testsupport::RemoveSettings();
-        folder_ = testsupport::ExecutableDir() + "soak\\";
+        folder_ = testsupport::ProgramFolder() + "soak\\";
         CreateDirectoryA(folder_.c_str(), nullptr);
         // A folder of its own with the one plug-in: the other test plug-ins accept every file.
         pluginFolder_ = folder_ + "plugins\\";
         CreateDirectoryA(pluginFolder_.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA((testsupport::ExecutableDir() + "plugins\\ppm.spi").c_str(),
+        ASSERT_TRUE(CopyFileA((testsupport::ProgramFolder() + "plugins\\ppm.spi").c_str(),
                               (pluginFolder_ + "ppm.spi").c_str(), FALSE));
         WritePictures();
         beforeForm_ = CountLive();
         form_ = std::make_unique<TMainForm>();
         form_->Show();
         testsupport::PumpPending();
-        form_->SpiPath = pluginFolder_;
-        form_->SetSPI();
+        form_->Background().SetSpiPath(pluginFolder_);
+        form_->Background().SetSPI();
     }
     void TearDown() override {
         ui::Form::ModalShownHook = nullptr;
@@ -91,11 +91,10 @@ protected:
         for (int i = 0; i < kColourChangesPerRound; ++i) {
             const int v = round * kColourChangesPerRound + i;
             if (i % 2 == 0) {
-                form_->HexFR = Hex2(v), form_->HexFG = Hex2(v >> 3), form_->HexFB = Hex2(v * 7);
+                form_->FontColor().SetChannels(Hex2(v), Hex2(v >> 3), Hex2(v * 7));
             } else {
-                form_->HexBR = Hex2(v * 5), form_->HexBG = Hex2(v), form_->HexBB = Hex2(v >> 2);
+                form_->BackGColor().SetChannels(Hex2(v * 5), Hex2(v), Hex2(v >> 2));
             }
-            form_->UpdateColor();
         }
     }
 
@@ -110,7 +109,7 @@ protected:
     }
 
     void Loads(testsupport::MessageBoxRecorder& boxes) {
-        for (int i = 0; i < kLoadsPerRound; ++i) form_->LoadImageA(folder_ + files_[i % files_.size()]);
+        for (int i = 0; i < kLoadsPerRound; ++i) form_->Background().LoadImageA(folder_ + files_[i % files_.size()]);
         testsupport::PumpPending();
         ASSERT_TRUE(boxes.messages.empty()) << boxes.messages.front().text << " / " << boxes.messages.front().caption;
         ASSERT_EQ(form_->EditBackImage.Text(), folder_ + files_[(kLoadsPerRound - 1) % files_.size()]);
@@ -133,7 +132,7 @@ protected:
 
     // Each reload unloads every plug-in of the folder and loads them again.
     void Reloads() {
-        for (int i = 0; i < kReloadsPerRound; ++i) form_->SetSPI();
+        for (int i = 0; i < kReloadsPerRound; ++i) form_->Background().SetSPI();
     }
 
     std::string folder_;
@@ -156,7 +155,7 @@ TEST_F(Soak, CountsOfEveryHandleAndWindowStayFlatOverTheWholeRun) {
         ASSERT_NO_FATAL_FAILURE(Loads(boxes));
         PalletOpenings(round);
         Reloads();
-        ASSERT_EQ(form_->SpiLoader.GetCount(), 1);  // the ppm plug-in, reloaded
+        ASSERT_EQ(form_->Background().SpiLoader().GetCount(), 1);  // the ppm plug-in, reloaded
         const LiveCounts now = CountLive();
         if (round == 0) {
             first = now;

@@ -11,14 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "support/ProgramFolder.h"
+
 namespace {
 
 std::string ProgramPath() {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    folder.erase(folder.find_last_of('\\') + 1);
-    return folder + "..\\velmira.exe";  // the build puts the program one folder above the tests
+    return testsupport::ProgramFolder() + "..\\velmira.exe";  // the build puts the program one folder above the tests
 }
 
 template <class T>

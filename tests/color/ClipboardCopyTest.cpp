@@ -6,11 +6,14 @@
 #include <string>
 
 #include "app/MainForm.h"
+#include "color/Clipboard.h"
+#include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/UniqueHandle.h"
 
 namespace {
 
+using testsupport::Retype;
 // The clipboard's CF_TEXT, read as another program would; nothing when there is none.
 std::optional<std::string> ClipboardText() {
     std::optional<std::string> text;
@@ -77,7 +80,7 @@ public:
         : ready_(::CreateEventA(nullptr, TRUE, FALSE, "VelmiraTestClipboardReady")),
           release_(::CreateEventA(nullptr, TRUE, FALSE, "VelmiraTestClipboardRelease")) {
         std::string command =
-            "\"" + testsupport::ExecutableDir() + "clipboard_holder.exe\" VelmiraTestClipboardReady "
+            "\"" + testsupport::ProgramFolder() + "clipboard_holder.exe\" VelmiraTestClipboardReady "
             "VelmiraTestClipboardRelease";
         STARTUPINFOA si{};
         si.cb = sizeof si;
@@ -106,23 +109,8 @@ private:
     bool holding_ = false;
 };
 
-class ClipboardCopy : public ::testing::Test {
+class ClipboardCopy : public testsupport::MainWindowTest {
 protected:
-    void SetUp() override {
-        testsupport::RemoveSettings();
-        form = std::make_unique<TMainForm>();
-        form->Show();
-        testsupport::PumpPending();
-    }
-    void TearDown() override {
-        form.reset();
-        testsupport::RemoveSettings();
-    }
-    void Retype(ui::Edit& edit, const std::string& text) {
-        ::SetFocus(edit.Handle());
-        testsupport::SelectAll(edit);
-        testsupport::TypeInto(edit, text);
-    }
     // Presses the button as the user does: the button itself reports the click to its parent.
     void Press(ui::Button& button) {
         ::SendMessageA(button.Handle(), BM_CLICK, 0, 0);
@@ -130,13 +118,11 @@ protected:
     }
 
     testsupport::MessageBoxRecorder boxes;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(ClipboardCopy, EachButtonCopiesItsColoursSixDigits) {
-    form->HexFR = "FF", form->HexFG = "80", form->HexFB = "00";
-    form->HexBR = "12", form->HexBG = "ab", form->HexBB = "3C";
-    form->UpdateColor();
+    testsupport::SetTextColour(*form, "FF", "80", "00");
+    testsupport::SetBackColour(*form, "12", "ab", "3C");
     Press(form->BtnCopyFont);
     EXPECT_EQ(ClipboardText(), "FF8000");
     Press(form->BtnCopyBackG);
@@ -169,8 +155,7 @@ TEST_F(ClipboardCopy, CopiesTheEditsTextAsItStands) {
 }
 
 TEST_F(ClipboardCopy, ChannelStringsOfOtherLengthsAreCopiedUnchanged) {
-    form->HexBR = "1", form->HexBG = "234", form->HexBB = "56";
-    form->UpdateColor();
+    testsupport::SetBackColour(*form, "1", "234", "56");
     Press(form->BtnCopyBackG);
     EXPECT_EQ(ClipboardText(), form->EditBackG.Text());
     EXPECT_EQ(ClipboardText(), "123456");
@@ -180,7 +165,7 @@ TEST_F(ClipboardCopy, WatchersSeeTwoChangesTheSecondLeavingTheText) {
     ClipboardWatcher watcher;
     ASSERT_TRUE(watcher.Listening());
     const DWORD sequenceBefore = ::GetClipboardSequenceNumber();
-    form->CopyToClpBrd("A1B2C3");
+    velmira::CopyToClpBrd("A1B2C3");
     EXPECT_TRUE(testsupport::PumpUntil([&] { return watcher.changes >= 2; }));
     testsupport::PumpPending();
     EXPECT_EQ(watcher.changes, 2);

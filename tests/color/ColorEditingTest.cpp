@@ -5,40 +5,27 @@
 
 #include "app/MainForm.h"
 #include "color/ColorText.h"
+#include "text/ChannelText.h"
+#include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 
 namespace {
 
+using testsupport::Retype;
 using testsupport::ReleaseKey;
-using testsupport::SelectAll;
 using testsupport::SendScroll;
 using testsupport::TypeInto;
 
-class ColorEditing : public ::testing::Test {
+class ColorEditing : public testsupport::MainWindowTest {
 protected:
     void SetUp() override {
-        testsupport::RemoveSettings();
-        form = std::make_unique<TMainForm>();
-        form->Show();
-        testsupport::PumpPending();
+        MainWindowTest::SetUp();
         // Black text on white, hexadecimal: the state of a first start.
         testsupport::SetTextColour(*form, "00", "00", "00");
         testsupport::SetBackColour(*form, "FF", "FF", "FF");
         form->RadioHexDim.SetItemIndex(1);
     }
-    void TearDown() override {
-        form.reset();
-        testsupport::RemoveSettings();
-    }
-
-    void Retype(ui::Edit& edit, const std::string& text) {
-        ::SetFocus(edit.Handle());
-        SelectAll(edit);
-        TypeInto(edit, text);
-    }
     COLORREF PreviewPixel(int x, int y) { return form->ImageBackG.Picture().Pixel(x, y); }
-
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(ColorEditing, TypingSixHexDigitsSetsTheTextColour) {
@@ -55,7 +42,7 @@ TEST_F(ColorEditing, TypingSixHexDigitsSetsTheTextColour) {
 
 TEST_F(ColorEditing, NothingChangesUntilTheSixthCharacter) {
     Retype(form->EditFont, "ff800");
-    EXPECT_EQ(form->HexFR, "00");
+    EXPECT_EQ(HexFR(*form), "00");
     EXPECT_EQ(form->LabelText.FontColor(), RGB(0, 0, 0));
     EXPECT_EQ(form->EditFont.Text(), "ff800");
     TypeInto(form->EditFont, "0");
@@ -66,7 +53,7 @@ TEST_F(ColorEditing, NothingChangesUntilTheSixthCharacter) {
     ::SendMessageA(form->EditFont.Handle(), WM_CLEAR, 0, 0);
     ReleaseKey(form->EditFont, VK_BACK);
     EXPECT_EQ(form->EditFont.Text(), "FF800");
-    EXPECT_EQ(form->HexFB, "00");
+    EXPECT_EQ(HexFB(*form), "00");
     EXPECT_EQ(form->LabelText.FontColor(), RGB(255, 128, 0));
 }
 
@@ -75,7 +62,7 @@ TEST_F(ColorEditing, TheHexEditStopsAtSixCharactersWhileChannelEditsTakeAnyLengt
     EXPECT_EQ(form->EditFont.Text(), "123456");
     Retype(form->EditFR, "0000000A");
     EXPECT_EQ(form->EditFR.Text(), "0000000A");
-    EXPECT_EQ(form->ValFR, 10);
+    EXPECT_EQ(ValFR(*form), 10);
 }
 
 TEST_F(ColorEditing, PairsThatAreNotHexadecimalCountAsZeroButStayAsTyped) {
@@ -94,7 +81,7 @@ TEST_F(ColorEditing, PairsThatAreNotHexadecimalCountAsZeroButStayAsTyped) {
 
 TEST_F(ColorEditing, HexChannelEditKeepsWhatWasTypedAndOnlyTheHexStringFollows) {
     Retype(form->EditFR, "f");
-    EXPECT_EQ(form->ValFR, 15);
+    EXPECT_EQ(ValFR(*form), 15);
     EXPECT_EQ(form->EditFR.Text(), "f");
     EXPECT_EQ(form->EditFont.Text(), "F0000");
     EXPECT_EQ(form->BarFR.Position(), 15);
@@ -103,10 +90,10 @@ TEST_F(ColorEditing, HexChannelEditKeepsWhatWasTypedAndOnlyTheHexStringFollows) 
 TEST_F(ColorEditing, DecimalChannelEditIsRewrittenToTheChannelValue) {
     form->RadioHexDim.SetItemIndex(0);
     Retype(form->EditFR, "300");
-    EXPECT_EQ(form->ValFR, 44);
+    EXPECT_EQ(ValFR(*form), 44);
     EXPECT_EQ(form->EditFR.Text(), "44");
     EXPECT_EQ(form->BarFR.Position(), 44);
-    EXPECT_EQ(form->HexFR, "12C");
+    EXPECT_EQ(HexFR(*form), "12C");
     EXPECT_EQ(form->EditFont.Text(), "12C0000");
 }
 
@@ -125,7 +112,7 @@ TEST_F(ColorEditing, DecimalChannelEditReadsOddTextsByTheIntegerRule) {
         form->EditFR.SetText(c.typed);
         ReleaseKey(form->EditFR, VK_CONTROL);
         EXPECT_EQ(form->EditFR.Text(), c.shown) << c.typed;
-        EXPECT_EQ(form->ValFR, c.value) << c.typed;
+        EXPECT_EQ(ValFR(*form), c.value) << c.typed;
         EXPECT_EQ(form->EditFont.Text(), c.hexString) << c.typed;
     }
 }
@@ -137,7 +124,7 @@ TEST_F(ColorEditing, EmptyingADecimalChannelEditReadsZeroAtOnce) {
     form->EditFG.SetText("");
     ReleaseKey(form->EditFG, VK_BACK);
     EXPECT_EQ(form->EditFG.Text(), "0");
-    EXPECT_EQ(form->ValFG, 0);
+    EXPECT_EQ(ValFG(*form), 0);
 }
 
 TEST_F(ColorEditing, SwitchingTheFormatBackRestoresTheHexTextExactly) {
@@ -175,8 +162,8 @@ TEST_F(ColorEditing, ScrollNotificationsMoveTheChannelByTheirOwnRule) {
     for (const Step& s : steps) {
         SendScroll(form->BarBR, s.code, s.thumb);
         EXPECT_EQ(form->BarBR.Position(), s.expected) << "code " << s.code;
-        EXPECT_EQ(form->ValBR, s.expected);
-        EXPECT_EQ(form->HexBR.size(), 2u);
+        EXPECT_EQ(ValBR(*form), s.expected);
+        EXPECT_EQ(HexBR(*form).size(), 2u);
         EXPECT_EQ(PreviewPixel(80, 90), RGB(s.expected, 255, 255));
     }
     EXPECT_EQ(form->EditBackG.Text(), "C8FFFF");
@@ -186,7 +173,7 @@ TEST_F(ColorEditing, ScrollNotificationsMoveTheChannelByTheirOwnRule) {
 TEST_F(ColorEditing, DraggingTheThumbFollowsEveryPosition) {
     for (int pos = 0; pos <= 255; pos += 15) {
         SendScroll(form->BarFG, SB_THUMBTRACK, pos);
-        EXPECT_EQ(form->ValFG, pos);
+        EXPECT_EQ(ValFG(*form), pos);
         EXPECT_EQ(form->LabelText.FontColor(), RGB(0, pos, 0));
         EXPECT_EQ(form->EditFG.Text(), velmira::HexAtLeastTwoDigits(static_cast<std::uint32_t>(pos)));
     }
@@ -201,15 +188,15 @@ TEST_F(ColorEditing, PreviewFillsWithTheBackgroundColour) {
 
 TEST_F(ColorEditing, WithAPictureInUseTheBackgroundEditorsAndPreviewStayAlone) {
     testsupport::SetBackColour(*form, "10", "20", "30");
-    form->UseImage = true;
-    form->HexBR = "FF";
+    form->CheckBackImage.SetChecked(true);  // no picture chosen: nothing is loaded
+    testsupport::SetBackColour(*form, "FF", "20", "30");
     Retype(form->EditFont, "00FF00");
     EXPECT_EQ(form->LabelText.FontColor(), RGB(0, 255, 0));
     EXPECT_EQ(PreviewPixel(5, 5), RGB(0x10, 0x20, 0x30));
     EXPECT_EQ(form->BarBR.Position(), 0x10);
     EXPECT_EQ(form->EditBR.Text(), "10");
     EXPECT_EQ(form->EditBackG.Text(), "FF2030");  // the hex string follows all the same
-    form->UseImage = false;
+    form->CheckBackImage.SetChecked(false);
 }
 
 TEST_F(ColorEditing, WithNoFormatSelectedChannelEditsChangeNothing) {
@@ -217,7 +204,7 @@ TEST_F(ColorEditing, WithNoFormatSelectedChannelEditsChangeNothing) {
     form->UpdateHexDim();
     EXPECT_EQ(form->EditFR.Text(), "0");
     Retype(form->EditFR, "7F");
-    EXPECT_EQ(form->HexFR, "00");
+    EXPECT_EQ(HexFR(*form), "00");
     Retype(form->EditFont, "112233");
     EXPECT_EQ(form->EditFR.Text(), "7F");  // colour updates leave the channel edits as they are
     EXPECT_EQ(form->BarFR.Position(), 0x11);

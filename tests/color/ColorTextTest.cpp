@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "color/ColorText.h"
+#include "text/ChannelText.h"
 
 namespace {
 

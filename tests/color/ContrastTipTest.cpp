@@ -12,13 +12,13 @@
 #include "app/MainForm.h"
 #include "color/Contrast.h"
 #include "color/ContrastTip.h"
+#include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 
 namespace {
 
+using testsupport::Retype;
 using testsupport::PumpUntil;
-using testsupport::SelectAll;
-using testsupport::TypeInto;
 
 BOOL CALLBACK CollectTooltip(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(param);
@@ -51,18 +51,14 @@ std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
-class ContrastTipTest : public ::testing::Test {
+class ContrastTipTest : public testsupport::MainWindowTest {
 protected:
     void SetUp() override {
         ::SetCursorPos(0, 0);  // away from the preview, so that no tip shows by chance
-        testsupport::RemoveSettings();
-        form = std::make_unique<TMainForm>();
-        form->Show();
-        testsupport::PumpPending();
-        form->HexFR = form->HexFG = form->HexFB = "00";
-        form->HexBR = form->HexBG = form->HexBB = "FF";
+        MainWindowTest::SetUp();
+        testsupport::SetTextColour(*form, "00", "00", "00");
+        testsupport::SetBackColour(*form, "FF", "FF", "FF");
         form->RadioHexDim.SetItemIndex(1);
-        form->UpdateColor();
         const std::vector<HWND> tips = TooltipsOwnedBy(form->Handle());
         ASSERT_EQ(tips.size(), 1u);
         tip = dynamic_cast<ContrastTip*>(ui::Window::FromHandle(tips[0]));
@@ -70,16 +66,9 @@ protected:
     }
     void TearDown() override {
         ::SetCursorPos(0, 0);
-        form.reset();
-        testsupport::RemoveSettings();
-    }
-    void Retype(ui::Edit& edit, const std::string& text) {
-        ::SetFocus(edit.Handle());
-        SelectAll(edit);
-        TypeInto(edit, text);
+        MainWindowTest::TearDown();
     }
 
-    std::unique_ptr<TMainForm> form;
     ContrastTip* tip = nullptr;
 };
 
@@ -146,7 +135,7 @@ TEST_F(ContrastTipTest, PictureTextCountsThePixelsUnderTheSampleText) {
             if (under) ++total, black += white ? 0 : 1;
         }
     }
-    form->UseImage = true;
+    form->CheckBackImage.SetChecked(true);  // no picture chosen: the preview keeps the pixels drawn above
     form->UpdateColor();  // a change of the text colour leaves the picture as it is
 
     // Black text: 1:1 against black, 21:1 against white, two thirds of the pixels white.
@@ -164,16 +153,17 @@ TEST_F(ContrastTipTest, ShownTipFollowsEveryColourChange) {
     ::GetWindowRect(form->PanelBackG.Handle(), &panel);
     const POINT inside{(panel.left + panel.right) / 2, panel.bottom - 20};  // below the sample text too
     ::SetCursorPos(inside.x, inside.y);
+    // The tooltip shows only while the pointer really stands over its tool; the X server moves it a little later.
+    ASSERT_TRUE(PumpUntil([&] {
+        POINT now{};
+        return ::GetCursorPos(&now) && now.x == inside.x && now.y == inside.y;
+    }));
     POINT client = inside;
     ::ScreenToClient(form->PanelBackG.Handle(), &client);
     // A pointer move over the panel reaches the tooltip through its subclass of the panel and starts the
     // initial delay; every further move would start it again, so one move, then wait.
-    bool shown = false;
-    for (int attempt = 0; attempt < 3 && !shown; ++attempt) {
-        ::SendMessageA(form->PanelBackG.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-        shown = PumpUntil([&] { return tip->Shown(); }, 5000);
-    }
-    ASSERT_TRUE(shown);
+    ::SendMessageA(form->PanelBackG.Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    ASSERT_TRUE(PumpUntil([&] { return tip->Shown(); }, 20000));
     EXPECT_EQ(FirstLine(tip->LastText()), "コントラスト比 21.00:1");
 
     const std::size_t before = tip->TextComputations();

@@ -23,15 +23,20 @@ struct Notice {
     std::string data;  // the counted bytes only
 };
 
-// A monitor window on a thread of its own with its own message loop, as another program's would be.
+// A monitor window on a thread of its own with its own message loop, as another program's would be. A hung one
+// makes its window and then answers nothing until the test lets it go.
 class Monitor {
 public:
-    explicit Monitor(LRESULT reply = 0) : reply_(reply) {
+    enum class Answers { AtOnce, NotUntilReleased };
+
+    explicit Monitor(LRESULT reply = 0, Answers answers = Answers::AtOnce)
+        : reply_(reply), released_(::CreateEventA(nullptr, TRUE, answers == Answers::AtOnce, nullptr)) {
         ui::UniqueKernelHandle created(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
         thread_ = std::thread([this, event = created.get()] { Run(event); });
         ::WaitForSingleObject(created.get(), 10000);
     }
     ~Monitor() {
+        ::SetEvent(released_.get());
         ::PostThreadMessageA(threadId_, WM_QUIT, 0, 0);
         thread_.join();
     }
@@ -52,6 +57,7 @@ private:
                                         nullptr, wc.hInstance, nullptr);
         ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         ::SetEvent(created);
+        ::WaitForSingleObject(released_.get(), INFINITE);
         MSG msg;
         while (::GetMessageA(&msg, nullptr, 0, 0) > 0) ::DispatchMessageA(&msg);
         ::DestroyWindow(window);
@@ -69,6 +75,7 @@ private:
     }
 
     LRESULT reply_;
+    ui::UniqueKernelHandle released_;
     DWORD threadId_ = 0;
     std::thread thread_;
     std::mutex mutex_;
@@ -78,7 +85,7 @@ private:
 std::set<std::string> FilesBesideTheProgram() {
     std::set<std::string> names;
     WIN32_FIND_DATAA found;
-    ui::UniqueFind find(::FindFirstFileA((testsupport::ExecutableDir() + "*").c_str(), &found));
+    ui::UniqueFind find(::FindFirstFileA((testsupport::ProgramFolder() + "*").c_str(), &found));
     if (!find) return names;
     do names.insert(found.cFileName);
     while (::FindNextFileA(find.get(), &found));
@@ -117,6 +124,14 @@ TEST_F(DebugNoticeTest, NotifyReturnsTheMonitorsReplyAndAttachAlwaysOne) {
     EXPECT_EQ(DebugNotify(record), 42);
     EXPECT_EQ(DebugAttach(record, ui::Application::Get().Handle()), 1);
     EXPECT_EQ(monitor.Notices().size(), 2u);
+}
+
+TEST_F(DebugNoticeTest, AHungMonitorDoesNotHoldUpStartUp) {
+    Monitor monitor(42, Monitor::Answers::NotUntilReleased);
+    const DWORD start = ::GetTickCount();
+    auto form = std::make_unique<TMainForm>();  // a blocking notice would never return from here
+    EXPECT_LT(::GetTickCount() - start, 5000u);
+    EXPECT_EQ(DebugNotify(DebugNotice), 0) << "no reply from a monitor that does not answer";
 }
 
 TEST_F(DebugNoticeTest, WithoutAMonitorNothingIsSentAndNoFileIsWritten) {

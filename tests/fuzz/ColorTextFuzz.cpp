@@ -6,7 +6,8 @@
 
 #include "FuzzInput.h"
 #include "color/ColorText.h"
-#include "color/IntegerReading.h"
+#include "text/ChannelText.h"
+#include "text/IntegerReading.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     velmira::fuzz::FuzzInput in(data, size);

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "FuzzInput.h"
-#include "color/IntegerReading.h"
+#include "text/IntegerReading.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 
 #include "FuzzInput.h"
 #include "color/ColorText.h"
+#include "text/ChannelText.h"
 #include "palette/PaletteText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "FuzzInput.h"
-#include "app/PathText.h"
+#include "text/PathText.h"
 #include "image/ImageFormat.h"
 
 namespace {

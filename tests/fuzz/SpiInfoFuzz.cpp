@@ -10,6 +10,7 @@
 #include "FuzzInput.h"
 #include "image/SpiFilter.h"
 #include "image/SpiPluginInfo.h"
+#include "ui/DialogFilter.h"
 
 namespace {
 
@@ -60,13 +61,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         plugins.push_back(std::move(info));
     }
     const std::string filter = velmira::BuildOpenFilter(plugins);
-    const std::string dialog = velmira::FilterToDialogForm(filter);
+    const std::string dialog = ui::FilterToDialogForm(filter);
     FUZZ_CHECK(dialog.size() == filter.size() + 2);
     FUZZ_CHECK(dialog[dialog.size() - 1] == '\0' && dialog[dialog.size() - 2] == '\0');
     // Every "|" that is a character of its own became a zero: each plug-in adds at least two to those of the
     // fixed entries (a text's broken last character must not have swallowed the "|" after it). The fixed
     // entries are counted, not assumed: natively their literals are UTF-8, not code page 932.
-    static const std::size_t fixedZeros = Zeros(velmira::FilterToDialogForm(velmira::BuildOpenFilter({})));
+    static const std::size_t fixedZeros = Zeros(ui::FilterToDialogForm(velmira::BuildOpenFilter({})));
     FUZZ_CHECK(Zeros(dialog) >= fixedZeros + 2 * plugins.size());
     return 0;
 }

@@ -42,7 +42,7 @@ protected:
     // Loads as a user's Enter would: a decoder's error goes to the standard error display.
     void Load(const std::string& path) {
         try {
-            form->LoadImageA(path);
+            form->Background().LoadImageA(path);
         } catch (const std::exception& e) {
             ui::Application::Get().ShowException(e);
         }
@@ -119,7 +119,7 @@ TEST_F(BackgroundBmpSuite, QuestionableBadAndUnusualFilesShowAPictureOrTheDamage
             Load(before);
             testsupport::MessageBoxRecorder boxes;
             Load(folder + name);
-            EXPECT_EQ(form->ImagePath, folder + name);
+            EXPECT_EQ(form->Background().ImagePath(), folder + name);
             if (boxes.messages.empty()) {
                 // A picture was drawn: the edit names it.
                 EXPECT_EQ(form->EditBackImage.Text(), folder + name);

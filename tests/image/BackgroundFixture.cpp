@@ -29,20 +29,15 @@ void EmptyFolder(const std::string& folder) {
 }  // namespace
 
 void BackgroundWindow::SetUp() {
-    testsupport::RemoveSettings();
-    folder = testsupport::ExecutableDir() + "bgpictures\\";
+    folder = testsupport::ProgramFolder() + "bgpictures\\";
     ::CreateDirectoryA(folder.c_str(), nullptr);
     EmptyFolder(folder);
-    form = std::make_unique<TMainForm>();
-    form->Show();
-    testsupport::PumpPending();
-    form->HexBR = "12", form->HexBG = "34", form->HexBB = "56";
-    form->UpdateColor();
+    MainWindowTest::SetUp();
+    testsupport::SetBackColour(*form, "12", "34", "56");
 }
 
 void BackgroundWindow::TearDown() {
-    form.reset();
-    testsupport::RemoveSettings();
+    MainWindowTest::TearDown();
     EmptyFolder(folder);
 }
 

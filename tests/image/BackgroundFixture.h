@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
+#include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 
 namespace backgroundtest {
@@ -27,7 +28,7 @@ inline int ChannelDistance(COLORREF a, COLORREF b) {
     return worst;
 }
 
-class BackgroundWindow : public ::testing::Test {
+class BackgroundWindow : public testsupport::MainWindowTest {
 protected:
     static constexpr COLORREF kBackColour = RGB(0x12, 0x34, 0x56);
 
@@ -51,7 +52,6 @@ protected:
     // The background colour the edit is painted with, as the edit asks its parent for it.
     COLORREF EditBackgroundColour();
 
-    std::unique_ptr<TMainForm> form;
     std::string folder;
 };
 

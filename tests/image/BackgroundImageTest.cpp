@@ -63,7 +63,7 @@ protected:
             }
     }
     void LoadGoodPicture(std::uint32_t rgb, const std::string& name = "good.bmp") {
-        form->LoadImageA(Write(name, Bmp24(Solid(8, 8, rgb))));
+        form->Background().LoadImageA(Write(name, Bmp24(Solid(8, 8, rgb))));
         ASSERT_TRUE(PreviewIsUniform(ToColorRef(rgb)));
     }
 };
@@ -80,7 +80,7 @@ TEST_F(BackgroundImage, TickingEnablesThePathAndDisablesTheBackgroundColour) {
         SCOPED_TRACE(ticked ? "ticked" : "unticked");
         Click(form->CheckBackImage);
         EXPECT_EQ(form->CheckBackImage.Checked(), ticked);
-        EXPECT_EQ(form->UseImage, ticked);
+        EXPECT_EQ(form->Background().UseImage(), ticked);
         EXPECT_EQ(form->EditBackImage.Enabled(), ticked);
         EXPECT_EQ(form->BtnRef.Enabled(), ticked);
         EXPECT_TRUE(form->BtnSPI.Enabled());
@@ -95,12 +95,11 @@ TEST_F(BackgroundImage, TickingEnablesThePathAndDisablesTheBackgroundColour) {
 TEST_F(BackgroundImage, UntickingPaintsTheColourAndTickingReadsTheFileAgain) {
     Click(form->CheckBackImage);
     const std::string path = Write("switch.bmp", Bmp24(Solid(5, 5, 0xFF0000)));
-    form->LoadImageA(path);
+    form->Background().LoadImageA(path);
     ASSERT_TRUE(PreviewIsUniform(RGB(255, 0, 0)));
 
     // A colour update leaves the picture alone while it is in use.
-    form->HexBR = "00";
-    form->UpdateColor();
+    testsupport::SetBackColour(*form, "00", HexBG(*form), HexBB(*form));
     EXPECT_TRUE(PreviewIsUniform(RGB(255, 0, 0)));
     EXPECT_EQ(form->BarBR.Position(), 0x12);
 
@@ -118,7 +117,7 @@ TEST_F(BackgroundImage, UntickingPaintsTheColourAndTickingReadsTheFileAgain) {
 TEST_F(BackgroundImage, FileDeletedBetweenTwoTicksGivesTheMissingMessageAndKeepsTheColour) {
     Click(form->CheckBackImage);
     const std::string path = Write("deleted.bmp", Bmp24(Solid(5, 5, 0xFF0000)));
-    form->LoadImageA(path);
+    form->Background().LoadImageA(path);
     Click(form->CheckBackImage);
     ASSERT_TRUE(PreviewIsUniform(kBackColour));
     ASSERT_TRUE(::DeleteFileA(path.c_str()));
@@ -130,8 +129,8 @@ TEST_F(BackgroundImage, FileDeletedBetweenTwoTicksGivesTheMissingMessageAndKeeps
     EXPECT_EQ(boxes.messages[0].flags, static_cast<UINT>(MB_OK));
     EXPECT_EQ(boxes.messages[0].caption, "Velmira");
     EXPECT_TRUE(PreviewIsUniform(kBackColour));
-    EXPECT_EQ(form->ImagePath, path);
-    EXPECT_TRUE(form->UseImage);
+    EXPECT_EQ(form->Background().ImagePath(), path);
+    EXPECT_TRUE(form->Background().UseImage());
 }
 
 // ---- Typed paths ----------------------------------------------------------------------------------------------
@@ -144,7 +143,7 @@ TEST_F(BackgroundImage, EnterLoadsTheTypedPathAndIsSwallowed) {
     EXPECT_EQ(TypeAndPressEnter(path), 0);
     EXPECT_TRUE(boxes.messages.empty());
     EXPECT_EQ(form->EditBackImage.Text(), path);
-    EXPECT_EQ(form->ImagePath, path);
+    EXPECT_EQ(form->Background().ImagePath(), path);
     ExpectTiled(picture);
 }
 
@@ -158,7 +157,7 @@ TEST_F(BackgroundImage, OnlyEnterActsAmongTheKeys) {
         form->EditBackImage.OnKeyPress(k);
         EXPECT_EQ(k, key);
     }
-    EXPECT_TRUE(form->ImagePath.empty());
+    EXPECT_TRUE(form->Background().ImagePath().empty());
     EXPECT_TRUE(PreviewIsUniform(kBackColour));
     char enter = '\r';
     form->EditBackImage.OnKeyPress(enter);
@@ -173,7 +172,7 @@ TEST_F(BackgroundImage, EnterInAnEmptyEditShowsTheSuffixAlone) {
     EXPECT_EQ(TypeAndPressEnter(""), 0);
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text, "がありません。");
-    EXPECT_TRUE(form->ImagePath.empty());
+    EXPECT_TRUE(form->Background().ImagePath().empty());
 }
 
 // ---- The existence test ---------------------------------------------------------------------------------------
@@ -210,9 +209,9 @@ TEST_F(BackgroundImage, OnlyOrdinaryFilesExist) {
     };
     for (const Case& c : cases) {
         MessageBoxRecorder boxes;
-        EXPECT_EQ(form->FindFile(c.path, false), c.exists) << c.path;
+        EXPECT_EQ(form->Background().FindFile(c.path, false), c.exists) << c.path;
         EXPECT_TRUE(boxes.messages.empty());
-        EXPECT_EQ(form->FindFile(c.path, true), c.exists) << c.path;
+        EXPECT_EQ(form->Background().FindFile(c.path, true), c.exists) << c.path;
         if (c.exists) {
             EXPECT_TRUE(boxes.messages.empty()) << c.path;
         } else {
@@ -229,10 +228,10 @@ TEST_F(BackgroundImage, PathsOfTheBufferSizeAndBeyondAreRefusedWithoutHarm) {
         path += std::string(length - path.size() - 4, 'b') + ".bmp";
         ASSERT_EQ(path.size(), length);
         MessageBoxRecorder boxes;
-        form->LoadImageA(path);
+        form->Background().LoadImageA(path);
         ASSERT_EQ(boxes.messages.size(), 1u);
         EXPECT_EQ(boxes.messages[0].text, path + "がありません。");
-        EXPECT_TRUE(form->ImagePath.empty());
+        EXPECT_TRUE(form->Background().ImagePath().empty());
     }
 }
 
@@ -245,7 +244,7 @@ TEST_F(BackgroundImage, ExtensionsDecideTheFormatInAnyCase) {
         {"x.png", 3},            {"C:\\dir.bmp\\x", 3}, {"表.bmp", 1},          {"C:\\表\\x.JPG", 2},
         {"noext", 3},            {"", 3},             {"C:\\a.jpg\\b.BmP", 1}, {"d:x.jpeg", 2},
     };
-    for (const auto& c : cases) EXPECT_EQ(form->CheckFormat(c.path), c.format) << c.path;
+    for (const auto& c : cases) EXPECT_EQ(form->Background().CheckFormat(c.path), c.format) << c.path;
 }
 
 // ---- Decoding -------------------------------------------------------------------------------------------------
@@ -297,7 +296,7 @@ TEST_F(BackgroundImage, EveryBmpVariantIsDrawnTiled) {
         MessageBoxRecorder boxes;
         const std::string path = Write(std::string("variant") + std::to_string(&c - cases) + ".bmp",
                                        EncodeBmp(format, picture));
-        form->LoadImageA(path);
+        form->Background().LoadImageA(path);
         EXPECT_TRUE(boxes.messages.empty());
         EXPECT_EQ(form->EditBackImage.Text(), path);
         ExpectTiled(picture, c.tolerance, indexed ? &palette : nullptr);
@@ -306,7 +305,7 @@ TEST_F(BackgroundImage, EveryBmpVariantIsDrawnTiled) {
 
 TEST_F(BackgroundImage, TenByTenTilesSeventeenByNineteenWithCutLastColumnAndRow) {
     const TestPicture picture = GradientPicture(10, 10);
-    form->LoadImageA(Write("ten.bmp", Bmp24(picture)));
+    form->Background().LoadImageA(Write("ten.bmp", Bmp24(picture)));
     ExpectTiled(picture);
     // 16 whole tiles and 3 columns across, 18 whole tiles and 8 rows down.
     for (int y = 0; y < 188; y += 17) EXPECT_EQ(Preview(162, y), ToColorRef(picture.At(2, y % 10)));
@@ -316,13 +315,13 @@ TEST_F(BackgroundImage, TenByTenTilesSeventeenByNineteenWithCutLastColumnAndRow)
 
 TEST_F(BackgroundImage, LargePictureShowsItsTopLeftCorner) {
     const TestPicture picture = GradientPicture(400, 300);
-    form->LoadImageA(Write("large.bmp", Bmp24(picture)));
+    form->Background().LoadImageA(Write("large.bmp", Bmp24(picture)));
     ExpectTiled(picture);
     // The same through JPEG, which is decoded only as far as the preview reaches.
     velmira::test::JpegFormat jpeg;
     jpeg.quality = 100;
     jpeg.hSampling = jpeg.vSampling = 1;
-    form->LoadImageA(Write("large.jpg", velmira::test::EncodeJpeg(jpeg, picture)));
+    form->Background().LoadImageA(Write("large.jpg", velmira::test::EncodeJpeg(jpeg, picture)));
     ExpectTiled(picture, 12);
 }
 
@@ -348,7 +347,7 @@ TEST_F(BackgroundImage, JpegVariantsAreDrawn) {
         format.progressive = c.progressive;
         format.quality = 100;
         format.hSampling = format.vSampling = 1;
-        form->LoadImageA(Write(c.name, velmira::test::EncodeJpeg(format, picture)));
+        form->Background().LoadImageA(Write(c.name, velmira::test::EncodeJpeg(format, picture)));
         for (int by = 0; by < 188; by += 8)
             for (int bx = 0; bx < 163; bx += 8) {
                 const int x = std::min(bx + 4, 162), y = std::min(by + 4, 187);
@@ -361,7 +360,7 @@ TEST_F(BackgroundImage, JpegVariantsAreDrawn) {
     grey.color = velmira::test::JpegColor::Grayscale;
     grey.quality = 100;
     grey.hSampling = grey.vSampling = 1;
-    form->LoadImageA(Write("grey.jpg", velmira::test::EncodeJpeg(grey, Solid(8, 8, 0x606060))));
+    form->Background().LoadImageA(Write("grey.jpg", velmira::test::EncodeJpeg(grey, Solid(8, 8, 0x606060))));
     EXPECT_LE(ChannelDistance(Preview(50, 50), RGB(0x60, 0x60, 0x60)), 3);
 }
 
@@ -398,7 +397,7 @@ TEST_F(BackgroundImage, FailedLoadsKeepThePictureAndTheEditButTakeThePath) {
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string before = Write("before.bmp", Bmp24(Solid(6, 6, 0x00FF00)));
-        form->LoadImageA(before);
+        form->Background().LoadImageA(before);
         ASSERT_TRUE(PreviewIsUniform(RGB(0, 255, 0)));
         const std::string path = Write(c.name, c.bytes);
 
@@ -413,31 +412,31 @@ TEST_F(BackgroundImage, FailedLoadsKeepThePictureAndTheEditButTakeThePath) {
         }
         EXPECT_EQ(boxes.messages[0].flags, c.flags);
         EXPECT_EQ(boxes.messages[0].caption, "Velmira");
-        EXPECT_EQ(form->ImagePath, path);
+        EXPECT_EQ(form->Background().ImagePath(), path);
         EXPECT_TRUE(PreviewIsUniform(RGB(0, 255, 0)));
         // The edit shows what was typed; a direct load leaves the previous path there.
-        form->LoadImageA(before);
+        form->Background().LoadImageA(before);
         boxes.messages.clear();
         if (c.flags & MB_ICONERROR) {
-            EXPECT_THROW(form->LoadImageA(path), std::runtime_error);
+            EXPECT_THROW(form->Background().LoadImageA(path), std::runtime_error);
         } else {
-            form->LoadImageA(path);
+            form->Background().LoadImageA(path);
         }
         EXPECT_EQ(form->EditBackImage.Text(), before);
-        EXPECT_EQ(form->ImagePath, path);
+        EXPECT_EQ(form->Background().ImagePath(), path);
     }
 }
 
 TEST_F(BackgroundImage, MissingFileChangesNothing) {
     LoadGoodPicture(0x0000FF);
-    const std::string before = form->ImagePath;
+    const std::string before = form->Background().ImagePath();
     MessageBoxRecorder boxes;
     const std::string missing = PathOf("missing.bmp");
-    form->LoadImageA(missing);
+    form->Background().LoadImageA(missing);
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text, missing + "がありません。");
     EXPECT_EQ(boxes.messages[0].flags, static_cast<UINT>(MB_OK));
-    EXPECT_EQ(form->ImagePath, before);
+    EXPECT_EQ(form->Background().ImagePath(), before);
     EXPECT_EQ(form->EditBackImage.Text(), before);
     EXPECT_TRUE(PreviewIsUniform(RGB(0, 0, 255)));
 }
@@ -457,7 +456,7 @@ TEST_F(BackgroundImage, DroppedFilesLoadInOrderEachFailureReportedAndTheLastShow
     ASSERT_EQ(boxes.messages.size(), 2u);
     EXPECT_EQ(boxes.messages[0].text, missing + "がありません。");
     EXPECT_EQ(boxes.messages[1].text, kDamagedMessage);
-    EXPECT_EQ(form->ImagePath, lastPath);
+    EXPECT_EQ(form->Background().ImagePath(), lastPath);
     EXPECT_EQ(form->EditBackImage.Text(), lastPath);
     ExpectTiled(last);
 
@@ -466,7 +465,7 @@ TEST_F(BackgroundImage, DroppedFilesLoadInOrderEachFailureReportedAndTheLastShow
     const std::string blue = Write("blue.bmp", Bmp24(Solid(3, 3, 0x0000FF)));
     Drop({lastPath, blue, red});
     EXPECT_TRUE(boxes.messages.empty());
-    EXPECT_EQ(form->ImagePath, red);
+    EXPECT_EQ(form->Background().ImagePath(), red);
     EXPECT_TRUE(PreviewIsUniform(RGB(255, 0, 0)));
 }
 
@@ -474,7 +473,7 @@ TEST_F(BackgroundImage, DropWhileUntickedDrawsButChangesNoState) {
     const std::string path = Write("dropped.bmp", Bmp24(Solid(4, 4, 0xFFFF00)));
     Drop({path});
     EXPECT_FALSE(form->CheckBackImage.Checked());
-    EXPECT_FALSE(form->UseImage);
+    EXPECT_FALSE(form->Background().UseImage());
     EXPECT_FALSE(form->EditBackImage.Enabled());
     EXPECT_TRUE(form->EditBR.Enabled());
     EXPECT_EQ(form->EditBackImage.Text(), path);
@@ -502,23 +501,23 @@ TEST_F(BackgroundImage, DroppedPathsLongerThanMaxPathArriveWhole) {
 
 TEST_F(BackgroundImage, WithoutPlugInsTheFilterHoldsTheFourFixedEntries) {
     ::CreateDirectoryA(PathOf("noplugins").c_str(), nullptr);
-    form->OpenDialog.FilterIndex = 3;
-    form->SpiPath = PathOf("noplugins");
-    form->SetSPI();
-    EXPECT_EQ(form->OpenDialog.Filter,
+    form->Background().OpenDialog().FilterIndex = 3;
+    form->Background().SetSpiPath(PathOf("noplugins"));
+    form->Background().SetSPI();
+    EXPECT_EQ(form->Background().OpenDialog().Filter,
               "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
-    EXPECT_EQ(form->OpenDialog.FilterIndex, 3);
-    EXPECT_EQ(form->SpiLoader.GetCount(), 0);
+    EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 3);
+    EXPECT_EQ(form->Background().SpiLoader().GetCount(), 0);
 }
 
 TEST_F(BackgroundImage, OtherFormatsAreDecodedByAPlugIn) {
     const std::string plugins = PathOf("plugins");
     ::CreateDirectoryA(plugins.c_str(), nullptr);
-    ASSERT_TRUE(::CopyFileA((testsupport::ExecutableDir() + "plugins\\ppm.spi").c_str(),
+    ASSERT_TRUE(::CopyFileA((testsupport::ProgramFolder() + "plugins\\ppm.spi").c_str(),
                             (plugins + "\\ppm.spi").c_str(), FALSE));
-    form->SpiPath = plugins;
-    form->SetSPI();
-    EXPECT_EQ(form->OpenDialog.Filter,
+    form->Background().SetSpiPath(plugins);
+    form->Background().SetSPI();
+    EXPECT_EQ(form->Background().OpenDialog().Filter,
               "ｲﾒｰｼﾞﾌｧｲﾙ|;*.ppm;*.pgm;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|PPM/PGM|*.ppm;*.pgm|"
               "BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
 
@@ -540,7 +539,7 @@ TEST_F(BackgroundImage, OtherFormatsAreDecodedByAPlugIn) {
     Drop({other});
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text, kUnsupportedMessage);
-    EXPECT_EQ(form->ImagePath, other);
+    EXPECT_EQ(form->Background().ImagePath(), other);
     EXPECT_EQ(form->EditBackImage.Text(), path);
     ExpectTiled(expected);
     form.reset();  // unloads the plug-in before the folder is emptied

@@ -114,11 +114,11 @@ protected:
     void SetUp() override {
         BackgroundWindow::SetUp();
         ::CreateDirectoryA(PathOf("empty").c_str(), nullptr);
-        form->SpiPath = PathOf("empty");
-        form->SetSPI();
+        form->Background().SetSpiPath(PathOf("empty"));
+        form->Background().SetSPI();
         dialogFolder = folder.substr(0, folder.size() - 1);
-        form->OpenDialog.InitialDir = dialogFolder;
-        form->OpenDialog.FilterIndex = 3;
+        form->Background().OpenDialog().InitialDir = dialogFolder;
+        form->Background().OpenDialog().FilterIndex = 3;
         Click(form->CheckBackImage);
     }
     // Clicks the reference button; the script drives the dialog meanwhile.
@@ -154,11 +154,11 @@ TEST_F(BackgroundOpenDialog, ConfirmedFileIsLoadedAndItsFilterEntryKept) {
     EXPECT_TRUE(SameText(first.folder, dialogFolder)) << first.folder;
 
     EXPECT_TRUE(boxes.messages.empty());
-    EXPECT_TRUE(SameText(form->ImagePath, path)) << form->ImagePath;
-    EXPECT_EQ(form->EditBackImage.Text(), form->ImagePath);
+    EXPECT_TRUE(SameText(form->Background().ImagePath(), path)) << form->Background().ImagePath();
+    EXPECT_EQ(form->EditBackImage.Text(), form->Background().ImagePath());
     EXPECT_EQ(Preview(0, 0), ToColorRef(picture.At(0, 0)));
     EXPECT_EQ(Preview(45, 35), ToColorRef(picture.At(5, 5)));
-    EXPECT_EQ(form->OpenDialog.FilterIndex, 3);
+    EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 3);
 
     // Another entry chosen and confirmed is selected next time; a cancelled use changes nothing.
     const std::string second = Write("second.bmp", velmira::test::EncodeBmp(velmira::test::BmpFormat{},
@@ -168,8 +168,8 @@ TEST_F(BackgroundOpenDialog, ConfirmedFileIsLoadedAndItsFilterEntryKept) {
         TypeFileName(dialog, "second.bmp");
         Press(dialog, IDOK);
     });
-    EXPECT_EQ(form->OpenDialog.FilterIndex, 4);
-    EXPECT_TRUE(SameText(form->ImagePath, second)) << form->ImagePath;
+    EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 4);
+    EXPECT_TRUE(SameText(form->Background().ImagePath(), second)) << form->Background().ImagePath();
 
     const COLORREF shown = Preview(1, 1);
     const DialogView third = Run([](HWND dialog) {
@@ -177,8 +177,8 @@ TEST_F(BackgroundOpenDialog, ConfirmedFileIsLoadedAndItsFilterEntryKept) {
         Press(dialog, IDCANCEL);
     });
     EXPECT_EQ(third.selectedEntry, 3);
-    EXPECT_EQ(form->OpenDialog.FilterIndex, 4);
-    EXPECT_TRUE(SameText(form->ImagePath, second));
+    EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 4);
+    EXPECT_TRUE(SameText(form->Background().ImagePath(), second));
     EXPECT_EQ(Preview(1, 1), shown);
     EXPECT_TRUE(boxes.messages.empty());
 }
@@ -195,7 +195,7 @@ TEST_F(BackgroundOpenDialog, NameOfNoFileReachesTheMissingMessage) {
     ASSERT_GT(text.size(), expected.size());
     EXPECT_EQ(text.substr(text.size() - expected.size()), expected);
     EXPECT_TRUE(SameText(text.substr(0, text.size() - expected.size()), folder)) << text;
-    EXPECT_TRUE(form->ImagePath.empty());
+    EXPECT_TRUE(form->Background().ImagePath().empty());
     EXPECT_TRUE(PreviewIsUniform(kBackColour));
 }
 

@@ -94,57 +94,76 @@ FolderBrowserDriver::~FolderBrowserDriver() {
 // answer or a selection of ours).
 LRESULT CALLBACK FolderBrowserDriver::AfterWindowProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
-    if (code == HC_ACTION && g_driver && message->message == WM_INITDIALOG && IsClass(message->hwnd, "#32770")) {
+    if (code == HC_ACTION && g_driver && message->message == WM_INITDIALOG && IsClass(message->hwnd, "#32770"))
         g_driver->initialised_ = message->hwnd;
-        g_driver->initialisedAt_ = ::GetTickCount();
-    }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 // Runs inside the browser's modal loop, which dispatches the thread's timer messages like any other loop.
+// The browser takes the folder it hands back from its tree's selection-changed notifications, so each step
+// waits for the notification of the selection before it: the program's preselection, then the driver's own.
 void CALLBACK FolderBrowserDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     FolderBrowserDriver* self = g_driver;
     if (!self || self->answered_) return;
     HWND browser = VisibleBrowser(self->owner_);
-    // Even then Wine's tree may show the preselected item a little later; a browser without a preselection
-    // (none asked for, or a folder that does not exist) is answered when that allowance has passed.
-    constexpr DWORD kSelectionAllowanceMs = 2000;
-    if (browser && browser == self->initialised_ &&
-        (!SelectedNames(browser).empty() ||
-         ::GetTickCount() - self->initialisedAt_ > kSelectionAllowanceMs)) {
-        self->Act(browser);
-    } else if (static_cast<LONG>(::GetTickCount() - self->deadline_) > 0) {
+    const bool overdue = static_cast<LONG>(::GetTickCount() - self->deadline_) > 0;
+    if (browser && browser == self->initialised_) {
+        if (!self->browser_ && self->PreselectionPending() && !overdue) return;
+        if (!self->browser_) self->Note(browser);
+        if (self->changesAtMove_ < 0 || self->selectionChanges_ > self->changesAtMove_ || overdue) self->Respond();
+    } else if (overdue) {
         // A browser that is not the one expected (wrong owner) must not leave the test hanging in its loop.
         if (HWND stray = VisibleBrowser(nullptr)) ::PostMessageA(stray, WM_COMMAND, IDCANCEL, 0);
     }
 }
 
-// Notes what the program's browser callback asks the browser to select. Wine's tree does not always show
-// a selection that it accepted (measured), so the request itself is the dependable record of it.
+bool FolderBrowserDriver::PreselectionPending() const {
+    if (preselected_.empty()) return false;
+    // A folder that does not exist is never selected: nothing to wait for.
+    const DWORD attributes = ::GetFileAttributesA(preselected_.back().c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return folder && selectionChanges_ <= changesAtPreselection_;
+}
+
+// Notes what the program's browser callback asks the browser to select (the request itself is the dependable
+// record of it: Wine's tree does not always show a selection that it accepted), and counts the tree's
+// selection-changed notifications to the browser.
 LRESULT CALLBACK FolderBrowserDriver::BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && g_driver && !g_driver->answered_ && message->message == BFFM_SETSELECTIONA &&
-        message->wParam && message->lParam && IsClass(message->hwnd, "#32770"))
-        g_driver->preselected_.push_back(reinterpret_cast<const char*>(message->lParam));
+    FolderBrowserDriver* self = g_driver;
+    if (code == HC_ACTION && self && !self->browser_ && message->message == BFFM_SETSELECTIONA && message->wParam &&
+        message->lParam && IsClass(message->hwnd, "#32770")) {
+        self->preselected_.push_back(reinterpret_cast<const char*>(message->lParam));
+        self->changesAtPreselection_ = self->selectionChanges_;
+    }
+    if (code == HC_ACTION && self && message->message == WM_NOTIFY && message->lParam &&
+        IsClass(message->hwnd, "#32770")) {
+        const UINT notification = reinterpret_cast<const NMHDR*>(message->lParam)->code;
+        if (notification == TVN_SELCHANGEDA || notification == TVN_SELCHANGEDW) ++self->selectionChanges_;
+    }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-void FolderBrowserDriver::Act(HWND browser) {
-    answered_ = true;
-    ::KillTimer(nullptr, timer_);
-    timer_ = 0;
+// Notes what the browser shows and moves its selection, if the test asked for that.
+void FolderBrowserDriver::Note(HWND browser) {
     browser_ = browser;
     browserOwner_ = ::GetWindow(browser, GW_OWNER);
     ::EnumChildWindows(browser, &CollectStatic, reinterpret_cast<LPARAM>(&texts_));
     selection_ = SelectedNames(browser);
-    if (!select_.empty()) {
-        // The browser's answer to this is its dialog procedure's, which SendMessage does not pass on.
-        ::SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(select_.c_str()));
-        movedSelection_ = SelectedNames(browser);
-    }
+    if (select_.empty()) return;
+    changesAtMove_ = selectionChanges_;
+    // The browser's answer to this is its dialog procedure's, which SendMessage does not pass on.
+    ::SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(select_.c_str()));
+}
+
+void FolderBrowserDriver::Respond() {
+    answered_ = true;
+    ::KillTimer(nullptr, timer_);
+    timer_ = 0;
+    if (!select_.empty()) movedSelection_ = SelectedNames(browser_);
     const int button = answer_ == Answer::Ok ? IDOK : IDCANCEL;
-    ::PostMessageA(browser, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(browser, button)));
+    ::PostMessageA(browser_, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(browser_, button)));
 }
 
 std::vector<std::string> PathComponentsBackwards(const std::string& path) {

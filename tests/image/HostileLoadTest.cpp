@@ -26,7 +26,7 @@ class HostileLoad : public ::testing::Test {
 protected:
     void SetUp() override {
         testsupport::RemoveSettings();
-        folder_ = testsupport::ExecutableDir() + "hostile\\";
+        folder_ = testsupport::ProgramFolder() + "hostile\\";
         CreateDirectoryA(folder_.c_str(), nullptr);
         form_ = std::make_unique<TMainForm>();
         form_->Show();
@@ -77,7 +77,7 @@ TEST_F(HostileLoad, EveryHostilePictureGivesTheDecodersMessageOrASoundPicture) {
         EXPECT_LT(Type(path), kTimeBound);
         if (boxes.messages.size() == before) {
             ++decoded;
-            EXPECT_EQ(form_->ImagePath, path);
+            EXPECT_EQ(form_->Background().ImagePath(), path);
         } else {
             ++refused;
             ASSERT_EQ(boxes.messages.size(), before + 1);
@@ -100,11 +100,11 @@ TEST_F(HostileLoad, EveryHostilePictureGivesTheDecodersMessageOrASoundPicture) {
 TEST_F(HostileLoad, BrokenPluginAnswersGiveTheUnsupportedFormatMessage) {
     const std::string plugins = folder_ + "plugins\\";
     CreateDirectoryA(plugins.c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA((testsupport::ExecutableDir() + "plugins\\hostile.spi").c_str(),
+    ASSERT_TRUE(CopyFileA((testsupport::ProgramFolder() + "plugins\\hostile.spi").c_str(),
                           (plugins + "hostile.spi").c_str(), FALSE));
-    form_->SpiPath = plugins;
-    form_->SetSPI();
-    ASSERT_EQ(form_->SpiLoader.GetCount(), 1);
+    form_->Background().SetSpiPath(plugins);
+    form_->Background().SetSPI();
+    ASSERT_EQ(form_->Background().SpiLoader().GetCount(), 1);
     testsupport::MessageBoxRecorder boxes;
     for (const char mode : std::string("whzWHqmsSbprctuiNPIgL")) {
         SCOPED_TRACE(std::string(1, mode));

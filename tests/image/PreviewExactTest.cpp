@@ -20,7 +20,7 @@ class PreviewExact : public ::testing::Test {
 protected:
     void SetUp() override {
         testsupport::RemoveSettings();
-        folder = testsupport::ExecutableDir() + "preview_exact\\";
+        folder = testsupport::ProgramFolder() + "preview_exact\\";
         ::CreateDirectoryA(folder.c_str(), nullptr);
         form = std::make_unique<TMainForm>();
         form->Show();
@@ -84,7 +84,7 @@ TEST_F(PreviewExact, JpegLargerThanThePreviewEqualsLibjpegsFullDecode) {
             SCOPED_TRACE(std::string(v.name) + " " + std::to_string(size.width) + "x" + std::to_string(size.height));
             const std::string file =
                 velmira::test::EncodeJpeg(v.format, velmira::test::GradientPicture(size.width, size.height));
-            form->LoadImageA(Write("photo.jpg", file));
+            form->Background().LoadImageA(Write("photo.jpg", file));
             EXPECT_EQ(form->EditBackImage.Text(), folder + "photo.jpg");
             ExpectPreviewShows(velmira::test::DecodeJpegWithLibjpeg(file));
         }
@@ -118,7 +118,7 @@ TEST_F(PreviewExact, BmpLargerThanThePreviewShowsTheWrittenPixels) {
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(c.name) + " " + std::to_string(size.width) + "x" + std::to_string(size.height));
-            form->LoadImageA(Write("picture.bmp", c.file));
+            form->Background().LoadImageA(Write("picture.bmp", c.file));
             ExpectPreviewShows(c.shown);
         }
     }

@@ -13,18 +13,14 @@
 #include "image/SpiHostProcess.h"
 #include "image/SpiPluginCalls.h"
 #include "support/TestFolders.h"
+#include "support/ProgramFolder.h"
 
 namespace velmira {
 namespace {
 
-std::string ExeFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of('\\'));
+std::string BuiltPlugin(const std::string& name) {
+    return testsupport::ProgramFolder() + VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi";
 }
-
-std::string BuiltPlugin(const std::string& name) { return ExeFolder() + "\\" VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi"; }
 
 // A test plug-in's own DLL loaded here decodes into memory, as the helper has it do.
 bool DecodeHere(const ST_SpiPlugin& plugin, const std::string& path) {
@@ -81,7 +77,7 @@ const std::vector<DWORD> kP5Pixels = {0x000000, 0x404040, 0x808080, 0xC0C0C0, 0x
 class SpiLoadClassTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        SpiHostProcess::SetProgram(ExeFolder() + "\\..\\velmira_spihost.exe");
+        SpiHostProcess::SetProgram(testsupport::ProgramFolder() + "..\\velmira_spihost.exe");
         folder_ = NewFolder();
     }
 
@@ -492,7 +488,7 @@ TEST_F(SpiLoadClassTest, APluginsOwnDllComesFromItsFolderAndNeverFromTheCurrentF
         const std::string plugins = NewFolder();
         const std::string current = NewFolder();
         Install(plugins, "withdep", "withdep.spi");
-        const std::string dep = ExeFolder() + "\\" VELMIRA_SPI_PLUGIN_DIR "\\spidep.dll";
+        const std::string dep = testsupport::ProgramFolder() + VELMIRA_SPI_PLUGIN_DIR "\\spidep.dll";
         ASSERT_TRUE(CopyFileA(dep.c_str(), ((beside ? plugins : current) + "\\spidep.dll").c_str(), FALSE));
         ASSERT_TRUE(SetCurrentDirectoryA(current.c_str()));
         host_->LoadPlugins(plugins);

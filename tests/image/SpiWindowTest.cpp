@@ -12,6 +12,7 @@
 #include "image/SpiHostProcess.h"
 #include "image/FolderBrowserDriver.h"
 #include "support/TestFolders.h"
+#include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 
 namespace {
@@ -39,25 +40,18 @@ constexpr int kPreviewWidth = 163;
 constexpr int kPreviewHeight = 188;
 
 std::string BuiltPlugin(const std::string& name) {
-    return testsupport::ExecutableDir() + VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi";
+    return testsupport::ProgramFolder() + VELMIRA_SPI_PLUGIN_DIR "\\" + name + ".spi";
 }
 
-class SpiWindowTest : public ::testing::Test {
+class SpiWindowTest : public testsupport::MainWindowTest {
 protected:
     void SetUp() override {
-        testsupport::RemoveSettings();
-        form = std::make_unique<TMainForm>();
-        MainForm = form.get();
-        form->Show();
-        testsupport::PumpPending();
+        MainWindowTest::SetUp();
         // A plain grey background, so that a picture that did not arrive shows.
-        form->HexBR = form->HexBG = form->HexBB = "40";
-        form->UpdateColor();
+        testsupport::SetBackColour(*form, "40", "40", "40");
     }
     void TearDown() override {
-        MainForm = nullptr;
-        form.reset();  // unloads the plug-ins before their files go
-        testsupport::RemoveSettings();
+        MainWindowTest::TearDown();  // unloads the plug-ins before their files go
         for (const std::string& folder : folders) testsupport::RemoveTree(folder);
     }
 
@@ -82,8 +76,8 @@ protected:
     }
 
     void UsePlugins(const std::string& folder) {
-        form->SpiPath = folder;
-        form->SetSPI();
+        form->Background().SetSpiPath(folder);
+        form->Background().SetSPI();
     }
 
     std::string PictureFile(const std::string& name, const std::string& bytes) {
@@ -94,7 +88,7 @@ protected:
 
     std::vector<std::string> LoadedNames() const {
         std::vector<std::string> names;
-        for (auto* p = form->SpiLoader.GetFirst(); p; p = p->Next.get()) names.push_back(testsupport::ModuleName(p->Module.get()));
+        for (auto* p = form->Background().SpiLoader().GetFirst(); p; p = p->Next.get()) names.push_back(testsupport::ModuleName(p->Module.get()));
         return names;
     }
 
@@ -112,7 +106,6 @@ protected:
         return pixels;
     }
 
-    std::unique_ptr<TMainForm> form;
     std::vector<std::string> folders;
     std::string pictures;
 };
@@ -138,18 +131,18 @@ TEST_F(SpiWindowTest, TheFilterListsThePluginsOfTheFolderInSearchOrder) {
         for (const std::string& path : {folder, folder + "\\"}) {  // as chosen, and as the default is spelt
             UsePlugins(path);
             EXPECT_EQ(LoadedNames(), c.loaded) << c.what << " " << path;
-            EXPECT_EQ(form->SpiLoader.GetCount(), static_cast<int>(c.loaded.size())) << c.what;
-            EXPECT_EQ(form->OpenDialog.Filter, c.filter) << c.what;
+            EXPECT_EQ(form->Background().SpiLoader().GetCount(), static_cast<int>(c.loaded.size())) << c.what;
+            EXPECT_EQ(form->Background().OpenDialog().Filter, c.filter) << c.what;
         }
     }
 }
 
 TEST_F(SpiWindowTest, RebuildingTheFilterKeepsTheSelectedEntry) {
-    form->OpenDialog.FilterIndex = 4;
+    form->Background().OpenDialog().FilterIndex = 4;
     UsePlugins(PluginFolder({{"ppm", "ppm.spi"}}));
-    EXPECT_EQ(form->OpenDialog.FilterIndex, 4);
+    EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 4);
     UsePlugins(NewFolder());
-    EXPECT_EQ(form->OpenDialog.FilterIndex, 4);
+    EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 4);
 }
 
 TEST_F(SpiWindowTest, APictureDecodedByAPluginIsTiledOverThePreview) {
@@ -157,12 +150,12 @@ TEST_F(SpiWindowTest, APictureDecodedByAPluginIsTiledOverThePreview) {
     const std::string path = PictureFile("tile.ppm", kP6);
     testsupport::MessageBoxRecorder boxes;
 
-    form->LoadImageA(path);
+    form->Background().LoadImageA(path);
 
     EXPECT_TRUE(boxes.messages.empty());
     EXPECT_EQ(Preview(), TiledP6());
     EXPECT_EQ(form->EditBackImage.Text(), path);
-    EXPECT_EQ(form->ImagePath, path);
+    EXPECT_EQ(form->Background().ImagePath(), path);
 }
 
 TEST_F(SpiWindowTest, TheFirstPluginThatAcceptsTheFileDecodesIt) {
@@ -174,13 +167,12 @@ TEST_F(SpiWindowTest, TheFirstPluginThatAcceptsTheFileDecodesIt) {
     const Case cases[] = {{"ppm", "failpicture", true}, {"failpicture", "ppm", false}};
     const std::string path = PictureFile("either.ppm", kP6);
     for (const Case& c : cases) {
-        form->HexBR = form->HexBG = form->HexBB = "40";
-        form->UpdateColor();
+        testsupport::SetBackColour(*form, "40", "40", "40");
         const std::vector<COLORREF> before = Preview();
         UsePlugins(PluginFolder({{c.first, "a.spi"}, {c.second, "b.spi"}}));
         testsupport::MessageBoxRecorder boxes;
 
-        form->LoadImageA(path);
+        form->Background().LoadImageA(path);
 
         EXPECT_EQ(Preview() == TiledP6(), c.decoded) << c.first;
         EXPECT_EQ(boxes.messages.size(), c.decoded ? 0u : 1u) << c.first;
@@ -204,19 +196,19 @@ TEST_F(SpiWindowTest, AFailedDecodeSaysSoAndLeavesThePreviewAsItWas) {
         UsePlugins(PluginFolder({{"ppm", "a_ppm.spi"}, {c.plugin, "b_only.spi"}}));
         // A picture that loaded before stays on show.
         const std::string good = PictureFile("good.ppm", kP6);
-        form->LoadImageA(good);
+        form->Background().LoadImageA(good);
         ASSERT_EQ(Preview(), TiledP6()) << c.plugin;
         const std::string bad = PictureFile(c.file, "not a PPM");
         testsupport::MessageBoxRecorder boxes;
 
-        form->LoadImageA(bad);
+        form->Background().LoadImageA(bad);
 
         ASSERT_EQ(boxes.messages.size(), 1u) << c.plugin;
         EXPECT_EQ(boxes.messages[0].text, kUnsupported) << c.plugin;
         EXPECT_EQ(boxes.messages[0].caption, "Velmira") << c.plugin;
         EXPECT_EQ(Preview(), TiledP6()) << c.plugin;
         EXPECT_EQ(form->EditBackImage.Text(), good) << c.plugin;
-        EXPECT_EQ(form->ImagePath, bad) << c.plugin;
+        EXPECT_EQ(form->Background().ImagePath(), bad) << c.plugin;
     }
 }
 
@@ -250,7 +242,7 @@ TEST_F(SpiWindowTest, APluginThatCrashesOrHangsLeavesAMessageAndTheProgramWorkin
             EXPECT_GE(elapsed, velmira::kSpiHostAnswerTimeoutMs);
         }
         const std::string good = PictureFile("good.ppm", kP6);
-        form->LoadImageA(good);
+        form->Background().LoadImageA(good);
         EXPECT_EQ(boxes.messages.size(), 1u);
         EXPECT_EQ(Preview(), TiledP6());
         EXPECT_EQ(form->EditBackImage.Text(), good);
@@ -271,12 +263,12 @@ TEST_F(SpiWindowTest, AnotherFolderUnloadsTheOldPluginsAndRebuildsTheFilter) {
 
     EXPECT_EQ(::GetModuleHandleA(oldPath.c_str()), nullptr);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"new.spi"});
-    EXPECT_EQ(form->SpiLoader.GetCount(), 1);
-    EXPECT_EQ(form->OpenDialog.Filter, kTwoPairsFilter);
+    EXPECT_EQ(form->Background().SpiLoader().GetCount(), 1);
+    EXPECT_EQ(form->Background().OpenDialog().Filter, kTwoPairsFilter);
 
     // The old plug-in's format is no longer understood.
     testsupport::MessageBoxRecorder boxes;
-    form->LoadImageA(PictureFile("x.ppm", kP6));
+    form->Background().LoadImageA(PictureFile("x.ppm", kP6));
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text, kUnsupported);
 }
@@ -292,12 +284,12 @@ TEST_F(SpiWindowTest, AnEmptyFolderSettingSearchesTheRootOfTheCurrentDrive) {
 
     UsePlugins("");
     const std::vector<std::string> loaded = LoadedNames();
-    const std::string filter = form->OpenDialog.Filter;
+    const std::string filter = form->Background().OpenDialog().Filter;
     UsePlugins(folder);  // lets the root's plug-in go again
     if (installed) ::DeleteFileA(root.c_str());
     ::SetCurrentDirectoryA(previous);
 
-    EXPECT_EQ(form->SpiLoader.GetFolder(), folder);
+    EXPECT_EQ(form->Background().SpiLoader().GetFolder(), folder);
     EXPECT_EQ(filter.rfind("ｲﾒｰｼﾞﾌｧｲﾙ|;", 0), 0u) << filter;
     if (!installed) GTEST_SKIP() << "the drive's root is not writable here";
     EXPECT_NE(std::find(loaded.begin(), loaded.end(), name), loaded.end());
@@ -311,21 +303,13 @@ protected:
     // Presses the button as the user does; the browser runs its modal loop inside the click.
     void ClickBtnSPI() { ::SendMessageA(form->BtnSPI.Handle(), BM_CLICK, 0, 0); }
 
-    // Wine's folder browser now and then confirms another folder than the one its tree was asked to show
-    // (it may drop a selection that arrives while it still fills the tree). That is the browser's doing, not
-    // ours, so the confirming tests try the click again, a few times, until the browser hands back `wanted`;
-    // what the program does with the folder is then checked as usual.
-    void ConfirmThroughBrowser(const std::string& select, const std::string& wanted,
-                               std::vector<std::string>* preselected = nullptr) {
-        for (int attempt = 0; attempt < 4; ++attempt) {
-            const std::string before = form->SpiPath;
-            FolderBrowserDriver driver(form->Handle(), Answer::Ok, select);
-            ClickBtnSPI();
-            ASSERT_TRUE(driver.Answered());
-            if (preselected && attempt == 0) *preselected = driver.Preselected();
-            if (form->SpiPath == wanted) return;
-            UsePlugins(before);  // back to where the attempt started
-        }
+    // Moves the browser's selection to `select` and confirms it; the driver waits for the tree to report each
+    // selection, the program's preselection first.
+    void ConfirmThroughBrowser(const std::string& select, std::vector<std::string>* preselected = nullptr) {
+        FolderBrowserDriver driver(form->Handle(), Answer::Ok, select);
+        ClickBtnSPI();
+        ASSERT_TRUE(driver.Answered());
+        if (preselected) *preselected = driver.Preselected();
     }
 };
 
@@ -335,26 +319,26 @@ TEST_F(PluginFolderTest, ConfirmingAnotherFolderStoresItAndReloadsThePlugins) {
     UsePlugins(first + "\\");
     std::vector<std::string> preselected;
 
-    ConfirmThroughBrowser(second, second, &preselected);
+    ConfirmThroughBrowser(second, &preselected);
 
     EXPECT_EQ(preselected, std::vector<std::string>{first + "\\"}) << "the folder in use";
-    EXPECT_EQ(form->SpiPath, second);
+    EXPECT_EQ(form->Background().SpiPath(), second);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"new.spi"});
-    EXPECT_EQ(form->OpenDialog.Filter, kTwoPairsFilter);
+    EXPECT_EQ(form->Background().OpenDialog().Filter, kTwoPairsFilter);
     EXPECT_EQ(::GetModuleHandleA((first + "\\old.spi").c_str()), nullptr);
 }
 
 TEST_F(PluginFolderTest, ConfirmingTheSameFolderStoresItWithoutTheBackslashAndReloads) {
     const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
     UsePlugins(folder + "\\");
-    form->OpenDialog.Filter = "stale";
+    form->Background().OpenDialog().Filter = "stale";
 
-    ConfirmThroughBrowser({}, folder);
+    ConfirmThroughBrowser({});
 
-    EXPECT_EQ(form->SpiPath, folder);
-    EXPECT_EQ(form->SpiLoader.GetFolder(), folder);
+    EXPECT_EQ(form->Background().SpiPath(), folder);
+    EXPECT_EQ(form->Background().SpiLoader().GetFolder(), folder);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
-    EXPECT_EQ(form->OpenDialog.Filter, kPpmFilter);
+    EXPECT_EQ(form->Background().OpenDialog().Filter, kPpmFilter);
 }
 
 TEST_F(PluginFolderTest, ConfirmingAFolderWithoutPluginsLeavesTheFixedFilter) {
@@ -362,18 +346,18 @@ TEST_F(PluginFolderTest, ConfirmingAFolderWithoutPluginsLeavesTheFixedFilter) {
     const std::string empty = NewFolder();
     testsupport::MessageBoxRecorder boxes;
 
-    ConfirmThroughBrowser(empty, empty);
+    ConfirmThroughBrowser(empty);
 
-    EXPECT_EQ(form->SpiPath, empty);
-    EXPECT_EQ(form->SpiLoader.GetCount(), 0);
-    EXPECT_EQ(form->OpenDialog.Filter, kFixedFilter);
+    EXPECT_EQ(form->Background().SpiPath(), empty);
+    EXPECT_EQ(form->Background().SpiLoader().GetCount(), 0);
+    EXPECT_EQ(form->Background().OpenDialog().Filter, kFixedFilter);
     EXPECT_TRUE(boxes.messages.empty());
 }
 
 TEST_F(PluginFolderTest, CancellingChangesNothing) {
     const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
     UsePlugins(folder + "\\");
-    form->OpenDialog.Filter = "kept";
+    form->Background().OpenDialog().Filter = "kept";
     FolderBrowserDriver driver(form->Handle(), Answer::Cancel, NewFolder());
 
     ClickBtnSPI();
@@ -382,38 +366,36 @@ TEST_F(PluginFolderTest, CancellingChangesNothing) {
     EXPECT_EQ(driver.BrowserOwner(), form->Handle());
     EXPECT_NE(std::find(driver.Texts().begin(), driver.Texts().end(), kPrompt), driver.Texts().end());
     EXPECT_EQ(driver.Preselected(), std::vector<std::string>{folder + "\\"}) << "the folder in use";
-    EXPECT_EQ(form->SpiPath, folder + "\\");
-    EXPECT_EQ(form->OpenDialog.Filter, "kept") << "no reload";
+    EXPECT_EQ(form->Background().SpiPath(), folder + "\\");
+    EXPECT_EQ(form->Background().OpenDialog().Filter, "kept") << "no reload";
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
     EXPECT_NE(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
 }
 
 TEST_F(PluginFolderTest, TheFirstClickOfAFreshStartOffersTheProgramsFolder) {
     // SetUp started without settings: the plug-in folder is the program's own.
-    EXPECT_EQ(form->SpiPath, form->AppDir);
+    EXPECT_EQ(form->Background().SpiPath(), form->AppDir());
     EXPECT_TRUE(::IsWindowEnabled(form->BtnSPI.Handle())) << "usable with the picture switched off";
     FolderBrowserDriver driver(form->Handle(), Answer::Cancel);
 
     ClickBtnSPI();
 
     ASSERT_TRUE(driver.Answered());
-    EXPECT_EQ(driver.Preselected(), std::vector<std::string>{form->AppDir});
-    EXPECT_EQ(form->SpiPath, form->AppDir);
+    EXPECT_EQ(driver.Preselected(), std::vector<std::string>{form->AppDir()});
+    EXPECT_EQ(form->Background().SpiPath(), form->AppDir());
 }
 
 TEST_F(PluginFolderTest, AChosenFolderIsUsedAgainAfterARestart) {
     const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
-    ConfirmThroughBrowser(folder, folder);
+    ConfirmThroughBrowser(folder);
     form->FormClose();  // writes the settings, as closing the window does
-    MainForm = nullptr;
     form.reset();
 
     form = std::make_unique<TMainForm>();
-    MainForm = form.get();
 
-    EXPECT_EQ(form->SpiPath, folder);
+    EXPECT_EQ(form->Background().SpiPath(), folder);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
-    EXPECT_EQ(form->OpenDialog.Filter, kPpmFilter);
+    EXPECT_EQ(form->Background().OpenDialog().Filter, kPpmFilter);
 }
 
 // ---- A new window's plug-ins: loaded while it is created, before a picture from the settings needs them ----
@@ -422,11 +404,9 @@ class StartupPluginTest : public SpiWindowTest {
 protected:
     // Replaces SetUp's window with one started from these settings; nothing is dispatched from its queue.
     void Restart(const std::string& settings) {
-        MainForm = nullptr;
         form.reset();
         testsupport::WriteFile(testsupport::SettingsPath(), settings);
         form = std::make_unique<TMainForm>();
-        MainForm = form.get();
     }
     static std::string SpiSetting(const std::string& folder) { return "[Option]\r\nSpi=" + folder + "\r\n"; }
 };
@@ -438,8 +418,8 @@ TEST_F(StartupPluginTest, ThePluginsAreLoadedWhileTheWindowIsCreated) {
 
     EXPECT_NE(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
-    EXPECT_EQ(form->OpenDialog.Filter, kPpmFilter);
-    EXPECT_FALSE(form->SpiLoader.IsHostRunning()) << "the plug-in helper waits for a picture that needs it";
+    EXPECT_EQ(form->Background().OpenDialog().Filter, kPpmFilter);
+    EXPECT_FALSE(form->Background().SpiLoader().IsHostRunning()) << "the plug-in helper waits for a picture that needs it";
 }
 
 TEST_F(StartupPluginTest, APluginPictureInTheSettingsIsDecodedWhileTheWindowIsCreated) {

@@ -7,15 +7,12 @@
 
 #include "image/SpiInterface.h"
 #include "ui/UniqueHandle.h"
+#include "support/ProgramFolder.h"
 
 namespace {
 
 std::string PluginPath() {
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    folder.erase(folder.find_last_of('\\') + 1);
-    return folder + "..\\velmira_wic.spi";  // the build puts the plug-in beside the program, above the tests
+    return testsupport::ProgramFolder() + "..\\velmira_wic.spi";  // the build puts the plug-in beside the program
 }
 
 bool Loaded(const char* module) {

@@ -21,6 +21,7 @@
 #include "image/wic/DecoderRegistry.h"
 #include "image/wic/WicDecode.h"
 #include "ui/UniqueHandle.h"
+#include "support/ProgramFolder.h"
 
 using velmira::wic::ComPtr;
 
@@ -33,16 +34,6 @@ struct Rgb {
 };
 
 // ---- the plug-in, as the host sees it ----
-
-std::string ExeFolder() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const char* lastSeparator = nullptr;
-    for (const char* p = path; *p; p = ::CharNextA(p))
-        if (*p == '\\') lastSeparator = p;
-    const char* begin = path;
-    return std::string(begin, lastSeparator ? lastSeparator + 1 : begin);
-}
 
 struct Plugin {
     ui::UniqueModule module;
@@ -62,7 +53,7 @@ struct Plugin {
 
 // The build puts the plug-in beside the program, one folder above the tests.
 const std::string& PluginPath() {
-    static const std::string path = ExeFolder() + "..\\velmira_wic.spi";
+    static const std::string path = testsupport::ProgramFolder() + "..\\velmira_wic.spi";
     return path;
 }
 

@@ -11,6 +11,7 @@
 
 #include "app/MainForm.h"
 #include "palette/ColorPallet.h"
+#include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
@@ -66,21 +67,17 @@ void Press(ui::Button& button) {
     ::SendMessageA(button.Handle(), BM_CLICK, 0, 0);
 }
 
-class ColorPalletTest : public ::testing::Test {
+class ColorPalletTest : public testsupport::MainWindowTest {
 protected:
     void SetUp() override {
-        testsupport::RemoveSettings();
-        form = std::make_unique<TMainForm>();
-        form->Show();
-        testsupport::PumpPending();
+        MainWindowTest::SetUp();
         testsupport::SetTextColour(*form, "11", "22", "33");
         testsupport::SetBackColour(*form, "44", "55", "66");
     }
     void TearDown() override {
         ui::Form::ModalShownHook = nullptr;
         ui::Application::Get().SetMessageBoxHandler(nullptr);
-        form.reset();
-        testsupport::RemoveSettings();
+        MainWindowTest::TearDown();
     }
 
 
@@ -111,7 +108,6 @@ protected:
         testsupport::WriteFile(testsupport::SettingsPath(), PalletFile(SlotEntries(values)));
     }
 
-    std::unique_ptr<TMainForm> form;
 };
 
 
@@ -218,8 +214,8 @@ TEST_F(ColorPalletTest, EachButtonOpensItsModeOnItsColour) {
 
         const bool textLoaded = c.load && c.button == &TMainForm::BtnLoadFont;
         const bool backLoaded = c.load && c.button == &TMainForm::BtnLoadBackG;
-        EXPECT_EQ(form->HexFR + form->HexFG + form->HexFB, textLoaded ? "ABCDEF" : "112233");
-        EXPECT_EQ(form->HexBR + form->HexBG + form->HexBB, backLoaded ? "ABCDEF" : "445566");
+        EXPECT_EQ(HexFR(*form) + HexFG(*form) + HexFB(*form), textLoaded ? "ABCDEF" : "112233");
+        EXPECT_EQ(HexBR(*form) + HexBG(*form) + HexBB(*form), backLoaded ? "ABCDEF" : "445566");
         // The main window refreshed its editors from the colour it took.
         EXPECT_EQ(form->EditFont.Text(), textLoaded ? "ABCDEF" : "112233");
         EXPECT_EQ(form->EditBackG.Text(), backLoaded ? "ABCDEF" : "445566");
@@ -236,7 +232,7 @@ TEST_F(ColorPalletTest, WithNoFileEverySlotIsWhiteAndOkWritesTwentyWhiteKeysInOr
         });
         EXPECT_EQ(SectionEntries(Settings(), "Pallet"), SlotEntries(AllWhite()));
     }
-    EXPECT_EQ(form->HexBR + form->HexBG + form->HexBB, "445566") << "the current colour came back unchanged";
+    EXPECT_EQ(HexBR(*form) + HexBG(*form) + HexBB(*form), "445566") << "the current colour came back unchanged";
 }
 
 TEST_F(ColorPalletTest, LoadWithoutAClickNormalisesTheChannelStrings) {
@@ -245,9 +241,9 @@ TEST_F(ColorPalletTest, LoadWithoutAClickNormalisesTheChannelStrings) {
         EXPECT_EQ(dialog.PanelCurColor.Color(), RGB(0x0F, 0xFF, 0x00));
         Press(dialog.BtnOk);
     });
-    EXPECT_EQ(form->HexFR, "0F");
-    EXPECT_EQ(form->HexFG, "FF");
-    EXPECT_EQ(form->HexFB, "00");
+    EXPECT_EQ(HexFR(*form), "0F");
+    EXPECT_EQ(HexFG(*form), "FF");
+    EXPECT_EQ(HexFB(*form), "00");
 }
 
 TEST_F(ColorPalletTest, InLoadModeTheLastClickDecides) {
@@ -262,7 +258,7 @@ TEST_F(ColorPalletTest, InLoadModeTheLastClickDecides) {
         EXPECT_EQ(dialog.Panels[0].Color(), RGB(1, 2, 3)) << "a click in load mode changes no slot";
         Press(dialog.BtnOk);
     });
-    EXPECT_EQ(form->HexBR + form->HexBG + form->HexBB, "040506");
+    EXPECT_EQ(HexBR(*form) + HexBG(*form) + HexBB(*form), "040506");
     EXPECT_EQ(SectionEntries(Settings(), "Pallet"), SlotEntries(stored));
 }
 
@@ -301,7 +297,7 @@ TEST_F(ColorPalletTest, CancelOrClosingWritesNothingAndTheNextOpeningShowsTheOld
         EXPECT_EQ(dialog.ModalResult(), ui::mrCancel);
     });
     EXPECT_EQ(Settings(), before);
-    EXPECT_EQ(form->HexFR + form->HexFG + form->HexFB, "112233") << "closing hands no colour back";
+    EXPECT_EQ(HexFR(*form) + HexFG(*form) + HexFB(*form), "112233") << "closing hands no colour back";
 }
 
 TEST_F(ColorPalletTest, StoredValuesAreReadLenientlyAndWrittenBackNormalised) {
@@ -361,7 +357,7 @@ TEST_F(ColorPalletTest, AWriteErrorIsShownWhileOpenAndOkStillClosesAndDelivers) 
         EXPECT_TRUE(dialogOpenAtMessage);
         EXPECT_EQ(Settings(), before);
     }
-    EXPECT_EQ(form->HexFR + form->HexFG + form->HexFB, "123456") << "load mode delivers the colour all the same";
+    EXPECT_EQ(HexFR(*form) + HexFG(*form) + HexFB(*form), "123456") << "load mode delivers the colour all the same";
 }
 
 }  // namespace

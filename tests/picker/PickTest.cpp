@@ -7,6 +7,7 @@
 
 #include "app/MainForm.h"
 #include "picker/ScopeForm.h"
+#include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/DragController.h"
 #include "ui/UniqueHandle.h"
@@ -106,12 +107,10 @@ void PrintTo(const Channels& c, std::ostream* os) {
 
 enum class Target { Font, BackG };
 
-class Pick : public ::testing::Test {
+class Pick : public testsupport::MainWindowTest {
 protected:
     void SetUp() override {
-        testsupport::RemoveSettings();
-        form = std::make_unique<TMainForm>();
-        form->Show();
+        MainWindowTest::SetUp();
         ::SetForegroundWindow(form->Handle());
         SetColours({"00", "00", "00"}, {"FF", "FF", "FF"});
         patch = std::make_unique<ColourPatch>(kPatchRect, kPatchColour);
@@ -120,10 +119,9 @@ protected:
     void TearDown() override {
         if (::GetAsyncKeyState(VK_LBUTTON) & 0x8000) SendMouse(MOUSEEVENTF_LEFTUP);
         PumpPending();
-        form.reset();
+        MainWindowTest::TearDown();
         patch.reset();
-        EXPECT_EQ(ScopeForm, nullptr);
-        testsupport::RemoveSettings();
+        EXPECT_EQ(::FindWindowA(nullptr, "ScopeForm"), nullptr) << "the sight outlived the main window";
     }
 
     static POINT PatchPoint() {
@@ -131,13 +129,14 @@ protected:
     }
 
     void SetColours(const Channels& text, const Channels& back) {
-        form->HexFR = text.red, form->HexFG = text.green, form->HexFB = text.blue;
-        form->HexBR = back.red, form->HexBG = back.green, form->HexBB = back.blue;
-        form->UpdateColor();
+        testsupport::SetTextColour(*form, text.red, text.green, text.blue);
+        testsupport::SetBackColour(*form, back.red, back.green, back.blue);
         PumpPending();
     }
-    Channels TextColour() const { return {form->HexFR, form->HexFG, form->HexFB}; }
-    Channels BackColour() const { return {form->HexBR, form->HexBG, form->HexBB}; }
+    // The scope window of the pick in progress, or null.
+    TScopeForm* Scope() { return form ? form->Pick().Scope() : nullptr; }
+    Channels TextColour() const { return {HexFR(*form), HexFG(*form), HexFB(*form)}; }
+    Channels BackColour() const { return {HexBR(*form), HexBG(*form), HexBB(*form)}; }
 
     ui::Panel& PanelOf(Target t) { return t == Target::Font ? form->PanelScopeFont : form->PanelScopeBackG; }
 
@@ -153,20 +152,19 @@ protected:
     void PressAt(POINT p) {
         ASSERT_TRUE(::SetCursorPos(p.x, p.y));
         SendMouse(MOUSEEVENTF_LEFTDOWN);
-        ASSERT_TRUE(PumpUntil([] { return ScopeForm != nullptr; })) << "no scope window after the press";
+        ASSERT_TRUE(PumpUntil([this] { return Scope() != nullptr; })) << "no scope window after the press";
     }
     // Moves the pointer and waits for the sight's timer to catch up.
     void MoveTo(POINT p) {
         ASSERT_TRUE(::SetCursorPos(p.x, p.y));
-        ASSERT_TRUE(PumpUntil([p] { return ScopeForm && SameRect(WindowRect(ScopeForm->Handle()), ScopeRectFor(p)); }))
+        ASSERT_TRUE(PumpUntil([this, p] { return Scope() && SameRect(WindowRect(Scope()->Handle()), ScopeRectFor(p)); }))
             << "the sight did not follow the pointer to " << p.x << "," << p.y;
     }
     void ReleaseAndWait() {
         SendMouse(MOUSEEVENTF_LEFTUP);
-        ASSERT_TRUE(PumpUntil([] { return ScopeForm == nullptr && !ui::DragController::Get().Active(); }));
+        ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && !ui::DragController::Get().Active(); }));
     }
 
-    std::unique_ptr<TMainForm> form;
     std::unique_ptr<ColourPatch> patch;
 };
 
@@ -176,16 +174,16 @@ TEST_P(PickInto, DragOntoAnotherWindowTakesThePixelUnderTheSightIntoThatColourOn
     const Target target = GetParam();
     const POINT press = OnIcon(target, 15, 15);
     PressAt(press);
-    HWND scope = ScopeForm->Handle();
+    HWND scope = Scope()->Handle();
     EXPECT_TRUE(SameRect(WindowRect(scope), ScopeRectFor(press)));
     EXPECT_TRUE(::IsWindowVisible(scope));
     EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_NO)));
     EXPECT_NE(::GetActiveWindow(), scope);
 
     // A second start while the pick runs keeps the one sight.
-    TScopeForm* first = ScopeForm;
+    TScopeForm* first = Scope();
     form->ImageScopeStartDrag();
-    EXPECT_EQ(ScopeForm, first);
+    EXPECT_EQ(Scope(), first);
 
     // The pointer's hot spot is 5 pixels right of and below the pick point.
     const POINT pointer{PatchPoint().x + 5, PatchPoint().y + 5};
@@ -206,7 +204,7 @@ TEST_P(PickInto, DragOntoAnotherWindowTakesThePixelUnderTheSightIntoThatColourOn
 
     // The next press opens a fresh sight.
     PressAt(OnIcon(target, 15, 15));
-    EXPECT_NE(ScopeForm, nullptr);
+    EXPECT_NE(Scope(), nullptr);
     ReleaseAndWait();
 }
 
@@ -217,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(BothColours, PickInto, ::testing::Values(Target::Font, 
 
 TEST_F(Pick, TheSightIsShapedLikeTheBlackLinesOfItsPicture) {
     PressAt(OnIcon(Target::Font, 15, 15));
-    HWND scope = ScopeForm->Handle();
+    HWND scope = Scope()->Handle();
     ui::UniqueRegion region(::CreateRectRgn(0, 0, 0, 0));
     ASSERT_EQ(::GetWindowRgn(scope, region.get()), COMPLEXREGION);
 
@@ -261,8 +259,8 @@ TEST_F(Pick, AClickWithoutMovingPicksFromTheProgramsOwnWindow) {
 TEST_F(Pick, ReleasingNearTheTopLeftCornerPicksOutsideTheScreenAsWhite) {
     PressAt(OnIcon(Target::Font, 15, 15));
     MoveTo(POINT{2, 2});
-    EXPECT_EQ(ScopeForm->GetCenter().x, -3);
-    EXPECT_EQ(ScopeForm->GetCenter().y, -3);
+    EXPECT_EQ(Scope()->GetCenter().x, -3);
+    EXPECT_EQ(Scope()->GetCenter().y, -3);
     ReleaseAndWait();
     EXPECT_EQ(TextColour(), (Channels{"FF", "FF", "FF"}));
 }
@@ -271,12 +269,12 @@ TEST_F(Pick, APressOnThePanelsBevelDragsWithoutASight) {
     ASSERT_TRUE(::SetCursorPos(OnPanel(Target::Font, 0, 0).x, OnPanel(Target::Font, 0, 0).y));
     SendMouse(MOUSEEVENTF_LEFTDOWN);
     ASSERT_TRUE(PumpUntil([] { return ui::DragController::Get().Active(); }));
-    EXPECT_EQ(ScopeForm, nullptr);
+    EXPECT_EQ(Scope(), nullptr);
     EXPECT_EQ(::GetCursor(), ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_NO)));
     ASSERT_TRUE(::SetCursorPos(PatchPoint().x, PatchPoint().y));
     SendMouse(MOUSEEVENTF_LEFTUP);
     ASSERT_TRUE(PumpUntil([] { return !ui::DragController::Get().Active(); }));
-    EXPECT_EQ(ScopeForm, nullptr);
+    EXPECT_EQ(Scope(), nullptr);
     EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
     EXPECT_EQ(BackColour(), (Channels{"FF", "FF", "FF"}));
 }
@@ -285,7 +283,7 @@ TEST_F(Pick, EscEndsTheDragWithAPick) {
     PressAt(OnIcon(Target::Font, 15, 15));
     MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
     SendKey(VK_ESCAPE);
-    ASSERT_TRUE(PumpUntil([] { return ScopeForm == nullptr; }));
+    ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr; }));
     EXPECT_EQ(TextColour(), (Channels{"12", "AB", "0C"}));
 
     // The drag is over: releasing the button afterwards picks nothing more.
@@ -300,7 +298,7 @@ TEST_F(Pick, LosingTheCaptureEndsTheDragWithAPick) {
     PressAt(OnIcon(Target::BackG, 15, 15));
     MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
     ::SetCapture(patch->Handle());  // another window takes the mouse
-    ASSERT_TRUE(PumpUntil([] { return ScopeForm == nullptr; }));
+    ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr; }));
     EXPECT_EQ(BackColour(), (Channels{"12", "AB", "0C"}));
     EXPECT_FALSE(ui::DragController::Get().Active());
     ::ReleaseCapture();
@@ -308,9 +306,9 @@ TEST_F(Pick, LosingTheCaptureEndsTheDragWithAPick) {
 
 TEST_F(Pick, DestroyingTheMainWindowMidPickTakesTheSightWithIt) {
     PressAt(OnIcon(Target::Font, 15, 15));
-    HWND scope = ScopeForm->Handle();
+    HWND scope = Scope()->Handle();
     form.reset();
-    EXPECT_EQ(ScopeForm, nullptr);
+    EXPECT_EQ(Scope(), nullptr);
     EXPECT_FALSE(::IsWindow(scope));
     EXPECT_FALSE(ui::DragController::Get().Active());
 }

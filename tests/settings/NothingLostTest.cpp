@@ -14,6 +14,7 @@
 #include "support/WindowTestSupport.h"
 #include "ui/Form.h"
 #include "ui/UniqueHandle.h"
+#include "support/ProgramFolder.h"
 
 namespace {
 
@@ -81,7 +82,7 @@ protected:
 TEST_F(NothingLost, ALockedFileKeepsTheWindowOpenAndLosesNothingUntilItCanBeWritten) {
     WriteFile(SettingsPath(), kHandKept);
     Start();
-    form_->HexFR = "AB";
+    testsupport::SetTextColour(*form_, "AB", HexFG(*form_), HexFB(*form_));
     MessageBoxRecorder boxes;
     {
         const ui::UniqueFile lock = LockFile(SettingsPath());
@@ -120,7 +121,7 @@ TEST_F(NothingLost, AFileThatCannotBeCreatedGivesTheMessageEveryTime) {
 TEST_F(NothingLost, OtherSectionsCommentsAndUnknownKeysAreKeptAsTheyWere) {
     WriteFile(SettingsPath(), kHandKept);
     Start();
-    EXPECT_EQ(form_->HexFR, "12");
+    EXPECT_EQ(HexFR(*form_), "12");
     StoreIntoSlot(7);
     form_->Close();
     ASSERT_FALSE(Open());
@@ -151,7 +152,7 @@ TEST_F(NothingLost, LongPathsGiveTheMissingFileMessageWithoutOverrun) {
     Start();
     ASSERT_GE(boxes.messages.size(), 1u) << "the stored path is tried at start-up";
     EXPECT_EQ(boxes.messages.back().text, stored + "がありません。");
-    EXPECT_EQ(form_->SpiLoader.GetCount(), 0);
+    EXPECT_EQ(form_->Background().SpiLoader().GetCount(), 0);
 
     for (const std::size_t length : {259u, 260u, 261u, 1000u, 5000u}) {
         const std::string typed = LongPath(length);
@@ -195,12 +196,10 @@ const std::string kJapaneseFolder = "\x95\\\x8e\xa6";  // 表示 in code page 93
 
 TEST_F(NothingLost, SettingsLiveBesideTheProgramInAJapaneseNamedFolder) {
     if (GetEnvironmentVariableA(kChildVariable, nullptr, 0) != 0) GTEST_SKIP() << "the child runs the other half";
-    const std::string folder = testsupport::ExecutableDir() + kJapaneseFolder + "\\";
+    const std::string folder = testsupport::ProgramFolder() + kJapaneseFolder + "\\";
     CreateDirectoryA(folder.c_str(), nullptr);
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
     const std::string copy = folder + "velmira_child.exe";
-    ASSERT_TRUE(CopyFileA(self, copy.c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(testsupport::ModulePath().c_str(), copy.c_str(), FALSE));
     WriteFile(folder + "velmira.ini", "[Color]\r\nFR=AB\r\n[Pallet]\r\nPalllet2=123456\r\n");
 
     SetEnvironmentVariableA(kChildVariable, "1");
@@ -232,10 +231,10 @@ TEST_F(NothingLost, SettingsLiveBesideTheProgramInAJapaneseNamedFolder) {
 TEST(NothingLostInAJapaneseFolder, Child) {
     if (GetEnvironmentVariableA(kChildVariable, nullptr, 0) == 0) GTEST_SKIP() << "run by the test above";
     TMainForm form;
-    ASSERT_EQ(form.AppDir, testsupport::ExecutableDir());
-    ASSERT_NE(form.AppDir.find(kJapaneseFolder + "\\"), std::string::npos) << form.AppDir;
-    EXPECT_EQ(form.HexFR, "AB");
-    form.HexFR = "CD";
+    ASSERT_EQ(form.AppDir(), testsupport::ProgramFolder());
+    ASSERT_NE(form.AppDir().find(kJapaneseFolder + "\\"), std::string::npos) << form.AppDir();
+    EXPECT_EQ(HexFR(form), "AB");
+    testsupport::SetTextColour(form, "CD", HexFG(form), HexFB(form));
     MessageBoxRecorder boxes;
     form.Close();
     EXPECT_TRUE(boxes.messages.empty());

@@ -30,7 +30,7 @@ std::string WithoutTrailingBackslash(std::string dir) {
 
 // What a first start writes: the program's folder for both folders, black on white, hexadecimal, no picture.
 Keys DefaultKeys() {
-    const std::string dir = testsupport::ExecutableDir();
+    const std::string dir = testsupport::ProgramFolder();
     return Keys{{"IniDir", WithoutTrailingBackslash(dir)}, {"Spi", dir}, {"FR", "00"}, {"FG", "00"}, {"FB", "00"},
                 {"BR", "FF"}, {"BG", "FF"}, {"BB", "FF"}, {"Input", "1"}, {"UseImage", "0"}, {"Path", ""}};
 }
@@ -94,8 +94,8 @@ protected:
 TEST_F(SettingsFile, FirstCloseWritesEveryKeyWithItsDefault) {
     Start();
     EXPECT_FALSE(FileExists(testsupport::SettingsPath())) << "nothing is written before the close";
-    EXPECT_EQ(form->OpenDialog.InitialDir, WithoutTrailingBackslash(testsupport::ExecutableDir()));
-    EXPECT_EQ(form->SpiPath, testsupport::ExecutableDir());
+    EXPECT_EQ(form->Background().OpenDialog().InitialDir, WithoutTrailingBackslash(testsupport::ProgramFolder()));
+    EXPECT_EQ(form->Background().SpiPath(), testsupport::ProgramFolder());
     EXPECT_EQ(form->EditFont.Text(), "000000");
     EXPECT_EQ(form->EditBackG.Text(), "FFFFFF");
     EXPECT_EQ(form->RadioHexDim.ItemIndex(), 1);
@@ -135,17 +135,17 @@ std::vector<LoadCase> LoadCases() {
     return {
         {"LowerCaseChannelStaysAsWritten", {{"FR", "ff"}},
          [](TMainForm& f) {
-             EXPECT_EQ(f.HexFR, "ff");
-             EXPECT_EQ(f.ValFR, 255);
+             EXPECT_EQ(HexFR(f), "ff");
+             EXPECT_EQ(ValFR(f), 255);
              EXPECT_EQ(f.EditFR.Text(), "ff");
              EXPECT_EQ(f.BarFR.Position(), 255);
          },
          {}},
         {"UnreadableChannelCountsAsZeroAndIsKept", {{"FR", "zz"}, {"BB", "1"}},
          [](TMainForm& f) {
-             EXPECT_EQ(f.HexFR, "zz");
-             EXPECT_EQ(f.ValFR, 0);
-             EXPECT_EQ(f.ValBB, 1);
+             EXPECT_EQ(HexFR(f), "zz");
+             EXPECT_EQ(ValFR(f), 0);
+             EXPECT_EQ(ValBB(f), 1);
              EXPECT_EQ(f.BarFR.Position(), 0);
          },
          {}},
@@ -165,39 +165,39 @@ std::vector<LoadCase> LoadCases() {
          [](TMainForm& f) { EXPECT_EQ(f.RadioHexDim.ItemIndex(), -1); }, {{"Input", "-1"}}},
         {"UseImageTwoIsTrue", {{"UseImage", "2"}},
          [](TMainForm& f) {
-             EXPECT_TRUE(f.UseImage);
+             EXPECT_TRUE(f.Background().UseImage());
              EXPECT_TRUE(f.CheckBackImage.Checked());
          },
          {{"UseImage", "1"}}},
         {"UseImageHexadecimalOneIsTrue", {{"UseImage", "0x1"}},
-         [](TMainForm& f) { EXPECT_TRUE(f.UseImage); }, {{"UseImage", "1"}}},
+         [](TMainForm& f) { EXPECT_TRUE(f.Background().UseImage()); }, {{"UseImage", "1"}}},
         {"UseImageYesIsFalse", {{"UseImage", "yes"}},
          [](TMainForm& f) {
-             EXPECT_FALSE(f.UseImage);
+             EXPECT_FALSE(f.Background().UseImage());
              EXPECT_FALSE(f.CheckBackImage.Checked());
          },
          {{"UseImage", "0"}}},
         {"LongestPathIsReadWhole", {{"Path", longPath}},
          [longPath](TMainForm& f) {
-             EXPECT_EQ(f.ImagePath, longPath);
+             EXPECT_EQ(f.Background().ImagePath(), longPath);
              EXPECT_EQ(f.EditBackImage.Text(), longPath);
          },
          {}},
         {"JapaneseNamesAreKeptByteForByte",
          {{"IniDir", japaneseFolder}, {"Spi", japaneseFolder + "\\"}, {"Path", japanesePicture}},
          [=](TMainForm& f) {
-             EXPECT_EQ(f.OpenDialog.InitialDir, japaneseFolder) << "a trail byte 0x5C is no trailing backslash";
-             EXPECT_EQ(f.SpiPath, japaneseFolder + "\\");
-             EXPECT_EQ(f.ImagePath, japanesePicture);
+             EXPECT_EQ(f.Background().OpenDialog().InitialDir, japaneseFolder) << "a trail byte 0x5C is no trailing backslash";
+             EXPECT_EQ(f.Background().SpiPath(), japaneseFolder + "\\");
+             EXPECT_EQ(f.Background().ImagePath(), japanesePicture);
              EXPECT_EQ(f.EditBackImage.Text(), japanesePicture);
          },
          {}},
         {"StartingFolderLosesItsTrailingBackslash", {{"IniDir", japaneseFolder + "\\"}},
-         [=](TMainForm& f) { EXPECT_EQ(f.OpenDialog.InitialDir, japaneseFolder); }, {{"IniDir", japaneseFolder}}},
+         [=](TMainForm& f) { EXPECT_EQ(f.Background().OpenDialog().InitialDir, japaneseFolder); }, {{"IniDir", japaneseFolder}}},
         {"StartingFolderPlainTrailingBackslash", {{"IniDir", "C:\\foo\\"}},
-         [](TMainForm& f) { EXPECT_EQ(f.OpenDialog.InitialDir, "C:\\foo"); }, {{"IniDir", "C:\\foo"}}},
+         [](TMainForm& f) { EXPECT_EQ(f.Background().OpenDialog().InitialDir, "C:\\foo"); }, {{"IniDir", "C:\\foo"}}},
         {"DriveRootKeepsItsBackslash", {{"IniDir", "C:\\"}},
-         [](TMainForm& f) { EXPECT_EQ(f.OpenDialog.InitialDir, "C:\\"); }, {}},
+         [](TMainForm& f) { EXPECT_EQ(f.Background().OpenDialog().InitialDir, "C:\\"); }, {}},
     };
 }
 
@@ -218,9 +218,9 @@ TEST_F(SettingsFile, HandWrittenValuesAreRestoredAndWrittenBack) {
 TEST_F(SettingsFile, MissingKeysTakeTheirDefaultsAndOtherSectionsAreKept) {
     testsupport::WriteFile(testsupport::SettingsPath(), "[Pallet]\r\nColor0=123456\r\n[Color]\r\nFG=40\r\n");
     Start();
-    EXPECT_EQ(form->HexFR, "00");
-    EXPECT_EQ(form->HexFG, "40");
-    EXPECT_EQ(form->HexBR, "FF");
+    EXPECT_EQ(HexFR(*form), "00");
+    EXPECT_EQ(HexFG(*form), "40");
+    EXPECT_EQ(HexBR(*form), "FF");
     CloseWindow();
     const std::string text = SettingsOnDisk();
     EXPECT_NE(text.find("[Pallet]\r\nColor0=123456\r\n"), std::string::npos) << text;
@@ -239,8 +239,7 @@ TEST_F(SettingsFile, UnwritableFileKeepsTheWindowOpenUntilItCanBeWritten) {
     const Keys before = With(DefaultKeys(), {{"FR", "11"}});
     testsupport::WriteFile(testsupport::SettingsPath(), FileText(before));
     Start();
-    form->HexFR = "22";
-    form->UpdateColor();
+    testsupport::SetTextColour(*form, "22", HexFG(*form), HexFB(*form));
 
     ui::UniqueFile lock = LockSettings();
     ASSERT_TRUE(lock);

@@ -1,6 +1,7 @@
 #include "support/TestFolders.h"
 
 #include "ui/UniqueHandle.h"
+#include "support/ProgramFolder.h"
 
 namespace testsupport {
 
@@ -23,10 +24,7 @@ void RemoveTree(const std::string& folder) {
 }
 
 std::string ModuleName(HMODULE module) {
-    char path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(module, path, MAX_PATH);
-    const std::string full(path, length);
-    return full.substr(full.find_last_of('\\') + 1);
+    return FileNameOf(ModulePath(module));
 }
 
 }  // namespace testsupport

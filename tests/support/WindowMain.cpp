@@ -11,6 +11,6 @@ int main(int argc, char** argv) {
     app.Initialize();
     app.SetTitle("Velmira");
     // The program looks for its plug-in helper beside itself; the build makes it one folder above the tests.
-    velmira::SpiHostProcess::SetProgram(testsupport::ExecutableDir() + "..\\velmira_spihost.exe");
+    velmira::SpiHostProcess::SetProgram(testsupport::ProgramFolder() + "..\\velmira_spihost.exe");
     return RUN_ALL_TESTS();
 }

@@ -7,6 +7,7 @@
 #include "app/MainForm.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "support/ProgramFolder.h"
 
 namespace testsupport {
 
@@ -49,6 +50,12 @@ void TypeInto(ui::Edit& edit, const std::string& text) {
     }
 }
 
+void Retype(ui::Edit& edit, const std::string& text) {
+    ::SetFocus(edit.Handle());
+    SelectAll(edit);
+    TypeInto(edit, text);
+}
+
 void ReleaseKey(ui::Edit& edit, WORD key) {
     ::SendMessageA(edit.Handle(), WM_KEYUP, key, 0xC0000001);
 }
@@ -67,14 +74,12 @@ void SendScroll(ui::ScrollBar& bar, int code, int thumbPos) {
                    reinterpret_cast<LPARAM>(bar.Handle()));
 }
 
-void SetTextColour(TMainForm& form, const char* red, const char* green, const char* blue) {
-    form.HexFR = red, form.HexFG = green, form.HexFB = blue;
-    form.UpdateColor();
+void SetTextColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue) {
+    form.FontColor().SetChannels(red, green, blue);
 }
 
-void SetBackColour(TMainForm& form, const char* red, const char* green, const char* blue) {
-    form.HexBR = red, form.HexBG = green, form.HexBB = blue;
-    form.UpdateColor();
+void SetBackColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue) {
+    form.BackGColor().SetChannels(red, green, blue);
 }
 
 namespace {
@@ -96,18 +101,8 @@ namespace {
     return RectIs(control.Bounds(), left, top, width, height);
 }
 
-std::string ExecutableDir() {
-    char path[MAX_PATH * 2] = {};
-    ::GetModuleFileNameA(nullptr, path, sizeof path);
-    char* last = path;
-    for (char* p = path; *p; p = ::CharNextA(p))
-        if (*p == '\\') last = p;
-    last[1] = '\0';
-    return path;
-}
-
 std::string SettingsPath() {
-    return ExecutableDir() + "velmira.ini";
+    return ProgramFolder() + "velmira.ini";
 }
 
 void RemoveSettings() {
@@ -126,3 +121,18 @@ std::string ReadFile(const std::string& path) {
 }
 
 }  // namespace testsupport
+
+// clang-format off
+const std::string& HexFR(const TMainForm& form) { return form.FontColor().Hex(ColorGroup::kRed); }
+const std::string& HexFG(const TMainForm& form) { return form.FontColor().Hex(ColorGroup::kGreen); }
+const std::string& HexFB(const TMainForm& form) { return form.FontColor().Hex(ColorGroup::kBlue); }
+const std::string& HexBR(const TMainForm& form) { return form.BackGColor().Hex(ColorGroup::kRed); }
+const std::string& HexBG(const TMainForm& form) { return form.BackGColor().Hex(ColorGroup::kGreen); }
+const std::string& HexBB(const TMainForm& form) { return form.BackGColor().Hex(ColorGroup::kBlue); }
+std::int32_t ValFR(const TMainForm& form) { return form.FontColor().Value(ColorGroup::kRed); }
+std::int32_t ValFG(const TMainForm& form) { return form.FontColor().Value(ColorGroup::kGreen); }
+std::int32_t ValFB(const TMainForm& form) { return form.FontColor().Value(ColorGroup::kBlue); }
+std::int32_t ValBR(const TMainForm& form) { return form.BackGColor().Value(ColorGroup::kRed); }
+std::int32_t ValBG(const TMainForm& form) { return form.BackGColor().Value(ColorGroup::kGreen); }
+std::int32_t ValBB(const TMainForm& form) { return form.BackGColor().Value(ColorGroup::kBlue); }
+// clang-format on

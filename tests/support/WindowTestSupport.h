@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "support/ProgramFolder.h"
 
 class TMainForm;
 
@@ -46,24 +49,39 @@ public:
 void TypeInto(ui::Edit& edit, const std::string& text);
 // Selects the whole text, so that the next typed character replaces it.
 void SelectAll(ui::Edit& edit);
+// Gives the edit the focus, selects its text and types `text` over it.
+void Retype(ui::Edit& edit, const std::string& text);
 // Releases a key in the edit without changing its text (Shift, a cursor key...).
 void ReleaseKey(ui::Edit& edit, WORD key);
 // Sends the scroll bar's parent the notification that the bar itself would send.
 void SendScroll(ui::ScrollBar& bar, int code, int thumbPos = 0);
 
 // Sets a colour's three channel strings and refreshes the window, as every writer of the model does.
-void SetTextColour(TMainForm& form, const char* red, const char* green, const char* blue);
-void SetBackColour(TMainForm& form, const char* red, const char* green, const char* blue);
+void SetTextColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue);
+void SetBackColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue);
+
 
 // A control's rectangle in its parent's client area, checked against the layout.
 ::testing::AssertionResult HasBounds(const ui::Window& control, int left, int top, int width, int height);
 ::testing::AssertionResult HasBounds(const ui::GraphicControl& control, int left, int top, int width, int height);
 
-// The folder of the running test executable, with its trailing backslash (the program's AppDir).
-std::string ExecutableDir();
 std::string SettingsPath();
 void RemoveSettings();
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
 
 }  // namespace testsupport
+
+// The main window's channel strings and values under the names of the colour model.
+const std::string& HexFR(const TMainForm& form);
+const std::string& HexFG(const TMainForm& form);
+const std::string& HexFB(const TMainForm& form);
+const std::string& HexBR(const TMainForm& form);
+const std::string& HexBG(const TMainForm& form);
+const std::string& HexBB(const TMainForm& form);
+std::int32_t ValFR(const TMainForm& form);
+std::int32_t ValFG(const TMainForm& form);
+std::int32_t ValFB(const TMainForm& form);
+std::int32_t ValBR(const TMainForm& form);
+std::int32_t ValBG(const TMainForm& form);
+std::int32_t ValBB(const TMainForm& form);

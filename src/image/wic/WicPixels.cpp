@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "color/Cp932.h"
+#include "text/Cp932.h"
 
 namespace velmira::wic {
 namespace {

@@ -1,13 +1,12 @@
-#include "settings/IniFile.h"
+#include "ui/IniFile.h"
 
 #include <windows.h>
 
 #include <stdexcept>
 
-#include "color/IntegerReading.h"
-#include "settings/SettingsText.h"
+#include "text/IntegerReading.h"
 
-namespace velmira {
+namespace ui {
 namespace {
 
 // A value is read into 2048 bytes: at most 2047 characters and the terminating zero.
@@ -23,11 +22,11 @@ std::string IniFile::ReadString(const char* section, const char* key, const std:
 }
 
 std::int32_t IniFile::ReadInteger(const char* section, const char* key, std::int32_t fallback) const {
-    return ReadIntegerOr(ReadString(section, key, ""), fallback);
+    return velmira::ReadIntegerOr(ReadString(section, key, ""), fallback);
 }
 
 bool IniFile::ReadBool(const char* section, const char* key, bool fallback) const {
-    return ReadBooleanText(ReadString(section, key, ""), fallback);
+    return velmira::ReadBooleanText(ReadString(section, key, ""), fallback);
 }
 
 void IniFile::WriteString(const char* section, const char* key, const std::string& value) const {
@@ -43,4 +42,4 @@ void IniFile::WriteBool(const char* section, const char* key, bool value) const 
     WriteString(section, key, value ? "1" : "0");
 }
 
-}  // namespace velmira
+}  // namespace ui

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "color/Cp932.h"
+#include "text/Cp932.h"
 
 namespace velmira {
 

@@ -1,10 +1,10 @@
-#include "ui/SystemText.h"
+#include "text/SystemText.h"
 
 #include <windows.h>
 
-#include "app/PathText.h"
+#include "text/PathText.h"
 
-namespace ui {
+namespace velmira {
 
 bool IsLeadByte(unsigned char c) {
     return ::IsDBCSLeadByte(c) != FALSE;
@@ -16,10 +16,10 @@ std::string ExecutableDirectory() {
         const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (length < path.size()) {
             path.resize(length);
-            return velmira::DirectoryWithBackslash(path, &IsLeadByte);
+            return DirectoryWithBackslash(path, &IsLeadByte);
         }
         path.resize(path.size() * 2);  // a longer path than MAX_PATH was cut: ask again with more room
     }
 }
 
-}  // namespace ui
+}  // namespace velmira

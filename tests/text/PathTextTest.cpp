@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/PathText.h"
+#include "text/PathText.h"
 
 namespace {
 

@@ -23,32 +23,33 @@ private:
     std::unique_ptr<TColorPallet> dialog_;
 };
 
-void ShowPallet(TMainForm& form, int mode, std::string& red, std::string& green, std::string& blue) {
-    OpenedPallet opened(form);
+}  // namespace
+
+void TMainForm::ShowPallet(int mode, ColorGroup& group) {
+    OpenedPallet opened(*this);
     TColorPallet& dialog = *opened;
     dialog.PalletMode = mode;
-    dialog.SetCurColor(red, green, blue);
+    dialog.SetCurColor(group.Hex(ColorGroup::kRed), group.Hex(ColorGroup::kGreen), group.Hex(ColorGroup::kBlue));
     const int result = dialog.ShowModal();
     if (mode == TColorPallet::kLoadMode && result == ui::mrOk) {
+        std::string red, green, blue;
         dialog.GetCurColor(red, green, blue);
-        form.UpdateColor();
+        group.SetChannels(red, green, blue);
     }
 }
 
-}  // namespace
-
 void TMainForm::BtnSaveFontClick() {
-    ShowPallet(*this, TColorPallet::kSaveMode, HexFR, HexFG, HexFB);
+    ShowPallet(TColorPallet::kSaveMode, fontColor_);
 }
 
 void TMainForm::BtnLoadFontClick() {
-    ShowPallet(*this, TColorPallet::kLoadMode, HexFR, HexFG, HexFB);
+    ShowPallet(TColorPallet::kLoadMode, fontColor_);
 }
 
 void TMainForm::BtnSaveBackGClick() {
-    ShowPallet(*this, TColorPallet::kSaveMode, HexBR, HexBG, HexBB);
+    ShowPallet(TColorPallet::kSaveMode, backGColor_);
 }
 
 void TMainForm::BtnLoadBackGClick() {
-    ShowPallet(*this, TColorPallet::kLoadMode, HexBR, HexBG, HexBB);
+    ShowPallet(TColorPallet::kLoadMode, backGColor_);
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-namespace velmira {
+namespace ui {
 
 class IniFile {
 public:
@@ -32,4 +32,4 @@ private:
     std::string path_;
 };
 
-}  // namespace velmira
+}  // namespace ui

@@ -1,20 +1,17 @@
-// The background picture of the main window: switching it on and off, choosing, typing or dropping its path,
-// decoding it and tiling it over the preview.
-#include <windows.h>
-#include <shellapi.h>
+#include "image/BackgroundPicture.h"
 
 #include <algorithm>
 #include <exception>
-#include <vector>
 
-#include "app/MainForm.h"
-#include "ui/SystemText.h"
 #include "image/BmpDecoder.h"
 #include "image/DecodedPicture.h"
 #include "image/FileByteSource.h"
+#include "image/FolderDlgClass.h"
 #include "image/ImageFormat.h"
 #include "image/JpegDecoder.h"
+#include "image/SpiFilter.h"
 #include "image/Tiling.h"
+#include "text/SystemText.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
 
@@ -22,17 +19,7 @@ namespace {
 
 constexpr char kMissingSuffix[] = "がありません。";
 constexpr char kUnsupportedMessage[] = "未対応の画像フォーマットです。";
-
-
-// A load started by the user reports a decoder's error through the standard error display and ends there;
-// the caller goes on (the next dropped file, the rest of the start-up).
-void LoadReportingErrors(TMainForm& form, const std::string& path) {
-    try {
-        form.LoadImageA(path);
-    } catch (const std::exception& e) {
-        ui::Application::Get().ShowException(e);
-    }
-}
+constexpr char kPluginFolderPrompt[] = "Plug-in のあるパスを指定して下さい。";
 
 // The visible top-left part of a plug-in's picture, a bitmap of the screen's format, as 0x00RRGGBB pixels.
 velmira::DecodedPicture VisiblePartOf(HBITMAP bitmap, int width, int height, int maxWidth, int maxHeight) {
@@ -76,35 +63,72 @@ void DrawTiled(const velmira::DecodedPicture& picture, ui::Canvas& preview) {
 
 }  // namespace
 
-void TMainForm::CheckBackImageClick() {
-    UseImage = CheckBackImage.Checked();
-    EditBackImage.SetEnabled(UseImage);
-    BtnRef.SetEnabled(UseImage);
-    EditBackImage.SetColor(::GetSysColor(UseImage ? COLOR_WINDOW : COLOR_MENU));
-    ui::Window* const backgroundColour[] = {&EditBackG,    &EditBR,       &EditBG,       &EditBB,
-                                            &BarBR,        &BarBG,        &BarBB,        &BtnCopyBackG,
-                                            &BtnSaveBackG, &BtnLoadBackG, &PanelScopeBackG};
-    for (ui::Window* control : backgroundColour) control->SetEnabled(!UseImage);
-    if (UseImage) {
-        // Each switch reads the file again, so a picture changed or deleted meanwhile shows as it is now.
-        if (!ImagePath.empty()) LoadReportingErrors(*this, std::string(ImagePath));
-    } else {
-        UpdateColor();
+BackgroundPicture::BackgroundPicture(Controls controls, std::function<void()> showColours)
+    : controls_(std::move(controls)), showColours_(std::move(showColours)) {}
+
+// A load started by the user reports a decoder's error through the standard error display and ends there;
+// the caller goes on (the next dropped file, the rest of the start-up).
+void BackgroundPicture::LoadReportingErrors(const std::string& path) {
+    try {
+        LoadImageA(path);
+    } catch (const std::exception& e) {
+        ui::Application::Get().ShowException(e);
     }
 }
 
-void TMainForm::EditBackImageKeyPress(char& key) {
+void BackgroundPicture::RestoreImagePath(std::string path) {
+    imagePath_ = std::move(path);
+    if (!imagePath_.empty()) controls_.path.SetText(imagePath_);
+}
+
+void BackgroundPicture::CheckBackImageClick() {
+    useImage_ = controls_.useImage.Checked();
+    controls_.path.SetEnabled(useImage_);
+    controls_.browse.SetEnabled(useImage_);
+    controls_.path.SetColor(::GetSysColor(useImage_ ? COLOR_WINDOW : COLOR_MENU));
+    for (ui::Window* control : controls_.colourEditors) control->SetEnabled(!useImage_);
+    if (useImage_) {
+        // Each switch reads the file again, so a picture changed or deleted meanwhile shows as it is now.
+        if (!imagePath_.empty()) LoadReportingErrors(std::string(imagePath_));
+    } else {
+        showColours_();
+    }
+}
+
+void BackgroundPicture::EditBackImageKeyPress(char& key) {
     if (key != '\r') return;
-    LoadReportingErrors(*this, EditBackImage.Text());
+    LoadReportingErrors(controls_.path.Text());
     key = 0;  // a single-line edit would beep at Enter
 }
 
-void TMainForm::BtnRefClick() {
-    if (!OpenDialog.Execute(Handle())) return;
-    if (!OpenDialog.FileName.empty()) LoadReportingErrors(*this, OpenDialog.FileName);
+void BackgroundPicture::BtnRefClick(HWND owner) {
+    if (!openDialog_.Execute(owner)) return;
+    if (!openDialog_.FileName.empty()) LoadReportingErrors(openDialog_.FileName);
 }
 
-void TMainForm::WMDropFiles(HDROP drop) {
+void BackgroundPicture::BtnSPIClick(HWND owner) {
+    const std::string current = spiPath_;
+    // Lives for this one click; released on every exit, cancelled or not.
+    FolderDlgClass dialog;
+    dialog.Owner = owner;
+    dialog.Title = kPluginFolderPrompt;
+    dialog.InitialDir = current;
+    if (dialog.Execute()) {
+        spiPath_ = dialog.SelectedDir;
+        SetSPI();
+    }
+}
+
+void BackgroundPicture::SetSPI() {
+    spiLoader_.LoadPlugins(spiPath_);
+    const int count = spiLoader_.GetCount();
+    std::vector<velmira::ST_SpiInfo> plugins(static_cast<std::size_t>(count));
+    spiLoader_.GetSpiInfo(count, plugins);
+    // Only the entries change; the entry the user chose last stays selected by its number.
+    openDialog_.Filter = velmira::BuildOpenFilter(plugins);
+}
+
+void BackgroundPicture::WMDropFiles(HDROP drop) {
     struct DropFinisher {
         HDROP drop;
         ~DropFinisher() { ::DragFinish(drop); }
@@ -117,25 +141,17 @@ void TMainForm::WMDropFiles(HDROP drop) {
         const UINT length = ::DragQueryFileA(drop, i, nullptr, 0);
         std::string path(length + 1, '\0');
         path.resize(::DragQueryFileA(drop, i, path.data(), length + 1));
-        LoadReportingErrors(*this, path);
+        LoadReportingErrors(path);
     }
 }
 
-LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_DROPFILES) {
-        WMDropFiles(reinterpret_cast<HDROP>(wParam));
-        return 0;
-    }
-    return ui::Form::HandleMessage(msg, wParam, lParam);
-}
-
-int TMainForm::CheckFormat(const std::string& path) {
-    std::string extension(velmira::ExtensionOf(path, &ui::IsLeadByte));
+int BackgroundPicture::CheckFormat(const std::string& path) {
+    std::string extension(velmira::ExtensionOf(path, &velmira::IsLeadByte));
     if (!extension.empty()) ::CharLowerBuffA(extension.data(), static_cast<DWORD>(extension.size()));
     return velmira::FormatOfLowerCaseExtension(extension);
 }
 
-bool TMainForm::FindFile(const std::string& path, bool showMessage) {
+bool BackgroundPicture::FindFile(const std::string& path, bool showMessage) {
     // A path that does not fit the 260-byte buffer, terminating zero included, is refused as missing: the
     // ANSI file functions cannot reach it anyway, and cutting it could find some other file.
     char buffer[MAX_PATH] = {};
@@ -153,34 +169,34 @@ bool TMainForm::FindFile(const std::string& path, bool showMessage) {
     return found;
 }
 
-void TMainForm::LoadImageA(const std::string& path) {
+void BackgroundPicture::LoadImageA(const std::string& path) {
     if (!FindFile(path, true)) return;
-    ImagePath = path;
+    imagePath_ = path;
 
-    ui::Canvas& preview = ImageBackG.Picture();
+    ui::Canvas& preview = controls_.preview.Picture();
     // The decoded picture is this load's temporary copy; it goes when the load ends, failures included.
     velmira::DecodedPicture picture;
-    switch (CheckFormat(ImagePath)) {
+    switch (CheckFormat(imagePath_)) {
     case velmira::kFormatBmp: {
-        velmira::FileByteSource file(ImagePath);
+        velmira::FileByteSource file(imagePath_);
         picture = velmira::DecodeBmp(file, preview.Width(), preview.Height());
         break;
     }
     case velmira::kFormatJpeg: {
-        velmira::FileByteSource file(ImagePath);
+        velmira::FileByteSource file(imagePath_);
         picture = velmira::DecodeJpeg(file, preview.Width(), preview.Height());
         break;
     }
     default:
-        if (!SpiLoader.LoadPicture(ImagePath)) {
+        if (!spiLoader_.LoadPicture(imagePath_)) {
             ui::Application::Get().ShowMessage(kUnsupportedMessage, MB_OK);
             return;
         }
-        picture = VisiblePartOf(SpiLoader.GetPicture(), SpiLoader.GetPictureWidth(), SpiLoader.GetPictureHeight(),
+        picture = VisiblePartOf(spiLoader_.GetPicture(), spiLoader_.GetPictureWidth(), spiLoader_.GetPictureHeight(),
                                 preview.Width(), preview.Height());
         break;
     }
     DrawTiled(picture, preview);
-    ImageBackG.Invalidate();
-    EditBackImage.SetText(ImagePath);
+    controls_.preview.Invalidate();
+    controls_.path.SetText(imagePath_);
 }

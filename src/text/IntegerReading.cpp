@@ -1,4 +1,4 @@
-#include "color/IntegerReading.h"
+#include "text/IntegerReading.h"
 
 namespace velmira {
 namespace {
@@ -52,6 +52,10 @@ std::optional<std::int32_t> ReadInteger(std::string_view text) noexcept {
 
 std::int32_t ReadIntegerOr(std::string_view text, std::int32_t fallback) noexcept {
     return ReadInteger(text).value_or(fallback);
+}
+
+bool ReadBooleanText(std::string_view text, bool fallback) noexcept {
+    return ReadIntegerOr(text, fallback ? 1 : 0) != 0;
 }
 
 }  // namespace velmira

@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "color/IntegerReading.h"
+#include "text/IntegerReading.h"
 
 namespace {
 

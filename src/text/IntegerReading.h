@@ -15,4 +15,7 @@ namespace velmira {
 std::optional<std::int32_t> ReadInteger(std::string_view text) noexcept;
 std::int32_t ReadIntegerOr(std::string_view text, std::int32_t fallback) noexcept;
 
+// A boolean is an integer by the same rule; anything but 0 is true, unreadable text the default.
+bool ReadBooleanText(std::string_view text, bool fallback) noexcept;
+
 }  // namespace velmira

@@ -1,0 +1,118 @@
+// The main window's other events, each handed to the part that carries its rule: the clipboard, the screen
+// pick, the background picture and its plug-ins, and the settings file; and what the contrast tip asks.
+#include "app/MainForm.h"
+#include "color/Clipboard.h"
+#include "settings/Settings.h"
+
+void TMainForm::BtnCopyFontClick() {
+    velmira::CopyToClpBrd(EditFont.Text());
+}
+
+void TMainForm::BtnCopyBackGClick() {
+    velmira::CopyToClpBrd(EditBackG.Text());
+}
+
+// Shared by both icons.
+void TMainForm::ImageScopeStartDrag() {
+    pick_.Start();
+}
+
+void TMainForm::ImageScopeFontEndDrag() {
+    PickInto(fontColor_);
+}
+
+void TMainForm::ImageScopeBackGEndDrag() {
+    PickInto(backGColor_);
+}
+
+void TMainForm::PickInto(ColorGroup& group) {
+    const POINT point = pick_.End();
+    std::string red, green, blue;
+    pick_.GetColor(red, green, blue, point.x, point.y);
+    group.SetChannels(red, green, blue);
+}
+
+void TMainForm::CheckBackImageClick() {
+    background_.CheckBackImageClick();
+}
+
+void TMainForm::EditBackImageKeyPress(char& key) {
+    background_.EditBackImageKeyPress(key);
+}
+
+void TMainForm::BtnRefClick() {
+    background_.BtnRefClick(Handle());
+}
+
+void TMainForm::WMDropFiles(HDROP drop) {
+    background_.WMDropFiles(drop);
+}
+
+void TMainForm::BtnSPIClick() {
+    background_.BtnSPIClick(Handle());
+}
+
+LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DROPFILES) {
+        WMDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    return ui::Form::HandleMessage(msg, wParam, lParam);
+}
+
+void TMainForm::LoadIniFile() {
+    const SettingsValues values = Settings(appDir_).Read();
+    background_.OpenDialog().InitialDir = values.iniDir;
+    background_.SetSpiPath(values.spi);
+    fontColor_.Assign(values.font[0], values.font[1], values.font[2]);
+    backGColor_.Assign(values.backG[0], values.backG[1], values.backG[2]);
+    // Below 0 selects nothing, above 1 the last item; a change runs the radio group's click handling now.
+    RadioHexDim.SetItemIndex(values.input);
+    // The check box's click handling runs now, with ImagePath still empty; the creation runs it again later.
+    CheckBackImage.SetChecked(values.useImage);
+    background_.RestoreImagePath(values.path);
+}
+
+void TMainForm::SaveIniFile() {
+    SettingsValues values;
+    values.iniDir = background_.OpenDialog().InitialDir;
+    values.spi = background_.SpiPath();
+    for (int c = ColorGroup::kRed; c <= ColorGroup::kBlue; ++c) {
+        values.font[c] = fontColor_.Hex(static_cast<ColorGroup::Channel>(c));
+        values.backG[c] = backGColor_.Hex(static_cast<ColorGroup::Channel>(c));
+    }
+    values.input = RadioHexDim.ItemIndex();
+    values.useImage = background_.UseImage();
+    values.path = background_.ImagePath();
+    Settings(appDir_).Write(values);
+}
+
+void TMainForm::FormClose() {
+    SaveIniFile();
+}
+
+namespace {
+
+velmira::Rgb RgbOf(const ColorGroup& group) {
+    return velmira::Rgb{static_cast<std::uint8_t>(group.Value(ColorGroup::kRed)),
+                        static_cast<std::uint8_t>(group.Value(ColorGroup::kGreen)),
+                        static_cast<std::uint8_t>(group.Value(ColorGroup::kBlue))};
+}
+
+}  // namespace
+
+velmira::Rgb TMainForm::TextColour() {
+    return RgbOf(fontColor_);
+}
+
+velmira::Rgb TMainForm::BackgroundColour() {
+    return RgbOf(backGColor_);
+}
+
+bool TMainForm::PictureInUse() {
+    return background_.UseImage();
+}
+
+std::vector<velmira::Rgb> TMainForm::PixelsUnderText() {
+    return PicturePixelsUnder(ImageBackG, LabelText);
+}

@@ -1,0 +1,73 @@
+#pragma once
+// The preview's background picture: whether one is in use, its path, the open-file dialog that chooses it, the
+// image plug-ins and their folder, decoding and tiling. Bound to the picture's own controls; it knows nothing
+// of the window they sit in.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "image/SpiLoadClass.h"
+#include "ui/Controls.h"
+#include "ui/OpenDialog.h"
+
+class BackgroundPicture {
+public:
+    struct Controls {
+        ui::CheckBox& useImage;
+        ui::Edit& path;
+        ui::Button& browse;
+        ui::Image& preview;
+        // The background colour's editors, which a picture in use takes the place of.
+        std::vector<ui::Window*> colourEditors;
+    };
+
+    // `showColours` is the owner's refresh, raised when the picture is switched off.
+    BackgroundPicture(Controls controls, std::function<void()> showColours);
+    BackgroundPicture(const BackgroundPicture&) = delete;
+    BackgroundPicture& operator=(const BackgroundPicture&) = delete;
+
+    bool UseImage() const noexcept { return useImage_; }
+    const std::string& ImagePath() const noexcept { return imagePath_; }
+    const std::string& SpiPath() const noexcept { return spiPath_; }
+    void SetSpiPath(std::string folder) { spiPath_ = std::move(folder); }
+    ui::OpenDialog& OpenDialog() noexcept { return openDialog_; }
+    const ui::OpenDialog& OpenDialog() const noexcept { return openDialog_; }
+    velmira::SpiLoadClass& SpiLoader() noexcept { return spiLoader_; }
+
+    // The path the settings kept: shown in the path edit when there is one, loaded when the picture is switched on.
+    void RestoreImagePath(std::string path);
+
+    // The check box was clicked (or set): its controls follow, and a picture switched on is read again.
+    void CheckBackImageClick();
+    // Enter in the path edit loads the typed path; the key is swallowed.
+    void EditBackImageKeyPress(char& key);
+    // The open-file dialog, owned by `owner`; a confirmed file is loaded.
+    void BtnRefClick(HWND owner);
+    // Every file dropped from the shell is loaded in turn; the drop is finished on every exit.
+    void WMDropFiles(HDROP drop);
+    // The shell's folder browser, owned by `owner`; a confirmed folder becomes the plug-in folder.
+    void BtnSPIClick(HWND owner);
+
+    // Reads the picture at the path and tiles it over the preview; a missing file or an unsupported format is
+    // said in a message box and leaves everything as it was.
+    void LoadImageA(const std::string& path);
+    int CheckFormat(const std::string& path);
+    bool FindFile(const std::string& path, bool showMessage);
+    // Reloads the plug-ins of the plug-in folder and offers their types in the open-file dialog.
+    void SetSPI();
+
+private:
+    void LoadReportingErrors(const std::string& path);
+
+    Controls controls_;
+    std::function<void()> showColours_;
+    ui::OpenDialog openDialog_;
+    bool useImage_ = false;
+    std::string imagePath_;
+    // Released in reverse order: the plug-in folder, the plug-ins, then the picture's path.
+    velmira::SpiLoadClass spiLoader_;
+    std::string spiPath_;
+};

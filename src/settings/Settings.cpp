@@ -1,0 +1,56 @@
+#include "settings/Settings.h"
+
+#include "settings/SettingsText.h"
+#include "text/SystemText.h"
+
+namespace {
+
+constexpr char kOption[] = "Option";
+constexpr char kColor[] = "Color";
+constexpr char kBackGround[] = "BackGround";
+
+// The channel keys of one colour, red, green, blue, and their default.
+struct ChannelKeys {
+    std::array<const char*, 3> keys;
+    const char* fallback;
+};
+constexpr ChannelKeys kFontKeys{{"FR", "FG", "FB"}, "00"};
+constexpr ChannelKeys kBackGKeys{{"BR", "BG", "BB"}, "FF"};
+
+std::array<std::string, 3> ReadChannels(const ui::IniFile& file, const ChannelKeys& channel) {
+    std::array<std::string, 3> values;
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = file.ReadString(kColor, channel.keys[i], channel.fallback);
+    return values;
+}
+
+void WriteChannels(const ui::IniFile& file, const ChannelKeys& channel, const std::array<std::string, 3>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i) file.WriteString(kColor, channel.keys[i], values[i]);
+}
+
+}  // namespace
+
+Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(appDir + "velmira.ini") {}
+
+SettingsValues Settings::Read() const {
+    SettingsValues v;
+    // The dialog's default folder is the program's own, without the trailing backslash a drive root keeps.
+    const std::string defaultFolder = velmira::StartingFolder(appDir_, &velmira::IsLeadByte);
+    v.iniDir = velmira::StartingFolder(file_.ReadString(kOption, "IniDir", defaultFolder), &velmira::IsLeadByte);
+    v.spi = file_.ReadString(kOption, "Spi", appDir_);
+    v.font = ReadChannels(file_, kFontKeys);
+    v.backG = ReadChannels(file_, kBackGKeys);
+    v.input = file_.ReadInteger(kColor, "Input", 1);
+    v.useImage = file_.ReadBool(kBackGround, "UseImage", false);
+    v.path = file_.ReadString(kBackGround, "Path", "");
+    return v;
+}
+
+void Settings::Write(const SettingsValues& v) const {
+    file_.WriteString(kOption, "IniDir", v.iniDir);
+    file_.WriteString(kOption, "Spi", v.spi);
+    WriteChannels(file_, kFontKeys, v.font);
+    WriteChannels(file_, kBackGKeys, v.backG);
+    file_.WriteInteger(kColor, "Input", v.input);
+    file_.WriteBool(kBackGround, "UseImage", v.useImage);
+    file_.WriteString(kBackGround, "Path", v.path);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The main window's settings in "velmira.ini" in the program's folder: read while the window is created, written
+// when it is closed. Each value is described once, by its section, key and default, for reading and writing.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "ui/IniFile.h"
+
+struct SettingsValues {
+    std::string iniDir;  // the open-file dialog's folder
+    std::string spi;     // the plug-in folder
+    // Channel strings, red, green, blue, taken as they are: a malformed one gives 0 but is written back unchanged.
+    std::array<std::string, 3> font;
+    std::array<std::string, 3> backG;
+    std::int32_t input = 1;  // the display format's item
+    bool useImage = false;
+    std::string path;  // the background picture
+};
+
+class Settings {
+public:
+    // The settings of the program whose folder (with its trailing backslash) is `appDir`.
+    explicit Settings(const std::string& appDir);
+
+    // Every key, or its default where the file, the section or the key is missing.
+    SettingsValues Read() const;
+    // Every key is written whether it changed or not, each on its own; the first refused write throws.
+    void Write(const SettingsValues& values) const;
+
+private:
+    std::string appDir_;
+    ui::IniFile file_;
+};

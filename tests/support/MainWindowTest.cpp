@@ -1,0 +1,19 @@
+#include "support/MainWindowTest.h"
+
+#include "support/WindowTestSupport.h"
+
+namespace testsupport {
+
+void MainWindowTest::SetUp() {
+    RemoveSettings();
+    form = std::make_unique<TMainForm>();
+    form->Show();
+    PumpPending();
+}
+
+void MainWindowTest::TearDown() {
+    form.reset();
+    RemoveSettings();
+}
+
+}  // namespace testsupport
