@@ -1,8 +1,17 @@
 # Sourced by the scripts that run Windows programs: a private, quiet Wine prefix under the build folder,
 # a Japanese locale (code page 932) and fonts for the two Japanese faces the program asks for.
+# VELMIRA_DPI=144 (or any DPI) selects a prefix of its own, build/wineprefix-144, whose displays have that many
+# dots per inch: Wine's LogPixels is written when the prefix is made, before any program has run in it.
 velmira_wine_env() {
   local build=$1
-  export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+  if [ -n "${VELMIRA_DPI:-}" ]; then
+    case $VELMIRA_DPI in
+      *[!0-9]*) echo "VELMIRA_DPI must be a number of dots per inch, not '$VELMIRA_DPI'" >&2; return 1 ;;
+    esac
+    export WINEPREFIX=$build/wineprefix-$VELMIRA_DPI
+  else
+    export WINEPREFIX=${WINEPREFIX:-$build/wineprefix}
+  fi
   export WINEDEBUG=${WINEDEBUG:--all}
   export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
   export WINEARCH=win32
@@ -14,6 +23,10 @@ velmira_wine_env() {
     # The program asks for the classic Japanese faces by name; map them to the IPA fonts that Debian ships.
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d 'IPAGothic' /f >/dev/null 2>&1
+    if [ -n "${VELMIRA_DPI:-}" ]; then
+      wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels \
+        /t REG_DWORD /d "$VELMIRA_DPI" /f >/dev/null 2>&1
+    fi
     wineserver -w
     touch "$WINEPREFIX/.velmira-ready"
   fi

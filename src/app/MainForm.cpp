@@ -1,5 +1,7 @@
 #include "app/MainForm.h"
 
+#include <algorithm>
+
 #include "diag/DebugNotice.h"
 #include "text/SystemText.h"
 #include "ui/Application.h"
@@ -14,17 +16,29 @@ ui::FontSpec WindowFont() {
     return ui::FontSpec{"ＭＳ Ｐゴシック", 12, false};
 }
 
-// Both pick icons show the sight picture that the scope window draws.
-void LoadScopePicture(ui::Image& image) {
-    ui::UniqueBitmap sight(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), "SCOPE", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    if (!sight) return;
+SIZE BitmapSize(HBITMAP bitmap) {
     BITMAP info{};
-    ::GetObjectA(sight.get(), sizeof info, &info);
-    auto canvas = std::make_unique<ui::Canvas>(info.bmWidth, info.bmHeight);
+    ::GetObjectA(bitmap, sizeof info, &info);
+    return SIZE{info.bmWidth, info.bmHeight};
+}
+
+// Both pick icons show the sight picture that the scope window draws. On a scaled display it is enlarged by the
+// largest whole factor that fits the icon (nearest neighbour, so that its lines stay crisp) and centred on its
+// own background colour.
+void LoadScopePicture(ui::Image& image) {
+    const RECT bounds = image.Bounds();
+    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
+    const SIZE natural = BitmapSize(TScopeForm::SightPicture(1).get());
+    if (natural.cx <= 0 || natural.cy <= 0 || width <= 0 || height <= 0) return;
+    const int factor = std::max<int>(1, std::min<int>(width / natural.cx, height / natural.cy));
+    const ui::UniqueBitmap sight = TScopeForm::SightPicture(factor);
+    const SIZE size = BitmapSize(sight.get());
+    auto canvas = std::make_unique<ui::Canvas>(width, height);
     ui::UniqueMemoryDC source(::CreateCompatibleDC(canvas->DC()));
     ui::ScopedSelectObject select(source.get(), sight.get());
-    ::BitBlt(canvas->DC(), 0, 0, info.bmWidth, info.bmHeight, source.get(), 0, 0, SRCCOPY);
+    canvas->Fill(::GetPixel(source.get(), 0, 0));
+    ::BitBlt(canvas->DC(), (width - size.cx) / 2, (height - size.cy) / 2, size.cx, size.cy, source.get(), 0, 0,
+             SRCCOPY);
     image.SetPicture(std::move(canvas));
 }
 
@@ -79,15 +93,14 @@ void TMainForm::CreateContrastTip() {
 }
 
 void TMainForm::BuildLayout() {
-    ui::Application& app = ui::Application::Get();
-    const HFONT font = app.Font(WindowFont());
+    const ui::FontSpec font = WindowFont();
     Create(ui::FormLayout{kCaption, 200, 100, 467, 323, false, ui::FormBorder::Single, true, false, true, nullptr});
     SetFont(font);
 
     // Top level, in tab order.
     PanelBackG.Create({*this, 5, 5, 165, 190});
     ImageBackG.Create(PanelBackG, 1, 1, 163, 188);
-    LabelText.Create(PanelBackG, 10, 10, 58, 16, "テキスト", app.Font({"ＭＳ Ｐゴシック", 16, true}));
+    LabelText.Create(PanelBackG, 10, 10, 58, 16, "テキスト", {"ＭＳ Ｐゴシック", 16, true});
 
     GroupBackImage.Create({*this, 5, 255, 455, 60}, "", font);
     CheckBackImage.Create({GroupBackImage, 20, 0, 137, 17}, "背景に画像を指定する", font);
@@ -110,9 +123,8 @@ void TMainForm::BuildLayout() {
 }
 
 void TMainForm::BuildColorGroup(const ColorGroupControls& g, int top, const char* caption) {
-    ui::Application& app = ui::Application::Get();
-    const HFONT font = app.Font(WindowFont());
-    const HFONT channelFont = app.Font({"ＭＳ ゴシック", 21, true});
+    const ui::FontSpec font = WindowFont();
+    const ui::FontSpec channelFont{"ＭＳ ゴシック", 21, true};
 
     g.group.Create({*this, 180, top, 280, 120}, caption, font);
     g.hex.Create({g.group, 15, 15, 60, 20}, font);
@@ -136,6 +148,19 @@ void TMainForm::BuildColorGroup(const ColorGroupControls& g, int top, const char
         labels[i]->Create(g.group, 10, 40 + 25 * i, 13, 21, letters[i], channelFont);
         labels[i]->SetFontColor(colours[i]);
     }
+}
+
+// The controls are laid out for the new DPI; what the window draws at its own size follows: the preview's
+// canvas, with the colour or the picture again at one pixel a screen pixel, and the pick icons.
+void TMainForm::OnDpiChanged() {
+    ImageBackG.SetPicture(nullptr);
+    // A picture switched on whose file could not be read leaves the last colour showing, as before.
+    if (!background_.UseImage() || !background_.PreviewResized()) {
+        ImageBackG.Picture().Fill(backGColor_.Packed());
+        ImageBackG.Invalidate();
+    }
+    LoadScopePicture(ImageScopeFont);
+    LoadScopePicture(ImageScopeBackG);
 }
 
 void TMainForm::ConnectEvents() {

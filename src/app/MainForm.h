@@ -100,6 +100,7 @@ public:
 protected:
     // Files dropped from the shell arrive as WM_DROPFILES; everything else goes to the form.
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
 
 private:
     struct ColorGroupControls;

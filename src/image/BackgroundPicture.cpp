@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 
 #include "image/BmpDecoder.h"
 #include "image/DecodedPicture.h"
@@ -174,29 +175,53 @@ void BackgroundPicture::LoadImageA(const std::string& path) {
     imagePath_ = path;
 
     ui::Canvas& preview = controls_.preview.Picture();
-    // The decoded picture is this load's temporary copy; it goes when the load ends, failures included.
-    velmira::DecodedPicture picture;
+    std::optional<velmira::DecodedPicture> picture = Decode(preview.Width(), preview.Height());
+    if (!picture) {
+        ui::Application::Get().ShowMessage(kUnsupportedMessage, MB_OK);
+        return;
+    }
+    DrawTiled(*picture, preview);
+    shown_ = std::move(*picture);
+    controls_.preview.Invalidate();
+    controls_.path.SetText(imagePath_);
+}
+
+// The picture at ImagePath, as much of it as a preview of maxWidth x maxHeight shows; none when no plug-in
+// reads it.
+std::optional<velmira::DecodedPicture> BackgroundPicture::Decode(int maxWidth, int maxHeight) {
     switch (CheckFormat(imagePath_)) {
     case velmira::kFormatBmp: {
         velmira::FileByteSource file(imagePath_);
-        picture = velmira::DecodeBmp(file, preview.Width(), preview.Height());
-        break;
+        return velmira::DecodeBmp(file, maxWidth, maxHeight);
     }
     case velmira::kFormatJpeg: {
         velmira::FileByteSource file(imagePath_);
-        picture = velmira::DecodeJpeg(file, preview.Width(), preview.Height());
-        break;
+        return velmira::DecodeJpeg(file, maxWidth, maxHeight);
     }
     default:
-        if (!spiLoader_.LoadPicture(imagePath_)) {
-            ui::Application::Get().ShowMessage(kUnsupportedMessage, MB_OK);
-            return;
-        }
-        picture = VisiblePartOf(spiLoader_.GetPicture(), spiLoader_.GetPictureWidth(), spiLoader_.GetPictureHeight(),
-                                preview.Width(), preview.Height());
-        break;
+        if (!spiLoader_.LoadPicture(imagePath_)) return std::nullopt;
+        return VisiblePartOf(spiLoader_.GetPicture(), spiLoader_.GetPictureWidth(), spiLoader_.GetPictureHeight(),
+                             maxWidth, maxHeight);
     }
-    DrawTiled(picture, preview);
+}
+
+// The same picture over the new area. One that was read whole is tiled again from memory; of a larger one the
+// new area may show more than was read, so it is read again, and if that fails now (the file went away) the
+// part that was read is tiled, with nothing said: the user did not ask for the picture.
+bool BackgroundPicture::PreviewResized() {
+    if (shown_.width <= 0 || shown_.height <= 0) return false;
+    ui::Canvas& preview = controls_.preview.Picture();
+    if (shown_.visibleWidth < shown_.width || shown_.visibleHeight < shown_.height) {
+        try {
+            if (FindFile(imagePath_, false)) {
+                if (std::optional<velmira::DecodedPicture> again = Decode(preview.Width(), preview.Height()))
+                    shown_ = std::move(*again);
+            }
+        } catch (const std::exception&) {
+            // the part already read stands in for it
+        }
+    }
+    DrawTiled(shown_, preview);
     controls_.preview.Invalidate();
-    controls_.path.SetText(imagePath_);
+    return true;
 }

@@ -6,9 +6,11 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "image/DecodedPicture.h"
 #include "image/SpiLoadClass.h"
 #include "ui/Controls.h"
 #include "ui/OpenDialog.h"
@@ -59,14 +61,20 @@ public:
     // Reloads the plug-ins of the plug-in folder and offers their types in the open-file dialog.
     void SetSPI();
 
+    // The preview took another size (its window's DPI changed) and has no picture yet: the picture in use is
+    // tiled over it again, one picture pixel to a screen pixel. False when no picture was shown.
+    bool PreviewResized();
+
 private:
     void LoadReportingErrors(const std::string& path);
+    std::optional<velmira::DecodedPicture> Decode(int maxWidth, int maxHeight);
 
     Controls controls_;
     std::function<void()> showColours_;
     ui::OpenDialog openDialog_;
     bool useImage_ = false;
     std::string imagePath_;
+    velmira::DecodedPicture shown_;  // what the preview shows of the picture at ImagePath
     // Released in reverse order: the plug-in folder, the plug-ins, then the picture's path.
     velmira::SpiLoadClass spiLoader_;
     std::string spiPath_;

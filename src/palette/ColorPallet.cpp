@@ -29,7 +29,7 @@ TColorPallet::TColorPallet(ui::Form& owner) {
 }
 
 void TColorPallet::BuildLayout(ui::Form& owner) {
-    const HFONT font = ui::Application::Get().Font({"ＭＳ Ｐゴシック", 12, false});
+    const ui::FontSpec font{"ＭＳ Ｐゴシック", 12, false};
     Create(ui::FormLayout{"ColorPallet", 307, 174, 355, 170, true, ui::FormBorder::Sizeable, true, true, false,
                           owner.Handle()});
     SetFont(font);

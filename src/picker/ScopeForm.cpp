@@ -1,11 +1,13 @@
 #include "picker/ScopeForm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <vector>
 
 #include "picker/ScopePlacement.h"
 #include "picker/ScopeRegion.h"
+#include "ui/Dpi.h"
 
 namespace {
 
@@ -30,15 +32,50 @@ ui::FormLayout ScopeLayout(HWND owner) {
 TScopeForm::TScopeForm(HWND owner) {
     Create(ScopeLayout(owner));
     Timer.Start(Handle(), kTimerInterval, [this] { TimerTimer(); });
-    ScopeBitmap.reset(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), "SCOPE", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
-    if (!ScopeBitmap) throw std::runtime_error("cannot load the SCOPE bitmap");
-    const SIZE size = PictureSize();
-    ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    SetFactor(velmira::ScopeFactor(ui::DpiAtPoint(pointer)));
+    MoveToCursor();
+}
+
+void TScopeForm::SetFactor(int factor) {
+    ScopeBitmap = SightPicture(factor);
+    factor_ = factor;
     ui::UniqueRegion region = MakeRegion(ScopeBitmap.get());
     if (!::SetWindowRgn(Handle(), region.get(), TRUE)) throw std::runtime_error("SetWindowRgn failed");
     ScopeRgn = region.release();  // the window owns its region now
-    MoveToCursor();
+}
+
+ui::UniqueBitmap TScopeForm::SightPicture(int factor) {
+    ui::UniqueBitmap picture(static_cast<HBITMAP>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), "SCOPE", IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    if (!picture) throw std::runtime_error("cannot load the SCOPE bitmap");
+    if (factor <= 1) return picture;
+
+    BITMAP info{};
+    if (!::GetObjectA(picture.get(), sizeof info, &info)) throw std::runtime_error("cannot read the SCOPE bitmap");
+    BITMAPINFO format{};
+    format.bmiHeader.biSize = sizeof format.bmiHeader;
+    format.bmiHeader.biWidth = info.bmWidth;
+    format.bmiHeader.biHeight = -info.bmHeight;  // top-down
+    format.bmiHeader.biPlanes = 1;
+    format.bmiHeader.biBitCount = 32;
+    format.bmiHeader.biCompression = BI_RGB;
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(info.bmWidth) * static_cast<std::size_t>(info.bmHeight));
+    {
+        ui::ScopedGetDC screen(nullptr);
+        if (::GetDIBits(screen.get(), picture.get(), 0, static_cast<UINT>(info.bmHeight), pixels.data(), &format,
+                        DIB_RGB_COLORS) != info.bmHeight)
+            throw std::runtime_error("cannot read the SCOPE bitmap");
+    }
+    const std::vector<std::uint32_t> large = velmira::EnlargedPixels(pixels, info.bmWidth, info.bmHeight, factor);
+    format.bmiHeader.biWidth = info.bmWidth * factor;
+    format.bmiHeader.biHeight = -info.bmHeight * factor;
+    void* bits = nullptr;
+    ui::UniqueBitmap enlarged(::CreateDIBSection(nullptr, &format, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!enlarged || !bits) throw std::runtime_error("cannot enlarge the SCOPE bitmap");
+    std::copy(large.begin(), large.end(), static_cast<std::uint32_t*>(bits));
+    return enlarged;
 }
 
 // The picture goes first, then the timer and the window with the form.
@@ -79,11 +116,12 @@ void TScopeForm::TimerTimer() {
 void TScopeForm::MoveToCursor() {
     POINT pointer{};
     if (!::GetCursorPos(&pointer)) return;  // no pointer to follow (another desktop is active)
-    RECT r{};
-    ::GetWindowRect(Handle(), &r);
-    const velmira::ScreenPoint origin =
-        velmira::ScopeWindowOrigin({pointer.x, pointer.y}, r.right - r.left, r.bottom - r.top);
-    ::SetWindowPos(Handle(), nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The pointer may have crossed onto a monitor of another scale.
+    const int factor = velmira::ScopeFactor(ui::DpiAtPoint(pointer));
+    if (factor != factor_) SetFactor(factor);
+    const SIZE size = PictureSize();
+    const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin({pointer.x, pointer.y}, size.cx, size.cy, factor_);
+    ::SetWindowPos(Handle(), nullptr, origin.x, origin.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 POINT TScopeForm::GetCenter() const {
@@ -138,5 +176,7 @@ LRESULT TScopeForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         WMLButtonDown();
         return 0;
     }
+    // The sight sizes itself for the monitor under the pointer on every move, not for the one it stands on.
+    if (msg == ui::kWmDpiChanged) return 0;
     return ui::Form::HandleMessage(msg, wParam, lParam);
 }

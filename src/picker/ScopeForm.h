@@ -1,7 +1,8 @@
 #pragma once
 // The sight that follows the pointer while a colour is picked from the screen: a borderless, topmost window
 // in the shape of the black lines of the "SCOPE" picture. Its centre pixel is not part of the window, so the
-// screen there always shows what lies beneath.
+// screen there always shows what lies beneath. On a scaled monitor the picture is enlarged by the whole factor
+// for the monitor under the pointer (velmira::ScopeFactor), and the shape and the offset from the pointer with it.
 #include <windows.h>
 
 #include <functional>
@@ -26,12 +27,17 @@ public:
     static ui::UniqueRegion MakeRegion(HBITMAP bitmap);
     void WMLButtonDown();
 
+    // The "SCOPE" picture enlarged `factor` times by nearest neighbour (the picture itself at 1).
+    static ui::UniqueBitmap SightPicture(int factor);
+    // The factor the sight is drawn at now.
+    int Factor() const noexcept { return factor_; }
+
     // Raised after each tick's move, with the sight's centre.
     std::function<void(POINT centre)> OnMoved;
 
     ui::Timer Timer;
     HRGN ScopeRgn = nullptr;  // the window's shape; the system owns it once it has been set
-    ui::UniqueBitmap ScopeBitmap;
+    ui::UniqueBitmap ScopeBitmap;  // the picture as drawn, at the factor
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -39,4 +45,8 @@ protected:
 
 private:
     SIZE PictureSize() const;
+    // The picture and the shape for `factor`; the next move gives the window their size.
+    void SetFactor(int factor);
+
+    int factor_ = 0;
 };

@@ -22,6 +22,20 @@ std::vector<RegionRun> OpaqueRuns(int width, int height, const PixelAccessor& pi
     return runs;
 }
 
+std::vector<std::uint32_t> EnlargedPixels(const std::vector<std::uint32_t>& pixels, int width, int height,
+                                          int factor) {
+    std::vector<std::uint32_t> large;
+    if (width <= 0 || height <= 0 || factor <= 0 ||
+        pixels.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+        return large;
+    large.reserve(pixels.size() * static_cast<std::size_t>(factor) * static_cast<std::size_t>(factor));
+    for (int y = 0; y < height * factor; ++y) {
+        const std::uint32_t* row = &pixels[static_cast<std::size_t>(y / factor) * static_cast<std::size_t>(width)];
+        for (int x = 0; x < width * factor; ++x) large.push_back(row[x / factor]);
+    }
+    return large;
+}
+
 std::vector<RegionRun> OpaqueRuns24(int width, int height, const std::uint8_t* rows, std::size_t stride) {
     return OpaqueRuns(width, height, [rows, stride](int x, int y) {
         const std::uint8_t* p = rows + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * 3;

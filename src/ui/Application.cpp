@@ -216,11 +216,12 @@ int Application::ShowMessage(std::string_view text, UINT flags) {
     return ::MessageBoxA(owner, message.c_str(), title_.c_str(), flags);
 }
 
-HFONT Application::Font(const FontSpec& wanted) {
-    auto it = fonts_.find(wanted);
+HFONT Application::Font(const FontSpec& wanted, unsigned dpi) {
+    const auto key = std::make_pair(wanted, dpi);
+    auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
     LOGFONTA lf{};
-    lf.lfHeight = -wanted.height;
+    lf.lfHeight = -ScaleLayout(wanted.height, dpi);
     lf.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
     lf.lfCharSet = SHIFTJIS_CHARSET;
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
@@ -231,7 +232,7 @@ HFONT Application::Font(const FontSpec& wanted) {
     UniqueFont font(::CreateFontIndirectA(&lf));
     if (!font) throw std::runtime_error("cannot create font " + wanted.face);
     HFONT handle = font.get();
-    fonts_.emplace(wanted, std::move(font));
+    fonts_.emplace(key, std::move(font));
     return handle;
 }
 

@@ -8,24 +8,17 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <tuple>
+#include <utility>
 #include <vector>
 
+#include "ui/DpiScale.h"
+#include "ui/FontSpec.h"
 #include "ui/UniqueHandle.h"
 
 namespace ui {
 
 class Form;
 class IdleTask;
-
-struct FontSpec {
-    std::string face;  // code page 932
-    int height = 12;   // character height in pixels (without internal leading)
-    bool bold = false;
-    bool operator<(const FontSpec& other) const {
-        return std::tie(face, height, bold) < std::tie(other.face, other.height, other.bold);
-    }
-};
 
 class Application {
 public:
@@ -70,7 +63,9 @@ public:
     using MessageBoxHandler = std::function<int(const std::string& text, const std::string& caption, UINT flags)>;
     void SetMessageBoxHandler(MessageBoxHandler handler) { messageBoxHandler_ = std::move(handler); }
 
-    HFONT Font(const FontSpec& wanted);
+    // The font for a window at `dpi`: the description's height is a 96-DPI figure. Made once for each DPI and
+    // kept, so that a window moved to another monitor makes its fonts again and a window moved back finds them.
+    HFONT Font(const FontSpec& wanted, unsigned dpi = kLayoutDpi);
 
 private:
     Application() = default;
@@ -87,7 +82,7 @@ private:
     bool showingError_ = false;
     MessageBoxHandler messageBoxHandler_;
     std::vector<HWND> hiddenForms_;
-    std::map<FontSpec, UniqueFont> fonts_;
+    std::map<std::pair<FontSpec, unsigned>, UniqueFont> fonts_;
     std::vector<IdleTask*> idleTasks_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/Application.h"
 #include "ui/Form.h"
 
 namespace ui {
@@ -14,7 +15,7 @@ int NextControlId() {
 // ---------------------------------------------------------------------------------------------------------------
 // Edit
 
-void Edit::Create(const Place& place, HFONT font) {
+void Edit::Create(const Place& place, const FontSpec& font) {
     CreateStandard("EDIT", WS_EX_CLIENTEDGE, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL,
                    place.parent.Handle(), "", place.left, place.top, place.width, place.height, NextControlId());
     SetFont(font);
@@ -141,7 +142,7 @@ void ScrollBar::OnHScroll(int code) {
 // ---------------------------------------------------------------------------------------------------------------
 // Button, CheckBox
 
-void Button::Create(const Place& place, std::string_view caption, HFONT font) {
+void Button::Create(const Place& place, std::string_view caption, const FontSpec& font) {
     CreateStandard("BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, place.parent.Handle(), caption,
                    place.left, place.top, place.width, place.height, NextControlId());
     SetFont(font);
@@ -158,7 +159,7 @@ void Button::OnCommand(WORD code) {
     if (code == BN_CLICKED) Click();
 }
 
-void CheckBox::Create(const Place& place, std::string_view caption, HFONT font) {
+void CheckBox::Create(const Place& place, std::string_view caption, const FontSpec& font) {
     CreateStandard("BUTTON", 0, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, place.parent.Handle(), caption,
                    place.left, place.top, place.width, place.height, NextControlId());
     SetFont(font);
@@ -188,7 +189,7 @@ HBRUSH CheckBox::OnControlColor(HDC) {
 // ---------------------------------------------------------------------------------------------------------------
 // GroupBox, RadioGroup
 
-void GroupBox::Create(const Place& place, std::string_view caption, HFONT font) {
+void GroupBox::Create(const Place& place, std::string_view caption, const FontSpec& font) {
     caption_ = std::string(caption);
     font_ = font;
     CreateOwn(WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.parent.Handle(), caption,
@@ -196,9 +197,13 @@ void GroupBox::Create(const Place& place, std::string_view caption, HFONT font) 
     SetFont(font);
 }
 
+HFONT GroupBox::CaptionFont() const {
+    return Application::Get().Font(font_, Dpi());
+}
+
 void GroupBox::PaintBackground(HDC dc, const RECT& client) {
     Container::PaintBackground(dc, client);
-    ScopedSelectObject selectFont(dc, font_);
+    ScopedSelectObject selectFont(dc, CaptionFont());
     TEXTMETRICA metrics{};
     ::GetTextMetricsA(dc, &metrics);
     RECT frame = client;
@@ -207,37 +212,49 @@ void GroupBox::PaintBackground(HDC dc, const RECT& client) {
     if (caption_.empty()) return;
     SIZE size{};
     ::GetTextExtentPoint32A(dc, caption_.data(), static_cast<int>(caption_.size()), &size);
-    RECT text{8, 0, 8 + size.cx + 2, metrics.tmHeight};
+    RECT text{Scale(8), 0, Scale(8) + size.cx + Scale(2), metrics.tmHeight};
     ::SetBkColor(dc, Color());
     ::SetBkMode(dc, OPAQUE);
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
     ::DrawTextA(dc, caption_.data(), static_cast<int>(caption_.size()), &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
 }
 
-void RadioGroup::Create(const Place& place, std::string_view caption, HFONT font,
+void RadioGroup::Create(const Place& place, std::string_view caption, const FontSpec& font,
                         const std::vector<std::string>& items, int columns) {
     GroupBox::Create(place, caption, font);
-    // Items fill the space under the caption, column by column, as large as the box allows.
+    columns_ = std::max(columns, 1);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        auto item = std::make_unique<Item>(*this, static_cast<int>(i));
+        item->Create(*this, items[i], font, i == 0);
+        items_.push_back(std::move(item));
+    }
+    LayOutItems();
+}
+
+// As large as the box allows, in its pixels: the caption's height comes from the font at the box's DPI.
+void RadioGroup::LayOutItems() {
     TEXTMETRICA metrics{};
     {
         ScopedGetDC dc(Handle());
-        ScopedSelectObject selectFont(dc.get(), font);
+        ScopedSelectObject selectFont(dc.get(), CaptionFont());
         ::GetTextMetricsA(dc.get(), &metrics);
     }
-    const int count = static_cast<int>(items.size());
-    columns = std::max(columns, 1);
-    const int perColumn = std::max((count + columns - 1) / columns, 1);
-    const int itemWidth = (place.width - 10) / columns;
-    const int space = place.height - metrics.tmHeight - 5;
+    RECT box{};
+    ::GetClientRect(Handle(), &box);
+    const int count = static_cast<int>(items_.size());
+    const int perColumn = std::max((count + columns_ - 1) / columns_, 1);
+    const int itemWidth = (box.right - Scale(10)) / columns_;
+    const int space = box.bottom - metrics.tmHeight - Scale(5);
     const int itemHeight = space / perColumn;
-    const int topMargin = metrics.tmHeight + 1 + (space % perColumn) / 2;
-    for (int i = 0; i < count; ++i) {
-        auto item = std::make_unique<Item>(*this, i);
-        item->Create(Place{*this, (i / perColumn) * itemWidth + 8, (i % perColumn) * itemHeight + topMargin, itemWidth,
-                           itemHeight},
-                     items[static_cast<std::size_t>(i)], font, i == 0);
-        items_.push_back(std::move(item));
-    }
+    const int topMargin = metrics.tmHeight + Scale(1) + (space % perColumn) / 2;
+    for (int i = 0; i < count; ++i)
+        items_[static_cast<std::size_t>(i)]->SetBounds((i / perColumn) * itemWidth + Scale(8),
+                                                       (i % perColumn) * itemHeight + topMargin, itemWidth, itemHeight);
+}
+
+void RadioGroup::ApplyDpi(UINT dpi) {
+    GroupBox::ApplyDpi(dpi);
+    LayOutItems();
 }
 
 void RadioGroup::SetItemIndex(int index) {
@@ -254,11 +271,11 @@ HWND RadioGroup::ItemHandle(int index) const {
     return items_.at(static_cast<std::size_t>(index))->Handle();
 }
 
-void RadioGroup::Item::Create(const Place& place, std::string_view caption, HFONT font, bool first) {
+void RadioGroup::Item::Create(RadioGroup& group, std::string_view caption, const FontSpec& font, bool first) {
     DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
     if (first) style |= WS_GROUP;
-    CreateStandard("BUTTON", 0, style, place.parent.Handle(), caption, place.left, place.top, place.width,
-                   place.height, NextControlId());
+    CreateStandard("BUTTON", 0, style, group.Handle(), caption, 0, 0, 0, 0, NextControlId());
+    PlacedByParent();
     SetFont(font);
 }
 
@@ -280,8 +297,12 @@ void Panel::Create(const Place& place) {
 
 void Panel::PaintBackground(HDC dc, const RECT& client) {
     Container::PaintBackground(dc, client);
+    // As thick as the layout's one pixel at this DPI, so that a picture inside it meets the bevel with no gap.
     RECT bevel = client;
-    ::DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
+    for (int ring = Scale(1); ring > 0; --ring) {
+        ::DrawEdge(dc, &bevel, BDR_SUNKENOUTER, BF_RECT);
+        ::InflateRect(&bevel, -1, -1);
+    }
 }
 
 LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -306,12 +327,19 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 // ---------------------------------------------------------------------------------------------------------------
 // Label, Image
 
-void Label::Create(Container& parent, int left, int top, int width, int height, std::string_view caption, HFONT font,
-                   bool autoSize) {
+void Label::Create(Container& parent, int left, int top, int width, int height, std::string_view caption,
+                   const FontSpec& font, bool autoSize) {
     caption_ = std::string(caption);
-    font_ = font;
+    spec_ = font;
+    font_ = Application::Get().Font(font, parent.Dpi());
     autoSize_ = autoSize;
     Attach(parent, left, top, width, height);
+    AdjustSize();
+}
+
+void Label::ApplyDpi(UINT dpi) {
+    font_ = Application::Get().Font(spec_, dpi);
+    GraphicControl::ApplyDpi(dpi);
     AdjustSize();
 }
 

@@ -14,7 +14,8 @@
 
 namespace ui {
 
-// Where a child control goes: its parent, its rectangle in the parent's client area, and its font.
+// Where a child control goes: its parent and its rectangle in the parent's client area, in 96-DPI figures that
+// the control scales for its parent's DPI.
 struct Place {
     Container& parent;
     int left;
@@ -28,7 +29,7 @@ int NextControlId();
 
 class Edit : public Window {
 public:
-    void Create(const Place& place, HFONT font);
+    void Create(const Place& place, const FontSpec& font);
     void SetMaxLength(int length);
     // Replaces the text unless the edit already shows exactly that text (which would put the caret at the start).
     void SetTextIfChanged(std::string_view text);
@@ -72,7 +73,7 @@ private:
 
 class Button : public Window {
 public:
-    void Create(const Place& place, std::string_view caption, HFONT font);
+    void Create(const Place& place, std::string_view caption, const FontSpec& font);
     // A non-zero modal result ends the modal form the button is on, after OnClick.
     int ModalResult = 0;
     std::function<void()> OnClick;
@@ -84,7 +85,7 @@ protected:
 
 class CheckBox : public Window {
 public:
-    void Create(const Place& place, std::string_view caption, HFONT font);
+    void Create(const Place& place, std::string_view caption, const FontSpec& font);
     bool Checked() const;
     // Changing the tick from code raises OnClick too, as a click does.
     void SetChecked(bool checked);
@@ -101,31 +102,38 @@ private:
 // A group box: our own window, so that the controls inside it are its children and report to it.
 class GroupBox : public Container {
 public:
-    void Create(const Place& place, std::string_view caption, HFONT font);
+    void Create(const Place& place, std::string_view caption, const FontSpec& font);
 
 protected:
     void PaintBackground(HDC dc, const RECT& client) override;
+    HFONT CaptionFont() const;
 
 private:
     std::string caption_;
-    HFONT font_ = nullptr;
+    FontSpec font_;
 };
 
 class RadioGroup : public GroupBox {
 public:
-    void Create(const Place& place, std::string_view caption, HFONT font, const std::vector<std::string>& items,
-                int columns);
+    void Create(const Place& place, std::string_view caption, const FontSpec& font,
+                const std::vector<std::string>& items, int columns);
     int ItemIndex() const noexcept { return itemIndex_; }
     // -1 selects no item; a change raises OnClick.
     void SetItemIndex(int index);
     HWND ItemHandle(int index) const;
     std::function<void()> OnClick;
 
+protected:
+    void ApplyDpi(UINT dpi) override;
+
 private:
+    // Items fill the space under the caption, column by column, sized from the caption font's height.
+    void LayOutItems();
+
     class Item : public Window {
     public:
         Item(RadioGroup& group, int index) : group_(group), index_(index) {}
-        void Create(const Place& place, std::string_view caption, HFONT font, bool first);
+        void Create(RadioGroup& group, std::string_view caption, const FontSpec& font, bool first);
 
     protected:
         void OnCommand(WORD code) override;
@@ -137,10 +145,11 @@ private:
     };
 
     std::vector<std::unique_ptr<Item>> items_;
+    int columns_ = 1;
     int itemIndex_ = -1;
 };
 
-// A panel with a lowered outer bevel of one pixel; its colour fills the inside.
+// A panel with a lowered outer bevel, one pixel at 96 DPI; its colour fills the inside.
 class Panel : public Container {
 public:
     void Create(const Place& place);
@@ -154,33 +163,38 @@ private:
     bool pressed_ = false;
 };
 
-// A label drawn by its container; transparent, so whatever lies beneath it shows through.
+// A label drawn by its container; transparent, so whatever lies beneath it shows through. A label that sizes
+// itself does so from its text in the font made for its container's DPI.
 class Label : public GraphicControl {
 public:
-    void Create(Container& parent, int left, int top, int width, int height, std::string_view caption, HFONT font,
-                bool autoSize = true);
+    void Create(Container& parent, int left, int top, int width, int height, std::string_view caption,
+                const FontSpec& font, bool autoSize = true);
     void SetCaption(std::string_view caption);
     const std::string& Caption() const noexcept { return caption_; }
     void SetFontColor(COLORREF color);
     COLORREF FontColor() const noexcept { return color_; }
+    HFONT Font() const noexcept { return font_; }
 
 protected:
     void Paint(HDC dc) override;
+    void ApplyDpi(UINT dpi) override;
 
 private:
     void AdjustSize();
 
     std::string caption_;
+    FontSpec spec_;
     HFONT font_ = nullptr;
     COLORREF color_ = ::GetSysColor(COLOR_WINDOWTEXT);
     bool autoSize_ = true;
 };
 
-// An image drawn by its container from its own off-screen canvas.
+// An image drawn by its container from its own off-screen canvas, one canvas pixel to a screen pixel. When the
+// DPI changes the control takes its new size and keeps its picture; its owner draws a new one for the new size.
 class Image : public GraphicControl {
 public:
     void Create(Container& parent, int left, int top, int width, int height);
-    // The picture, created at the control's size on first use.
+    // The picture, created at the control's size on first use (and after SetPicture(nullptr)).
     Canvas& Picture();
     void SetPicture(std::unique_ptr<Canvas> picture);
 

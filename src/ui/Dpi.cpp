@@ -9,6 +9,7 @@ namespace {
 // Both entry points are newer than the oldest system the program runs on, so they are looked up, not linked.
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 constexpr int kMdtEffectiveDpi = 0;
 
 template <class Fn>
@@ -41,6 +42,16 @@ UINT DpiOfWindow(HWND hwnd) noexcept {
         if (const UINT dpi = getDpiForWindow(hwnd)) return dpi;
     }
     return hwnd ? DpiOfMonitor(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST)) : SystemDpi();
+}
+
+RECT FrameAround(RECT client, DWORD style, DWORD exStyle, UINT dpi) noexcept {
+    static const auto adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    RECT r = client;
+    if (!adjustForDpi || !adjustForDpi(&r, style, FALSE, exStyle, dpi)) {
+        r = client;
+        ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    }
+    return r;
 }
 
 UINT DpiAtPoint(POINT screenPoint) noexcept {

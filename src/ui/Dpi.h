@@ -25,4 +25,12 @@ UINT DpiAtPoint(POINT screenPoint) noexcept;
 // The system's DPI: what a program that is not per-monitor aware is drawn at.
 UINT SystemDpi() noexcept;
 
+// The window rectangle around `client` for a window of these styles at `dpi`: its frame and caption drawn at that
+// DPI (AdjustWindowRectExForDpi where the system has it, else the system DPI's frame).
+RECT FrameAround(RECT client, DWORD style, DWORD exStyle, UINT dpi) noexcept;
+
+// The messages of a per-monitor aware window, newer than the headers the program is built against.
+constexpr UINT kWmDpiChanged = 0x02E0;
+constexpr UINT kWmGetDpiScaledSize = 0x02E4;
+
 }  // namespace ui

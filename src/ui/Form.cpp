@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ui/Application.h"
+#include "ui/Dpi.h"
 
 namespace ui {
 
@@ -28,6 +29,9 @@ void Form::Create(const FormLayout& layout) {
     }
     if (layout.topmost) exStyle |= WS_EX_TOPMOST;
     if (layout.noActivate) exStyle |= WS_EX_NOACTIVATE;
+    layout_ = layout;
+    style_ = style;
+    exStyle_ = exStyle;
     int width = layout.width;
     int height = layout.height;
     if (!layout.outerSize) {
@@ -38,6 +42,34 @@ void Form::Create(const FormLayout& layout) {
     }
     HWND owner = layout.owner ? layout.owner : Application::Get().Handle();
     CreateOwn(exStyle, style, owner, layout.caption, layout.left, layout.top, width, height);
+    // Only the made window knows its monitor; it is still hidden, so it moves to its place for that DPI unseen.
+    SetDpi(DpiOfWindow(Handle()));
+    if (Dpi() != kLayoutDpi) {
+        const SIZE size = OuterSizeFor(Dpi());
+        ::SetWindowPos(Handle(), nullptr, Scale(layout.left), Scale(layout.top), size.cx, size.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+SIZE Form::OuterSizeFor(UINT dpi) const {
+    RECT client{0, 0, layout_.width, layout_.height};
+    if (layout_.outerSize) {
+        // The layout gives the outer size at 96 DPI: what its frame leaves inside is what scales.
+        const RECT frame = FrameAround(RECT{}, style_, exStyle_, kLayoutDpi);
+        client.right -= frame.right - frame.left;
+        client.bottom -= frame.bottom - frame.top;
+    }
+    const RECT outer = FrameAround(RECT{0, 0, ScaleLayout(client.right, dpi), ScaleLayout(client.bottom, dpi)},
+                                   style_, exStyle_, dpi);
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+void Form::TakeDpi(UINT dpi, const RECT& suggested) {
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyDpi(dpi);
+    OnDpiChanged();
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void Form::Show() {
@@ -136,6 +168,13 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case kWmGetDpiScaledSize:
+        // The size the system proposes in WM_DPICHANGED is then exactly the layout's at the new DPI.
+        *reinterpret_cast<SIZE*>(lParam) = OuterSizeFor(LOWORD(wParam));
+        return TRUE;
+    case kWmDpiChanged:
+        TakeDpi(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     default:
         break;
     }

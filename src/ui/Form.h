@@ -13,6 +13,7 @@ enum ModalResultCode : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
 
 enum class FormBorder { None, Single, Sizeable };
 
+// Place and size are 96-DPI figures: the form scales them for the DPI of the monitor it is made on.
 struct FormLayout {
     std::string caption;
     int left = 0;
@@ -50,12 +51,21 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Called once the controls are laid out for a new DPI, for what the form draws at its own size.
+    virtual void OnDpiChanged() {}
 
 private:
     void OnCloseRequest();
+    // The outer size for `dpi`: the client area of the layout scaled, in a frame drawn at that DPI.
+    SIZE OuterSizeFor(UINT dpi) const;
+    // WM_DPICHANGED: the system's rectangle for the new DPI, then the controls and their fonts.
+    void TakeDpi(UINT dpi, const RECT& suggested);
 
     int modalResult_ = mrNone;
     bool modal_ = false;
+    FormLayout layout_;
+    DWORD style_ = 0;
+    DWORD exStyle_ = 0;
 };
 
 // The form that a child window belongs to.

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "ui/Application.h"
+#include "ui/Dpi.h"
 #include "ui/DragController.h"
 #include "ui/UniqueHandle.h"
 
@@ -90,11 +91,29 @@ Window* Window::FromHandle(HWND hwnd) noexcept {
     }
 }
 
+void Window::TakeLayout(HWND parent, int left, int top, int width, int height) {
+    const Window* owner = FromHandle(parent);
+    dpi_ = owner ? owner->Dpi() : DpiOfWindow(parent);
+    layout_ = RECT{left, top, left + width, top + height};
+}
+
+RECT Window::ScaledLayout() const noexcept {
+    const RECT r = layout_.value_or(RECT{});
+    const int x = Scale(r.left), y = Scale(r.top);
+    return RECT{x, y, x + Scale(r.right - r.left), y + Scale(r.bottom - r.top)};
+}
+
 void Window::CreateOwn(DWORD exStyle, DWORD style, HWND parent, std::string_view caption, int left, int top,
                        int width, int height, int controlId) {
     RegisterOwnClass(&Window::OwnWindowProc);
     const std::string text(caption);
-    HMENU menu = (style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)) : nullptr;
+    HMENU menu = nullptr;
+    if (style & WS_CHILD) {
+        menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId));
+        TakeLayout(parent, left, top, width, height);
+        const RECT scaled = ScaledLayout();
+        left = scaled.left, top = scaled.top, width = scaled.right - scaled.left, height = scaled.bottom - scaled.top;
+    }
     HWND hwnd = ::CreateWindowExA(exStyle, kOwnClassName, text.c_str(), style, left, top, width, height, parent, menu,
                                   ::GetModuleHandleA(nullptr), this);
     if (!hwnd) throw std::runtime_error("CreateWindowEx failed");
@@ -103,7 +122,10 @@ void Window::CreateOwn(DWORD exStyle, DWORD style, HWND parent, std::string_view
 void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, HWND parent, std::string_view caption,
                             int left, int top, int width, int height, int controlId) {
     const std::string text(caption);
-    HWND hwnd = ::CreateWindowExA(exStyle, className, text.c_str(), style, left, top, width, height, parent,
+    TakeLayout(parent, left, top, width, height);
+    const RECT scaled = ScaledLayout();
+    HWND hwnd = ::CreateWindowExA(exStyle, className, text.c_str(), style, scaled.left, scaled.top,
+                                  scaled.right - scaled.left, scaled.bottom - scaled.top, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                   ::GetModuleHandleA(nullptr), nullptr);
     if (!hwnd) throw std::runtime_error(std::string("CreateWindowEx failed for ") + className);
@@ -188,6 +210,21 @@ void Window::SetFont(HFONT font) {
     ::SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
+void Window::SetFont(const FontSpec& font) {
+    font_ = font;
+    SetFont(Application::Get().Font(font, dpi_));
+}
+
+void Window::ApplyDpi(UINT dpi) {
+    dpi_ = dpi;
+    if (layout_) {
+        const RECT r = ScaledLayout();
+        ::SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    if (font_) SetFont(*font_);
+}
+
 // ---------------------------------------------------------------------------------------------------------------
 
 GraphicControl::~GraphicControl() {
@@ -196,9 +233,17 @@ GraphicControl::~GraphicControl() {
 
 void GraphicControl::Attach(Container& parent, int left, int top, int width, int height) {
     parent_ = &parent;
-    bounds_ = RECT{left, top, left + width, top + height};
+    layout_ = RECT{left, top, left + width, top + height};
+    const int x = parent.Scale(left), y = parent.Scale(top);
+    bounds_ = RECT{x, y, x + parent.Scale(width), y + parent.Scale(height)};
     parent.AddGraphic(this);
     Invalidate();
+}
+
+void GraphicControl::ApplyDpi(UINT dpi) {
+    const int x = ScaleLayout(layout_.left, dpi), y = ScaleLayout(layout_.top, dpi);
+    SetBounds(RECT{x, y, x + ScaleLayout(layout_.right - layout_.left, dpi),
+                   y + ScaleLayout(layout_.bottom - layout_.top, dpi)});
 }
 
 void GraphicControl::SetBounds(const RECT& bounds) {
@@ -236,6 +281,14 @@ void Container::AddGraphic(GraphicControl* control) {
 
 void Container::RemoveGraphic(GraphicControl* control) {
     graphics_.erase(std::remove(graphics_.begin(), graphics_.end(), control), graphics_.end());
+}
+
+void Container::ApplyDpi(UINT dpi) {
+    Window::ApplyDpi(dpi);
+    for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
+        if (Window* control = FromHandle(child)) control->ApplyDpi(dpi);
+    for (GraphicControl* control : graphics_) control->ApplyDpi(dpi);
+    ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
 void Container::PaintBackground(HDC dc, const RECT& client) {

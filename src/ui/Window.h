@@ -8,6 +8,11 @@
 // one of our objects. No exception crosses back into the window system: each one is handed to the
 // application's error display.
 //
+// Layout figures given to the layer (a child's rectangle, a font's height) are 96-DPI figures. Every window
+// keeps the DPI it is laid out for: a form takes it from the monitor it is on when it is made and from
+// WM_DPICHANGED, a child from its parent. The layer scales the figures with it, in one place, when it makes a
+// control and when it lays the controls out again for a new DPI (ApplyDpi).
+//
 // Container: a window that holds other controls. It reflects its children's notifications (WM_COMMAND,
 // WM_HSCROLL, WM_CTLCOLOR*) back to the child's object, paints its non-windowed children (labels and
 // images, drawn in creation order over its background) and starts automatic drags.
@@ -15,10 +20,13 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ui/DpiScale.h"
+#include "ui/FontSpec.h"
 #include "ui/UniqueHandle.h"
 
 namespace ui {
@@ -49,7 +57,8 @@ public:
     static int LiveObjects() noexcept { return liveObjects_.load(std::memory_order_relaxed); }
     static int LiveWindows() noexcept { return liveWindows_.load(std::memory_order_relaxed); }
 
-    // Left, top, width, height relative to the parent's client area (the screen for top-level windows).
+    // Left, top, width, height relative to the parent's client area (the screen for top-level windows), in
+    // the window's own pixels: nothing scales them.
     void SetBounds(int left, int top, int width, int height);
     RECT Bounds() const;
 
@@ -60,6 +69,13 @@ public:
     std::string Text() const;
 
     void SetFont(HFONT font);
+    // The font of the description, made for the window's DPI and made again when the DPI changes.
+    void SetFont(const FontSpec& font);
+
+    // The DPI the window is laid out for.
+    UINT Dpi() const noexcept { return dpi_; }
+    // A 96-DPI figure at the window's DPI.
+    int Scale(int value) const noexcept { return ScaleLayout(value, dpi_); }
 
 protected:
     // Creates a window of one of our own classes; `this` is attached on WM_NCCREATE.
@@ -81,6 +97,13 @@ protected:
     // Called on WM_NCDESTROY, after which the object no longer has a window.
     virtual void OnWindowDestroyed() {}
 
+    // Lays the window out again for `dpi`: a child's rectangle from its 96-DPI layout, and its font. Containers
+    // go on to their children.
+    virtual void ApplyDpi(UINT dpi);
+    void SetDpi(UINT dpi) noexcept { dpi_ = dpi; }
+    // A child that its parent places by a rule of its own (a radio group's items) keeps no layout rectangle.
+    void PlacedByParent() noexcept { layout_.reset(); }
+
     friend class Container;
 
 private:
@@ -94,8 +117,15 @@ private:
 
     static inline std::atomic<int> liveObjects_{0};
     static inline std::atomic<int> liveWindows_{0};
+    // A child's rectangle at 96 DPI, the DPI of its parent when it was made.
+    void TakeLayout(HWND parent, int left, int top, int width, int height);
+    RECT ScaledLayout() const noexcept;
+
     HWND hwnd_ = nullptr;
     bool standard_ = false;
+    UINT dpi_ = kLayoutDpi;
+    std::optional<RECT> layout_;
+    std::optional<FontSpec> font_;
 };
 
 // A control without a window of its own (label, image): its container paints it and routes mouse presses to it.
@@ -106,8 +136,10 @@ public:
     GraphicControl& operator=(const GraphicControl&) = delete;
     virtual ~GraphicControl();
 
+    // The rectangle is a 96-DPI figure, scaled for the parent's DPI.
     void Attach(Container& parent, int left, int top, int width, int height);
     Container* Parent() const noexcept { return parent_; }
+    // In the parent's client area, in its pixels.
     RECT Bounds() const noexcept { return bounds_; }
     void SetBounds(const RECT& bounds);
     void Invalidate() const;
@@ -117,9 +149,12 @@ public:
 protected:
     friend class Container;
     virtual void Paint(HDC dc) = 0;
+    // The rectangle of the layout at `dpi`.
+    virtual void ApplyDpi(UINT dpi);
 
 private:
     Container* parent_ = nullptr;
+    RECT layout_{};  // at 96 DPI
     RECT bounds_{};
 };
 
@@ -134,6 +169,8 @@ public:
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // Itself, its own child windows and the controls it paints.
+    void ApplyDpi(UINT dpi) override;
 
     // Draws what lies under the non-windowed children: background and frame.
     virtual void PaintBackground(HDC dc, const RECT& client);

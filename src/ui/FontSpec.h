@@ -1,0 +1,21 @@
+#pragma once
+// A font as the layout describes it: face, character height at 96 dots per inch, weight. The window layer makes
+// the font for the DPI of the window that shows it (ui::Application::Font).
+#include <string>
+#include <tuple>
+
+namespace ui {
+
+struct FontSpec {
+    std::string face;  // code page 932
+    int height = 12;   // character height in pixels at 96 DPI (without internal leading)
+    bool bold = false;
+    bool operator<(const FontSpec& other) const {
+        return std::tie(face, height, bold) < std::tie(other.face, other.height, other.bold);
+    }
+    bool operator==(const FontSpec& other) const {
+        return face == other.face && height == other.height && bold == other.bold;
+    }
+};
+
+}  // namespace ui
