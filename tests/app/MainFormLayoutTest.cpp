@@ -1,6 +1,7 @@
 // The main window as the user first sees it: placement, border, every control's rectangle, caption and order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -8,12 +9,89 @@
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Application.h"
+#include "ui/Dpi.h"
 
 namespace {
 
 class MainFormLayout : public testsupport::MainWindowTest {};
 
+// A control's rectangle as it stands, with the layout's figures at 96 DPI.
+struct Placed {
+    const char* name;
+    RECT bounds;
+    int left, top, width, height;
+};
 
+std::vector<Placed> Placements(const TMainForm& f) {
+    return {
+        {"PanelBackG", f.PanelBackG.Bounds(), 5, 5, 165, 190},
+        {"ImageBackG", f.ImageBackG.Bounds(), 1, 1, 163, 188},
+        {"GroupBackImage", f.GroupBackImage.Bounds(), 5, 255, 455, 60},
+        {"CheckBackImage", f.CheckBackImage.Bounds(), 20, 0, 137, 17},
+        {"EditBackImage", f.EditBackImage.Bounds(), 10, 25, 300, 20},
+        {"BtnSPI", f.BtnSPI.Bounds(), 370, 25, 80, 20},
+        {"RadioHexDim", f.RadioHexDim.Bounds(), 5, 210, 165, 40},
+        {"GroupFont", f.GroupFont.Bounds(), 180, 5, 280, 120},
+        {"GroupBackG", f.GroupBackG.Bounds(), 180, 130, 280, 120},
+        {"EditFont", f.EditFont.Bounds(), 15, 15, 60, 20},
+        {"EditBG", f.EditBG.Bounds(), 30, 65, 30, 20},
+        {"BarFB", f.BarFB.Bounds(), 70, 93, 200, 16},
+        {"BtnLoadFont", f.BtnLoadFont.Bounds(), 179, 15, 40, 20},
+        {"PanelScopeBackG", f.PanelScopeBackG.Bounds(), 230, 9, 31, 31},
+        {"ImageScopeBackG", f.ImageScopeBackG.Bounds(), 1, 1, 29, 29},
+    };
+}
+
+int CharacterHeight(HFONT font) {
+    LOGFONTA lf{};
+    ::GetObjectA(font, sizeof lf, &lf);
+    return -lf.lfHeight;
+}
+
+int CharacterHeight(HWND control) {
+    return CharacterHeight(reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+}
+
+int Width(const RECT& r) {
+    return r.right - r.left;
+}
+
+int Height(const RECT& r) {
+    return r.bottom - r.top;
+}
+
+// Every rectangle of the table, the fonts and what sizes itself from them, and the pictures that the window draws
+// at its own size, all for `dpi`.
+void ExpectLaidOutFor(TMainForm& f, UINT dpi) {
+    const auto s = [dpi](int value) { return ui::ScaleForDpi(value, dpi); };
+    for (const Placed& p : Placements(f))
+        EXPECT_TRUE(testsupport::HasBounds(p.bounds, s(p.left), s(p.top), s(p.width), s(p.height)))
+            << p.name << " at " << dpi << " DPI";
+    EXPECT_EQ(CharacterHeight(f.EditFR.Handle()), s(12));
+    EXPECT_EQ(CharacterHeight(f.BtnSPI.Handle()), s(12));
+    EXPECT_EQ(CharacterHeight(f.RadioHexDim.ItemHandle(1)), s(12));
+    EXPECT_EQ(CharacterHeight(f.LabelText.Font()), s(16));
+    EXPECT_EQ(CharacterHeight(f.LabelBB.Font()), s(21));
+    // The labels size themselves from their text in the scaled font.
+    const RECT red = f.LabelFR.Bounds();
+    EXPECT_EQ(red.left, s(10));
+    EXPECT_EQ(red.top, s(40));
+    EXPECT_GE(Height(red), s(21));
+    EXPECT_GT(Height(f.LabelText.Bounds()), 5 * s(12));
+    // The radio items share the box under its caption, side by side.
+    RECT item{};
+    ::GetWindowRect(f.RadioHexDim.ItemHandle(1), &item);
+    ::MapWindowPoints(nullptr, f.RadioHexDim.Handle(), reinterpret_cast<POINT*>(&item), 2);
+    EXPECT_GE(item.left, s(165) / 2) << "the second item stands in the second column";
+    EXPECT_LE(item.bottom, s(40));
+    EXPECT_GE(Height(item), s(12));
+    // One picture pixel to a screen pixel: the preview's canvas is as large as the scaled control.
+    const RECT preview = f.ImageBackG.Bounds();
+    EXPECT_EQ(f.ImageBackG.Picture().Width(), Width(preview));
+    EXPECT_EQ(f.ImageBackG.Picture().Height(), Height(preview));
+    const RECT icon = f.ImageScopeFont.Bounds();
+    EXPECT_EQ(f.ImageScopeFont.Picture().Width(), Width(icon));
+}
 
 std::vector<HWND> ChildrenInOrder(HWND parent) {
     std::vector<HWND> children;
@@ -151,6 +229,85 @@ TEST_F(MainFormLayout, PickIconsShowTheSightPicture) {
     EXPECT_EQ(icon.Pixel(14, 0), RGB(0, 0, 0));        // the vertical line
     EXPECT_EQ(icon.Pixel(14, 14), RGB(192, 192, 192));  // the centre stays grey
     EXPECT_EQ(icon.Pixel(0, 0), RGB(192, 192, 192));
+}
+
+// Run under Wine prefixes of 96, 144 and 192 DPI: the window is where the layout puts it, at the scale of its
+// monitor.
+TEST_F(MainFormLayout, TheLayoutScalesWithTheDpiOfItsMonitor) {
+    const UINT dpi = testsupport::PrefixDpi();
+    ASSERT_EQ(ui::DpiOfWindow(form->Handle()), dpi) << "the prefix does not have the DPI it was made for";
+    ASSERT_EQ(form->Dpi(), dpi);
+    const auto s = [dpi](int value) { return ui::ScaleForDpi(value, dpi); };
+    RECT outer{};
+    ::GetWindowRect(form->Handle(), &outer);
+    EXPECT_EQ(outer.left, s(200));
+    EXPECT_EQ(outer.top, s(100));
+    RECT client{};
+    ::GetClientRect(form->Handle(), &client);
+    EXPECT_EQ(client.right, s(467));
+    EXPECT_EQ(client.bottom, s(323));
+    ExpectLaidOutFor(*form, dpi);
+    // The pick icons' picture stays crisp: the sight enlarged by a whole factor, centred on its grey.
+    ui::Canvas& icon = form->ImageScopeFont.Picture();
+    const int factor = std::max(1, std::min(icon.Width(), icon.Height()) / 29);
+    const int margin = (icon.Width() - 29 * factor) / 2;
+    EXPECT_EQ(icon.Pixel(margin, margin + 14 * factor), RGB(0, 0, 0));  // the left end of the horizontal line
+    EXPECT_EQ(icon.Pixel(margin + 14 * factor, margin + 14 * factor), RGB(192, 192, 192));  // the centre
+    EXPECT_EQ(icon.Pixel(0, 0), RGB(192, 192, 192));
+}
+
+// A move to a monitor of another DPI, as the system reports it. Under Wine the message is sent by hand and the
+// window's DPI as the system sees it stays as it was, so what follows comes from the window's own DPI.
+TEST_F(MainFormLayout, ADpiChangeLaysTheWindowOutAgainAndKeepsWhatItShows) {
+    const UINT start = form->Dpi();
+    const UINT other = start == 144 ? 192 : 144;
+    testsupport::SetTextColour(*form, "12", "AB", "0C");
+    testsupport::SetBackColour(*form, "FE", "DC", "BA");
+    ::SetFocus(form->EditFont.Handle());
+    ::SendMessageA(form->EditFont.Handle(), EM_SETSEL, 1, 4);
+    testsupport::PumpPending();
+    RECT before{};
+    ::GetWindowRect(form->Handle(), &before);
+
+    const auto expectStateKept = [&] {
+        EXPECT_EQ(form->EditFont.Text(), "12AB0C");
+        EXPECT_EQ(form->EditBackG.Text(), "FEDCBA");
+        EXPECT_EQ(form->EditFG.Text(), "AB");
+        EXPECT_EQ(form->BarBB.Position(), 0xBA);
+        EXPECT_EQ(form->LabelText.Caption(), "あいうえお\n\nABCDEFG\n\n0123456789");
+        EXPECT_EQ(form->LabelText.FontColor(), RGB(0x12, 0xAB, 0x0C));
+        EXPECT_EQ(form->LabelFG.FontColor(), RGB(0, 128, 0));
+        EXPECT_EQ(form->RadioHexDim.ItemIndex(), 1);
+        EXPECT_EQ(form->CheckBackImage.Text(), "背景に画像を指定する");
+        EXPECT_EQ(::GetFocus(), form->EditFont.Handle());
+        DWORD selStart = 0, selEnd = 0;
+        ::SendMessageA(form->EditFont.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
+                       reinterpret_cast<LPARAM>(&selEnd));
+        EXPECT_EQ(selStart, 1u);
+        EXPECT_EQ(selEnd, 4u);
+        // The preview shows the background colour over the whole of its new canvas.
+        ui::Canvas& preview = form->ImageBackG.Picture();
+        EXPECT_EQ(preview.Pixel(preview.Width() - 1, preview.Height() - 1), RGB(0xFE, 0xDC, 0xBA));
+    };
+
+    const RECT suggested{120, 60, 120 + ui::ScaleForDpi(473, other), 60 + ui::ScaleForDpi(350, other)};
+    ::SendMessageA(form->Handle(), ui::kWmDpiChanged, MAKEWPARAM(other, other),
+                   reinterpret_cast<LPARAM>(&suggested));
+    testsupport::PumpPending();
+    EXPECT_EQ(form->Dpi(), other);
+    RECT outer{};
+    ::GetWindowRect(form->Handle(), &outer);
+    EXPECT_TRUE(testsupport::HasBounds(outer, suggested.left, suggested.top, Width(suggested), Height(suggested)));
+    ExpectLaidOutFor(*form, other);
+    expectStateKept();
+
+    // And back: every rectangle as it was (at 96 DPI, exactly the layout's).
+    ::SendMessageA(form->Handle(), ui::kWmDpiChanged, MAKEWPARAM(start, start), reinterpret_cast<LPARAM>(&before));
+    testsupport::PumpPending();
+    ::GetWindowRect(form->Handle(), &outer);
+    EXPECT_TRUE(testsupport::HasBounds(outer, before.left, before.top, Width(before), Height(before)));
+    ExpectLaidOutFor(*form, start);
+    expectStateKept();
 }
 
 TEST_F(MainFormLayout, MinimisingHidesTheWindowAndRestoringShowsItAgain) {

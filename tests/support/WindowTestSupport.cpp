@@ -1,5 +1,6 @@
 #include "support/WindowTestSupport.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -82,6 +83,13 @@ void SetBackColour(TMainForm& form, const std::string& red, const std::string& g
     form.BackGColor().SetChannels(red, green, blue);
 }
 
+UINT PrefixDpi() {
+    char value[16] = {};
+    const DWORD length = ::GetEnvironmentVariableA("VELMIRA_DPI", value, sizeof value);
+    const int dpi = length > 0 && length < sizeof value ? std::atoi(value) : 0;
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
 namespace {
 
 ::testing::AssertionResult RectIs(const RECT& r, int left, int top, int width, int height) {
@@ -92,6 +100,10 @@ namespace {
 }
 
 }  // namespace
+
+::testing::AssertionResult HasBounds(const RECT& bounds, int left, int top, int width, int height) {
+    return RectIs(bounds, left, top, width, height);
+}
 
 ::testing::AssertionResult HasBounds(const ui::Window& control, int left, int top, int width, int height) {
     return RectIs(control.Bounds(), left, top, width, height);

@@ -61,7 +61,11 @@ void SetTextColour(TMainForm& form, const std::string& red, const std::string& g
 void SetBackColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue);
 
 
+// The DPI that the test's Wine prefix was made with (VELMIRA_DPI, scripts/wine-env.sh); 96 for the default one.
+UINT PrefixDpi();
+
 // A control's rectangle in its parent's client area, checked against the layout.
+::testing::AssertionResult HasBounds(const RECT& bounds, int left, int top, int width, int height);
 ::testing::AssertionResult HasBounds(const ui::Window& control, int left, int top, int width, int height);
 ::testing::AssertionResult HasBounds(const ui::GraphicControl& control, int left, int top, int width, int height);
 
