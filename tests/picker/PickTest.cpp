@@ -91,9 +91,21 @@ bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+// The sight on this test's display: its size, how far its top-left corner lies above and left of the pointer,
+// and how far its centre pixel does. At 96 DPI 29 x 29 with the centre 5 pixels off; at 150% and 200% the
+// picture doubled, the offset of 5 doubled to 10, and the centre of an even size one pixel further.
+struct SightGeometry {
+    int size, reach, centreOffset;
+};
+
+SightGeometry Sight() {
+    return testsupport::PrefixDpi() < 144 ? SightGeometry{29, 19, 5} : SightGeometry{58, 39, 11};
+}
+
 // Where the sight stands with the pointer at p.
 RECT ScopeRectFor(POINT p) {
-    return RECT{p.x - 19, p.y - 19, p.x + 10, p.y + 10};
+    const SightGeometry sight = Sight();
+    return RECT{p.x - sight.reach, p.y - sight.reach, p.x - sight.reach + sight.size, p.y - sight.reach + sight.size};
 }
 
 struct Channels {
@@ -185,9 +197,11 @@ TEST_P(PickInto, DragOntoAnotherWindowTakesThePixelUnderTheSightIntoThatColourOn
     form->ImageScopeStartDrag();
     EXPECT_EQ(Scope(), first);
 
-    // The pointer's hot spot is 5 pixels right of and below the pick point.
-    const POINT pointer{PatchPoint().x + 5, PatchPoint().y + 5};
+    // The pointer's hot spot is 5 pixels (at 96 DPI) right of and below the pick point.
+    const POINT pointer{PatchPoint().x + Sight().centreOffset, PatchPoint().y + Sight().centreOffset};
     MoveTo(pointer);
+    EXPECT_EQ(Scope()->GetCenter().x, PatchPoint().x);
+    EXPECT_EQ(Scope()->GetCenter().y, PatchPoint().y);
     ReleaseAndWait();
     EXPECT_FALSE(::IsWindow(scope));
 

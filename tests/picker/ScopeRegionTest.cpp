@@ -203,23 +203,51 @@ TEST(ScopePlacement, WindowAndCentreAroundThePointer) {
     struct Case {
         const char* name;
         ScreenPoint pointer;
-        int width, height;
+        int width, height, factor;
         ScreenPoint origin, centre;
     };
     const Case cases[] = {
-        {"the sight", {100, 200}, 29, 29, {81, 181}, {95, 195}},
-        {"pointer at the screen's corner: not pushed back", {0, 0}, 29, 29, {-19, -19}, {-5, -5}},
-        {"near the top-left edge the pick point leaves the screen", {2, 2}, 29, 29, {-17, -17}, {-3, -3}},
-        {"secondary monitor left of the primary", {-1500, -300}, 29, 29, {-1519, -319}, {-1505, -305}},
-        {"right and bottom edges of a 1280x1024 screen", {1279, 1023}, 29, 29, {1260, 1004}, {1274, 1018}},
-        {"even sizes put the centre 6 pixels off", {100, 100}, 30, 28, {80, 81}, {94, 94}},
-        {"one pixel", {10, 10}, 1, 1, {5, 5}, {5, 5}},
+        {"the sight", {100, 200}, 29, 29, 1, {81, 181}, {95, 195}},
+        {"pointer at the screen's corner: not pushed back", {0, 0}, 29, 29, 1, {-19, -19}, {-5, -5}},
+        {"near the top-left edge the pick point leaves the screen", {2, 2}, 29, 29, 1, {-17, -17}, {-3, -3}},
+        {"secondary monitor left of the primary", {-1500, -300}, 29, 29, 1, {-1519, -319}, {-1505, -305}},
+        {"right and bottom edges of a 1280x1024 screen", {1279, 1023}, 29, 29, 1, {1260, 1004}, {1274, 1018}},
+        {"even sizes put the centre 6 pixels off", {100, 100}, 30, 28, 1, {80, 81}, {94, 94}},
+        {"one pixel", {10, 10}, 1, 1, 1, {5, 5}, {5, 5}},
+        // Doubled, the offset is 10 and the centre pixel the top-left one of the centre's 2 x 2 block.
+        {"the sight at 150% and 200%", {100, 200}, 58, 58, 2, {61, 161}, {89, 189}},
+        {"the sight at 300%", {100, 200}, 87, 87, 3, {42, 142}, {85, 185}},
     };
     for (const Case& c : cases) {
-        const ScreenPoint origin = ScopeWindowOrigin(c.pointer, c.width, c.height);
+        const ScreenPoint origin = ScopeWindowOrigin(c.pointer, c.width, c.height, c.factor);
         EXPECT_EQ(origin, c.origin) << c.name;
         EXPECT_EQ(ScopeCenter(origin, c.width, c.height), c.centre) << c.name;
     }
+}
+
+TEST(ScopePlacement, TheSightIsDrawnAtTheMonitorsScaleRoundedToAWholeFactor) {
+    const std::pair<unsigned, int> cases[] = {{72, 1},  {96, 1},  {120, 1}, {143, 1}, {144, 2}, {168, 2},
+                                              {192, 2}, {239, 2}, {240, 3}, {288, 3}, {336, 4}};
+    for (const auto& [dpi, factor] : cases) EXPECT_EQ(velmira::ScopeFactor(dpi), factor) << dpi << " DPI";
+}
+
+// Enlarged, every black pixel of the sight becomes a block of the window and nothing else does: the centre
+// block stays out, so the pick still reads the screen beneath.
+TEST(ScopeRegion, TheEnlargedSightCoversExactlyTheBlocksOfItsBlackPixels) {
+    const Grid grid = FromRows(std::vector<std::string>(std::begin(kSightRows), std::end(kSightRows)),
+                               {{'X', kBlack}, {'.', kSilver}});
+    for (const int factor : {2, 3}) {
+        Grid large;
+        large.width = large.height = kSight * factor;
+        large.pixels = velmira::EnlargedPixels(grid.pixels, kSight, kSight, factor);
+        ASSERT_EQ(large.pixels.size(), static_cast<std::size_t>(large.width * large.height));
+        const std::set<std::pair<int, int>> covered = PixelsOf(RunsOf(large));
+        EXPECT_EQ(covered.size(), 172u * factor * factor) << "factor " << factor;
+        for (const auto& [x, y] : covered) EXPECT_EQ(kSightRows[y / factor][x / factor], 'X') << x << "," << y;
+        const int centre = (large.width - 1) / 2;
+        EXPECT_EQ(covered.count({centre, centre}), 0u) << "factor " << factor;
+    }
+    EXPECT_TRUE(velmira::EnlargedPixels(grid.pixels, kSight, kSight, 0).empty());
 }
 
 // The loupe hatches the cells under the sight's black lines where the system cannot leave the sight out of
