@@ -6,8 +6,8 @@
 
 namespace velmira {
 
-// The preview's bitmap. Pictures are tiled from its top-left corner and never scaled, so no decoder
-// has to produce more than these many columns and rows.
+// The preview's bitmap at 96 DPI (on a scaled display it is larger, as the window is). Pictures are tiled from
+// its top-left corner and never scaled, so no decoder has to produce more columns and rows than it has.
 constexpr int kPreviewWidth = 163;
 constexpr int kPreviewHeight = 188;
 

@@ -122,14 +122,18 @@ void Window::CreateOwn(DWORD exStyle, DWORD style, HWND parent, std::string_view
 void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, HWND parent, std::string_view caption,
                             int left, int top, int width, int height, int controlId) {
     const std::string text(caption);
-    TakeLayout(parent, left, top, width, height);
-    const RECT scaled = ScaledLayout();
-    HWND hwnd = ::CreateWindowExA(exStyle, className, text.c_str(), style, scaled.left, scaled.top,
-                                  scaled.right - scaled.left, scaled.bottom - scaled.top, parent,
+    // A top-level one (a tooltip) places itself.
+    if (style & WS_CHILD) {
+        TakeLayout(parent, left, top, width, height);
+        const RECT scaled = ScaledLayout();
+        left = scaled.left, top = scaled.top, width = scaled.right - scaled.left, height = scaled.bottom - scaled.top;
+    }
+    HWND hwnd = ::CreateWindowExA(exStyle, className, text.c_str(), style, left, top, width, height, parent,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId)),
                                   ::GetModuleHandleA(nullptr), nullptr);
     if (!hwnd) throw std::runtime_error(std::string("CreateWindowEx failed for ") + className);
     UniqueWindow created(hwnd);
+    if (!(style & WS_CHILD)) dpi_ = DpiOfWindow(hwnd);
     Attach(hwnd);
     standard_ = true;
     if (!::SetWindowSubclass(hwnd, &Window::StandardControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {

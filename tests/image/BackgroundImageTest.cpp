@@ -10,6 +10,7 @@
 #include "image/BmpDecoder.h"
 #include "image/JpegDecoder.h"
 #include "support/PictureWriter.h"
+#include "ui/Dpi.h"
 
 namespace backgroundtest {
 namespace {
@@ -50,8 +51,11 @@ protected:
     void ExpectTiled(const TestPicture& picture, int tolerance = 0,
                      const std::vector<std::uint32_t>* palette = nullptr) {
         int failures = 0;
-        for (int y = 0; y < 188 && failures < 5; ++y)
-            for (int x = 0; x < 163 && failures < 5; ++x) {
+        const int width = form->ImageBackG.Picture().Width(), height = form->ImageBackG.Picture().Height();
+        EXPECT_EQ(width, ui::ScaleForDpi(163, form->Dpi()));
+        EXPECT_EQ(height, ui::ScaleForDpi(188, form->Dpi()));
+        for (int y = 0; y < height && failures < 5; ++y)
+            for (int x = 0; x < width && failures < 5; ++x) {
                 std::uint32_t value = picture.At(x % picture.width, y % picture.height);
                 if (palette) value = (*palette)[value];
                 const COLORREF shown = Preview(x, y);
@@ -61,6 +65,12 @@ protected:
                     ++failures;
                 }
             }
+    }
+    // The window moved to a monitor at 150%, as the system reports it.
+    void MoveToA150PercentMonitor() {
+        const RECT suggested{100, 50, 100 + 710, 50 + 520};
+        ::SendMessageA(form->Handle(), ui::kWmDpiChanged, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        ASSERT_EQ(form->Dpi(), 144u);
     }
     void LoadGoodPicture(std::uint32_t rgb, const std::string& name = "good.bmp") {
         form->Background().LoadImageA(Write(name, Bmp24(Solid(8, 8, rgb))));
@@ -311,11 +321,20 @@ TEST_F(BackgroundImage, TenByTenTilesSeventeenByNineteenWithCutLastColumnAndRow)
     for (int y = 0; y < 188; y += 17) EXPECT_EQ(Preview(162, y), ToColorRef(picture.At(2, y % 10)));
     for (int x = 0; x < 163; x += 13) EXPECT_EQ(Preview(x, 187), ToColorRef(picture.At(x % 10, 7)));
     EXPECT_EQ(Preview(160, 180), ToColorRef(picture.At(0, 0)));
+
+    // On a scaled monitor the picture in use tiles the larger preview, one picture pixel to a screen pixel.
+    Click(form->CheckBackImage);
+    MoveToA150PercentMonitor();
+    ExpectTiled(picture);
 }
 
 TEST_F(BackgroundImage, LargePictureShowsItsTopLeftCorner) {
     const TestPicture picture = GradientPicture(400, 300);
     form->Background().LoadImageA(Write("large.bmp", Bmp24(picture)));
+    ExpectTiled(picture);
+    // A larger preview shows more of the picture than was read for the smaller one.
+    Click(form->CheckBackImage);
+    MoveToA150PercentMonitor();
     ExpectTiled(picture);
     // The same through JPEG, which is decoded only as far as the preview reaches.
     velmira::test::JpegFormat jpeg;
