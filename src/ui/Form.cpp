@@ -46,8 +46,10 @@ void Form::Create(const FormLayout& layout) {
     SetDpi(DpiOfWindow(Handle()));
     if (Dpi() != kLayoutDpi) {
         const SIZE size = OuterSizeFor(Dpi());
+        placing_ = true;
         ::SetWindowPos(Handle(), nullptr, Scale(layout.left), Scale(layout.top), size.cx, size.cy,
                        SWP_NOZORDER | SWP_NOACTIVATE);
+        placing_ = false;
     }
 }
 
@@ -67,6 +69,11 @@ SIZE Form::OuterSizeFor(UINT dpi) const {
 void Form::TakeDpi(UINT dpi, const RECT& suggested) {
     ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (placing_) {
+        // Its place at creation lies on a monitor of another DPI: the controls, still to come, take this one.
+        SetDpi(dpi);
+        return;
+    }
     ApplyDpi(dpi);
     OnDpiChanged();
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);

@@ -63,6 +63,7 @@ private:
 
     int modalResult_ = mrNone;
     bool modal_ = false;
+    bool placing_ = false;  // moving to its place for its DPI while it is made
     FormLayout layout_;
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
