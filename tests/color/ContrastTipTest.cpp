@@ -314,8 +314,9 @@ TEST_F(ContrastTipTest, ShownTipFollowsEveryColourChange) {
     Retype(form->EditBackG, "00AA00");
     Retype(form->EditFont, "CC0000");
     ASSERT_TRUE(tip->Shown());
-    EXPECT_TRUE(PumpUntil([&] { return SamplesShowOnScreen(*tip, velmira::Rgb{0xCC, 0, 0}, velmira::Rgb{0, 0xAA, 0}); }))
-        << SamplesShowOnScreen(*tip, velmira::Rgb{0xCC, 0, 0}, velmira::Rgb{0, 0xAA, 0}).message();
+    const velmira::Rgb red{0xCC, 0, 0}, green{0, 0xAA, 0};
+    EXPECT_TRUE(PumpUntil([&] { return SamplesShowOnScreen(*tip, red, green); }))
+        << SamplesShowOnScreen(*tip, red, green).message();
 }
 
 TEST_F(ContrastTipTest, PreviewMenuSetsTheNearestPassingColourSwapsAndCopiesCss) {
@@ -341,7 +342,8 @@ TEST_F(ContrastTipTest, PreviewMenuSetsTheNearestPassingColourSwapsAndCopiesCss)
     EXPECT_EQ(form->BarFB.Position(), aa.blue);
     EXPECT_EQ(form->LabelText.FontColor(), RGB(aa.red, aa.green, aa.blue));
     EXPECT_TRUE(velmira::LevelsOf(velmira::ContrastRatio(aa, velmira::Rgb{255, 255, 255})).aaNormal);
-    EXPECT_EQ(FirstLine(AskText(*tip)), "コントラスト比 " + velmira::RatioText(velmira::ContrastRatio(aa, {255, 255, 255})));
+    EXPECT_EQ(FirstLine(AskText(*tip)),
+              "コントラスト比 " + velmira::RatioText(velmira::ContrastRatio(aa, velmira::Rgb{255, 255, 255})));
 
     // The swap: the background takes the adjusted colour, the text white; the preview is filled with it.
     ChooseFromPreviewMenu('S');
