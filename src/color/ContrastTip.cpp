@@ -128,10 +128,18 @@ void ContrastTip::FillDisplayInfo(NMHDR* header) {
 
 SIZE ContrastTip::WindowSize() const {
     const SIZE client = drawing_.Size();
-    RECT r{0, 0, client.cx, client.cy};
-    ::AdjustWindowRectEx(&r, static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
+    RECT frame{0, 0, 0, 0};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)));
-    return SIZE{r.right - r.left, r.bottom - r.top};
+    SIZE border{frame.right - frame.left, frame.bottom - frame.top};
+    // A themed tooltip may keep other margins for its frame than its style tells: once the window is larger
+    // than its frame, what it keeps is measured.
+    RECT window{}, inside{};
+    ::GetWindowRect(Handle(), &window);
+    ::GetClientRect(Handle(), &inside);
+    if (window.right - window.left > border.cx && window.bottom - window.top > border.cy)
+        border = SIZE{(window.right - window.left) - inside.right, (window.bottom - window.top) - inside.bottom};
+    return SIZE{client.cx + border.cx, client.cy + border.cy};
 }
 
 void ContrastTip::FitPosition(WINDOWPOS& position) {
