@@ -153,10 +153,13 @@ void ContrastTip::FitPosition(WINDOWPOS& position) {
     ::GetCursorPos(&pointer);
     const RECT work = WorkAreaAt(pointer);
     x = std::max<int>(std::min<int>(x, work.right - size.cx), work.left);
-    // A tip that would run off the bottom goes above the pointer: one under the pointer would take the mouse
-    // from the preview and so hide itself.
-    if (y + size.cy > work.bottom) y = pointer.y - ui::ScaleForDpi(kPointerGap, ui::DpiOfWindow(tool_)) - size.cy;
-    y = std::max<int>(y, work.top);
+    // The tooltip placed the tip for its own, smaller size. A tip that would now run off the bottom goes above
+    // the pointer, and so does one that would cover it: the mouse would move onto the tip and hide it. Where
+    // there is no room above, the tip goes below the pointer's picture.
+    const int gap = ui::ScaleForDpi(kPointerGap, ui::DpiOfWindow(tool_));
+    const bool coversPointer = x <= pointer.x && pointer.x < x + size.cx && y <= pointer.y && pointer.y < y + size.cy;
+    if (y + size.cy > work.bottom || coversPointer) y = pointer.y - gap - size.cy;
+    if (y < work.top) y = pointer.y + ::GetSystemMetrics(SM_CYCURSOR);
     position.x = x;
     position.y = y;
     position.cx = size.cx;
