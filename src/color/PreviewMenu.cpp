@@ -1,5 +1,7 @@
 #include "color/PreviewMenu.h"
 
+#include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,12 +23,12 @@ PreviewMenu::PreviewMenu(ContrastSource& source, ColorGroup& text, ColorGroup& b
     : source_(source), text_(text), background_(background) {}
 
 void PreviewMenu::Popup(HWND owner, POINT screenPos) {
-    const std::vector<velmira::Rgb> pixels = source_.PictureInUse() ? source_.PixelsUnderText()
-                                                                    : std::vector<velmira::Rgb>();
-    const std::vector<velmira::PreviewMenuItem> items = velmira::PreviewMenuItems(
-        source_.TextColour(), source_.BackgroundColour(), source_.PictureInUse() ? &pixels : nullptr);
+    const bool picture = source_.PictureInUse();
+    const std::vector<velmira::Rgb> pixels = picture ? source_.PixelsUnderText() : std::vector<velmira::Rgb>();
+    const std::vector<velmira::PreviewMenuItem> items =
+        velmira::PreviewMenuItems(source_.TextColour(), source_.BackgroundColour(), picture ? &pixels : nullptr);
     ui::UniqueMenu menu(::CreatePopupMenu());
-    if (!menu) return;
+    if (!menu) throw std::runtime_error("CreatePopupMenu failed");
     for (const velmira::PreviewMenuItem& item : items)
         ::AppendMenuA(menu.get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
                       static_cast<UINT_PTR>(item.command), item.text.c_str());
@@ -72,9 +74,9 @@ void PreviewMenu::SetNearestPassing(ColorGroup& group, const velmira::PassingCol
 // The channel strings change places as they are, whatever their writer put in them; the text colour takes its
 // new strings quietly, so that the one refresh runs once, with both colours in place.
 void PreviewMenu::Swap() {
-    using Channel = ColorGroup::Channel;
     const std::string red = text_.Hex(ColorGroup::kRed), green = text_.Hex(ColorGroup::kGreen),
                       blue = text_.Hex(ColorGroup::kBlue);
-    text_.Assign(background_.Hex(Channel::kRed), background_.Hex(Channel::kGreen), background_.Hex(Channel::kBlue));
+    text_.Assign(background_.Hex(ColorGroup::kRed), background_.Hex(ColorGroup::kGreen),
+                 background_.Hex(ColorGroup::kBlue));
     background_.SetChannels(red, green, blue);
 }
