@@ -12,6 +12,11 @@ void TMainForm::BtnCopyBackGClick() {
     velmira::CopyToClpBrd(EditBackG.Text());
 }
 
+// The preview's menu: the nearest passing colour, the swap and the copy as CSS.
+void TMainForm::PanelBackGContextPopup(POINT screenPos) {
+    previewMenu_.Popup(Handle(), screenPos);
+}
+
 // Shared by both icons.
 void TMainForm::ImageScopeStartDrag() {
     pick_.Start();

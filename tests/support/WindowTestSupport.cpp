@@ -8,6 +8,7 @@
 #include "app/MainForm.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "ui/UniqueHandle.h"
 #include "support/ProgramFolder.h"
 
 namespace testsupport {
@@ -73,6 +74,18 @@ void SendScroll(ui::ScrollBar& bar, int code, int thumbPos) {
     }
     ::SendMessageA(::GetParent(bar.Handle()), WM_HSCROLL, MAKEWPARAM(code, thumbPos),
                    reinterpret_cast<LPARAM>(bar.Handle()));
+}
+
+std::optional<std::string> ClipboardText() {
+    std::optional<std::string> text;
+    // The system's own clipboard bridge may hold the clipboard for a moment after a change.
+    if (!PumpUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        ui::ScopedGlobalLock lock(data);
+        if (lock) text = std::string(static_cast<const char*>(lock.get()));
+    }
+    ::CloseClipboard();
+    return text;
 }
 
 void SetTextColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue) {

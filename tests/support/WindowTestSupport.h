@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ void Retype(ui::Edit& edit, const std::string& text);
 void ReleaseKey(ui::Edit& edit, WORD key);
 // Sends the scroll bar's parent the notification that the bar itself would send.
 void SendScroll(ui::ScrollBar& bar, int code, int thumbPos = 0);
+
+// The clipboard's CF_TEXT, read as another program would; nothing when there is none.
+std::optional<std::string> ClipboardText();
 
 // Sets a colour's three channel strings and refreshes the window, as every writer of the model does.
 void SetTextColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue);
