@@ -107,7 +107,7 @@ void ContrastTip::MakeContent() {
     content_ = source_.PictureInUse() ? velmira::PictureTipContent(text, source_.PixelsUnderText())
                                       : velmira::PairTipContent(text, source_.BackgroundColour());
     ++computations_;
-    drawing_.Lay(content_, ui::DpiOfWindow(tool_));
+    drawing_.Lay(content_, ui::Window::DpiOf(tool_));
 }
 
 void ContrastTip::FillDisplayInfo(NMHDR* header) {
@@ -156,7 +156,7 @@ void ContrastTip::FitPosition(WINDOWPOS& position) {
     // The tooltip placed the tip for its own, smaller size. A tip that would now run off the bottom goes above
     // the pointer, and so does one that would cover it: the mouse would move onto the tip and hide it. Where
     // there is no room above, the tip goes below the pointer's picture.
-    const int gap = ui::ScaleForDpi(kPointerGap, ui::DpiOfWindow(tool_));
+    const int gap = ui::ScaleForDpi(kPointerGap, ui::Window::DpiOf(tool_));
     const bool coversPointer = x <= pointer.x && pointer.x < x + size.cx && y <= pointer.y && pointer.y < y + size.cy;
     if (y + size.cy > work.bottom || coversPointer) y = pointer.y - gap - size.cy;
     if (y < work.top) y = pointer.y + ::GetSystemMetrics(SM_CYCURSOR);

@@ -91,9 +91,13 @@ Window* Window::FromHandle(HWND hwnd) noexcept {
     }
 }
 
+UINT Window::DpiOf(HWND hwnd) noexcept {
+    const Window* window = FromHandle(hwnd);
+    return window ? window->Dpi() : DpiOfWindow(hwnd);
+}
+
 void Window::TakeLayout(HWND parent, int left, int top, int width, int height) {
-    const Window* owner = FromHandle(parent);
-    dpi_ = owner ? owner->Dpi() : DpiOfWindow(parent);
+    dpi_ = DpiOf(parent);
     layout_ = RECT{left, top, left + width, top + height};
 }
 

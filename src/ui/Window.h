@@ -74,6 +74,8 @@ public:
 
     // The DPI the window is laid out for.
     UINT Dpi() const noexcept { return dpi_; }
+    // The same for any window: ours keep their own, another one is asked of the system.
+    static UINT DpiOf(HWND hwnd) noexcept;
     // A 96-DPI figure at the window's DPI.
     int Scale(int value) const noexcept { return ScaleLayout(value, dpi_); }
 
