@@ -176,7 +176,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case kWmGetDpiScaledSize:
-        // The size the system proposes in WM_DPICHANGED is then exactly the layout's at the new DPI.
+        // A form of fixed size: the size the system proposes in WM_DPICHANGED is then exactly the layout's at
+        // the new DPI. A sizeable one keeps the user's size, which the system scales.
+        if (layout_.border != FormBorder::Single) break;
         *reinterpret_cast<SIZE*>(lParam) = OuterSizeFor(LOWORD(wParam));
         return TRUE;
     case kWmDpiChanged:
