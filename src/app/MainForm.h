@@ -87,7 +87,7 @@ public:
     void BtnLoadFontClick();
     void BtnSaveBackGClick();
     void BtnLoadBackGClick();
-    void ImageScopeStartDrag();
+    void ImageScopeStartDrag(const ui::Image& sender);
     void ImageScopeFontEndDrag();
     void ImageScopeBackGEndDrag();
     void CheckBackImageClick();
@@ -110,6 +110,7 @@ private:
     void LoadIniFile();
     void SaveIniFile();
     void PickInto(ColorGroup& group);
+    TLoupeForm::Readout PickReadout(bool intoText);
     void ShowPallet(int mode, ColorGroup& group);
     void CreateContrastTip();
 

@@ -72,6 +72,7 @@ void TScopeForm::PaintBackground(HDC dc, const RECT& client) {
 }
 
 void TScopeForm::TimerTimer() {
+    if (OnTick) OnTick(GetCenter());
     MoveToCursor();
     if (OnMoved) OnMoved(GetCenter());
 }
@@ -83,6 +84,7 @@ void TScopeForm::MoveToCursor() {
     ::GetWindowRect(Handle(), &r);
     const velmira::ScreenPoint origin =
         velmira::ScopeWindowOrigin({pointer.x, pointer.y}, r.right - r.left, r.bottom - r.top);
+    if (origin.x == r.left && origin.y == r.top) return;  // a move costs as much as the rest of a tick, even in place
     ::SetWindowPos(Handle(), nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

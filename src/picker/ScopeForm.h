@@ -26,7 +26,8 @@ public:
     static ui::UniqueRegion MakeRegion(HBITMAP bitmap);
     void WMLButtonDown();
 
-    // Raised after each tick's move, with the sight's centre.
+    // Raised on each tick before the move, with the centre where the sight stands, and after it, with the new one.
+    std::function<void(POINT centre)> OnTick;
     std::function<void(POINT centre)> OnMoved;
 
     ui::Timer Timer;

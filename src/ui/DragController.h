@@ -24,6 +24,9 @@ public:
 
     // Mouse messages of the capturing window while a drag runs; true when the message was the drag's.
     bool HandleMouse(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // A queued message before it is dispatched, whichever window it is for: while a drag runs, a key goes to the
+    // source's key hook and then Esc cancels the drag; the wheel goes to its wheel hook. True when it was taken.
+    bool HandleQueued(const MSG& msg);
 
 private:
     void End();

@@ -74,6 +74,29 @@ void SendScroll(ui::ScrollBar& bar, int code, int thumbPos) {
                    reinterpret_cast<LPARAM>(bar.Handle()));
 }
 
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void SendWheel(int delta) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    input.mi.mouseData = static_cast<DWORD>(delta);
+    ::SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD key) {
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof inputs[0]);
+}
+
 void SetTextColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue) {
     form.FontColor().SetChannels(red, green, blue);
 }
