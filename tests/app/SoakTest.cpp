@@ -19,6 +19,7 @@
 #include "support/LiveCounts.h"
 #include "support/PictureWriter.h"
 #include "support/WindowTestSupport.h"
+#include "ui/Dpi.h"
 #include "ui/Form.h"
 
 namespace {
@@ -60,6 +61,8 @@ protected:
         ASSERT_TRUE(CopyFileA((testsupport::ProgramFolder() + "plugins\\ppm.spi").c_str(),
                               (pluginFolder_ + "ppm.spi").c_str(), FALSE));
         WritePictures();
+        // The pick's DPI lookup loads its system library once, for the life of the process: before the counts.
+        ui::DpiAtPoint(POINT{0, 0});
         beforeForm_ = CountLive();
         form_ = std::make_unique<TMainForm>();
         form_->Show();
@@ -181,7 +184,7 @@ TEST_F(Soak, CountsOfEveryHandleAndWindowStayFlatOverTheWholeRun) {
     EXPECT_EQ(last, first) << last.Text() << "\n  first round: " << first.Text();
     // The counts are not flat by being empty: the run held windows, a plug-in module and the preview's bitmap.
     EXPECT_GT(first.windows, 20);
-    EXPECT_EQ(first.modules, 1);
+    EXPECT_EQ(first.modules, beforeForm_.modules + 1);
     EXPECT_GE(first.bitmaps, 1);
     if (firstMemory != 0) {
         EXPECT_LT(lastMemory, firstMemory + kMemoryGrowthBound);
