@@ -154,6 +154,7 @@ void TMainForm::ConnectEvents() {
     BarBG.OnScroll = [this](int code, int pos) { BarBGScroll(code, pos); };
     BarBB.OnScroll = [this](int code, int pos) { BarBBScroll(code, pos); };
     RadioHexDim.OnClick = [this] { RadioHexDimClick(); };
+    PanelBackG.OnContextPopup = [this](POINT at) { PanelBackGContextPopup(at); };
     OnClose = [this] { FormClose(); };
     BtnCopyFont.OnClick = [this] { BtnCopyFontClick(); };
     BtnCopyBackG.OnClick = [this] { BtnCopyBackGClick(); };

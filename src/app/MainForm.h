@@ -1,8 +1,8 @@
 #pragma once
 // The main window: two colours edited side by side over a preview, always on top. It is where the parts of the
 // program meet: it owns the controls of its layout under their names, wires their events to the parts that
-// carry the rules (the two colour groups, the background picture, the screen pick, the settings, the palette
-// and the contrast tip), and keeps the one refresh, UpdateColor, that brings them into line.
+// carry the rules (the two colour groups, the background picture, the screen pick, the settings, the palette,
+// the contrast tip and the preview's menu), and keeps the one refresh, UpdateColor, that brings them into line.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -12,6 +12,7 @@
 
 #include "color/ColorGroup.h"
 #include "color/ContrastTip.h"
+#include "color/PreviewMenu.h"
 #include "image/BackgroundPicture.h"
 #include "picker/ScreenPick.h"
 #include "ui/Controls.h"
@@ -67,6 +68,7 @@ public:
 
     // ---- Events ---------------------------------------------------------------------------------------------------
     void RadioHexDimClick();
+    void PanelBackGContextPopup(POINT screenPos);
     void EditFontKeyUp();
     void EditBackGKeyUp();
     void EditFRKeyUp();
@@ -125,6 +127,7 @@ private:
     ColorGroup backGColor_;
     BackgroundPicture background_;
     ScreenPick pick_;
+    PreviewMenu previewMenu_{static_cast<ContrastSource&>(*this), fontColor_, backGColor_};
     // Made once the window is painted and idle: nothing shown at first needs it.
     ui::IdleTask contrastTipCreation_{[this] { CreateContrastTip(); }};
     // The preview's contrast tooltip; made last and so released first, before the panel it watches.

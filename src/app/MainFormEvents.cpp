@@ -16,6 +16,11 @@ void TMainForm::BtnCopyBackGClick() {
     velmira::CopyToClpBrd(EditBackG.Text());
 }
 
+// The preview's menu: the nearest passing colour, the swap and the copy as CSS.
+void TMainForm::PanelBackGContextPopup(POINT screenPos) {
+    previewMenu_.Popup(Handle(), screenPos);
+}
+
 // Shared by both icons.
 void TMainForm::ImageScopeStartDrag(const ui::Image& sender) {
     pick_.Start(PickReadout(&sender == &ImageScopeFont));

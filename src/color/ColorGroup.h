@@ -36,7 +36,8 @@ public:
     // The colour in the platform's packed order.
     COLORREF Packed() const noexcept;
 
-    // Takes the three channel strings as they are, without a refresh (the settings, before the window shows).
+    // Takes the three channel strings as they are, without a refresh: the settings before the window shows, and
+    // the first colour of a swap, whose second colour's SetChannels refreshes for both.
     void Assign(std::string red, std::string green, std::string blue);
     // Takes the three channel strings and raises the refresh: the one way in for typing, scrolling, picking,
     // the palette and whatever sets the colour from outside.

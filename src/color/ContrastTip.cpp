@@ -6,12 +6,25 @@
 #include <stdexcept>
 #include <vector>
 
+#include "ui/Dpi.h"
+#include "ui/UniqueHandle.h"
+
 namespace {
 
-// Wide enough for the longest line; a set width is also what makes the tooltip break lines at "\n".
+// The tooltip measures its text for a place of its own before the tip sets the size; with a width set it breaks
+// the lines at "\n" and so proposes a place near the one the tip ends up in.
 constexpr int kMaxTipWidth = 320;
 // The tip stays while the pointer rests on the preview, so that it can be read while a colour is typed.
 constexpr int kAutoPopMs = 32767;
+// The gap between the pointer and a tip that goes above it, a 96-DPI figure.
+constexpr int kPointerGap = 4;
+
+RECT WorkAreaAt(POINT point) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    ::GetMonitorInfoA(::MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcWork;
+}
 
 }  // namespace
 
@@ -42,8 +55,9 @@ std::vector<velmira::Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& 
 }
 
 ContrastTip::ContrastTip(HWND owner, HWND tool, ContrastSource& source) : tool_(tool), source_(source) {
-    CreateStandard(TOOLTIPS_CLASSA, WS_EX_TOPMOST, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, owner, "",
-                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, 0);
+    // No fading or sliding in: the tip paints itself, and a shown tip takes new content at once.
+    CreateStandard(TOOLTIPS_CLASSA, WS_EX_TOPMOST, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOANIMATE | TTS_NOFADE,
+                   owner, "", CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, 0);
     // The main window is always on top; its tooltip must come above it.
     ::SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::SendMessageA(Handle(), TTM_SETMAXTIPWIDTH, 0, kMaxTipWidth);
@@ -72,30 +86,110 @@ bool ContrastTip::Shown() const {
 void ContrastTip::ColoursChanged() {
     ++colourChanges_;
     if (!Shown()) return;
-    // Setting the callback again makes the shown tip ask for its text and fit its size to it.
+    // Setting the callback again makes the shown tooltip ask for its text; one that would keep its text until
+    // it next shows gets the new content all the same.
+    const std::size_t before = computations_;
     TTTOOLINFOA info{};
     info.cbSize = TTTOOLINFOA_V2_SIZE;
     info.hwnd = Handle();
     info.uId = reinterpret_cast<UINT_PTR>(tool_);
     info.lpszText = LPSTR_TEXTCALLBACKA;
     ::SendMessageA(Handle(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
+    if (computations_ == before) MakeContent();
+    // The new content may need another size (a line gains its mark); the tooltip may not move the window.
+    const SIZE size = WindowSize();
+    ::SetWindowPos(Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void ContrastTip::MakeContent() {
+    const velmira::Rgb text = source_.TextColour();
+    content_ = source_.PictureInUse() ? velmira::PictureTipContent(text, source_.PixelsUnderText())
+                                      : velmira::PairTipContent(text, source_.BackgroundColour());
+    ++computations_;
+    drawing_.Lay(content_, ui::DpiOfWindow(tool_));
 }
 
 void ContrastTip::FillDisplayInfo(NMHDR* header) {
-    text_ = MakeText();
-    ++computations_;
+    MakeContent();
     if (header->code == TTN_GETDISPINFOA) {
         auto* info = reinterpret_cast<NMTTDISPINFOA*>(header);
         info->hinst = nullptr;
-        info->lpszText = text_.data();  // longer than szText; the tooltip copies it before we change it
+        info->lpszText = content_.text.data();  // longer than szText; the tooltip copies it before we change it
         return;
     }
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
-    const int length = ::MultiByteToWideChar(932, 0, text_.c_str(), -1, nullptr, 0);
+    const int length = ::MultiByteToWideChar(932, 0, content_.text.c_str(), -1, nullptr, 0);
     wideText_.assign(static_cast<std::size_t>(std::max(length, 1)), L'\0');
-    ::MultiByteToWideChar(932, 0, text_.c_str(), -1, wideText_.data(), length);
+    ::MultiByteToWideChar(932, 0, content_.text.c_str(), -1, wideText_.data(), length);
     info->hinst = nullptr;
     info->lpszText = wideText_.data();
+}
+
+SIZE ContrastTip::WindowSize() const {
+    const SIZE client = drawing_.Size();
+    RECT frame{0, 0, 0, 0};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)));
+    SIZE border{frame.right - frame.left, frame.bottom - frame.top};
+    // A themed tooltip may keep other margins for its frame than its style tells: once the window is larger
+    // than its frame, what it keeps is measured.
+    RECT window{}, inside{};
+    ::GetWindowRect(Handle(), &window);
+    ::GetClientRect(Handle(), &inside);
+    if (window.right - window.left > border.cx && window.bottom - window.top > border.cy)
+        border = SIZE{(window.right - window.left) - inside.right, (window.bottom - window.top) - inside.bottom};
+    return SIZE{client.cx + border.cx, client.cy + border.cy};
+}
+
+void ContrastTip::FitPosition(WINDOWPOS& position) {
+    if (!drawing_.Laid()) return;
+    RECT current{};
+    ::GetWindowRect(Handle(), &current);
+    const SIZE size = WindowSize();
+    int x = (position.flags & SWP_NOMOVE) ? current.left : position.x;
+    int y = (position.flags & SWP_NOMOVE) ? current.top : position.y;
+    POINT pointer{};
+    ::GetCursorPos(&pointer);
+    const RECT work = WorkAreaAt(pointer);
+    x = std::max<int>(std::min<int>(x, work.right - size.cx), work.left);
+    // The tooltip placed the tip for its own, smaller size. A tip that would now run off the bottom goes above
+    // the pointer, and so does one that would cover it: the mouse would move onto the tip and hide it. Where
+    // there is no room above, the tip goes below the pointer's picture.
+    const int gap = ui::ScaleForDpi(kPointerGap, ui::DpiOfWindow(tool_));
+    const bool coversPointer = x <= pointer.x && pointer.x < x + size.cx && y <= pointer.y && pointer.y < y + size.cy;
+    if (y + size.cy > work.bottom || coversPointer) y = pointer.y - gap - size.cy;
+    if (y < work.top) y = pointer.y + ::GetSystemMetrics(SM_CYCURSOR);
+    position.x = x;
+    position.y = y;
+    position.cx = size.cx;
+    position.cy = size.cy;
+    position.flags &= ~static_cast<UINT>(SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void ContrastTip::Paint(HDC dc) {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    // Version 6 of the common controls draws a themed tip without the window border that version 5 adds.
+    const bool bordered = (::GetWindowLongA(Handle(), GWL_STYLE) & WS_BORDER) != 0;
+    drawing_.Paint(dc, client, !bordered);
+}
+
+// Through an off-screen bitmap, as the preview paints, so that a tip taking new content does not flicker.
+void ContrastTip::OnPaint() {
+    const ui::ScopedPaint paint(Handle());
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    if (client.right <= 0 || client.bottom <= 0) return;
+    ui::UniqueMemoryDC memory(::CreateCompatibleDC(paint.get()));
+    ui::UniqueBitmap buffer(::CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
+    if (!memory || !buffer) {
+        Paint(paint.get());
+        return;
+    }
+    const ui::ScopedSelectObject select(memory.get(), buffer.get());
+    Paint(memory.get());
+    ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
 }
 
 LRESULT ContrastTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -110,14 +204,19 @@ LRESULT ContrastTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (header->code == TTN_GETDISPINFOA || header->code == TTN_GETDISPINFOW) FillDisplayInfo(header);
         return 0;  // the default for every other notification (show, pop, custom draw)
     }
+    case WM_WINDOWPOSCHANGING:
+        FitPosition(*reinterpret_cast<WINDOWPOS*>(lParam));
+        break;  // the tooltip's own handling goes on with the place and size set
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_PRINTCLIENT:
+        Paint(reinterpret_cast<HDC>(wParam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;  // the paint covers every pixel
     default:
         break;
     }
     return Window::HandleMessage(msg, wParam, lParam);
-}
-
-std::string ContrastTip::MakeText() {
-    const velmira::Rgb text = source_.TextColour();
-    if (!source_.PictureInUse()) return velmira::ColourPairTipText(text, source_.BackgroundColour());
-    return velmira::PictureTipText(velmira::PictureContrastOf(text, source_.PixelsUnderText()));
 }

@@ -1,30 +1,23 @@
 #pragma once
-// The preview's tooltip: how well the sample text stands out against the background colour or picture.
+// The preview's tooltip: how well the sample text stands out against the background colour or picture, by the
+// WCAG ratio, by APCA, and as seen with each colour-vision deficiency, with a sample of the text as each of
+// them sees it.
 //
-// The text is made only when the tooltip asks for it (TTN_GETDISPINFO), so a colour change costs nothing
-// while the tooltip is hidden; while it is shown, ColoursChanged makes it ask again.
+// The system's tooltip control decides when the tip shows (only while the pointer rests on the preview) and
+// where; the tip draws itself and sets its own size, so that the samples can be drawn in their colours. Its
+// content is made only when the tooltip asks for its text (TTN_GETDISPINFO), so a colour change costs nothing
+// while the tip is hidden; while it is shown, ColoursChanged makes it again.
 #include <windows.h>
 
 #include <cstddef>
 #include <string>
 #include <vector>
 
-#include "color/Contrast.h"
+#include "color/ContrastSource.h"
+#include "color/ContrastTipContent.h"
+#include "color/ContrastTipDrawing.h"
 #include "ui/Controls.h"
 #include "ui/Window.h"
-
-// What the tip reports on, asked each time it makes its text: the preview's two colours, and while a picture is
-// in use the picture's pixels under the sample text.
-class ContrastSource {
-public:
-    virtual velmira::Rgb TextColour() = 0;
-    virtual velmira::Rgb BackgroundColour() = 0;
-    virtual bool PictureInUse() = 0;
-    virtual std::vector<velmira::Rgb> PixelsUnderText() = 0;
-
-protected:
-    ~ContrastSource() = default;
-};
 
 class ContrastTip : public ui::Window {
 public:
@@ -32,15 +25,19 @@ public:
     // `source`, which must outlive it, each time the tooltip wants its text.
     ContrastTip(HWND owner, HWND tool, ContrastSource& source);
 
-    // The colours or the picture changed: a shown tooltip takes the new text, a hidden one does nothing.
+    // The colours or the picture changed: a shown tooltip takes the new content, a hidden one does nothing.
     void ColoursChanged();
 
     bool Shown() const;
     HWND Tool() const noexcept { return tool_; }
-    // The text last handed to the tooltip, and how often it was made; how often colours changed.
-    const std::string& LastText() const noexcept { return text_; }
+    // The text last handed to the tooltip (lines separated by "\n"), and how often content was made; how often
+    // colours changed.
+    const std::string& LastText() const noexcept { return content_.text; }
+    const velmira::ContrastTipContent& LastContent() const noexcept { return content_; }
     std::size_t TextComputations() const noexcept { return computations_; }
     std::size_t ColourChanges() const noexcept { return colourChanges_; }
+    // Where the colour-vision samples are drawn, in client coordinates.
+    std::vector<RECT> SampleRects() const { return drawing_.SampleRects(); }
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -48,12 +45,19 @@ protected:
 private:
     void AddTool();
     void FillDisplayInfo(NMHDR* header);
-    // The text (code page 932, lines separated by "\n") for the source as it stands now.
-    std::string MakeText();
+    // Makes the content for the source as it stands now, and lays it out.
+    void MakeContent();
+    void Paint(HDC dc);
+    void OnPaint();
+    // The tooltip places and sizes itself for its own text: the size becomes the drawing's, and the place one
+    // that keeps the whole tip on the monitor's work area without covering the pointer.
+    void FitPosition(WINDOWPOS& position);
+    SIZE WindowSize() const;
 
     HWND tool_;
     ContrastSource& source_;
-    std::string text_;
+    velmira::ContrastTipContent content_;
+    ContrastTipDrawing drawing_;
     std::wstring wideText_;
     std::size_t computations_ = 0;
     std::size_t colourChanges_ = 0;

@@ -24,6 +24,9 @@ constexpr double kHueSlack = 1e-9;
 // Boxes this small are searched colour by colour rather than split again.
 constexpr int kLeafColours = 8;
 
+// No two colours are further apart than black and white.
+constexpr double kMaxRatio = 21.0;
+
 using Channels = std::array<std::uint8_t, 3>;
 
 bool IsGrey(Rgb c) {
@@ -96,9 +99,11 @@ LabRange LabRangeOf(const Box& box) {
 
 class NearestSearch {
 public:
-    NearestSearch(Rgb original, Rgb fixed, double level)
+    // A lighter colour must pass against the luminance `lightest`, a darker one against `darkest`: the same
+    // luminance for a pair, the lightest and the darkest pixel over a picture.
+    NearestSearch(Rgb original, double lightest, double darkest, double level)
         : original_(OklabOf(original)), hue_(HueOf(original_)), greyOnly_(IsGrey(original)),
-          fixedLuminance_(RelativeLuminance(fixed)), level_(level) {}
+          lightest_(lightest), darkest_(darkest), level_(level) {}
 
     Rgb Run(std::size_t& boxesOpened) {
         if (greyOnly_) {
@@ -125,8 +130,9 @@ private:
     // The ratio falls and then rises with the luminance and is 1 where the two are equal, so the lighter
     // passing colours are those at or above some luminance and the darker ones those at or below another.
     bool Passes(Side side, double luminance) const {
-        const bool onSide = side == Side::Lighter ? luminance >= fixedLuminance_ : luminance <= fixedLuminance_;
-        return onSide && ContrastRatioOfLuminances(luminance, fixedLuminance_) >= level_;
+        const double fixed = side == Side::Lighter ? lightest_ : darkest_;
+        const bool onSide = side == Side::Lighter ? luminance >= fixed : luminance <= fixed;
+        return onSide && ContrastRatioOfLuminances(luminance, fixed) >= level_;
     }
 
     bool Passes(Side side, const Channels& c) const {
@@ -243,7 +249,8 @@ private:
     Oklab original_;
     double hue_;
     bool greyOnly_;
-    double fixedLuminance_;
+    double lightest_;
+    double darkest_;
     double level_;
     std::vector<Box> open_;
     bool found_ = false;
@@ -256,6 +263,36 @@ private:
 std::string UnreachedRatioText(double ratio, double level) {
     const bool roundsToLevel = std::floor(ratio * 100.0 + 0.5) >= level * 100.0;
     return RatioText(roundsToLevel ? std::floor(ratio * 100.0) / 100.0 : ratio);
+}
+
+struct PictureLuminances {
+    double darkest = 1;
+    double lightest = 0;
+};
+
+PictureLuminances PictureLuminancesOf(const std::vector<Rgb>& pixels) {
+    PictureLuminances range;
+    for (const Rgb pixel : pixels) {
+        const double luminance = RelativeLuminance(pixel);
+        range.darkest = std::min(range.darkest, luminance);
+        range.lightest = std::max(range.lightest, luminance);
+    }
+    return range;
+}
+
+// What white reaches against the lightest pixel or black against the darkest, whichever is more: no colour
+// lighter or darker than every pixel does better.
+double HighestWorstRatioOver(const PictureLuminances& picture) {
+    return std::max(ContrastRatioOfLuminances(RelativeLuminance(Rgb{255, 255, 255}), picture.lightest),
+                    ContrastRatioOfLuminances(RelativeLuminance(Rgb{0, 0, 0}), picture.darkest));
+}
+
+double WorstRatioOver(Rgb colour, const std::vector<Rgb>& pixels) {
+    const double luminance = RelativeLuminance(colour);
+    double worst = kMaxRatio;
+    for (const Rgb pixel : pixels)
+        worst = std::min(worst, ContrastRatioOfLuminances(luminance, RelativeLuminance(pixel)));
+    return worst;
 }
 
 }  // namespace
@@ -277,7 +314,8 @@ PassingColour NearestPassingColour(Rgb original, Rgb fixed, double level) {
     result.ratio = ContrastRatio(original, fixed);
     if (!result.possible || result.ratio >= level) return result;
 
-    result.colour = NearestSearch(original, fixed, level).Run(result.boxesOpened);
+    const double luminance = RelativeLuminance(fixed);
+    result.colour = NearestSearch(original, luminance, luminance, level).Run(result.boxesOpened);
     result.ratio = ContrastRatio(result.colour, fixed);
     result.distance = OklabDistance(OklabOf(result.colour), OklabOf(original));
     return result;
@@ -285,6 +323,23 @@ PassingColour NearestPassingColour(Rgb original, Rgb fixed, double level) {
 
 PassingColour NearestPassingColour(Rgb original, Rgb fixed, ContrastTarget target) {
     return NearestPassingColour(original, fixed, RatioOf(target));
+}
+
+PassingColour NearestPassingOver(Rgb original, const std::vector<Rgb>& pixels, ContrastTarget target) {
+    PassingColour result;
+    result.colour = original;
+    if (pixels.empty()) return result;
+    const double level = RatioOf(target);
+    const PictureLuminances picture = PictureLuminancesOf(pixels);
+    result.bestRatio = HighestWorstRatioOver(picture);
+    result.possible = result.bestRatio >= level;
+    result.ratio = WorstRatioOver(original, pixels);
+    if (!result.possible || result.ratio >= level) return result;
+
+    result.colour = NearestSearch(original, picture.lightest, picture.darkest, level).Run(result.boxesOpened);
+    result.ratio = WorstRatioOver(result.colour, pixels);
+    result.distance = OklabDistance(OklabOf(result.colour), OklabOf(original));
+    return result;
 }
 
 double HighestRatioAgainst(Rgb fixed) noexcept {
@@ -295,16 +350,34 @@ bool Reachable(ContrastTarget target, Rgb fixed) noexcept {
     return HighestRatioAgainst(fixed) >= RatioOf(target);
 }
 
-std::string AdjustItemText(AdjustedColour which, ContrastTarget target, Rgb fixed) {
+bool ReachableOver(ContrastTarget target, const std::vector<Rgb>& pixels) {
+    return !pixels.empty() && HighestWorstRatioOver(PictureLuminancesOf(pixels)) >= RatioOf(target);
+}
+
+std::string AdjustItemText(AdjustedColour which, ContrastTarget target) {
     const bool text = which == AdjustedColour::Text;
     const bool aa = target == ContrastTarget::Aa;
     std::string item = text ? "文字色を " : "背景色を ";
     item += aa ? "AA (4.5:1)" : "AAA (7:1)";
     item += " に合わせる";
     item += text ? (aa ? "(&1)" : "(&2)") : (aa ? "(&3)" : "(&4)");
+    return item;
+}
+
+std::string AdjustItemText(AdjustedColour which, ContrastTarget target, Rgb fixed) {
+    std::string item = AdjustItemText(which, target);
     if (!Reachable(target, fixed))
-        item += std::string(" - 不可: ") + (text ? "背景色" : "文字色") + "に対して白でも黒でも最大 " +
-                UnreachedRatioText(HighestRatioAgainst(fixed), RatioOf(target));
+        item += std::string(" - 不可: ") + (which == AdjustedColour::Text ? "背景色" : "文字色") +
+                "に対して白でも黒でも最大 " + UnreachedRatioText(HighestRatioAgainst(fixed), RatioOf(target));
+    return item;
+}
+
+std::string AdjustTextOverPictureItemText(ContrastTarget target, const std::vector<Rgb>& pixels) {
+    std::string item = AdjustItemText(AdjustedColour::Text, target);
+    if (pixels.empty()) return item + " - 不可: 文字の下に画像がない";
+    const double best = HighestWorstRatioOver(PictureLuminancesOf(pixels));
+    if (best < RatioOf(target))
+        item += " - 不可: 画像に対して白でも黒でも最低 " + UnreachedRatioText(best, RatioOf(target));
     return item;
 }
 

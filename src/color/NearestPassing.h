@@ -16,6 +16,7 @@
 // bound first until the nearest one left is farther than the best candidate found.
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "color/Rgb.h"
 
@@ -42,14 +43,27 @@ struct PassingColour {
 PassingColour NearestPassingColour(Rgb original, Rgb fixed, double level);
 PassingColour NearestPassingColour(Rgb original, Rgb fixed, ContrastTarget target);
 
+// Text over a picture: the nearest colour, by the same rule, that is lighter than every one of `pixels` (the
+// picture's pixels under the text) by the level, or darker than every one, and so meets the level against
+// each of them. `ratio` is then the lowest against the pixels and `bestRatio` the best that white or black
+// reach. A colour between the darkest and the lightest pixel is not sought: it could meet 4.5:1 against both
+// only if they were within a few units of black and of white.
+PassingColour NearestPassingOver(Rgb original, const std::vector<Rgb>& pixels, ContrastTarget target);
+
 // The highest ratio any 8-bit colour reaches against `fixed` (white's or black's), and whether that meets
 // the target: cheap, for greying out a menu item without searching.
 double HighestRatioAgainst(Rgb fixed) noexcept;
 bool Reachable(ContrastTarget target, Rgb fixed) noexcept;
+// Over a picture: whether white or black meets the target against every one of the pixels.
+bool ReachableOver(ContrastTarget target, const std::vector<Rgb>& pixels);
 
 // The preview menu's adjustment items: which colour changes, against which fixed colour and to which
 // level, with the access keys &1 to &4. An item whose level no colour reaches says why after its usual text.
 enum class AdjustedColour { Text, Background };
+std::string AdjustItemText(AdjustedColour which, ContrastTarget target);
 std::string AdjustItemText(AdjustedColour which, ContrastTarget target, Rgb fixed);
+// The text colour's item while a picture is the background; unreachable when neither white nor black meets
+// the level against every pixel under the text.
+std::string AdjustTextOverPictureItemText(ContrastTarget target, const std::vector<Rgb>& pixels);
 
 }  // namespace velmira

@@ -297,6 +297,16 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wasPressed && ::PtInRect(&client, point) && OnClick) OnClick(*this);
         break;
     }
+    case WM_CONTEXTMENU: {
+        if (reinterpret_cast<HWND>(wParam) != Handle() || !OnContextPopup) break;
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (lParam == -1) {  // from the keyboard: at the panel's top-left corner
+            at = POINT{0, 0};
+            ::ClientToScreen(Handle(), &at);
+        }
+        OnContextPopup(at);
+        return 0;
+    }
     default:
         break;
     }

@@ -145,6 +145,9 @@ class Panel : public Container {
 public:
     void Create(const Place& place);
     std::function<void(Panel& sender)> OnClick;
+    // A right-click on the panel or on the images and labels it draws, or the menu key while it has the focus:
+    // where a menu goes, in screen coordinates.
+    std::function<void(POINT screenPos)> OnContextPopup;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;

@@ -81,6 +81,7 @@ using UniqueModule = UniqueHandle<HandleTraits<HMODULE, &::FreeLibrary>>;
 using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, &::GlobalFree>>;
 using UniqueMemoryDC = UniqueHandle<HandleTraits<HDC, &::DeleteDC>>;
 using UniqueWindow = UniqueHandle<HandleTraits<HWND, &::DestroyWindow>>;
+using UniqueMenu = UniqueHandle<HandleTraits<HMENU, &::DestroyMenu>>;
 // A view of a file mapping, owned by its address.
 using UniqueMappedView = UniqueHandle<HandleTraits<void*, &::UnmapViewOfFile>>;
 

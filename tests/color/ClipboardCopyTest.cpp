@@ -13,19 +13,8 @@
 
 namespace {
 
+using testsupport::ClipboardText;
 using testsupport::Retype;
-// The clipboard's CF_TEXT, read as another program would; nothing when there is none.
-std::optional<std::string> ClipboardText() {
-    std::optional<std::string> text;
-    // The system's own clipboard bridge may hold the clipboard for a moment after a change.
-    if (!testsupport::PumpUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return text;
-    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
-        ui::ScopedGlobalLock lock(data);
-        if (lock) text = std::string(static_cast<const char*>(lock.get()));
-    }
-    ::CloseClipboard();
-    return text;
-}
 
 // Puts a text on the clipboard without the program, to see whether a failed copy leaves it alone.
 void PutOnClipboard(const std::string& text) {

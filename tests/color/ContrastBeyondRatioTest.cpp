@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "color/ContrastTipContent.h"
 #include "color/NearestPassing.h"
 #include "color/Oklab.h"
+#include "color/PreviewMenuItems.h"
 #include "color/VisionDeficiency.h"
 
 namespace {
@@ -173,6 +175,71 @@ TEST(NearestPassingColour, ALevelNoColourReachesIsReportedWithTheBestRatio) {
     EXPECT_TRUE(velmira::Reachable(velmira::ContrastTarget::Aa, grey));
     EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Text, velmira::ContrastTarget::Aa, grey),
               "文字色を AA (4.5:1) に合わせる(&1)");
+}
+
+TEST(NearestPassingColour, OverAPictureMeetsTheLevelAgainstEveryPixel) {
+    const Rgb blue = Hex(0x3399FF), white = Hex(0xFFFFFF);
+    // A picture of one colour asks what that colour asks.
+    EXPECT_EQ(HexOf(velmira::NearestPassingOver(blue, {white, white}, velmira::ContrastTarget::Aa).colour),
+              HexOf(velmira::NearestPassingColour(blue, white, velmira::ContrastTarget::Aa).colour));
+
+    // Against white alone the answer is a mid blue, which #767676 under the text would all but hide: the text
+    // must become darker than the darker pixel by the level.
+    const std::vector<Rgb> pixels{white, Hex(0x767676)};
+    const velmira::PassingColour over = velmira::NearestPassingOver(blue, pixels, velmira::ContrastTarget::Aa);
+    ASSERT_TRUE(over.possible);
+    for (const Rgb pixel : pixels) EXPECT_GE(velmira::ContrastRatio(over.colour, pixel), 4.5) << HexOf(over.colour);
+    EXPECT_DOUBLE_EQ(over.ratio, velmira::ContrastRatio(over.colour, Hex(0x767676)));
+    EXPECT_TRUE(velmira::KeepsHue(blue, over.colour)) << HexOf(over.colour);
+    const Rgb againstWhite = velmira::NearestPassingColour(blue, white, velmira::ContrastTarget::Aa).colour;
+    EXPECT_NE(HexOf(over.colour), HexOf(againstWhite));
+    EXPECT_TRUE(velmira::ReachableOver(velmira::ContrastTarget::Aa, pixels));
+
+    // Black and white under the text: neither white nor black is better than 1:1 against both.
+    const std::vector<Rgb> both{Hex(0x000000), white};
+    EXPECT_FALSE(velmira::NearestPassingOver(blue, both, velmira::ContrastTarget::Aa).possible);
+    EXPECT_FALSE(velmira::ReachableOver(velmira::ContrastTarget::Aa, both));
+    EXPECT_EQ(velmira::AdjustTextOverPictureItemText(velmira::ContrastTarget::Aa, both),
+              "文字色を AA (4.5:1) に合わせる(&1) - 不可: 画像に対して白でも黒でも最低 1.00:1");
+}
+
+TEST(PreviewMenuItems, OverAPictureOnlyTheTextColourAndTheCopyStayAvailable) {
+    using velmira::PreviewCommand;
+    const struct {
+        PreviewCommand command;
+        const char* pairText;
+        bool pairEnabled;
+        const char* pictureText;
+        bool pictureEnabled;
+    } expected[] = {
+        // Against #777777 black reaches 4.69:1: AA can be met, AAA cannot. Over a mid-grey picture likewise.
+        {PreviewCommand::TextAa, "文字色を AA (4.5:1) に合わせる(&1)", true,
+         "文字色を AA (4.5:1) に合わせる(&1)", true},
+        {PreviewCommand::TextAaa,
+         "文字色を AAA (7:1) に合わせる(&2) - 不可: 背景色に対して白でも黒でも最大 4.69:1", false,
+         "文字色を AAA (7:1) に合わせる(&2) - 不可: 画像に対して白でも黒でも最低 4.69:1", false},
+        {PreviewCommand::BackgroundAa, "背景色を AA (4.5:1) に合わせる(&3)", true,
+         "背景色を AA (4.5:1) に合わせる(&3) - 不可: 背景に画像を使用中", false},
+        {PreviewCommand::BackgroundAaa, "背景色を AAA (7:1) に合わせる(&4)", true,
+         "背景色を AAA (7:1) に合わせる(&4) - 不可: 背景に画像を使用中", false},
+        {PreviewCommand::Swap, "文字色と背景色を入れ替える(&S)", true,
+         "文字色と背景色を入れ替える(&S) - 不可: 背景に画像を使用中", false},
+        {PreviewCommand::CopyCss, "CSS としてコピー(&C)", true, "CSS としてコピー(&C)", true},
+    };
+    const std::vector<Rgb> picture{Hex(0x777777), Hex(0x777777)};
+    const auto pair = velmira::PreviewMenuItems(Hex(0x000000), Hex(0x777777), nullptr);
+    const auto over = velmira::PreviewMenuItems(Hex(0x000000), Hex(0xFFFFFF), &picture);
+    ASSERT_EQ(pair.size(), std::size(expected));
+    ASSERT_EQ(over.size(), std::size(expected));
+    for (std::size_t i = 0; i < std::size(expected); ++i) {
+        SCOPED_TRACE(expected[i].pairText);
+        EXPECT_EQ(pair[i].command, expected[i].command);
+        EXPECT_EQ(pair[i].text, expected[i].pairText);
+        EXPECT_EQ(pair[i].enabled, expected[i].pairEnabled);
+        EXPECT_EQ(over[i].command, expected[i].command);
+        EXPECT_EQ(over[i].text, expected[i].pictureText);
+        EXPECT_EQ(over[i].enabled, expected[i].pictureEnabled);
+    }
 }
 
 TEST(ContrastTipContent, AddsApcaAndTheVisionsAfterTheWcagLines) {

@@ -1,10 +1,12 @@
-// The preview's contrast tooltip on the real main window: what it shows for a colour pair and over a picture,
-// that it follows colour changes while shown, and that it makes no text while hidden.
+// The preview's contrast tooltip and its right-click menu on the real main window: what the tip shows for a
+// colour pair and over a picture, that it follows colour changes while shown and draws its samples in the
+// colours each vision sees, that it makes no text while hidden; and what the menu's items do.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +14,8 @@
 #include "app/MainForm.h"
 #include "color/Contrast.h"
 #include "color/ContrastTip.h"
+#include "color/NearestPassing.h"
+#include "color/VisionDeficiency.h"
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 
@@ -51,6 +55,113 @@ std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
 }
 
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+        lines.push_back(text.substr(start, end - start));
+    lines.push_back(text.substr(start));
+    return lines;
+}
+
+// The tip's first three lines: the WCAG ones, which come before everything else.
+std::string WcagLines(const std::string& text) {
+    const std::vector<std::string> lines = Lines(text);
+    std::string wcag;
+    for (std::size_t i = 0; i < lines.size() && i < 3; ++i) wcag += (i ? "\n" : "") + lines[i];
+    return wcag;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// Whether the shown tip's colour-vision samples stand on screen in the colours each vision sees: mostly the
+// background, with the sample text's pixels in the text colour (the glyphs' edges may be smoothed).
+::testing::AssertionResult SamplesShowOnScreen(const ContrastTip& tip, velmira::Rgb text, velmira::Rgb background) {
+    const std::vector<RECT> samples = tip.SampleRects();
+    if (samples.size() != velmira::kDeficientVisions.size())
+        return ::testing::AssertionFailure() << samples.size() << " samples";
+    ui::ScopedGetDC screen(nullptr);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const velmira::Vision vision = velmira::kDeficientVisions[i];
+        const velmira::Rgb seenText = velmira::SimulateVision(vision, text);
+        const velmira::Rgb seenBackground = velmira::SimulateVision(vision, background);
+        RECT r = samples[i];
+        ::MapWindowPoints(tip.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        ui::Canvas shown(r.right - r.left, r.bottom - r.top);
+        ::BitBlt(shown.DC(), 0, 0, shown.Width(), shown.Height(), screen.get(), r.left, r.top, SRCCOPY);
+        ::GdiFlush();
+        int backgroundPixels = 0, textPixels = 0;
+        for (int y = 0; y < shown.Height(); ++y)
+            for (int x = 0; x < shown.Width(); ++x) {
+                const COLORREF p = shown.Pixel(x, y);
+                backgroundPixels += p == RGB(seenBackground.red, seenBackground.green, seenBackground.blue);
+                textPixels += p == RGB(seenText.red, seenText.green, seenText.blue);
+            }
+        if (backgroundPixels * 2 < shown.Width() * shown.Height() || textPixels < 3)
+            return ::testing::AssertionFailure() << velmira::VisionName(vision) << ": " << backgroundPixels
+                                                 << " background and " << textPixels << " text pixels of "
+                                                 << shown.Width() * shown.Height();
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Chooses an item of the next popup menu by its access key, as a user does: once the menu is up and waiting
+// for input (its owner is told with WM_ENTERIDLE), the key's character comes in. Notes the items the menu
+// offered. A menu that never waits for input is closed after a while, so that the test fails instead of hanging.
+class MenuChooser {
+public:
+    struct Item {
+        std::string text;
+        bool enabled;
+    };
+
+    explicit MenuChooser(char key) : key_(key) {
+        current_ = this;
+        hook_ = ::SetWindowsHookExA(WH_CALLWNDPROC, &MenuChooser::BeforeWindowProc, nullptr, ::GetCurrentThreadId());
+        timer_ = ::SetTimer(nullptr, 0, 20000, &MenuChooser::GiveUp);
+    }
+    MenuChooser(const MenuChooser&) = delete;
+    MenuChooser& operator=(const MenuChooser&) = delete;
+    ~MenuChooser() {
+        ::KillTimer(nullptr, timer_);
+        if (hook_) ::UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+
+    std::vector<Item> items;
+    bool pressed = false;
+
+private:
+    static LRESULT CALLBACK BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam) {
+        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
+        MenuChooser* self = current_;
+        if (code == HC_ACTION && self && message->message == WM_INITMENUPOPUP) self->Note(HMENU(message->wParam));
+        if (code == HC_ACTION && self && message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU &&
+            !self->pressed) {
+            self->pressed = true;
+            ::PostMessageA(message->hwnd, WM_CHAR, static_cast<unsigned char>(self->key_), 1);
+        }
+        return ::CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    static void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
+
+    void Note(HMENU menu) {
+        items.clear();
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            char text[256] = {};
+            ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            items.push_back({text, !(::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED)});
+        }
+    }
+
+    static inline MenuChooser* current_ = nullptr;
+    char key_;
+    HHOOK hook_ = nullptr;
+    UINT_PTR timer_ = 0;
+};
+
 class ContrastTipTest : public testsupport::MainWindowTest {
 protected:
     void SetUp() override {
@@ -67,6 +178,17 @@ protected:
     void TearDown() override {
         ::SetCursorPos(0, 0);
         MainWindowTest::TearDown();
+    }
+
+    // Right-clicks the preview and chooses the menu's item with the access key; returns what the menu offered.
+    std::vector<MenuChooser::Item> ChooseFromPreviewMenu(char key) {
+        MenuChooser chooser(key);
+        const HWND panel = form->PanelBackG.Handle();
+        const LPARAM at = MAKELPARAM(80, 150);  // over the picture, below the sample text
+        ::SendMessageA(panel, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        ::SendMessageA(panel, WM_RBUTTONUP, 0, at);  // the system makes it the context menu request
+        EXPECT_TRUE(chooser.pressed) << "the menu never waited for a key";
+        return chooser.items;
     }
 
     ContrastTip* tip = nullptr;
@@ -86,12 +208,20 @@ TEST_F(ContrastTipTest, OneToolCoversThePreviewPanelAndAsksForItsText) {
 }
 
 TEST_F(ContrastTipTest, ColourPairTextFollowsTheTypedColours) {
-    EXPECT_EQ(AskText(*tip),
+    EXPECT_EQ(WcagLines(AskText(*tip)),
               "コントラスト比 21.00:1\nAA: 通常の文字 ○ / 大きな文字 ○\nAAA: 通常の文字 ○ / 大きな文字 ○");
 
     Retype(form->EditFont, "767676");
-    EXPECT_EQ(AskText(*tip),
+    const std::string text = AskText(*tip);
+    EXPECT_EQ(WcagLines(text),
               "コントラスト比 4.54:1\nAA: 通常の文字 ○ / 大きな文字 ○\nAAA: 通常の文字 × / 大きな文字 ○");
+    // Then APCA, and the pair as each colour-vision deficiency sees it: a grey pair alike for all three.
+    const std::vector<std::string> lines = Lines(text);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[3], "APCA Lc 71.6 → 一般の文字");
+    EXPECT_TRUE(StartsWith(lines[4], "P型色覚 4.5")) << lines[4];
+    EXPECT_TRUE(StartsWith(lines[5], "D型色覚 4.5")) << lines[5];
+    EXPECT_TRUE(StartsWith(lines[6], "T型色覚 4.5")) << lines[6];
 
     Retype(form->EditBackG, "949494");  // two greys close together
     EXPECT_EQ(FirstLine(AskText(*tip)), "コントラスト比 1.50:1");
@@ -138,14 +268,21 @@ TEST_F(ContrastTipTest, PictureTextCountsThePixelsUnderTheSampleText) {
     form->CheckBackImage.SetChecked(true);  // no picture chosen: the preview keeps the pixels drawn above
     form->UpdateColor();  // a change of the text colour leaves the picture as it is
 
-    // Black text: 1:1 against black, 21:1 against white, two thirds of the pixels white.
-    EXPECT_EQ(AskText(*tip), "背景画像に対するコントラスト比\n最低 1.00:1 / 中央値 21.00:1\n4.5:1 未満の画素 " +
-                                 velmira::PercentText(static_cast<double>(black) / static_cast<double>(total)));
+    // Black text: 1:1 against black, 21:1 against white, two thirds of the pixels white; the worst figures of
+    // APCA and of each vision after them.
+    const std::string text = AskText(*tip);
+    EXPECT_EQ(WcagLines(text), "背景画像に対するコントラスト比\n最低 1.00:1 / 中央値 21.00:1\n4.5:1 未満の画素 " +
+                                   velmira::PercentText(static_cast<double>(black) / static_cast<double>(total)));
+    const std::vector<std::string> lines = Lines(text);
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[3], "APCA 最低 Lc 0.0 → 使用不可");
+    EXPECT_EQ(lines[4], "P型色覚 最低 1.00:1 / Lc 0.0");
 
     // The text colour still counts: white text is 1:1 against the white majority.
     Retype(form->EditFont, "FFFFFF");
-    EXPECT_EQ(AskText(*tip), "背景画像に対するコントラスト比\n最低 1.00:1 / 中央値 1.00:1\n4.5:1 未満の画素 " +
-                                 velmira::PercentText(static_cast<double>(total - black) / static_cast<double>(total)));
+    EXPECT_EQ(WcagLines(AskText(*tip)),
+              "背景画像に対するコントラスト比\n最低 1.00:1 / 中央値 1.00:1\n4.5:1 未満の画素 " +
+                  velmira::PercentText(static_cast<double>(total - black) / static_cast<double>(total)));
 }
 
 TEST_F(ContrastTipTest, ShownTipFollowsEveryColourChange) {
@@ -170,8 +307,56 @@ TEST_F(ContrastTipTest, ShownTipFollowsEveryColourChange) {
     Retype(form->EditFont, "777777");  // six key releases, one colour change at the sixth
     EXPECT_EQ(tip->TextComputations(), before + 1);
     EXPECT_TRUE(tip->Shown());
-    EXPECT_EQ(tip->LastText(),
+    EXPECT_EQ(WcagLines(tip->LastText()),
               "コントラスト比 4.48:1\nAA: 通常の文字 × / 大きな文字 ○\nAAA: 通常の文字 × / 大きな文字 ×");
+
+    // Red on green: the tip grows to its samples, each drawn in the colours its vision sees.
+    Retype(form->EditBackG, "00AA00");
+    Retype(form->EditFont, "CC0000");
+    ASSERT_TRUE(tip->Shown());
+    const velmira::Rgb red{0xCC, 0, 0}, green{0, 0xAA, 0};
+    EXPECT_TRUE(PumpUntil([&] { return SamplesShowOnScreen(*tip, red, green); }))
+        << SamplesShowOnScreen(*tip, red, green).message();
+}
+
+TEST_F(ContrastTipTest, PreviewMenuSetsTheNearestPassingColourSwapsAndCopiesCss) {
+    Retype(form->EditFont, "3399FF");
+    const std::vector<MenuChooser::Item> items = ChooseFromPreviewMenu('1');
+    const std::vector<std::string> expected = {
+        "文字色を AA (4.5:1) に合わせる(&1)", "文字色を AAA (7:1) に合わせる(&2)",
+        "背景色を AA (4.5:1) に合わせる(&3)", "背景色を AAA (7:1) に合わせる(&4)",
+        "文字色と背景色を入れ替える(&S)",     "CSS としてコピー(&C)"};
+    ASSERT_EQ(items.size(), expected.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].text, expected[i]);
+        EXPECT_TRUE(items[i].enabled) << expected[i];
+    }
+
+    // The text colour became the nearest colour that meets 4.5:1 against white, and everything shows it.
+    const velmira::Rgb aa =
+        velmira::NearestPassingColour(velmira::Rgb{0x33, 0x99, 0xFF}, velmira::Rgb{255, 255, 255}, 4.5).colour;
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "%02X%02X%02X", aa.red, aa.green, aa.blue);
+    EXPECT_EQ(form->EditFont.Text(), hex);
+    EXPECT_EQ(form->EditFR.Text(), std::string(hex, 2));
+    EXPECT_EQ(form->BarFB.Position(), aa.blue);
+    EXPECT_EQ(form->LabelText.FontColor(), RGB(aa.red, aa.green, aa.blue));
+    EXPECT_TRUE(velmira::LevelsOf(velmira::ContrastRatio(aa, velmira::Rgb{255, 255, 255})).aaNormal);
+    EXPECT_EQ(FirstLine(AskText(*tip)),
+              "コントラスト比 " + velmira::RatioText(velmira::ContrastRatio(aa, velmira::Rgb{255, 255, 255})));
+
+    // The swap: the background takes the adjusted colour, the text white; the preview is filled with it.
+    ChooseFromPreviewMenu('S');
+    EXPECT_EQ(form->EditFont.Text(), "FFFFFF");
+    EXPECT_EQ(form->EditBackG.Text(), hex);
+    EXPECT_EQ(form->EditBR.Text(), std::string(hex, 2));
+    EXPECT_EQ(form->BarBG.Position(), aa.green);
+    EXPECT_EQ(form->LabelText.FontColor(), RGB(255, 255, 255));
+    ::GdiFlush();
+    EXPECT_EQ(form->ImageBackG.Picture().Pixel(80, 150), RGB(aa.red, aa.green, aa.blue));
+
+    ChooseFromPreviewMenu('C');
+    EXPECT_EQ(testsupport::ClipboardText(), "color: #FFFFFF; background-color: #" + std::string(hex) + ";");
 }
 
 }  // namespace

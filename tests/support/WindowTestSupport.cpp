@@ -7,6 +7,7 @@
 #include "app/MainForm.h"
 #include "ui/Application.h"
 #include "ui/Controls.h"
+#include "ui/UniqueHandle.h"
 #include "support/ProgramFolder.h"
 
 namespace testsupport {
@@ -95,6 +96,18 @@ void SendKey(WORD key) {
     inputs[0].ki.wVk = inputs[1].ki.wVk = key;
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ::SendInput(2, inputs, sizeof inputs[0]);
+}
+
+std::optional<std::string> ClipboardText() {
+    std::optional<std::string> text;
+    // The system's own clipboard bridge may hold the clipboard for a moment after a change.
+    if (!PumpUntil([] { return ::OpenClipboard(nullptr) != FALSE; }, 5000)) return text;
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        ui::ScopedGlobalLock lock(data);
+        if (lock) text = std::string(static_cast<const char*>(lock.get()));
+    }
+    ::CloseClipboard();
+    return text;
 }
 
 void SetTextColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue) {

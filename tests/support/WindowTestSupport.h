@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ void SendScroll(ui::ScrollBar& bar, int code, int thumbPos = 0);
 void SendMouse(DWORD flags);
 void SendWheel(int delta);
 void SendKey(WORD key);
+
+// The clipboard's CF_TEXT, read as another program would; nothing when there is none.
+std::optional<std::string> ClipboardText();
 
 // Sets a colour's three channel strings and refreshes the window, as every writer of the model does.
 void SetTextColour(TMainForm& form, const std::string& red, const std::string& green, const std::string& blue);

@@ -1,0 +1,17 @@
+#pragma once
+// What the preview's tooltip and menu work on, asked each time they need it: the preview's two colours, and
+// while a picture is in use the picture's pixels under the sample text. The main window answers.
+#include <vector>
+
+#include "color/Rgb.h"
+
+class ContrastSource {
+public:
+    virtual velmira::Rgb TextColour() = 0;
+    virtual velmira::Rgb BackgroundColour() = 0;
+    virtual bool PictureInUse() = 0;
+    virtual std::vector<velmira::Rgb> PixelsUnderText() = 0;
+
+protected:
+    ~ContrastSource() = default;
+};

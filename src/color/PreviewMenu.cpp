@@ -1,0 +1,82 @@
+#include "color/PreviewMenu.h"
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "color/Clipboard.h"
+#include "color/ColorText.h"
+#include "color/NearestPassing.h"
+#include "text/ChannelText.h"
+#include "ui/UniqueHandle.h"
+
+namespace {
+
+std::string ChannelString(std::uint8_t value) {
+    return velmira::HexAtLeastTwoDigits(value);
+}
+
+}  // namespace
+
+PreviewMenu::PreviewMenu(ContrastSource& source, ColorGroup& text, ColorGroup& background)
+    : source_(source), text_(text), background_(background) {}
+
+void PreviewMenu::Popup(HWND owner, POINT screenPos) {
+    const bool picture = source_.PictureInUse();
+    const std::vector<velmira::Rgb> pixels = picture ? source_.PixelsUnderText() : std::vector<velmira::Rgb>();
+    const std::vector<velmira::PreviewMenuItem> items =
+        velmira::PreviewMenuItems(source_.TextColour(), source_.BackgroundColour(), picture ? &pixels : nullptr);
+    ui::UniqueMenu menu(::CreatePopupMenu());
+    if (!menu) throw std::runtime_error("CreatePopupMenu failed");
+    for (const velmira::PreviewMenuItem& item : items)
+        ::AppendMenuA(menu.get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
+                      static_cast<UINT_PTR>(item.command), item.text.c_str());
+    const int chosen = static_cast<int>(::TrackPopupMenu(
+        menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screenPos.x, screenPos.y, 0,
+        owner, nullptr));
+    if (chosen != 0) Carry(static_cast<velmira::PreviewCommand>(chosen));
+}
+
+void PreviewMenu::Carry(velmira::PreviewCommand command) {
+    using velmira::ContrastTarget;
+    using velmira::PreviewCommand;
+    const velmira::Rgb text = source_.TextColour(), background = source_.BackgroundColour();
+    const bool picture = source_.PictureInUse();
+    const ContrastTarget target = command == PreviewCommand::TextAa || command == PreviewCommand::BackgroundAa
+                                      ? ContrastTarget::Aa
+                                      : ContrastTarget::Aaa;
+    switch (command) {
+    case PreviewCommand::TextAa:
+    case PreviewCommand::TextAaa:
+        SetNearestPassing(text_, picture ? velmira::NearestPassingOver(text, source_.PixelsUnderText(), target)
+                                         : velmira::NearestPassingColour(text, background, target));
+        break;
+    case PreviewCommand::BackgroundAa:
+    case PreviewCommand::BackgroundAaa:
+        if (!picture) SetNearestPassing(background_, velmira::NearestPassingColour(background, text, target));
+        break;
+    case PreviewCommand::Swap:
+        if (!picture) Swap();
+        break;
+    case PreviewCommand::CopyCss:
+        velmira::CopyToClpBrd(velmira::CssText(text, background));
+        break;
+    }
+}
+
+void PreviewMenu::SetNearestPassing(ColorGroup& group, const velmira::PassingColour& passing) {
+    if (!passing.possible) return;
+    const velmira::Rgb c = passing.colour;
+    group.SetChannels(ChannelString(c.red), ChannelString(c.green), ChannelString(c.blue));
+}
+
+// The channel strings change places as they are, whatever their writer put in them; the text colour takes its
+// new strings quietly, so that the one refresh runs once, with both colours in place.
+void PreviewMenu::Swap() {
+    const std::string red = text_.Hex(ColorGroup::kRed), green = text_.Hex(ColorGroup::kGreen),
+                      blue = text_.Hex(ColorGroup::kBlue);
+    text_.Assign(background_.Hex(ColorGroup::kRed), background_.Hex(ColorGroup::kGreen),
+                 background_.Hex(ColorGroup::kBlue));
+    background_.SetChannels(red, green, blue);
+}
