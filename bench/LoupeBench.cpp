@@ -4,10 +4,11 @@
 // sight hides, the cells, grid, hatch and rings - at each zoom, at 96 and 144 DPI.
 // Under Wine (the Windows build): TLoupeForm::Update as the sight's timer calls it - one screen capture, the
 // drawing, the readout text, the move, and the copy to the window - over a window of a positional pattern with
-// the real sight in front, the pick point moving a pixel a tick; and each of those steps alone.
+// the real sight in front, the pick point moving a pixel a tick; and each of those steps alone. Then the whole
+// tick of the sight's timer in a pick (the loupe's update and the sight's move), the pointer still and moving.
 //
 //   velmira_loupe_bench                          native: the drawing table
-//   velmira_loupe_bench.exe                      Windows: the update table, then the drawing table
+//   velmira_loupe_bench.exe                      Windows: the update and sight tick tables, then the drawing
 //   velmira_loupe_bench.exe show X Y [SECONDS]   Windows: the main window, the sight with the pointer at (X, Y)
 //                                                and the loupe at the DPI there, held on screen for a screenshot
 #include <algorithm>
@@ -186,6 +187,36 @@ void WineUpdates() {
     }
 }
 
+// A whole tick of the sight's timer as a pick runs it: the loupe's update (the DPI under the pointer asked once
+// for each monitor), then the sight's move; with the pointer still, and moving a pixel a tick.
+void SightTicks() {
+    testsupport::PatternWindow pattern(RECT{200, 150, 900, 750});
+    POINT pointer{405, 305};
+    ::SetCursorPos(pointer.x, pointer.y);
+    TMainForm form;  // the owner of the pick, as in the program; not shown
+    form.Pick().Start(AgainstWhite());
+    PumpFor(300);
+    TScopeForm& scope = *form.Pick().Scope();
+    std::printf("| Pointer | Sight tick median ms | p95 ms | max ms |\n|---|---:|---:|---:|\n");
+    for (const bool moving : {false, true}) {
+        std::vector<double> ticks;
+        for (int i = 0; i < 300; ++i) {
+            if (moving) {
+                pointer = POINT{405 + i % 200, 305 + (i / 2) % 150};
+                ::SetCursorPos(pointer.x, pointer.y);
+            }
+            PumpPending();
+            const auto start = Clock::now();
+            scope.TimerTimer();
+            ticks.push_back(Ms(Clock::now() - start));
+        }
+        const Figures f = FiguresOf(ticks);
+        std::printf("| %s | %.3f | %.3f | %.3f |\n", moving ? "moving a pixel a tick" : "still", f.median, f.p95,
+                    f.max);
+    }
+    form.Pick().Cancel();
+}
+
 // The main window as a user sees it, the sight over it and the loupe beside, left standing for a screenshot.
 void Show(POINT pointer, int seconds) {
     auto form = std::make_unique<TMainForm>();
@@ -231,6 +262,9 @@ int main(int argc, char** argv) {
     }
     std::printf("## One loupe tick under Wine (300 ticks each, the pick point moving)\n\n");
     WineUpdates();
+    std::printf("\n## One tick of the sight's timer during a pick under Wine, the loupe's update and the sight's move "
+                "(300 ticks each)\n\n");
+    SightTicks();
     std::printf("\n## Drawing one loupe picture under Wine, the pure part of a tick (3000 pictures each)\n\n");
 #else
     (void)argc;

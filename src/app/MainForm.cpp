@@ -190,10 +190,14 @@ void TMainForm::ConnectEvents() {
     CheckBackImage.OnClick = [this] { CheckBackImageClick(); };
     EditBackImage.OnKeyPress = [this](char& key) { EditBackImageKeyPress(key); };
     BtnRef.OnClick = [this] { BtnRefClick(); };
-    ImageScopeFont.Drag.onStartDrag = [this] { ImageScopeStartDrag(); };
-    ImageScopeBackG.Drag.onStartDrag = [this] { ImageScopeStartDrag(); };
+    ImageScopeFont.Drag.onStartDrag = [this] { ImageScopeStartDrag(ImageScopeFont); };
+    ImageScopeBackG.Drag.onStartDrag = [this] { ImageScopeStartDrag(ImageScopeBackG); };
     ImageScopeFont.Drag.onEndDrag = [this](POINT) { ImageScopeFontEndDrag(); };
     ImageScopeBackG.Drag.onEndDrag = [this](POINT) { ImageScopeBackGEndDrag(); };
+    for (ui::Image* icon : {&ImageScopeFont, &ImageScopeBackG}) {
+        icon->Drag.onDragKey = [this](UINT key) { return pick_.KeyDown(key); };
+        icon->Drag.onDragWheel = [this](int delta) { return pick_.Wheel(delta); };
+    }
     BtnSPI.OnClick = [this] { BtnSPIClick(); };
 }
 

@@ -89,7 +89,7 @@ public:
     void BtnLoadFontClick();
     void BtnSaveBackGClick();
     void BtnLoadBackGClick();
-    void ImageScopeStartDrag();
+    void ImageScopeStartDrag(const ui::Image& sender);
     void ImageScopeFontEndDrag();
     void ImageScopeBackGEndDrag();
     void CheckBackImageClick();
@@ -113,6 +113,7 @@ private:
     void LoadIniFile();
     void SaveIniFile();
     void PickInto(ColorGroup& group);
+    TLoupeForm::Readout PickReadout(bool intoText);
     void ShowPallet(int mode, ColorGroup& group);
     void CreateContrastTip();
 

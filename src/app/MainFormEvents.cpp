@@ -1,7 +1,11 @@
 // The main window's other events, each handed to the part that carries its rule: the clipboard, the screen
 // pick, the background picture and its plug-ins, and the settings file; and what the contrast tip asks.
 #include "app/MainForm.h"
+
+#include <algorithm>
+
 #include "color/Clipboard.h"
+#include "color/Contrast.h"
 #include "settings/Settings.h"
 
 void TMainForm::BtnCopyFontClick() {
@@ -18,8 +22,32 @@ void TMainForm::PanelBackGContextPopup(POINT screenPos) {
 }
 
 // Shared by both icons.
-void TMainForm::ImageScopeStartDrag() {
-    pick_.Start();
+void TMainForm::ImageScopeStartDrag(const ui::Image& sender) {
+    pick_.Start(PickReadout(&sender == &ImageScopeFont));
+}
+
+namespace {
+
+// The pixel among `pixels` that the candidate stands out least against (`pixels` is not empty).
+velmira::Rgb LeastContrasting(velmira::Rgb candidate, const std::vector<velmira::Rgb>& pixels) {
+    return *std::min_element(pixels.begin(), pixels.end(), [candidate](velmira::Rgb a, velmira::Rgb b) {
+        return velmira::ContrastRatio(candidate, a) < velmira::ContrastRatio(candidate, b);
+    });
+}
+
+}  // namespace
+
+// The loupe's line for a candidate colour: its hex and its ratio against the other colour of the pair. Against a
+// picture that ratio is the worst over the picture's pixels under the sample text, as the contrast tip gives it;
+// the pixels are taken once, since the preview does not change while a pick runs.
+TLoupeForm::Readout TMainForm::PickReadout(bool intoText) {
+    std::vector<velmira::Rgb> picture;
+    if (intoText && PictureInUse()) picture = PixelsUnderText();
+    const velmira::Rgb other = intoText ? BackgroundColour() : TextColour();
+    return [other, picture = std::move(picture)](std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+        const velmira::Rgb candidate{red, green, blue};
+        return velmira::PickReadoutText(candidate, picture.empty() ? other : LeastContrasting(candidate, picture));
+    };
 }
 
 void TMainForm::ImageScopeFontEndDrag() {
@@ -76,12 +104,14 @@ void TMainForm::LoadIniFile() {
     // The check box's click handling runs now, with ImagePath still empty; the creation runs it again later.
     CheckBackImage.SetChecked(values.useImage);
     background_.RestoreImagePath(values.path);
+    pick_.SetLoupe(values.loupe);
 }
 
 void TMainForm::SaveIniFile() {
     SettingsValues values;
     values.iniDir = background_.OpenDialog().InitialDir;
     values.spi = background_.SpiPath();
+    values.loupe = pick_.LoupeOn();
     for (int c = ColorGroup::kRed; c <= ColorGroup::kBlue; ++c) {
         values.font[c] = fontColor_.Hex(static_cast<ColorGroup::Channel>(c));
         values.backG[c] = backGColor_.Hex(static_cast<ColorGroup::Channel>(c));

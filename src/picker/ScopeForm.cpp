@@ -109,6 +109,7 @@ void TScopeForm::PaintBackground(HDC dc, const RECT& client) {
 }
 
 void TScopeForm::TimerTimer() {
+    if (OnTick) OnTick(GetCenter());
     MoveToCursor();
     if (OnMoved) OnMoved(GetCenter());
 }
@@ -121,6 +122,11 @@ void TScopeForm::MoveToCursor() {
     if (factor != factor_) SetFactor(factor);
     const SIZE size = PictureSize();
     const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin({pointer.x, pointer.y}, size.cx, size.cy, factor_);
+    RECT r{};
+    ::GetWindowRect(Handle(), &r);
+    const bool inPlace = origin.x == r.left && origin.y == r.top && r.right - r.left == size.cx &&
+                         r.bottom - r.top == size.cy;
+    if (inPlace) return;  // a move costs as much as the rest of a tick, even in place
     ::SetWindowPos(Handle(), nullptr, origin.x, origin.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -32,7 +32,8 @@ public:
     // The factor the sight is drawn at now.
     int Factor() const noexcept { return factor_; }
 
-    // Raised after each tick's move, with the sight's centre.
+    // Raised on each tick before the move, with the centre where the sight stands, and after it, with the new one.
+    std::function<void(POINT centre)> OnTick;
     std::function<void(POINT centre)> OnMoved;
 
     ui::Timer Timer;

@@ -1,29 +1,58 @@
 #include "picker/ScreenPick.h"
 
+#include "picker/PointerNudge.h"
 #include "text/ChannelText.h"
 #include "ui/DragController.h"
+#include "ui/Dpi.h"
 #include "ui/UniqueHandle.h"
 
 ScreenPick::ScreenPick(const ui::Window& owner) : owner_(owner) {}
 
 ScreenPick::~ScreenPick() {
     ui::DragController::Get().Abandon();
+    loupe_.reset();
     scope_.reset();
 }
 
-void ScreenPick::Start() {
+void ScreenPick::Start(TLoupeForm::Readout readout) {
     if (scope_) return;
-    scope_ = std::make_unique<TScopeForm>(owner_.Handle());
-    scope_->OnMoved = [this](POINT centre) {
+    auto scope = std::make_unique<TScopeForm>(owner_.Handle());
+    std::unique_ptr<TLoupeForm> loupe;
+    if (loupeOn_) loupe = std::make_unique<TLoupeForm>(owner_.Handle(), scope->Handle(), std::move(readout), zoom_);
+    // The loupe captures the screen before the sight moves: what the sight's last move uncovered has been
+    // repainted by then, so that the only pixels of ours in the capture are the sight's, which it hatches.
+    scope->OnTick = [this](POINT centre) { UpdateLoupe(centre); };
+    scope->OnMoved = [this](POINT centre) {
         if (Hooks.moved) Hooks.moved(centre);
     };
-    // Not activated: the owner keeps the keyboard, so that Esc still reaches the drag.
+    scope_ = std::move(scope);
+    loupe_ = std::move(loupe);
+    monitor_ = RECT{};
+    // Not activated: the owner keeps the keyboard, so that Esc and the arrow keys still reach the drag.
     scope_->ShowInactive();
     if (Hooks.started) Hooks.started();
 }
 
+void ScreenPick::UpdateLoupe(POINT centre) {
+    POINT pointer{};
+    if (!loupe_ || !::GetCursorPos(&pointer)) return;
+    loupe_->Update(centre, pointer, DpiUnder(pointer));
+}
+
+UINT ScreenPick::DpiUnder(POINT pointer) {
+    if (!::PtInRect(&monitor_, pointer)) {
+        MONITORINFO info{};
+        info.cbSize = sizeof info;
+        const bool known = ::GetMonitorInfoA(::MonitorFromPoint(pointer, MONITOR_DEFAULTTONEAREST), &info);
+        monitor_ = known ? info.rcMonitor : RECT{};
+        dpi_ = ui::DpiAtPoint(pointer);
+    }
+    return dpi_;
+}
+
 POINT ScreenPick::End() {
     POINT point{0, 0};
+    loupe_.reset();
     if (scope_) {
         point = scope_->GetCenter();
         scope_->Close();
@@ -35,8 +64,35 @@ POINT ScreenPick::End() {
 
 void ScreenPick::Cancel() {
     if (!scope_) return;
+    loupe_.reset();
     scope_.reset();
     if (Hooks.cancelled) Hooks.cancelled();
+}
+
+bool ScreenPick::KeyDown(UINT virtualKey) {
+    if (!loupe_) return false;
+    switch (virtualKey) {
+    case VK_ESCAPE:
+        Cancel();
+        ui::DragController::Get().Abandon();
+        return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        // Taken even where the pointer cannot move, so that the key never moves a focused edit's caret.
+        NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool ScreenPick::Wheel(int delta) {
+    if (!loupe_) return false;
+    loupe_->Wheel(delta);
+    zoom_ = loupe_->Zoom();
+    return true;
 }
 
 // A point outside every monitor reads as CLR_INVALID, all bits set: the colour becomes white.

@@ -1,13 +1,18 @@
 #pragma once
 // Picking a colour from a screen pixel. A pick starts when the drag of a pick icon starts: the scope window, which
 // the pick owns while it runs, follows the pointer; when the drag ends the pixel under the sight's centre is
-// read. Whoever needs to follow a pick (a magnifier, say) listens to its hooks.
+// read. With the loupe on (the default), the loupe beside the sight shows the pixels around the pick point on
+// each tick of the sight, the arrow keys move the pointer a pixel at a time, the wheel zooms the loupe and Esc
+// gives the pick up; with it off, a pick is the sight alone. Whoever else needs to follow a pick listens to its
+// hooks.
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "picker/LoupeForm.h"
+#include "picker/LoupeLayout.h"
 #include "picker/ScopeForm.h"
 #include "ui/Window.h"
 
@@ -20,7 +25,7 @@ public:
         std::function<void()> cancelled;            // given up without reading
     };
 
-    // The scope window is owned by `owner`'s window.
+    // The scope window and the loupe are owned by `owner`'s window.
     explicit ScreenPick(const ui::Window& owner);
     ScreenPick(const ScreenPick&) = delete;
     ScreenPick& operator=(const ScreenPick&) = delete;
@@ -28,24 +33,45 @@ public:
     // the scope window is destroyed, so that it never outlives its owner.
     ~ScreenPick();
 
-    // Opens the sight at the pointer. A second start while a pick runs leaves the sight where it is.
-    void Start();
+    // Whether the next pick brings the loupe and its keys.
+    void SetLoupe(bool on) noexcept { loupeOn_ = on; }
+    bool LoupeOn() const noexcept { return loupeOn_; }
+
+    // Opens the sight at the pointer, and with the loupe on the loupe beside it, whose text under the cells
+    // `readout` makes. A second start while a pick runs leaves the sight where it is.
+    void Start(TLoupeForm::Readout readout = nullptr);
     // The sight's centre, where the pick ends: the point the sight stood at on its last tick, not where the
     // button came up, taken before the window goes. Without a sight the top-left pixel of the screen.
     POINT End();
     // Gives the pick up without reading a pixel.
     void Cancel();
 
+    // A key pressed while the loupe is up: an arrow key moves the pointer by one physical pixel (ten with
+    // Shift), Esc gives the pick up and the drag with it. True when the key was taken; without the loupe none is.
+    bool KeyDown(UINT virtualKey);
+    // The wheel while the loupe is up zooms it; the zoom stays for the next pick. True when it was taken.
+    bool Wheel(int delta);
+
     // The pixel at the point as three channel strings of two upper-case digits (a point outside every monitor
     // reads as white), and the mouse capture released.
     void GetColor(std::string& red, std::string& green, std::string& blue, int x, int y);
 
-    // The scope window of the pick in progress, or null.
+    // The scope window and the loupe of the pick in progress, or null.
     TScopeForm* Scope() const noexcept { return scope_.get(); }
+    TLoupeForm* Loupe() const noexcept { return loupe_.get(); }
 
     PickHooks Hooks;
 
 private:
+    void UpdateLoupe(POINT centre);
+    UINT DpiUnder(POINT pointer);
+
     const ui::Window& owner_;
+    bool loupeOn_ = true;
+    int zoom_ = velmira::kDefaultLoupeZoom;
     std::unique_ptr<TScopeForm> scope_;
+    std::unique_ptr<TLoupeForm> loupe_;  // declared after the sight, whose window it reads, so that it goes first
+    // The monitor the pointer was last on and its DPI: asking the system costs a good part of a tick.
+    RECT monitor_{};
+    UINT dpi_ = 0;
 };

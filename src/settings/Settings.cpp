@@ -37,6 +37,7 @@ SettingsValues Settings::Read() const {
     const std::string defaultFolder = velmira::StartingFolder(appDir_, &velmira::IsLeadByte);
     v.iniDir = velmira::StartingFolder(file_.ReadString(kOption, "IniDir", defaultFolder), &velmira::IsLeadByte);
     v.spi = file_.ReadString(kOption, "Spi", appDir_);
+    v.loupe = file_.ReadBool(kOption, "Loupe", true);
     v.font = ReadChannels(file_, kFontKeys);
     v.backG = ReadChannels(file_, kBackGKeys);
     v.input = file_.ReadInteger(kColor, "Input", 1);
@@ -48,6 +49,7 @@ SettingsValues Settings::Read() const {
 void Settings::Write(const SettingsValues& v) const {
     file_.WriteString(kOption, "IniDir", v.iniDir);
     file_.WriteString(kOption, "Spi", v.spi);
+    file_.WriteBool(kOption, "Loupe", v.loupe);
     WriteChannels(file_, kFontKeys, v.font);
     WriteChannels(file_, kBackGKeys, v.backG);
     file_.WriteInteger(kColor, "Input", v.input);

@@ -95,10 +95,8 @@ void Application::Terminate() {
 }
 
 bool Application::PreTranslate(MSG& msg) {
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE && DragController::Get().Active()) {
-        DragController::Get().Cancel();
-        return true;
-    }
+    // During a drag the keys and the wheel are the drag's, whichever window has the focus.
+    if (DragController::Get().HandleQueued(msg)) return true;
     // Tab, the arrow keys between radio buttons and the like work in every form as in a dialog box.
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         HWND active = ::GetActiveWindow();

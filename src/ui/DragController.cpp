@@ -57,6 +57,23 @@ void DragController::End() {
     if (events.onEndDrag) events.onEndDrag(pos);
 }
 
+// The hooks are copied before they run: a hook may end the drag, which drops the source's events.
+bool DragController::HandleQueued(const MSG& msg) {
+    if (!active_) return false;
+    if (msg.message == WM_KEYDOWN) {
+        const auto onKey = events_.onDragKey;
+        if (onKey && onKey(static_cast<UINT>(msg.wParam))) return true;
+        if (msg.wParam != VK_ESCAPE || !active_) return false;
+        Cancel();
+        return true;
+    }
+    if (msg.message == WM_MOUSEWHEEL) {
+        const auto onWheel = events_.onDragWheel;
+        return onWheel && onWheel(GET_WHEEL_DELTA_WPARAM(msg.wParam));
+    }
+    return false;
+}
+
 bool DragController::HandleMouse(HWND hwnd, UINT msg, WPARAM, LPARAM, LRESULT& result) {
     if (!active_ || hwnd != capture_) return false;
     switch (msg) {

@@ -104,9 +104,10 @@ protected:
 
     void Picks() {
         for (int i = 0; i < kPicksPerRound; ++i) {
-            form_->ImageScopeStartDrag();
+            const bool intoText = i % 2 == 0;
+            form_->ImageScopeStartDrag(intoText ? form_->ImageScopeFont : form_->ImageScopeBackG);
             testsupport::PumpPending();
-            if (i % 2 == 0) form_->ImageScopeFontEndDrag();
+            if (intoText) form_->ImageScopeFontEndDrag();
             else form_->ImageScopeBackGEndDrag();
             testsupport::PumpPending();
         }

@@ -2,6 +2,7 @@
 // what the loupe shows is read back from its own pixels on the screen.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -10,8 +11,11 @@
 #include "picker/LoupePicture.h"
 #include "picker/ScopeForm.h"
 #include "support/LiveCounts.h"
+#include "support/MainWindowTest.h"
 #include "support/PatternWindow.h"
 #include "support/WindowTestSupport.h"
+#include "ui/DragController.h"
+#include "ui/Dpi.h"
 
 namespace {
 
@@ -191,6 +195,78 @@ TEST_F(Loupe, DestroyingTheLoupeLeavesNoWindowOrGdiObject) {
         EXPECT_NE(testsupport::CountLive(), before);
     }
     EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(testsupport::CountLive(), before) << testsupport::CountLive().Text() << " against " << before.Text();
+}
+
+// The loupe as a pick brings it: a real drag from the text colour's icon of the main window over the pattern.
+class LoupeInAPick : public testsupport::MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        ::SetForegroundWindow(form->Handle());
+        pattern = std::make_unique<testsupport::PatternWindow>(kPatternRect);
+        testsupport::PumpPending();
+    }
+    void TearDown() override {
+        if (::GetAsyncKeyState(VK_LBUTTON) & 0x8000) testsupport::SendMouse(MOUSEEVENTF_LEFTUP);
+        testsupport::PumpPending();
+        MainWindowTest::TearDown();
+        pattern.reset();
+    }
+
+    // Presses on the icon and drags to kPointer; the loupe is up once it shows the pick pixel there.
+    void DragOntoThePattern() {
+        POINT icon{15, 15};
+        ::ClientToScreen(form->PanelScopeFont.Handle(), &icon);
+        ASSERT_TRUE(::SetCursorPos(icon.x, icon.y));
+        testsupport::SendMouse(MOUSEEVENTF_LEFTDOWN);
+        ASSERT_TRUE(PumpUntil([this] { return form->Pick().Scope() != nullptr; }));
+        ASSERT_TRUE(::SetCursorPos(kPointer.x, kPointer.y));
+        const POINT pick{kPointer.x - 5, kPointer.y - 5};
+        ASSERT_TRUE(PumpUntil([&] {
+            const TLoupeForm* loupe = form->Pick().Loupe();
+            if (!loupe || !::IsWindowVisible(loupe->Handle())) return false;
+            const RECT at = WindowRect(loupe->Handle());
+            const velmira::LoupeGeometry& g = loupe->Geometry();
+            const int c = g.Centre();
+            return ScreenPixel(at.left + g.CellLeft(c) + 1, at.top + g.CellTop(c) + 1) == PatternPixel(pick.x, pick.y);
+        })) << "no loupe showing the pick pixel";
+    }
+    void WaitForThePickToEnd() {
+        ASSERT_TRUE(PumpUntil([this] { return !form->Pick().Scope() && !ui::DragController::Get().Active(); }));
+    }
+
+    std::unique_ptr<testsupport::PatternWindow> pattern;
+};
+
+TEST_F(LoupeInAPick, ShowsThePixelTheDropTakesAndLeavesNothingBehindAfterTheDropOrTheCancel) {
+    ui::DpiAtPoint(kPointer);  // loads the library it asks once, for the life of the process
+    const testsupport::LiveCounts before = testsupport::CountLive();
+
+    ASSERT_NO_FATAL_FAILURE(DragOntoThePattern());
+    TLoupeForm& loupe = *form->Pick().Loupe();
+    const HWND window = loupe.Handle();
+    const POINT pick = form->Pick().Scope()->GetCenter();
+    EXPECT_EQ(pick.x, kPointer.x - 5);
+    EXPECT_EQ(pick.y, kPointer.y - 5);
+    // Against the background colour, white, as the text colour is picked.
+    ExpectLoupeShowsThePatternAround(loupe, pick, form->Pick().Scope()->Handle());
+    testsupport::SendWheel(WHEEL_DELTA);
+    EXPECT_TRUE(PumpUntil([&] { return loupe.Zoom() == 16; })) << "the wheel did not reach the loupe";
+
+    testsupport::SendMouse(MOUSEEVENTF_LEFTUP);
+    ASSERT_NO_FATAL_FAILURE(WaitForThePickToEnd());
+    char hex[7];
+    std::snprintf(hex, sizeof hex, "%06X", static_cast<unsigned>(PatternPixel(pick.x, pick.y)));
+    EXPECT_EQ(form->EditFont.Text(), hex);
+    EXPECT_FALSE(::IsWindow(window));
+    EXPECT_EQ(testsupport::CountLive(), before) << testsupport::CountLive().Text() << " against " << before.Text();
+
+    ASSERT_NO_FATAL_FAILURE(DragOntoThePattern());
+    const HWND cancelled = form->Pick().Loupe()->Handle();
+    testsupport::SendKey(VK_ESCAPE);
+    ASSERT_NO_FATAL_FAILURE(WaitForThePickToEnd());
+    EXPECT_FALSE(::IsWindow(cancelled));
     EXPECT_EQ(testsupport::CountLive(), before) << testsupport::CountLive().Text() << " against " << before.Text();
 }
 

@@ -1,13 +1,16 @@
 // Picking a colour from the screen with the real main window, real mouse input and a window of a known colour.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/MainForm.h"
+#include "picker/LoupeForm.h"
 #include "picker/ScopeForm.h"
 #include "support/MainWindowTest.h"
+#include "support/PatternWindow.h"
 #include "support/WindowTestSupport.h"
 #include "ui/DragController.h"
 #include "ui/UniqueHandle.h"
@@ -16,6 +19,8 @@ namespace {
 
 using testsupport::PumpPending;
 using testsupport::PumpUntil;
+using testsupport::SendKey;
+using testsupport::SendMouse;
 
 constexpr COLORREF kPatchColour = RGB(0x12, 0xAB, 0x0C);
 constexpr RECT kPatchRect{800, 600, 920, 720};
@@ -64,21 +69,6 @@ private:
 COLORREF ScreenPixel(POINT p) {
     ui::ScopedGetDC screen(nullptr);
     return ::GetPixel(screen.get(), p.x, p.y);
-}
-
-void SendMouse(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    ::SendInput(1, &input, sizeof input);
-}
-
-void SendKey(WORD key) {
-    INPUT inputs[2]{};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof inputs[0]);
 }
 
 RECT WindowRect(HWND hwnd) {
@@ -134,6 +124,7 @@ protected:
         MainWindowTest::TearDown();
         patch.reset();
         EXPECT_EQ(::FindWindowA(nullptr, "ScopeForm"), nullptr) << "the sight outlived the main window";
+        EXPECT_EQ(::FindWindowA(nullptr, "LoupeForm"), nullptr) << "the loupe outlived the main window";
     }
 
     static POINT PatchPoint() {
@@ -169,6 +160,9 @@ protected:
     // Moves the pointer and waits for the sight's timer to catch up.
     void MoveTo(POINT p) {
         ASSERT_TRUE(::SetCursorPos(p.x, p.y));
+        WaitForSightAt(p);
+    }
+    void WaitForSightAt(POINT p) {
         ASSERT_TRUE(PumpUntil([this, p] { return Scope() && SameRect(WindowRect(Scope()->Handle()), ScopeRectFor(p)); }))
             << "the sight did not follow the pointer to " << p.x << "," << p.y;
     }
@@ -194,7 +188,7 @@ TEST_P(PickInto, DragOntoAnotherWindowTakesThePixelUnderTheSightIntoThatColourOn
 
     // A second start while the pick runs keeps the one sight.
     TScopeForm* first = Scope();
-    form->ImageScopeStartDrag();
+    form->ImageScopeStartDrag(target == Target::Font ? form->ImageScopeFont : form->ImageScopeBackG);
     EXPECT_EQ(Scope(), first);
 
     // The pointer's hot spot is 5 pixels (at 96 DPI) right of and below the pick point.
@@ -293,7 +287,13 @@ TEST_F(Pick, APressOnThePanelsBevelDragsWithoutASight) {
     EXPECT_EQ(BackColour(), (Channels{"FF", "FF", "FF"}));
 }
 
-TEST_F(Pick, EscEndsTheDragWithAPick) {
+// With the loupe turned off in the settings a pick is what it always was.
+class PickWithoutLoupe : public Pick {
+protected:
+    PickWithoutLoupe() { settings = "[Option]\r\nLoupe=0\r\n"; }
+};
+
+TEST_F(PickWithoutLoupe, EscEndsTheDragWithAPick) {
     PressAt(OnIcon(Target::Font, 15, 15));
     MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
     SendKey(VK_ESCAPE);
@@ -306,6 +306,52 @@ TEST_F(Pick, EscEndsTheDragWithAPick) {
     PumpUntil([] { return !(::GetAsyncKeyState(VK_LBUTTON) & 0x8000); }, 2000);
     PumpPending();
     EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
+}
+
+TEST_F(Pick, EscGivesThePickUpAndLeavesBothColoursAsTheyWere) {
+    SetColours({"12", "34", "56"}, {"AB", "CD", "EF"});
+    PressAt(OnIcon(Target::Font, 15, 15));
+    MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
+    ASSERT_TRUE(PumpUntil([this] { return form->Pick().Loupe() && ::IsWindowVisible(form->Pick().Loupe()->Handle()); }));
+    SendKey(VK_ESCAPE);
+    ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && !ui::DragController::Get().Active(); }));
+    EXPECT_EQ(form->Pick().Loupe(), nullptr);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    PumpUntil([] { return !(::GetAsyncKeyState(VK_LBUTTON) & 0x8000); }, 2000);
+    PumpPending();
+    EXPECT_EQ(TextColour(), (Channels{"12", "34", "56"}));
+    EXPECT_EQ(BackColour(), (Channels{"AB", "CD", "EF"}));
+}
+
+TEST_F(Pick, AnArrowKeyMovesThePickPointByOnePixelAndNotTheCaretOfTheFocusedEdit) {
+    const testsupport::PatternWindow pattern(RECT{300, 450, 700, 650});
+    ::SetFocus(form->EditFont.Handle());
+    ::SendMessageA(form->EditFont.Handle(), EM_SETSEL, 2, 2);
+    PressAt(OnIcon(Target::Font, 15, 15));
+    const POINT pointer{505, 555};
+    MoveTo(pointer);
+    const POINT before = Scope()->GetCenter();
+    SendKey(VK_RIGHT);
+    WaitForSightAt(POINT{pointer.x + 1, pointer.y});
+    POINT now{};
+    ::GetCursorPos(&now);
+    EXPECT_EQ(now.x, pointer.x + 1);
+    EXPECT_EQ(now.y, pointer.y);
+    EXPECT_EQ(Scope()->GetCenter().x, before.x + 1);
+    EXPECT_EQ(Scope()->GetCenter().y, before.y);
+    DWORD start = 0, end = 0;
+    ::SendMessageA(form->EditFont.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 2u);
+    EXPECT_EQ(end, 2u);
+    // The new centre lay under the sight's line until the nudge: the pattern, in this thread, repaints it once
+    // the queue is idle (another program would on its own).
+    const std::uint32_t taken = testsupport::PatternPixel(before.x + 1, before.y);
+    const COLORREF shown = RGB(taken >> 16, (taken >> 8) & 0xFF, taken & 0xFF);
+    ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(POINT{before.x + 1, before.y}) == shown; }));
+    ReleaseAndWait();
+    char hex[7];
+    std::snprintf(hex, sizeof hex, "%06X", static_cast<unsigned>(taken));
+    EXPECT_EQ(form->EditFont.Text(), hex);
 }
 
 TEST_F(Pick, LosingTheCaptureEndsTheDragWithAPick) {

@@ -18,9 +18,9 @@ using Keys = std::map<std::string, std::string>;
 
 // The keys in the order the program writes them, with the section each belongs to.
 const std::pair<const char*, const char*> kKeyOrder[] = {
-    {"Option", "IniDir"}, {"Option", "Spi"},   {"Color", "FR"},        {"Color", "FG"},
-    {"Color", "FB"},      {"Color", "BR"},     {"Color", "BG"},        {"Color", "BB"},
-    {"Color", "Input"},   {"BackGround", "UseImage"}, {"BackGround", "Path"},
+    {"Option", "IniDir"}, {"Option", "Spi"},   {"Option", "Loupe"},    {"Color", "FR"},
+    {"Color", "FG"},      {"Color", "FB"},     {"Color", "BR"},        {"Color", "BG"},
+    {"Color", "BB"},      {"Color", "Input"},  {"BackGround", "UseImage"}, {"BackGround", "Path"},
 };
 
 std::string WithoutTrailingBackslash(std::string dir) {
@@ -28,11 +28,12 @@ std::string WithoutTrailingBackslash(std::string dir) {
     return dir;
 }
 
-// What a first start writes: the program's folder for both folders, black on white, hexadecimal, no picture.
+// What a first start writes: the program's folder for both folders, the loupe on, black on white, hexadecimal,
+// no picture.
 Keys DefaultKeys() {
     const std::string dir = testsupport::ProgramFolder();
-    return Keys{{"IniDir", WithoutTrailingBackslash(dir)}, {"Spi", dir}, {"FR", "00"}, {"FG", "00"}, {"FB", "00"},
-                {"BR", "FF"}, {"BG", "FF"}, {"BB", "FF"}, {"Input", "1"}, {"UseImage", "0"}, {"Path", ""}};
+    return Keys{{"IniDir", WithoutTrailingBackslash(dir)}, {"Spi", dir}, {"Loupe", "1"}, {"FR", "00"}, {"FG", "00"},
+                {"FB", "00"}, {"BR", "FF"}, {"BG", "FF"}, {"BB", "FF"}, {"Input", "1"}, {"UseImage", "0"}, {"Path", ""}};
 }
 
 Keys With(Keys keys, const Keys& changes) {
@@ -177,6 +178,9 @@ std::vector<LoadCase> LoadCases() {
              EXPECT_FALSE(f.CheckBackImage.Checked());
          },
          {{"UseImage", "0"}}},
+        {"LoupeZeroTurnsTheLoupeOff", {{"Loupe", "0"}}, [](TMainForm& f) { EXPECT_FALSE(f.Pick().LoupeOn()); }, {}},
+        {"UnreadableLoupeIsTheDefault", {{"Loupe", "no"}}, [](TMainForm& f) { EXPECT_TRUE(f.Pick().LoupeOn()); },
+         {{"Loupe", "1"}}},
         {"LongestPathIsReadWhole", {{"Path", longPath}},
          [longPath](TMainForm& f) {
              EXPECT_EQ(f.Background().ImagePath(), longPath);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The real program keeps its colours, display format, picture switch and path, plug-in folder and the open-file
-# dialog's starting folder in velmira.ini across a restart: a hand-written file is read, a colour typed and the
-# picture switched on through the window, and the file written at the close is read back by the next start.
+# The real program keeps its colours, display format, picture switch and path, plug-in folder, the open-file
+# dialog's starting folder and the loupe switch in velmira.ini across a restart: a hand-written file is read, a
+# colour typed and the picture switched on through the window, and the file written at the close is read back by
+# the next start.
 . "$E2E_LIB"
 exe=$1
 dir=$(dirname "$exe")
@@ -19,13 +20,13 @@ winwork=$(e2e_winpath "$work")
 picture="$winwork\\$(printf '\x95\x5c\x8e\xa6')\\pic.bmp"   # Shift-JIS, as the file holds it
 plugins="$winwork\\plugins\\"
 # CRLF lines in the order the program writes its keys.
-settings() {  # IniDir Spi FR FG FB BR BG BB Input UseImage Path
-  printf '[Option]\r\nIniDir=%s\r\nSpi=%s\r\n[Color]\r\nFR=%s\r\nFG=%s\r\nFB=%s\r\nBR=%s\r\nBG=%s\r\nBB=%s\r\nInput=%s\r\n[BackGround]\r\nUseImage=%s\r\nPath=%s\r\n' "$@"
+settings() {  # IniDir Spi Loupe FR FG FB BR BG BB Input UseImage Path
+  printf '[Option]\r\nIniDir=%s\r\nSpi=%s\r\nLoupe=%s\r\n[Color]\r\nFR=%s\r\nFG=%s\r\nFB=%s\r\nBR=%s\r\nBG=%s\r\nBB=%s\r\nInput=%s\r\n[BackGround]\r\nUseImage=%s\r\nPath=%s\r\n' "$@"
 }
 # Some systems put an empty line before each section they add; the keys and their order are what counts.
 on_disk() { sed '/^\r$/d' "$ini"; }
 
-settings "$winwork\\start\\" "$plugins" 12 ab 3C 40 80 C0 0 0 "$picture" > "$ini"
+settings "$winwork\\start\\" "$plugins" 0 12 ab 3C 40 80 C0 0 0 "$picture" > "$ini"
 
 e2e_start "$exe"
 # Edits in window order: the picture path, EditFont, EditFR, EditFG, EditFB, EditBackG, EditBR, EditBG, EditBB.
@@ -48,7 +49,7 @@ e2e_poll 20 background_disabled || e2e_fail "the picture switch did not disable 
 e2e_inspect close "$MAIN_TITLE"
 code=$(e2e_wait_exit)
 [ "$code" = 0 ] || e2e_fail "exit code $code, expected 0"
-expected=$(settings "$winwork\\start" "$plugins" 12 ab 3C 10 20 30 0 1 "$picture")
+expected=$(settings "$winwork\\start" "$plugins" 0 12 ab 3C 10 20 30 0 1 "$picture")
 [ "$(on_disk)" = "$expected" ] || e2e_fail "after the first close the file reads:
 $(cat -A "$ini")"
 

@@ -6,6 +6,7 @@ namespace testsupport {
 
 void MainWindowTest::SetUp() {
     RemoveSettings();
+    if (!settings.empty()) WriteFile(SettingsPath(), settings);
     form = std::make_unique<TMainForm>();
     form->Show();
     PumpPending();

@@ -76,6 +76,29 @@ void SendScroll(ui::ScrollBar& bar, int code, int thumbPos) {
                    reinterpret_cast<LPARAM>(bar.Handle()));
 }
 
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    ::SendInput(1, &input, sizeof input);
+}
+
+void SendWheel(int delta) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    input.mi.mouseData = static_cast<DWORD>(delta);
+    ::SendInput(1, &input, sizeof input);
+}
+
+void SendKey(WORD key) {
+    INPUT inputs[2]{};
+    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, inputs, sizeof inputs[0]);
+}
+
 std::optional<std::string> ClipboardText() {
     std::optional<std::string> text;
     // The system's own clipboard bridge may hold the clipboard for a moment after a change.

@@ -57,6 +57,12 @@ void ReleaseKey(ui::Edit& edit, WORD key);
 // Sends the scroll bar's parent the notification that the bar itself would send.
 void SendScroll(ui::ScrollBar& bar, int code, int thumbPos = 0);
 
+// Real input through the system, as the user's mouse and keyboard give it: a mouse button (MOUSEEVENTF_...) at
+// the pointer, the wheel by `delta`, a key pressed and released.
+void SendMouse(DWORD flags);
+void SendWheel(int delta);
+void SendKey(WORD key);
+
 // The clipboard's CF_TEXT, read as another program would; nothing when there is none.
 std::optional<std::string> ClipboardText();
 
