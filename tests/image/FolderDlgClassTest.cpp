@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/FolderBrowserDriver.h"
+#include "support/TestFolders.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Form.h"
 
@@ -39,15 +40,10 @@ protected:
         for (auto it = folders.rbegin(); it != folders.rend(); ++it) ::RemoveDirectoryA(it->c_str());
     }
 
-    // A new folder under the temporary folder, without a trailing backslash.
+    // A new folder that the folder browser can find (or one under `parent`), without a trailing backslash.
     std::string NewFolder(const std::string& parent = {}) {
         std::string base = parent;
-        if (base.empty()) {
-            char temp[MAX_PATH];
-            ::GetTempPathA(MAX_PATH, temp);
-            base = temp;
-            base.pop_back();
-        }
+        if (base.empty()) base = testsupport::BrowsableFolderRoot();
         static int serial = 0;
         const std::string folder =
             base + "\\velmira-fold-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++serial);

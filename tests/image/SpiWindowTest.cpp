@@ -55,13 +55,10 @@ protected:
         for (const std::string& folder : folders) testsupport::RemoveTree(folder);
     }
 
-    // A new empty folder under the temporary folder, without a trailing backslash; removed after the test.
+    // A new empty folder that the folder browser can find, without a trailing backslash; removed after the test.
     std::string NewFolder() {
-        char temp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, temp);
         static int serial = 0;
-        std::string folder = std::string(temp) + "velmira-spiw-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                             std::to_string(++serial);
+        std::string folder = testsupport::BrowsableFolderRoot() + "\\velmira-spiw-" + std::to_string(++serial);
         EXPECT_TRUE(::CreateDirectoryA(folder.c_str(), nullptr)) << folder;
         folders.push_back(folder);
         return folder;

@@ -23,6 +23,29 @@ void RemoveTree(const std::string& folder) {
     ::RemoveDirectoryA(folder.c_str());
 }
 
+namespace {
+
+class ProcessFolder {
+public:
+    ProcessFolder() : path_("C:\\velmira-browse-" + std::to_string(::GetCurrentProcessId())) {
+        ::CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ProcessFolder(const ProcessFolder&) = delete;
+    ProcessFolder& operator=(const ProcessFolder&) = delete;
+    ~ProcessFolder() { RemoveTree(path_); }
+    const std::string& Path() const noexcept { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+const std::string& BrowsableFolderRoot() {
+    static const ProcessFolder folder;
+    return folder.Path();
+}
+
 std::string ModuleName(HMODULE module) {
     return FileNameOf(ModulePath(module));
 }
