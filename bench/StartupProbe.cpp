@@ -9,7 +9,7 @@
 //             "btnface" and "window" in place of RRGGBB stand for those system colours
 //     EXE     the program (Windows path); it starts in its own folder, with no arguments
 // The programs take turns, run after run, so that a busy machine slows them alike. The first round only
-// warms up. Prints every run, then a table of medians with each program's ratio to the first one.
+// warms up. Prints every run, then a table of medians with each program's ratio to the first and the second.
 #include <windows.h>
 
 #include <algorithm>
@@ -189,10 +189,14 @@ int main(int argc, char** argv) {
             p.painted.push_back(run.paintedMs);
         }
     }
-    const double floor = Median(programs.front().painted);
-    std::printf("\n| Program | Visible ms (median) | Painted ms (median) | Painted / %s |\n", programs.front().name.c_str());
-    std::printf("|---|---:|---:|---:|\n");
+    // Each program against the first one (the empty window) and, where there is one, the second (the floor).
+    const double empty = Median(programs.front().painted);
+    const double floor = programs.size() > 1 ? Median(programs[1].painted) : empty;
+    std::printf("\n| Program | Visible ms (median) | Painted ms (median) | Painted / %s | Painted / %s |\n",
+                programs.front().name.c_str(), programs.size() > 1 ? programs[1].name.c_str() : "-");
+    std::printf("|---|---:|---:|---:|---:|\n");
     for (const Program& p : programs)
-        std::printf("| %s | %.1f | %.1f | %.2fx |\n", p.name.c_str(), Median(p.visible), Median(p.painted), Median(p.painted) / floor);
+        std::printf("| %s | %.1f | %.1f | %.2fx | %.2fx |\n", p.name.c_str(), Median(p.visible), Median(p.painted),
+                    Median(p.painted) / empty, Median(p.painted) / floor);
     return 0;
 }

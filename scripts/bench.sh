@@ -5,7 +5,8 @@
 #
 #   load     picture load time, bytes read and peak memory, native (Release, no sanitizers) and under Wine,
 #            against our own full decode and libjpeg-turbo's djpeg
-#   startup  start-up of velmira.exe under Wine until its window is painted, against a minimal window
+#   startup  start-up of velmira.exe under Wine until its window is painted, against an empty window and
+#            against the floor: the same window written straight on Win32
 #   scroll   one scroll notification's cost over a full thumb drag, and calls that change nothing
 #   nearest  the nearest passing colour's search, natively on one thread, over a grid of pairs, random
 #            pairs and the hardest pairs found; NEAREST_VERIFY=N also checks N pairs against all colours
@@ -35,7 +36,7 @@ build_win() {
   cmake -S "$root" -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$root/scripts/wine-run.sh" >/dev/null
-  cmake --build "$win" --target velmira velmira_wic spi_ppm velmira_load_bench velmira_minimal_window \
+  cmake --build "$win" --target velmira velmira_wic spi_ppm velmira_load_bench velmira_minimal_window velmira_floor_window \
     velmira_startup_probe velmira_scroll_bench velmira_loupe_bench velmira_spihost velmira_spihost_bench >/dev/null
 }
 
@@ -62,8 +63,9 @@ bench_load() {
 startup_setups() {
   local s=$win/bench/startup
   rm -rf "$s"
-  mkdir -p "$s/minimal" "$s/shipped" "$s/plugins20/plugins" "$s/picture"
+  mkdir -p "$s/minimal" "$s/floor" "$s/shipped" "$s/plugins20/plugins" "$s/picture"
   cp "$win/bench/velmira_minimal_window.exe" "$s/minimal/"
+  cp "$win/bench/velmira_floor_window.exe" "$s/floor/"
   # As shipped: the image plug-in beside the program, which is the default plug-in folder; no settings file.
   cp "$win/velmira.exe" "$win/velmira_wic.spi" "$s/shipped/"
   # Twenty plug-ins in a folder of their own, named in the settings file.
@@ -92,6 +94,7 @@ bench_startup() {
   echo "## Start-up under Wine until the window is painted ($runs runs each, taking turns)"
   in_wine wine "$win/bench/velmira_startup_probe.exe" "$runs" \
     "minimal window" "Velmira minimal window" "2,2,btnface" "$(winpath "$s/minimal/velmira_minimal_window.exe")" \
+    "floor window" "Velmira floor window" "$points" "$(winpath "$s/floor/velmira_floor_window.exe")" \
     "velmira (as shipped)" "$title" "$points" "$(winpath "$s/shipped/velmira.exe")" \
     "velmira, 20 plug-ins" "$title" "$points" "$(winpath "$s/plugins20/velmira.exe")" \
     "velmira, 48 MP JPEG in use" "$title" "2,2,btnface;160,190,$photo;250,30,window" \
