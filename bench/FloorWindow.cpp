@@ -154,7 +154,7 @@ void BuildForm(HWND form) {
     const HWND picture = BoxWindow(form, kPictureGroup, 5, 255, 455, 60);
     Child("BUTTON", 0, WS_TABSTOP | BS_AUTOCHECKBOX, picture, "背景に画像を指定する", 20, 0, 137, 17);
     Child("EDIT", WS_EX_CLIENTEDGE, WS_TABSTOP | ES_AUTOHSCROLL | WS_DISABLED, picture, "", 10, 25, 300, 20);
-    Child("BUTTON", 0, WS_TABSTOP | BS_PUSHBUTTON, picture, "参照", 310, 25, 50, 20);
+    Child("BUTTON", 0, WS_TABSTOP | BS_PUSHBUTTON | WS_DISABLED, picture, "参照", 310, 25, 50, 20);
     Child("BUTTON", 0, WS_TABSTOP | BS_PUSHBUTTON, picture, "Plug-inのパス", 370, 25, 80, 20);
     const HWND radio = BoxWindow(form, kRadioGroup, 5, 210, 165, 40);
     Child("BUTTON", 0, WS_TABSTOP | WS_GROUP | BS_AUTORADIOBUTTON, radio, "10進数", 8, 13, 77, 22);

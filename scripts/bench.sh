@@ -66,8 +66,10 @@ startup_setups() {
   mkdir -p "$s/minimal" "$s/floor" "$s/shipped" "$s/plugins20/plugins" "$s/picture"
   cp "$win/bench/velmira_minimal_window.exe" "$s/minimal/"
   cp "$win/bench/velmira_floor_window.exe" "$s/floor/"
-  # As shipped: the image plug-in beside the program, which is the default plug-in folder; no settings file.
-  cp "$win/velmira.exe" "$win/velmira_wic.spi" "$s/shipped/"
+  # As shipped: the release zip unpacked (the image plug-in beside the program, which is the default plug-in
+  # folder; no settings file).
+  "$root/scripts/package.sh" >/dev/null
+  unzip -q -o "$root"/dist/velmira-*-win32.zip velmira.exe velmira_wic.spi -d "$s/shipped"
   # Twenty plug-ins in a folder of their own, named in the settings file.
   cp "$win/velmira.exe" "$s/plugins20/"
   local i
