@@ -118,7 +118,7 @@ void TScopeForm::MoveToCursor() {
     POINT pointer{};
     if (!::GetCursorPos(&pointer)) return;  // no pointer to follow (another desktop is active)
     // The pointer may have crossed onto a monitor of another scale.
-    const int factor = velmira::ScopeFactor(ui::DpiAtPoint(pointer));
+    const int factor = velmira::ScopeFactor(DpiAt ? DpiAt(pointer) : ui::DpiAtPoint(pointer));
     if (factor != factor_) SetFactor(factor);
     const SIZE size = PictureSize();
     const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin({pointer.x, pointer.y}, size.cx, size.cy, factor_);

@@ -35,6 +35,9 @@ public:
     // Raised on each tick before the move, with the centre where the sight stands, and after it, with the new one.
     std::function<void(POINT centre)> OnTick;
     std::function<void(POINT centre)> OnMoved;
+    // The DPI of the monitor under the pointer, asked on each tick; the system's answer when not set. A pick
+    // that already knows it (it asks once per monitor) saves the sight asking again.
+    std::function<UINT(POINT pointer)> DpiAt;
 
     ui::Timer Timer;
     HRGN ScopeRgn = nullptr;  // the window's shape; the system owns it once it has been set

@@ -22,6 +22,7 @@ void ScreenPick::Start(TLoupeForm::Readout readout) {
     // The loupe captures the screen before the sight moves: what the sight's last move uncovered has been
     // repainted by then, so that the only pixels of ours in the capture are the sight's, which it hatches.
     scope->OnTick = [this](POINT centre) { UpdateLoupe(centre); };
+    scope->DpiAt = [this](POINT pointer) { return DpiUnder(pointer); };
     scope->OnMoved = [this](POINT centre) {
         if (Hooks.moved) Hooks.moved(centre);
     };
