@@ -124,10 +124,11 @@ void TScopeForm::MoveToCursor() {
     const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin({pointer.x, pointer.y}, size.cx, size.cy, factor_);
     RECT r{};
     ::GetWindowRect(Handle(), &r);
-    const bool inPlace = origin.x == r.left && origin.y == r.top && r.right - r.left == size.cx &&
-                         r.bottom - r.top == size.cy;
-    if (inPlace) return;  // a move costs as much as the rest of a tick, even in place
-    ::SetWindowPos(Handle(), nullptr, origin.x, origin.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const bool sameSize = r.right - r.left == size.cx && r.bottom - r.top == size.cy;
+    if (sameSize && origin.x == r.left && origin.y == r.top) return;  // a move costs as much as the rest of a tick
+    UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (sameSize) flags |= SWP_NOSIZE;  // only a change of scale resizes the sight
+    ::SetWindowPos(Handle(), nullptr, origin.x, origin.y, size.cx, size.cy, flags);
 }
 
 POINT TScopeForm::GetCenter() const {
