@@ -28,10 +28,11 @@ SIZE BitmapSize(HBITMAP bitmap) {
 void LoadScopePicture(ui::Image& image) {
     const RECT bounds = image.Bounds();
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    const SIZE natural = BitmapSize(TScopeForm::SightPicture(1).get());
+    ui::UniqueBitmap sight = TScopeForm::SightPicture(1);
+    const SIZE natural = BitmapSize(sight.get());
     if (natural.cx <= 0 || natural.cy <= 0 || width <= 0 || height <= 0) return;
     const int factor = std::max<int>(1, std::min<int>(width / natural.cx, height / natural.cy));
-    const ui::UniqueBitmap sight = TScopeForm::SightPicture(factor);
+    if (factor > 1) sight = TScopeForm::SightPicture(factor);
     const SIZE size = BitmapSize(sight.get());
     auto canvas = std::make_unique<ui::Canvas>(width, height);
     ui::UniqueMemoryDC source(::CreateCompatibleDC(canvas->DC()));

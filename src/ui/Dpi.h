@@ -16,6 +16,13 @@ inline int ScaleForDpi(int value, UINT dpi) noexcept {
     return ScaleLayout(value, dpi);
 }
 
+// A 96-DPI rectangle at `dpi`: its corner and its size scaled each, so that a control keeps the layout's size.
+inline RECT ScaleLayoutRect(const RECT& layout, UINT dpi) noexcept {
+    const int x = ScaleLayout(layout.left, dpi), y = ScaleLayout(layout.top, dpi);
+    return RECT{x, y, x + ScaleLayout(layout.right - layout.left, dpi),
+                y + ScaleLayout(layout.bottom - layout.top, dpi)};
+}
+
 // The DPI of the monitor the window is on (GetDpiForWindow where the system has it), else the system's.
 UINT DpiOfWindow(HWND hwnd) noexcept;
 

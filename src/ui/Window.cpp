@@ -96,15 +96,10 @@ UINT Window::DpiOf(HWND hwnd) noexcept {
     return window ? window->Dpi() : DpiOfWindow(hwnd);
 }
 
-void Window::TakeLayout(HWND parent, int left, int top, int width, int height) {
+RECT Window::TakeLayout(HWND parent, int left, int top, int width, int height) {
     dpi_ = DpiOf(parent);
     layout_ = RECT{left, top, left + width, top + height};
-}
-
-RECT Window::ScaledLayout() const noexcept {
-    const RECT r = layout_.value_or(RECT{});
-    const int x = Scale(r.left), y = Scale(r.top);
-    return RECT{x, y, x + Scale(r.right - r.left), y + Scale(r.bottom - r.top)};
+    return ScaleLayoutRect(*layout_, dpi_);
 }
 
 void Window::CreateOwn(DWORD exStyle, DWORD style, HWND parent, std::string_view caption, int left, int top,
@@ -114,8 +109,7 @@ void Window::CreateOwn(DWORD exStyle, DWORD style, HWND parent, std::string_view
     HMENU menu = nullptr;
     if (style & WS_CHILD) {
         menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(controlId));
-        TakeLayout(parent, left, top, width, height);
-        const RECT scaled = ScaledLayout();
+        const RECT scaled = TakeLayout(parent, left, top, width, height);
         left = scaled.left, top = scaled.top, width = scaled.right - scaled.left, height = scaled.bottom - scaled.top;
     }
     HWND hwnd = ::CreateWindowExA(exStyle, kOwnClassName, text.c_str(), style, left, top, width, height, parent, menu,
@@ -128,8 +122,7 @@ void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, H
     const std::string text(caption);
     // A top-level one (a tooltip) places itself.
     if (style & WS_CHILD) {
-        TakeLayout(parent, left, top, width, height);
-        const RECT scaled = ScaledLayout();
+        const RECT scaled = TakeLayout(parent, left, top, width, height);
         left = scaled.left, top = scaled.top, width = scaled.right - scaled.left, height = scaled.bottom - scaled.top;
     }
     HWND hwnd = ::CreateWindowExA(exStyle, className, text.c_str(), style, left, top, width, height, parent,
@@ -226,7 +219,7 @@ void Window::SetFont(const FontSpec& font) {
 void Window::ApplyDpi(UINT dpi) {
     dpi_ = dpi;
     if (layout_) {
-        const RECT r = ScaledLayout();
+        const RECT r = ScaleLayoutRect(*layout_, dpi);
         ::SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -242,16 +235,13 @@ GraphicControl::~GraphicControl() {
 void GraphicControl::Attach(Container& parent, int left, int top, int width, int height) {
     parent_ = &parent;
     layout_ = RECT{left, top, left + width, top + height};
-    const int x = parent.Scale(left), y = parent.Scale(top);
-    bounds_ = RECT{x, y, x + parent.Scale(width), y + parent.Scale(height)};
+    bounds_ = ScaleLayoutRect(layout_, parent.Dpi());
     parent.AddGraphic(this);
     Invalidate();
 }
 
 void GraphicControl::ApplyDpi(UINT dpi) {
-    const int x = ScaleLayout(layout_.left, dpi), y = ScaleLayout(layout_.top, dpi);
-    SetBounds(RECT{x, y, x + ScaleLayout(layout_.right - layout_.left, dpi),
-                   y + ScaleLayout(layout_.bottom - layout_.top, dpi)});
+    SetBounds(ScaleLayoutRect(layout_, dpi));
 }
 
 void GraphicControl::SetBounds(const RECT& bounds) {

@@ -123,9 +123,8 @@ private:
 
     static inline std::atomic<int> liveObjects_{0};
     static inline std::atomic<int> liveWindows_{0};
-    // A child's rectangle at 96 DPI, the DPI of its parent when it was made.
-    void TakeLayout(HWND parent, int left, int top, int width, int height);
-    RECT ScaledLayout() const noexcept;
+    // Notes a child's rectangle at 96 DPI and the DPI of its parent, and gives the rectangle at that DPI.
+    RECT TakeLayout(HWND parent, int left, int top, int width, int height);
 
     HWND hwnd_ = nullptr;
     bool standard_ = false;
