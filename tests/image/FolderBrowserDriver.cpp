@@ -1,5 +1,7 @@
 #include "image/FolderBrowserDriver.h"
 
+#include "ui/UniqueHandle.h"
+
 #include <commctrl.h>
 #include <shlobj.h>
 
@@ -69,6 +71,38 @@ std::vector<std::string> SelectedNames(HWND browser) {
     return names;
 }
 
+// Wine's browser finds a path by comparing its item IDs byte for byte with the ones in the tree, and a
+// folder's ID carries its last-access time. The browser reads every folder that it lists, to learn whether
+// it has subfolders; on a relatime mount (the default) the first read after a change moves the folder's
+// access time, so a folder that changed since it was last read (as every folder a test has just made) can
+// stop matching its own ID between the browser's parsing of the path and its listing of the tree, and then
+// nothing is selected. Reading each folder listed on the way to the path before the browser does settles
+// those times.
+void ReadFolder(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    const ui::UniqueFind search(::FindFirstFileA((folder + "\\*").c_str(), &found));
+}
+
+void ReadSubfolders(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    const ui::UniqueFind search(::FindFirstFileA((folder + "*").c_str(), &found));
+    if (!search) return;
+    do {
+        const std::string name = found.cFileName;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+            ReadFolder(folder + name);
+    } while (::FindNextFileA(search.get(), &found));
+}
+
+void ReadFoldersOnTheWayTo(const std::string& path) {
+    const std::vector<std::string> parts = PathComponentsBackwards(path);
+    std::string folder;
+    for (auto part = parts.rbegin(); part + 1 < parts.rend(); ++part) {
+        folder += *part + "\\";
+        ReadSubfolders(folder);
+    }
+}
+
 }  // namespace
 
 FolderBrowserDriver::FolderBrowserDriver(HWND owner, Answer answer, std::string select)
@@ -79,6 +113,8 @@ FolderBrowserDriver::FolderBrowserDriver(HWND owner, Answer answer, std::string 
     sentHook_ = ::SetWindowsHookExA(WH_CALLWNDPROC, &FolderBrowserDriver::BeforeWindowProc, nullptr,
                                     ::GetCurrentThreadId());
     timer_ = ::SetTimer(nullptr, 0, 50, &FolderBrowserDriver::Tick);
+    // Before the browser lists anything: the items it lists on the way to the preselection are kept.
+    if (!select_.empty()) ReadFoldersOnTheWayTo(select_);
 }
 
 FolderBrowserDriver::~FolderBrowserDriver() {
@@ -90,8 +126,8 @@ FolderBrowserDriver::~FolderBrowserDriver() {
 
 // Wine's browser is visible while it is still initialising, and filling its tree dispatches messages (our
 // timer's among them), so that it can be seen before it has asked for its preselection. It counts as open
-// only once its WM_INITDIALOG has returned (measured: acting earlier lets the preselection arrive after an
-// answer or a selection of ours).
+// only once its WM_INITDIALOG has returned: the program asks for the preselection from inside it, so by then
+// the browser has answered that request.
 LRESULT CALLBACK FolderBrowserDriver::AfterWindowProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
     if (code == HC_ACTION && g_driver && message->message == WM_INITDIALOG && IsClass(message->hwnd, "#32770"))
@@ -99,47 +135,31 @@ LRESULT CALLBACK FolderBrowserDriver::AfterWindowProc(int code, WPARAM wParam, L
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// Runs inside the browser's modal loop, which dispatches the thread's timer messages like any other loop.
-// The browser takes the folder it hands back from its tree's selection-changed notifications, so each step
-// waits for the notification of the selection before it: the program's preselection, then the driver's own.
+// Runs inside the browser's modal loop, which dispatches the thread's timer messages like any other loop. The
+// browser handles a selection request before SendMessage returns, so once it is open each step follows the
+// other at once.
 void CALLBACK FolderBrowserDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
     FolderBrowserDriver* self = g_driver;
-    if (!self || self->answered_) return;
+    if (!self || self->browser_) return;
     HWND browser = VisibleBrowser(self->owner_);
-    const bool overdue = static_cast<LONG>(::GetTickCount() - self->deadline_) > 0;
     if (browser && browser == self->initialised_) {
-        if (!self->browser_ && self->PreselectionPending() && !overdue) return;
-        if (!self->browser_) self->Note(browser);
-        if (self->changesAtMove_ < 0 || self->selectionChanges_ > self->changesAtMove_ || overdue) self->Respond();
-    } else if (overdue) {
+        self->Note(browser);
+        self->Respond();
+    } else if (static_cast<LONG>(::GetTickCount() - self->deadline_) > 0) {
         // A browser that is not the one expected (wrong owner) must not leave the test hanging in its loop.
         if (HWND stray = VisibleBrowser(nullptr)) ::PostMessageA(stray, WM_COMMAND, IDCANCEL, 0);
     }
 }
 
-bool FolderBrowserDriver::PreselectionPending() const {
-    if (preselected_.empty()) return false;
-    // A folder that does not exist is never selected: nothing to wait for.
-    const DWORD attributes = ::GetFileAttributesA(preselected_.back().c_str());
-    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    return folder && selectionChanges_ <= changesAtPreselection_;
-}
-
-// Notes what the program's browser callback asks the browser to select (the request itself is the dependable
-// record of it: Wine's tree does not always show a selection that it accepted), and counts the tree's
-// selection-changed notifications to the browser.
+// Notes what the program's browser callback asks the browser to select (the request itself is the record of
+// it: the browser selects nothing for a path it cannot find), and reads the folders on the way first.
 LRESULT CALLBACK FolderBrowserDriver::BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam) {
     const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
     FolderBrowserDriver* self = g_driver;
     if (code == HC_ACTION && self && !self->browser_ && message->message == BFFM_SETSELECTIONA && message->wParam &&
         message->lParam && IsClass(message->hwnd, "#32770")) {
         self->preselected_.push_back(reinterpret_cast<const char*>(message->lParam));
-        self->changesAtPreselection_ = self->selectionChanges_;
-    }
-    if (code == HC_ACTION && self && message->message == WM_NOTIFY && message->lParam &&
-        IsClass(message->hwnd, "#32770")) {
-        const UINT notification = reinterpret_cast<const NMHDR*>(message->lParam)->code;
-        if (notification == TVN_SELCHANGEDA || notification == TVN_SELCHANGEDW) ++self->selectionChanges_;
+        ReadFoldersOnTheWayTo(self->preselected_.back());
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -151,16 +171,15 @@ void FolderBrowserDriver::Note(HWND browser) {
     ::EnumChildWindows(browser, &CollectStatic, reinterpret_cast<LPARAM>(&texts_));
     selection_ = SelectedNames(browser);
     if (select_.empty()) return;
-    changesAtMove_ = selectionChanges_;
     // The browser's answer to this is its dialog procedure's, which SendMessage does not pass on.
     ::SendMessageA(browser, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(select_.c_str()));
+    movedSelection_ = SelectedNames(browser);
 }
 
 void FolderBrowserDriver::Respond() {
     answered_ = true;
     ::KillTimer(nullptr, timer_);
     timer_ = 0;
-    if (!select_.empty()) movedSelection_ = SelectedNames(browser_);
     const int button = answer_ == Answer::Ok ? IDOK : IDCANCEL;
     ::PostMessageA(browser_, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(browser_, button)));

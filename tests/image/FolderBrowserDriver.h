@@ -1,7 +1,6 @@
 #pragma once
 // Drives the shell's folder browser from inside its own modal loop, as a user would: waits for the browser
-// that a window owns to show and for its tree to show the folder the program asked for, notes what it shows,
-// optionally moves the selection and waits for the tree to report it, then confirms or cancels.
+// that a window owns to open, notes what it shows, optionally moves the selection, then confirms or cancels.
 #include <windows.h>
 
 #include <string>
@@ -39,8 +38,6 @@ private:
     static LRESULT CALLBACK BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam);
     void Note(HWND browser);
     void Respond();
-    // The tree has not yet reported the selection of the folder the program asked for.
-    bool PreselectionPending() const;
 
     HWND owner_;
     Answer answer_;
@@ -50,9 +47,6 @@ private:
     HHOOK sentHook_ = nullptr;
     HWND initialised_ = nullptr;  // the browser whose WM_INITDIALOG has returned
     DWORD deadline_;
-    int selectionChanges_ = 0;         // the tree's selection-changed notifications so far
-    int changesAtPreselection_ = 0;
-    int changesAtMove_ = -1;           // -1 until the selection is moved
     bool answered_ = false;
     HWND browser_ = nullptr;
     HWND browserOwner_ = nullptr;
