@@ -206,9 +206,6 @@ std::optional<velmira::DecodedPicture> BackgroundPicture::Decode(int maxWidth, i
     }
 }
 
-// The same picture over the new area. One that was read whole is tiled again from memory; of a larger one the
-// new area may show more than was read, so it is read again, and if that fails now (the file went away) the
-// part that was read is tiled, with nothing said: the user did not ask for the picture.
 bool BackgroundPicture::ShowColour(COLORREF colour) {
     if (PictureShown()) return false;
     controls_.preview.Picture().Fill(colour);
@@ -217,6 +214,9 @@ bool BackgroundPicture::ShowColour(COLORREF colour) {
     return true;
 }
 
+// The same picture over the new area. One that was read whole is tiled again from memory; of a larger one the
+// new area may show more than was read, so it is read again, and if that fails now (the file went away) the
+// part that was read is tiled, with nothing said: the user did not ask for the picture.
 bool BackgroundPicture::PreviewResized() {
     if (!PictureShown() || shown_.width <= 0 || shown_.height <= 0) return false;
     ui::Canvas& preview = controls_.preview.Picture();
