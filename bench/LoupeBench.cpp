@@ -146,7 +146,7 @@ void WineUpdates() {
                 PumpPending();
                 const POINT pick = scope.GetCenter();
                 auto start = Clock::now();
-                loupe.Update(pick, pointer, dpi);
+                loupe.Update(pick, pick, pointer, dpi);
                 update.push_back(Ms(Clock::now() - start));
 
                 // The steps of a tick one by one, with the same system calls.
@@ -234,7 +234,7 @@ void Show(POINT pointer, int seconds) {
         return velmira::PickReadoutText({r, g, b}, other);
     });
     const UINT dpi = ui::DpiAtPoint(pointer);
-    loupe.Update(scope.GetCenter(), pointer, dpi);
+    loupe.Update(scope.GetCenter(), scope.GetCenter(), pointer, dpi);
     RECT at{};
     ::GetWindowRect(loupe.Handle(), &at);
     std::printf("dpi %u, loupe at %ld,%ld size %ldx%ld, hatches the sight: %s\n", dpi, at.left, at.top,
@@ -243,7 +243,7 @@ void Show(POINT pointer, int seconds) {
     const DWORD start = ::GetTickCount();
     while (static_cast<int>(::GetTickCount() - start) < seconds * 1000) {
         PumpFor(30);
-        loupe.Update(scope.GetCenter(), pointer, dpi);
+        loupe.Update(scope.GetCenter(), scope.GetCenter(), pointer, dpi);
     }
 }
 

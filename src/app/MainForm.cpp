@@ -155,11 +155,8 @@ void TMainForm::BuildColorGroup(const ColorGroupControls& g, int top, const char
 // canvas, with the colour or the picture again at one pixel a screen pixel, and the pick icons.
 void TMainForm::OnDpiChanged() {
     ImageBackG.SetPicture(nullptr);
-    // A picture switched on whose file could not be read leaves the last colour showing, as before.
-    if (!background_.UseImage() || !background_.PreviewResized()) {
-        ImageBackG.Picture().Fill(backGColor_.Packed());
-        ImageBackG.Invalidate();
-    }
+    // Without a picture on the preview (none switched on, or none that could be read) it shows the colour.
+    if (!background_.PreviewResized()) background_.ShowColour(backGColor_.Packed());
     LoadScopePicture(ImageScopeFont);
     LoadScopePicture(ImageScopeBackG);
 }

@@ -5,13 +5,10 @@ void TMainForm::UpdateColor() {
     const int format = RadioHexDim.ItemIndex();
     LabelText.SetFontColor(fontColor_.Packed());
     fontColor_.Show(format, true);
-    // While a picture is in use the preview, and the background colour's bars and channel edits, stay as they are.
-    const bool colourShows = !background_.UseImage();
-    if (colourShows) {
-        ImageBackG.Picture().Fill(backGColor_.Packed());
-        ImageBackG.Invalidate();
-    }
-    backGColor_.Show(format, colourShows);
+    // A picture on the preview stays; until one has been drawn there the preview shows the colour. While a picture
+    // is in use the background colour's bars and channel edits stay as they are.
+    background_.ShowColour(backGColor_.Packed());
+    backGColor_.Show(format, !background_.UseImage());
     if (contrastTip_) contrastTip_->ColoursChanged();
 }
 

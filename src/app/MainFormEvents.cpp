@@ -5,15 +5,18 @@
 #include <algorithm>
 
 #include "color/Clipboard.h"
+#include "color/ColorText.h"
 #include "color/Contrast.h"
 #include "settings/Settings.h"
 
+// The colour the preview shows, from the channel values: the edit may hold text that is no colour (a few typed
+// characters, a channel typed out of range), and the clipboard only ever receives a colour.
 void TMainForm::BtnCopyFontClick() {
-    velmira::CopyToClpBrd(EditFont.Text());
+    velmira::CopyToClpBrd(velmira::HexText(TextColour()));
 }
 
 void TMainForm::BtnCopyBackGClick() {
-    velmira::CopyToClpBrd(EditBackG.Text());
+    velmira::CopyToClpBrd(velmira::HexText(BackgroundColour()));
 }
 
 // The preview's menu: the nearest passing colour, the swap and the copy as CSS.

@@ -1,7 +1,5 @@
 #include "color/ColorText.h"
 
-#include <cstdio>
-
 #include "text/ChannelText.h"
 #include "text/IntegerReading.h"
 
@@ -24,11 +22,12 @@ std::string UpperCaseText(std::string_view text, LeadBytePredicate isLead) {
     return result;
 }
 
+std::string HexText(Rgb colour) {
+    return HexAtLeastTwoDigits(colour.red) + HexAtLeastTwoDigits(colour.green) + HexAtLeastTwoDigits(colour.blue);
+}
+
 std::string CssText(Rgb text, Rgb background) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "color: #%02X%02X%02X; background-color: #%02X%02X%02X;", text.red,
-                  text.green, text.blue, background.red, background.green, background.blue);
-    return buffer;
+    return "color: #" + HexText(text) + "; background-color: #" + HexText(background) + ";";
 }
 
 std::string HexStringOf(std::string_view red, std::string_view green, std::string_view blue,

@@ -21,6 +21,9 @@ std::string UpperCaseText(std::string_view text, LeadBytePredicate isLead = IsCp
 std::string HexStringOf(std::string_view red, std::string_view green, std::string_view blue,
                         LeadBytePredicate isLead = IsCp932LeadByte);
 
+// The colour as six upper-case hexadecimal digits, "RRGGBB": what the copy buttons copy, whatever the edits show.
+std::string HexText(Rgb colour);
+
 // The pair as CSS declarations: "color: #RRGGBB; background-color: #RRGGBB;".
 std::string CssText(Rgb text, Rgb background);
 

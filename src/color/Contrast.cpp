@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "text/ChannelText.h"
+#include "color/ColorText.h"
 
 namespace velmira {
 namespace {
@@ -118,8 +118,7 @@ std::string PictureTipText(const PictureContrast& contrast) {
 }
 
 std::string PickReadoutText(Rgb candidate, Rgb other) {
-    return HexAtLeastTwoDigits(candidate.red) + HexAtLeastTwoDigits(candidate.green) +
-           HexAtLeastTwoDigits(candidate.blue) + "  " + RatioText(ContrastRatio(candidate, other));
+    return HexText(candidate) + "  " + RatioText(ContrastRatio(candidate, other));
 }
 
 }  // namespace velmira

@@ -182,6 +182,7 @@ void BackgroundPicture::LoadImageA(const std::string& path) {
     }
     DrawTiled(*picture, preview);
     shown_ = std::move(*picture);
+    drawn_ = true;
     controls_.preview.Invalidate();
     controls_.path.SetText(imagePath_);
 }
@@ -205,11 +206,19 @@ std::optional<velmira::DecodedPicture> BackgroundPicture::Decode(int maxWidth, i
     }
 }
 
+bool BackgroundPicture::ShowColour(COLORREF colour) {
+    if (PictureShown()) return false;
+    controls_.preview.Picture().Fill(colour);
+    controls_.preview.Invalidate();
+    drawn_ = false;
+    return true;
+}
+
 // The same picture over the new area. One that was read whole is tiled again from memory; of a larger one the
 // new area may show more than was read, so it is read again, and if that fails now (the file went away) the
 // part that was read is tiled, with nothing said: the user did not ask for the picture.
 bool BackgroundPicture::PreviewResized() {
-    if (shown_.width <= 0 || shown_.height <= 0) return false;
+    if (!PictureShown() || shown_.width <= 0 || shown_.height <= 0) return false;
     ui::Canvas& preview = controls_.preview.Picture();
     if (shown_.visibleWidth < shown_.width || shown_.visibleHeight < shown_.height) {
         try {

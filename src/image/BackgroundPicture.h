@@ -32,6 +32,12 @@ public:
     BackgroundPicture& operator=(const BackgroundPicture&) = delete;
 
     bool UseImage() const noexcept { return useImage_; }
+    // Whether the preview shows a picture rather than the background colour: one is in use and has been drawn
+    // since the colour was last painted.
+    bool PictureShown() const noexcept { return useImage_ && drawn_; }
+    // Paints the background colour over the preview unless it shows a picture; true when it did. Until a picture
+    // has been drawn the preview shows the colour, also while a picture is switched on.
+    bool ShowColour(COLORREF colour);
     const std::string& ImagePath() const noexcept { return imagePath_; }
     const std::string& SpiPath() const noexcept { return spiPath_; }
     void SetSpiPath(std::string folder) { spiPath_ = std::move(folder); }
@@ -61,8 +67,8 @@ public:
     // Reloads the plug-ins of the plug-in folder and offers their types in the open-file dialog.
     void SetSPI();
 
-    // The preview took another size (its window's DPI changed) and has no picture yet: the picture in use is
-    // tiled over it again, one picture pixel to a screen pixel. False when no picture was shown.
+    // The preview took another size (its window's DPI changed) and has no picture yet: the picture it showed is
+    // tiled over it again, one picture pixel to a screen pixel. False when it showed none.
     bool PreviewResized();
 
 private:
@@ -75,6 +81,7 @@ private:
     bool useImage_ = false;
     std::string imagePath_;
     velmira::DecodedPicture shown_;  // what the preview shows of the picture at ImagePath
+    bool drawn_ = false;             // the picture is on the preview, not painted over with the colour
     // Released in reverse order: the plug-in folder, the plug-ins, then the picture's path.
     velmira::SpiLoadClass spiLoader_;
     std::string spiPath_;

@@ -75,10 +75,10 @@ TLoupeForm::TLoupeForm(HWND owner, HWND sight, Readout readout, int zoom)
     selfExcluded_ = ui::ExcludeFromScreenCapture(Handle());
 }
 
-void TLoupeForm::Update(POINT pickPoint, POINT pointer, UINT dpi) {
+void TLoupeForm::Update(POINT pickPoint, POINT sightCentre, POINT pointer, UINT dpi) {
     if (broken_) return;
     updated_ = true;
-    lastPick_ = pickPoint;
+    lastSightCentre_ = sightCentre;
     lastPointer_ = pointer;
     try {
         Arrange(dpi ? dpi : ui::kDefaultDpi);
@@ -93,7 +93,7 @@ void TLoupeForm::Update(POINT pickPoint, POINT pointer, UINT dpi) {
     const velmira::LoupeCells cells =
         Capture(pick) ? CellsAround(pick) : velmira::LoupeCellsOn(pick, geometry_.pixels, velmira::ScreenRect{});
     Paint(cells, ReadoutFor(cells));
-    Place(pick, pointer);
+    Place(velmira::ScreenPoint{sightCentre.x, sightCentre.y}, pointer);
     Present();
 }
 
@@ -101,7 +101,8 @@ void TLoupeForm::SetZoom(int zoom) {
     zoom = velmira::LoupeZoomAfter(zoom, 0);
     if (zoom == zoom_) return;
     zoom_ = zoom;
-    if (updated_) Update(lastPick_, lastPointer_, dpi_);
+    // Around the sight as it stands now, which the loupe stands clear of.
+    if (updated_) Update(lastSightCentre_, lastSightCentre_, lastPointer_, dpi_);
 }
 
 void TLoupeForm::ZoomIn() {
@@ -170,8 +171,8 @@ velmira::LoupeCells TLoupeForm::CellsAround(velmira::ScreenPoint pick) {
     return cells;
 }
 
-// Off the screen the pick reads white, as the drop would. A pick pixel hidden under the loupe itself (the
-// pointer outran it since the last tick) has no true colour, and gets no text until the next tick.
+// Off the screen the pick reads white, as the drop would. A pick pixel hidden under the loupe itself (only where
+// the work area is too small to hold the loupe clear of the sight) has no true colour, and gets no text.
 std::string TLoupeForm::ReadoutFor(const velmira::LoupeCells& cells) const {
     const int c = geometry_.Centre();
     switch (cells.At(c, c)) {
@@ -227,8 +228,8 @@ velmira::ScreenRect TLoupeForm::WorkAreaAt(POINT pointer) {
     return displays_.work;
 }
 
-void TLoupeForm::Place(velmira::ScreenPoint pick, POINT pointer) {
-    // Clear of the sight and of the shown area, whichever reaches further from the pick point.
+void TLoupeForm::Place(velmira::ScreenPoint sightCentre, POINT pointer) {
+    // Clear of the sight and of the area the next tick shows, whichever reaches further from the sight's centre.
     int reach = geometry_.pixels / 2;
     RECT sight{};
     if (sight_ && ::GetWindowRect(sight_, &sight)) {
@@ -236,7 +237,7 @@ void TLoupeForm::Place(velmira::ScreenPoint pick, POINT pointer) {
         reach = std::max({reach, sightWidth / 2, sightHeight / 2});
     }
     const velmira::ScreenPoint origin =
-        velmira::LoupeOrigin(pick, reach, geometry_.width, geometry_.height, WorkAreaAt(pointer), dpi_);
+        velmira::LoupeOrigin(sightCentre, reach, geometry_.width, geometry_.height, WorkAreaAt(pointer), dpi_);
     const bool shown = ::IsWindowVisible(Handle()) != FALSE;
     RECT now{};
     ::GetWindowRect(Handle(), &now);

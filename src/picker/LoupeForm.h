@@ -30,13 +30,15 @@ public:
     TLoupeForm(HWND owner, HWND sight, Readout readout, int zoom = velmira::kDefaultLoupeZoom);
 
     // One tick: captures the screen around `pickPoint` once, draws the cells and the text, and places the loupe
-    // beside the pick point on the work area of the monitor under `pointer`, laid out for `dpi`; the first call
+    // beside `sightCentre` on the work area of the monitor under `pointer`, laid out for `dpi`; the first call
     // shows it (without activating it). The pick point should be the sight's centre as the sight stands on the
-    // screen, so that what its last move uncovered has been repainted by the time of the capture. When the
-    // loupe's bitmaps or font cannot be made the error is thrown once; the loupe then hides and stays hidden.
-    void Update(POINT pickPoint, POINT pointer, UINT dpi);
+    // screen, so that what its last move uncovered has been repainted by the time of the capture; `sightCentre`
+    // is where the sight moves to in the same tick, so that the loupe never stands over the pixel that a drop
+    // reads, however far the pointer jumped. When the loupe's bitmaps or font cannot be made the error is
+    // thrown once; the loupe then hides and stays hidden.
+    void Update(POINT pickPoint, POINT sightCentre, POINT pointer, UINT dpi);
 
-    // Each redraws at once from a fresh capture once the loupe has been updated.
+    // Each redraws at once from a fresh capture around where the sight stands, once the loupe has been updated.
     void SetZoom(int zoom);
     void ZoomIn();
     void ZoomOut();
@@ -63,7 +65,7 @@ private:
     velmira::ScreenRect WorkAreaAt(POINT pointer);
     std::string ReadoutFor(const velmira::LoupeCells& cells) const;
     void Paint(const velmira::LoupeCells& cells, const std::string& text);
-    void Place(velmira::ScreenPoint pick, POINT pointer);
+    void Place(velmira::ScreenPoint sightCentre, POINT pointer);
     void Present();
 
     Readout readout_;
@@ -92,6 +94,6 @@ private:
 
     bool updated_ = false;
     bool broken_ = false;
-    POINT lastPick_{};
+    POINT lastSightCentre_{};
     POINT lastPointer_{};
 };

@@ -40,6 +40,9 @@ TScopeForm::TScopeForm(HWND owner) {
 
 void TScopeForm::SetFactor(int factor) {
     ScopeBitmap = SightPicture(factor);
+    BITMAP info{};
+    if (!::GetObjectA(ScopeBitmap.get(), sizeof info, &info)) throw std::runtime_error("cannot read the SCOPE bitmap");
+    baseSize_ = SIZE{info.bmWidth / factor, info.bmHeight / factor};
     factor_ = factor;
     ui::UniqueRegion region = MakeRegion(ScopeBitmap.get());
     if (!::SetWindowRgn(Handle(), region.get(), TRUE)) throw std::runtime_error("SetWindowRgn failed");
@@ -88,19 +91,12 @@ void TScopeForm::ShowInactive() {
     ::UpdateWindow(Handle());
 }
 
-SIZE TScopeForm::PictureSize() const {
-    BITMAP info{};
-    if (!ScopeBitmap || !::GetObjectA(ScopeBitmap.get(), sizeof info, &info)) return SIZE{0, 0};
-    return SIZE{info.bmWidth, info.bmHeight};
-}
-
 void TScopeForm::FormPaint(HDC dc) {
     if (!ScopeBitmap) return;
-    const SIZE size = PictureSize();
     ui::UniqueMemoryDC source(::CreateCompatibleDC(dc));
     if (!source) return;
     ui::ScopedSelectObject select(source.get(), ScopeBitmap.get());
-    ::BitBlt(dc, 0, 0, size.cx, size.cy, source.get(), 0, 0, SRCCOPY);
+    ::BitBlt(dc, 0, 0, baseSize_.cx * factor_, baseSize_.cy * factor_, source.get(), 0, 0, SRCCOPY);
 }
 
 void TScopeForm::PaintBackground(HDC dc, const RECT& client) {
@@ -108,20 +104,39 @@ void TScopeForm::PaintBackground(HDC dc, const RECT& client) {
     FormPaint(dc);
 }
 
+// The pointer is read once, so that whoever follows the tick knows exactly where the sight goes.
 void TScopeForm::TimerTimer() {
-    if (OnTick) OnTick(GetCenter());
-    MoveToCursor();
+    POINT pointer{};
+    if (!::GetCursorPos(&pointer)) return;  // no pointer to follow (another desktop is active)
+    const Placement next = PlacementAt(pointer);
+    if (OnTick) OnTick(Tick{pointer, GetCenter(), CenterOf(next)});
+    MoveTo(next);
     if (OnMoved) OnMoved(GetCenter());
 }
 
 void TScopeForm::MoveToCursor() {
     POINT pointer{};
-    if (!::GetCursorPos(&pointer)) return;  // no pointer to follow (another desktop is active)
-    // The pointer may have crossed onto a monitor of another scale.
+    if (::GetCursorPos(&pointer)) MoveTo(PlacementAt(pointer));
+}
+
+// The pointer may have crossed onto a monitor of another scale.
+TScopeForm::Placement TScopeForm::PlacementAt(POINT pointer) const {
     const int factor = velmira::ScopeFactor(DpiAt ? DpiAt(pointer) : ui::DpiAtPoint(pointer));
-    if (factor != factor_) SetFactor(factor);
-    const SIZE size = PictureSize();
-    const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin({pointer.x, pointer.y}, size.cx, size.cy, factor_);
+    const SIZE size{baseSize_.cx * factor, baseSize_.cy * factor};
+    const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin({pointer.x, pointer.y}, size.cx, size.cy, factor);
+    return Placement{factor, POINT{origin.x, origin.y}, size};
+}
+
+POINT TScopeForm::CenterOf(const Placement& placement) {
+    const velmira::ScreenPoint centre =
+        velmira::ScopeCenter({placement.origin.x, placement.origin.y}, placement.size.cx, placement.size.cy);
+    return POINT{centre.x, centre.y};
+}
+
+void TScopeForm::MoveTo(const Placement& placement) {
+    if (placement.factor != factor_) SetFactor(placement.factor);
+    const POINT origin = placement.origin;
+    const SIZE size = placement.size;
     RECT r{};
     ::GetWindowRect(Handle(), &r);
     const bool sameSize = r.right - r.left == size.cx && r.bottom - r.top == size.cy;

@@ -32,8 +32,15 @@ public:
     // The factor the sight is drawn at now.
     int Factor() const noexcept { return factor_; }
 
-    // Raised on each tick before the move, with the centre where the sight stands, and after it, with the new one.
-    std::function<void(POINT centre)> OnTick;
+    // One tick: the pointer as it was read once for the tick, the centre where the sight stands and the centre
+    // it moves to.
+    struct Tick {
+        POINT pointer;
+        POINT centre;
+        POINT next;
+    };
+    // Raised on each tick before the move, and after it with the new centre.
+    std::function<void(const Tick& tick)> OnTick;
     std::function<void(POINT centre)> OnMoved;
     // The DPI of the monitor under the pointer, asked on each tick; the system's answer when not set. A pick
     // that already knows it (it asks once per monitor) saves the sight asking again.
@@ -48,9 +55,18 @@ protected:
     void PaintBackground(HDC dc, const RECT& client) override;
 
 private:
-    SIZE PictureSize() const;
+    // Where the sight stands with the pointer at a point: the factor there and the window's rectangle.
+    struct Placement {
+        int factor;
+        POINT origin;
+        SIZE size;
+    };
+    Placement PlacementAt(POINT pointer) const;
+    static POINT CenterOf(const Placement& placement);
+    void MoveTo(const Placement& placement);
     // The picture and the shape for `factor`; the next move gives the window their size.
     void SetFactor(int factor);
 
     int factor_ = 0;
+    SIZE baseSize_{};  // the picture at factor 1
 };

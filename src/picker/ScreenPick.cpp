@@ -20,8 +20,9 @@ void ScreenPick::Start(TLoupeForm::Readout readout) {
     std::unique_ptr<TLoupeForm> loupe;
     if (loupeOn_) loupe = std::make_unique<TLoupeForm>(owner_.Handle(), scope->Handle(), std::move(readout), zoom_);
     // The loupe captures the screen before the sight moves: what the sight's last move uncovered has been
-    // repainted by then, so that the only pixels of ours in the capture are the sight's, which it hatches.
-    scope->OnTick = [this](POINT centre) { UpdateLoupe(centre); };
+    // repainted by then, so that the only pixels of ours in the capture are the sight's, which it hatches. It
+    // moves beside the point the sight moves to, never over it, so that a drop reads no pixel of the loupe.
+    scope->OnTick = [this](const TScopeForm::Tick& tick) { UpdateLoupe(tick); };
     scope->DpiAt = [this](POINT pointer) { return DpiUnder(pointer); };
     scope->OnMoved = [this](POINT centre) {
         if (Hooks.moved) Hooks.moved(centre);
@@ -34,10 +35,8 @@ void ScreenPick::Start(TLoupeForm::Readout readout) {
     if (Hooks.started) Hooks.started();
 }
 
-void ScreenPick::UpdateLoupe(POINT centre) {
-    POINT pointer{};
-    if (!loupe_ || !::GetCursorPos(&pointer)) return;
-    loupe_->Update(centre, pointer, DpiUnder(pointer));
+void ScreenPick::UpdateLoupe(const TScopeForm::Tick& tick) {
+    if (loupe_) loupe_->Update(tick.centre, tick.next, tick.pointer, DpiUnder(tick.pointer));
 }
 
 UINT ScreenPick::DpiUnder(POINT pointer) {
@@ -73,10 +72,6 @@ void ScreenPick::Cancel() {
 bool ScreenPick::KeyDown(UINT virtualKey) {
     if (!loupe_) return false;
     switch (virtualKey) {
-    case VK_ESCAPE:
-        Cancel();
-        ui::DragController::Get().Abandon();
-        return true;
     case VK_LEFT:
     case VK_RIGHT:
     case VK_UP:

@@ -2,9 +2,9 @@
 // Picking a colour from a screen pixel. A pick starts when the drag of a pick icon starts: the scope window, which
 // the pick owns while it runs, follows the pointer; when the drag ends the pixel under the sight's centre is
 // read. With the loupe on (the default), the loupe beside the sight shows the pixels around the pick point on
-// each tick of the sight, the arrow keys move the pointer a pixel at a time, the wheel zooms the loupe and Esc
-// gives the pick up; with it off, a pick is the sight alone. Whoever else needs to follow a pick listens to its
-// hooks.
+// each tick of the sight, the arrow keys move the pointer a pixel at a time and the wheel zooms the loupe; with it
+// off, a pick is the sight alone. Either way Esc ends the drag like a release, with a pick where the sight stands.
+// Whoever else needs to follow a pick listens to its hooks.
 #include <windows.h>
 
 #include <functional>
@@ -47,7 +47,8 @@ public:
     void Cancel();
 
     // A key pressed while the loupe is up: an arrow key moves the pointer by one physical pixel (ten with
-    // Shift), Esc gives the pick up and the drag with it. True when the key was taken; without the loupe none is.
+    // Shift). True when the key was taken; without the loupe none is. Esc is left to the drag, which ends with a
+    // pick.
     bool KeyDown(UINT virtualKey);
     // The wheel while the loupe is up zooms it; the zoom stays for the next pick. True when it was taken.
     bool Wheel(int delta);
@@ -63,7 +64,7 @@ public:
     PickHooks Hooks;
 
 private:
-    void UpdateLoupe(POINT centre);
+    void UpdateLoupe(const TScopeForm::Tick& tick);
     UINT DpiUnder(POINT pointer);
 
     const ui::Window& owner_;

@@ -10,7 +10,7 @@
 struct SettingsValues {
     std::string iniDir;  // the open-file dialog's folder
     std::string spi;     // the plug-in folder
-    bool loupe = true;   // a pick shows the loupe and takes the arrow keys, the wheel and Esc
+    bool loupe = true;   // a pick shows the loupe and takes the arrow keys and the wheel
     // Channel strings, red, green, blue, taken as they are: a malformed one gives 0 but is written back unchanged.
     std::array<std::string, 3> font;
     std::array<std::string, 3> backG;

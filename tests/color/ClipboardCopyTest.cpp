@@ -1,6 +1,8 @@
-// The copy buttons put a colour's hexadecimal string on the clipboard as CF_TEXT.
+// The copy buttons put a colour's six hexadecimal digits on the clipboard as CF_TEXT.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -119,35 +121,55 @@ TEST_F(ClipboardCopy, EachButtonCopiesItsColoursSixDigits) {
     EXPECT_TRUE(boxes.messages.empty());
 }
 
-TEST_F(ClipboardCopy, CopiesTheEditsTextAsItStands) {
-    Retype(form->EditFont, "ff8000");
+// The clipboard only ever receives the colour the preview shows, from the channel values; the edits keep
+// showing what was typed.
+TEST_F(ClipboardCopy, CopiesTheColourThePreviewShowsWhateverTheEditsHold) {
     struct Case {
-        const char* typed;  // into the text colour's hex edit, replacing everything
+        const char* what;
+        std::function<void(TMainForm&)> act;  // on the text colour FF8000, shown in hexadecimal
+        const char* shown;                    // by the six-digit edit afterwards
         const char* copied;
     };
-    // Fewer than six characters change no colour: what the edit shows is what is copied.
-    const Case cases[] = {{"7f", "7f"}, {"", ""}, {"abcdef", "ABCDEF"}};
+    const Case cases[] = {
+        {"two characters, no colour yet", [](TMainForm& f) { Retype(f.EditFont, "7f"); }, "7f", "FF8000"},
+        {"the edit emptied",
+         [](TMainForm& f) {
+             ::SetFocus(f.EditFont.Handle());
+             testsupport::SelectAll(f.EditFont);
+             ::SendMessageA(f.EditFont.Handle(), WM_CLEAR, 0, 0);
+             testsupport::ReleaseKey(f.EditFont, VK_DELETE);
+         },
+         "", "FF8000"},
+        {"six digits", [](TMainForm& f) { Retype(f.EditFont, "abcdef"); }, "ABCDEF", "ABCDEF"},
+        {"stray text, pairs that read as zero", [](TMainForm& f) { Retype(f.EditFont, "Z:\\TMP"); }, "Z:\\TMP",
+         "000000"},
+        {"300 typed in decimal",
+         [](TMainForm& f) {
+             f.RadioHexDim.SetItemIndex(0);
+             Retype(f.EditFR, "300");
+         },
+         "12C8000", "2C8000"},
+    };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        if (*c.typed) {
-            Retype(form->EditFont, c.typed);
-        } else {
-            ::SetFocus(form->EditFont.Handle());
-            testsupport::SelectAll(form->EditFont);
-            ::SendMessageA(form->EditFont.Handle(), WM_CLEAR, 0, 0);
-            testsupport::ReleaseKey(form->EditFont, VK_DELETE);
-        }
-        ASSERT_EQ(form->EditFont.Text(), c.copied) << "the edit shows what is to be copied";
+        SCOPED_TRACE(c.what);
+        form->RadioHexDim.SetItemIndex(1);
+        testsupport::SetTextColour(*form, "FF", "80", "00");
+        c.act(*form);
+        ASSERT_EQ(form->EditFont.Text(), c.shown);
         Press(form->BtnCopyFont);
         EXPECT_EQ(ClipboardText(), std::string(c.copied));
+        const COLORREF preview = form->LabelText.FontColor();
+        char hex[7];
+        std::snprintf(hex, sizeof hex, "%02X%02X%02X", GetRValue(preview), GetGValue(preview), GetBValue(preview));
+        EXPECT_EQ(std::string(c.copied), hex) << "the preview shows another colour";
     }
 }
 
-TEST_F(ClipboardCopy, ChannelStringsOfOtherLengthsAreCopiedUnchanged) {
+TEST_F(ClipboardCopy, ChannelStringsOfOtherLengthsCopyTheColour) {
     testsupport::SetBackColour(*form, "1", "234", "56");
+    ASSERT_EQ(form->EditBackG.Text(), "123456");
     Press(form->BtnCopyBackG);
-    EXPECT_EQ(ClipboardText(), form->EditBackG.Text());
-    EXPECT_EQ(ClipboardText(), "123456");
+    EXPECT_EQ(ClipboardText(), "013456");
 }
 
 TEST_F(ClipboardCopy, WatchersSeeTwoChangesTheSecondLeavingTheText) {

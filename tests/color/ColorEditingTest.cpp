@@ -186,13 +186,13 @@ TEST_F(ColorEditing, PreviewFillsWithTheBackgroundColour) {
     EXPECT_EQ(form->ImageBackG.Picture().Height(), 188);
 }
 
-TEST_F(ColorEditing, WithAPictureInUseTheBackgroundEditorsAndPreviewStayAlone) {
+TEST_F(ColorEditing, WithAPictureInUseTheBackgroundEditorsStayAloneAndThePreviewShowsTheColourUntilAPictureIsDrawn) {
     testsupport::SetBackColour(*form, "10", "20", "30");
     form->CheckBackImage.SetChecked(true);  // no picture chosen: nothing is loaded
     testsupport::SetBackColour(*form, "FF", "20", "30");
     Retype(form->EditFont, "00FF00");
     EXPECT_EQ(form->LabelText.FontColor(), RGB(0, 255, 0));
-    EXPECT_EQ(PreviewPixel(5, 5), RGB(0x10, 0x20, 0x30));
+    EXPECT_EQ(PreviewPixel(5, 5), RGB(0xFF, 0x20, 0x30));
     EXPECT_EQ(form->BarBR.Position(), 0x10);
     EXPECT_EQ(form->EditBR.Text(), "10");
     EXPECT_EQ(form->EditBackG.Text(), "FF2030");  // the hex string follows all the same

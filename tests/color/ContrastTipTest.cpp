@@ -17,6 +17,7 @@
 #include "color/NearestPassing.h"
 #include "color/VisionDeficiency.h"
 #include "support/MainWindowTest.h"
+#include "support/PictureWriter.h"
 #include "support/WindowTestSupport.h"
 
 namespace {
@@ -255,18 +256,21 @@ TEST_F(ContrastTipTest, PictureTextCountsThePixelsUnderTheSampleText) {
     ASSERT_LE(bottom, picture.Height());
 
     // Under the text every third column is black, the rest white; all around it black, which must not count.
-    ::GdiFlush();
+    velmira::test::TestPicture pattern{picture.Width(), picture.Height(), {}};
     std::size_t black = 0, total = 0;
     for (int y = 0; y < picture.Height(); ++y) {
         for (int x = 0; x < picture.Width(); ++x) {
             const bool under = x >= left && x < right && y >= top && y < bottom;
             const bool white = under && (x - left) % 3 != 0;
-            picture.Row(y)[x] = white ? 0xFFFFFFu : 0u;
+            pattern.values.push_back(white ? 0xFFFFFFu : 0u);
             if (under) ++total, black += white ? 0 : 1;
         }
     }
-    form->CheckBackImage.SetChecked(true);  // no picture chosen: the preview keeps the pixels drawn above
-    form->UpdateColor();  // a change of the text colour leaves the picture as it is
+    const std::string path = testsupport::ProgramFolder() + "tippicture.bmp";
+    testsupport::WriteFile(path, velmira::test::EncodeBmp(velmira::test::BmpFormat{}, pattern));
+    form->CheckBackImage.SetChecked(true);
+    form->Background().LoadImageA(path);
+    ::DeleteFileA(path.c_str());
 
     // Black text: 1:1 against black, 21:1 against white, two thirds of the pixels white; the worst figures of
     // APCA and of each vision after them.
@@ -283,6 +287,27 @@ TEST_F(ContrastTipTest, PictureTextCountsThePixelsUnderTheSampleText) {
     EXPECT_EQ(WcagLines(AskText(*tip)),
               "背景画像に対するコントラスト比\n最低 1.00:1 / 中央値 1.00:1\n4.5:1 未満の画素 " +
                   velmira::PercentText(static_cast<double>(total - black) / static_cast<double>(total)));
+}
+
+// A picture switched on in the settings whose file is gone by the next start.
+class ContrastTipAfterAFailedPicture : public ContrastTipTest {
+protected:
+    ContrastTipAfterAFailedPicture() {
+        settings = "[BackGround]\r\nUseImage=1\r\nPath=" + testsupport::ProgramFolder() + "gone.bmp\r\n";
+    }
+    testsupport::MessageBoxRecorder boxes;  // before the window, which says at start-up that the file is missing
+};
+
+TEST_F(ContrastTipAfterAFailedPicture, ThePreviewShowsTheBackgroundColourAndTheTipMeasuresIt) {
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    ASSERT_TRUE(form->CheckBackImage.Checked());
+    ::GdiFlush();
+    const ui::Canvas& preview = form->ImageBackG.Picture();
+    for (const POINT p : {POINT{0, 0}, POINT{20, 15}, POINT{preview.Width() - 1, preview.Height() - 1}})
+        EXPECT_EQ(preview.Pixel(p.x, p.y), RGB(255, 255, 255)) << p.x << "," << p.y;
+    // Black text on the white that shows, not on the black of a preview never drawn.
+    EXPECT_EQ(WcagLines(AskText(*tip)), "背景画像に対するコントラスト比\n最低 21.00:1 / 中央値 21.00:1\n4.5:1 未満の画素 " +
+                                            velmira::PercentText(0.0));
 }
 
 TEST_F(ContrastTipTest, ShownTipFollowsEveryColourChange) {

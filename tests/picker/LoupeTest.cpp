@@ -35,6 +35,13 @@ velmira::Rgb RgbOf(std::uint32_t pixel) {
                         static_cast<std::uint8_t>(pixel)};
 }
 
+// A pixel as the copy button copies it: six upper-case hexadecimal digits.
+std::string HexOf(std::uint32_t pixel) {
+    char hex[7];
+    std::snprintf(hex, sizeof hex, "%06X", static_cast<unsigned>(pixel & 0xFFFFFF));
+    return hex;
+}
+
 TLoupeForm::Readout ReadoutAgainstWhite() {
     return [](std::uint8_t r, std::uint8_t g, std::uint8_t b) { return velmira::PickReadoutText({r, g, b}, kOther); };
 }
@@ -157,7 +164,7 @@ class LoupeAtDpi : public Loupe, public ::testing::WithParamInterface<UINT> {};
 TEST_P(LoupeAtDpi, ShowsThePixelsAroundThePickPointWithTheSightHatchedAndThePickPixelsReadout) {
     const UINT dpi = GetParam();
     TLoupeForm loupe(nullptr, scope->Handle(), ReadoutAgainstWhite());
-    loupe.Update(pick, kPointer, dpi);
+    loupe.Update(pick, pick, kPointer, dpi);
     EXPECT_TRUE(::IsWindowVisible(loupe.Handle()));
     EXPECT_NE(::GetActiveWindow(), loupe.Handle());
     EXPECT_EQ(loupe.Geometry().pixels, 15);
@@ -189,9 +196,9 @@ TEST_F(Loupe, DestroyingTheLoupeLeavesNoWindowOrGdiObject) {
     {
         TLoupeForm loupe(nullptr, scope->Handle(), ReadoutAgainstWhite());
         window = loupe.Handle();
-        loupe.Update(pick, kPointer, 96);
+        loupe.Update(pick, pick, kPointer, 96);
         loupe.ZoomIn();
-        loupe.Update(pick, kPointer, 144);  // another monitor's DPI: canvases and font made again
+        loupe.Update(pick, pick, kPointer, 144);  // another monitor's DPI: canvases and font made again
         EXPECT_NE(testsupport::CountLive(), before);
     }
     EXPECT_FALSE(::IsWindow(window));
@@ -239,7 +246,7 @@ protected:
     std::unique_ptr<testsupport::PatternWindow> pattern;
 };
 
-TEST_F(LoupeInAPick, ShowsThePixelTheDropTakesAndLeavesNothingBehindAfterTheDropOrTheCancel) {
+TEST_F(LoupeInAPick, ShowsThePixelTheDropTakesAndLeavesNothingBehindAfterTheDropOrEsc) {
     ui::DpiAtPoint(kPointer);  // loads the library it asks once, for the life of the process
     const testsupport::LiveCounts before = testsupport::CountLive();
 
@@ -256,18 +263,41 @@ TEST_F(LoupeInAPick, ShowsThePixelTheDropTakesAndLeavesNothingBehindAfterTheDrop
 
     testsupport::SendMouse(MOUSEEVENTF_LEFTUP);
     ASSERT_NO_FATAL_FAILURE(WaitForThePickToEnd());
-    char hex[7];
-    std::snprintf(hex, sizeof hex, "%06X", static_cast<unsigned>(PatternPixel(pick.x, pick.y)));
-    EXPECT_EQ(form->EditFont.Text(), hex);
+    EXPECT_EQ(form->EditFont.Text(), HexOf(PatternPixel(pick.x, pick.y)));
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_EQ(testsupport::CountLive(), before) << testsupport::CountLive().Text() << " against " << before.Text();
 
     ASSERT_NO_FATAL_FAILURE(DragOntoThePattern());
-    const HWND cancelled = form->Pick().Loupe()->Handle();
+    const HWND ended = form->Pick().Loupe()->Handle();
     testsupport::SendKey(VK_ESCAPE);
     ASSERT_NO_FATAL_FAILURE(WaitForThePickToEnd());
-    EXPECT_FALSE(::IsWindow(cancelled));
+    EXPECT_FALSE(::IsWindow(ended));
     EXPECT_EQ(testsupport::CountLive(), before) << testsupport::CountLive().Text() << " against " << before.Text();
+}
+
+// The pointer jumps, within one tick of the sight, so far that the sight's centre lands where the loupe stood: the
+// loupe moves aside in that same tick, and a drop right after it reads the window below, never the loupe.
+TEST_F(LoupeInAPick, ADropRightAfterALongJumpReadsTheWindowBelowAndNeverTheLoupe) {
+    ASSERT_NO_FATAL_FAILURE(DragOntoThePattern());
+    const HWND loupe = form->Pick().Loupe()->Handle();
+    const RECT stood = WindowRect(loupe);
+    const POINT centre = form->Pick().Scope()->GetCenter();
+    const POINT pick{stood.left + 20, stood.top + 20};
+    ASSERT_TRUE(::PtInRect(&kPatternRect, pick));
+    ASSERT_TRUE(::SetCursorPos(pick.x + kPointer.x - centre.x, pick.y + kPointer.y - centre.y));
+    ASSERT_TRUE(PumpUntil([&] {
+        const POINT now = form->Pick().Scope()->GetCenter();
+        return now.x == pick.x && now.y == pick.y;
+    })) << "the sight did not follow the jump";
+    const RECT stands = WindowRect(loupe);
+    EXPECT_FALSE(::PtInRect(&stands, pick)) << "the loupe stands over the pick point";
+    // No tick comes before the drop; only the pattern repaints what the loupe uncovered.
+    ASSERT_TRUE(testsupport::PaintUntil([&] { return ScreenPixel(pick.x, pick.y) == PatternPixel(pick.x, pick.y); }))
+        << "the pick point still shows the loupe";
+
+    testsupport::SendMouse(MOUSEEVENTF_LEFTUP);
+    ASSERT_NO_FATAL_FAILURE(WaitForThePickToEnd());
+    EXPECT_EQ(form->EditFont.Text(), HexOf(PatternPixel(pick.x, pick.y)));
 }
 
 }  // namespace

@@ -287,18 +287,27 @@ TEST_F(Pick, APressOnThePanelsBevelDragsWithoutASight) {
     EXPECT_EQ(BackColour(), (Channels{"FF", "FF", "FF"}));
 }
 
-// With the loupe turned off in the settings a pick is what it always was.
-class PickWithoutLoupe : public Pick {
+// Esc ends the drag as a release does, with a pick where the sight stands: with the loupe (the default) and with
+// it turned off in the settings.
+class PickWithEsc : public Pick, public ::testing::WithParamInterface<bool> {
 protected:
-    PickWithoutLoupe() { settings = "[Option]\r\nLoupe=0\r\n"; }
+    PickWithEsc() {
+        if (!GetParam()) settings = "[Option]\r\nLoupe=0\r\n";
+    }
 };
 
-TEST_F(PickWithoutLoupe, EscEndsTheDragWithAPick) {
+TEST_P(PickWithEsc, EscEndsTheDragWithAPickIntoThatColourOnly) {
+    SetColours({"12", "34", "56"}, {"AB", "CD", "EF"});
     PressAt(OnIcon(Target::Font, 15, 15));
     MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
+    if (GetParam()) {
+        ASSERT_TRUE(PumpUntil([this] { return form->Pick().Loupe() && ::IsWindowVisible(form->Pick().Loupe()->Handle()); }));
+    }
     SendKey(VK_ESCAPE);
-    ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr; }));
+    ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && !ui::DragController::Get().Active(); }));
+    EXPECT_EQ(form->Pick().Loupe(), nullptr);
     EXPECT_EQ(TextColour(), (Channels{"12", "AB", "0C"}));
+    EXPECT_EQ(BackColour(), (Channels{"AB", "CD", "EF"}));
 
     // The drag is over: releasing the button afterwards picks nothing more.
     SetColours({"00", "00", "00"}, {"FF", "FF", "FF"});
@@ -308,20 +317,10 @@ TEST_F(PickWithoutLoupe, EscEndsTheDragWithAPick) {
     EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
 }
 
-TEST_F(Pick, EscGivesThePickUpAndLeavesBothColoursAsTheyWere) {
-    SetColours({"12", "34", "56"}, {"AB", "CD", "EF"});
-    PressAt(OnIcon(Target::Font, 15, 15));
-    MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
-    ASSERT_TRUE(PumpUntil([this] { return form->Pick().Loupe() && ::IsWindowVisible(form->Pick().Loupe()->Handle()); }));
-    SendKey(VK_ESCAPE);
-    ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && !ui::DragController::Get().Active(); }));
-    EXPECT_EQ(form->Pick().Loupe(), nullptr);
-    SendMouse(MOUSEEVENTF_LEFTUP);
-    PumpUntil([] { return !(::GetAsyncKeyState(VK_LBUTTON) & 0x8000); }, 2000);
-    PumpPending();
-    EXPECT_EQ(TextColour(), (Channels{"12", "34", "56"}));
-    EXPECT_EQ(BackColour(), (Channels{"AB", "CD", "EF"}));
-}
+INSTANTIATE_TEST_SUITE_P(LoupeOnAndOff, PickWithEsc, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                             return std::string(info.param ? "WithTheLoupe" : "WithoutTheLoupe");
+                         });
 
 TEST_F(Pick, AnArrowKeyMovesThePickPointByOnePixelAndNotTheCaretOfTheFocusedEdit) {
     const testsupport::PatternWindow pattern(RECT{300, 450, 700, 650});

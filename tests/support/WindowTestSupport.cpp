@@ -28,6 +28,17 @@ void PumpPending() {
     ui::Application::Get().ProcessMessages();
 }
 
+bool PaintUntil(const std::function<bool()>& condition, int timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT)) ::DispatchMessageA(&msg);
+        if (condition()) return true;
+        if (static_cast<int>(::GetTickCount() - start) > timeoutMs) return condition();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_PAINT);
+    }
+}
+
 MessageBoxRecorder::MessageBoxRecorder() {
     ui::Application::Get().SetMessageBoxHandler([this](const std::string& text, const std::string& caption, UINT flags) {
         messages.push_back({text, caption, flags});

@@ -28,6 +28,9 @@ namespace testsupport {
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 // Dispatches everything that is queued now.
 void PumpPending();
+// Dispatches only paint messages until `condition` holds or `timeoutMs` has passed: the windows under ours repaint
+// what ours uncovered, as another program would on its own, while no timer of the program ticks in between.
+bool PaintUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
 
 struct ShownMessage {
     std::string text;
