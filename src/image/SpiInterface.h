@@ -56,7 +56,7 @@ struct PictureRegion {
     LONG visibleWidth;
     LONG visibleHeight;
 };
-using GetPictureRegionFn = int(__stdcall*)(LPCSTR buf, LONG len, UINT flag, LONG maxWidth, LONG maxHeight,
+using VelmiraGetPictureRegionFn = int(__stdcall*)(LPCSTR buf, LONG len, UINT flag, LONG maxWidth, LONG maxHeight,
                                            PictureRegion* region, DWORD* pixels);
 
 // Result codes of the interface.

@@ -81,7 +81,7 @@ bool ReadVisiblePart(const SpiPictureBlocks& blocks, const SpiPictureLayout& lay
 bool DecodeRegionExport(const SpiPluginModule& plugin, const std::string& fileName, int maxWidth, int maxHeight,
                         std::uint32_t* pixels, SpiRegion& region) {
     spi::PictureRegion answer{};
-    if (plugin.GetPictureRegion(fileName.c_str(), 0, 0, maxWidth, maxHeight, &answer,
+    if (plugin.VelmiraGetPictureRegion(fileName.c_str(), 0, 0, maxWidth, maxHeight, &answer,
                                 reinterpret_cast<DWORD*>(pixels)) != spi::kSuccess)
         return false;
     if (answer.width < 1 || answer.height < 1 || answer.visibleWidth != std::min<LONG>(answer.width, maxWidth) ||
@@ -117,7 +117,7 @@ std::unique_ptr<SpiPluginModule> LoadSpiPlugin(const std::string& path, bool* st
     plugin->GetPreview = LookUp<spi::GetPreviewFn>(module, "GetPreview");
     plugin->GetArchiveInfo = LookUp<spi::GetArchiveInfoFn>(module, "GetArchiveInfo");
     plugin->GetFile = LookUp<spi::GetFileFn>(module, "GetFile");
-    plugin->GetPictureRegion = LookUp<spi::GetPictureRegionFn>(module, "GetPictureRegion");
+    plugin->VelmiraGetPictureRegion = LookUp<spi::VelmiraGetPictureRegionFn>(module, "VelmiraGetPictureRegion");
     if (!plugin->GetPluginInfo || !plugin->IsSupported || !plugin->GetPicture) return nullptr;
     return plugin;
 }
@@ -165,7 +165,7 @@ bool AcceptsSpiFileHandle(const SpiPluginModule& plugin, const std::string& file
 bool DecodeSpiRegion(const SpiPluginModule& plugin, const std::string& fileName, int maxWidth, int maxHeight,
                      std::uint32_t* pixels, SpiRegion& region) {
     if (maxWidth < 1 || maxHeight < 1) return false;
-    if (plugin.GetPictureRegion) return DecodeRegionExport(plugin, fileName, maxWidth, maxHeight, pixels, region);
+    if (plugin.VelmiraGetPictureRegion) return DecodeRegionExport(plugin, fileName, maxWidth, maxHeight, pixels, region);
     if (!plugin.GetPictureInfo) return false;
     spi::PictureInfo info;
     static_assert(sizeof info == kPictureInfoSize, "the record the plug-in fills");

@@ -26,7 +26,7 @@ struct SpiPluginModule {
     spi::GetPreviewFn GetPreview = nullptr;
     spi::GetArchiveInfoFn GetArchiveInfo = nullptr;
     spi::GetFileFn GetFile = nullptr;
-    spi::GetPictureRegionFn GetPictureRegion = nullptr;  // ours alone has it
+    spi::VelmiraGetPictureRegionFn VelmiraGetPictureRegion = nullptr;  // ours alone has it
     std::string Path;  // the DLL's full path, as it was loaded
 };
 

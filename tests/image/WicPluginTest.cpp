@@ -47,7 +47,7 @@ struct Plugin {
     spi::GetPreviewFn GetPreview = nullptr;
     spi::GetArchiveInfoFn GetArchiveInfo = nullptr;
     spi::GetFileFn GetFile = nullptr;
-    spi::GetPictureRegionFn GetPictureRegion = nullptr;
+    spi::VelmiraGetPictureRegionFn VelmiraGetPictureRegion = nullptr;
 
     template <class Fn>
     void Find(Fn& fn, const char* name) {
@@ -73,7 +73,7 @@ Plugin& ThePlugin() {
         p.Find(p.GetPreview, "GetPreview");
         p.Find(p.GetArchiveInfo, "GetArchiveInfo");
         p.Find(p.GetFile, "GetFile");
-        p.Find(p.GetPictureRegion, "GetPictureRegion");
+        p.Find(p.VelmiraGetPictureRegion, "VelmiraGetPictureRegion");
         return p;
     }();
     return plugin;
@@ -528,7 +528,7 @@ TEST_F(WicPluginTest, EachFormatIsRecognisedMeasuredAndDecodedFromFileAndMemory)
 // libraries read (tests/data/pictures, written by the load benchmark's samples command), from a file and from
 // memory, for parts smaller than the picture, as large, and larger.
 TEST_F(WicPluginTest, TheRegionExportGivesTheWholePicturesTopLeftPixels) {
-    ASSERT_NE(ThePlugin().GetPictureRegion, nullptr);
+    ASSERT_NE(ThePlugin().VelmiraGetPictureRegion, nullptr);
     for (const char* name : {"rgba.png", "adam7.png", "adam7-16bit.png", "transparent.gif", "interlaced.gif",
                              "strips.tif", "tiles-alpha.tif", "lossy-alpha.webp", "lossless.webp"}) {
         SCOPED_TRACE(name);
@@ -545,10 +545,10 @@ TEST_F(WicPluginTest, TheRegionExportGivesTheWholePicturesTopLeftPixels) {
                 std::vector<DWORD> pixels(static_cast<std::size_t>(maxWidth) * maxHeight, 0xDEADBEEF);
                 spi::PictureRegion region{};
                 const int result =
-                    memory ? ThePlugin().GetPictureRegion(reinterpret_cast<LPCSTR>(content.data()),
+                    memory ? ThePlugin().VelmiraGetPictureRegion(reinterpret_cast<LPCSTR>(content.data()),
                                                           static_cast<LONG>(content.size()), 1, maxWidth, maxHeight,
                                                           &region, pixels.data())
-                           : ThePlugin().GetPictureRegion(path.c_str(), 0, 0, maxWidth, maxHeight, &region,
+                           : ThePlugin().VelmiraGetPictureRegion(path.c_str(), 0, 0, maxWidth, maxHeight, &region,
                                                           pixels.data());
                 ASSERT_EQ(result, spi::kSuccess);
                 const int columns = std::min(53, maxWidth), rows = std::min(41, maxHeight);

@@ -1,6 +1,7 @@
-// WebP through libwebp's incremental decoder, cropped to the rows and columns asked for: the file is read in
-// pieces, and decoding (and reading) stops once the last row asked for is there. A picture with more than one
-// frame is left to the system's codecs.
+// WebP through libwebp's incremental decoder, cropped to the rows and columns asked for: the file is handed over in
+// small pieces, and reading and decoding stop once the last row asked for is there. (The incremental decoder of
+// lossy pictures decodes every row of the data it has, crop or not; the pieces bound how far past the last row it
+// gets.) A picture with more than one frame is left to the system's codecs.
 #include <webp/decode.h>
 
 #include <stdexcept>
@@ -14,7 +15,10 @@ namespace {
 
 // The header bytes that always hold a WebP picture's size and kind.
 constexpr std::size_t kHeadBytes = 64;
-constexpr std::size_t kPieceBytes = 64 * 1024;
+// A piece holds a few rows of a photo 8000 pixels wide, and many more of a smooth picture.
+constexpr std::size_t kPieceBytes = 4 * 1024;
+// The whole picture is read in larger pieces: there is no row to stop at.
+constexpr std::size_t kWholePieceBytes = 64 * 1024;
 
 struct DecoderDeleter {
     void operator()(WebPIDecoder* decoder) const noexcept { WebPIDelete(decoder); }
@@ -43,12 +47,16 @@ public:
         config.output.u.RGBA.size = bgra.size();
         const std::unique_ptr<WebPIDecoder, DecoderDeleter> decoder(WebPIDecode(nullptr, 0, &config));
         if (!decoder) throw std::bad_alloc();
-        std::vector<std::uint8_t> piece(kPieceBytes);
+        std::vector<std::uint8_t> piece(rows < height_ ? kPieceBytes : kWholePieceBytes);
         for (VP8StatusCode status = VP8_STATUS_SUSPENDED; status != VP8_STATUS_OK;) {
             const std::size_t got = cursor_.Read(piece.data(), piece.size());
             if (got == 0) throw std::runtime_error("WebP cut short");
             status = WebPIAppend(decoder.get(), piece.data(), got);
             if (status != VP8_STATUS_OK && status != VP8_STATUS_SUSPENDED) throw std::runtime_error("broken WebP");
+            int lastRow = 0;
+            if (status == VP8_STATUS_SUSPENDED && WebPIDecGetRGB(decoder.get(), &lastRow, nullptr, nullptr, nullptr) &&
+                lastRow >= static_cast<int>(rows))
+                break;
         }
         std::vector<std::uint32_t> out(columns);
         for (std::uint32_t y = 0; y < rows; ++y) {

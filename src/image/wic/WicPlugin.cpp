@@ -248,7 +248,7 @@ int __stdcall GetPicture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDL
 }
 
 // Ours: the size, and the top-left part only, read no further than the format allows.
-int __stdcall GetPictureRegion(LPCSTR buf, LONG len, UINT flag, LONG maxWidth, LONG maxHeight,
+int __stdcall VelmiraGetPictureRegion(LPCSTR buf, LONG len, UINT flag, LONG maxWidth, LONG maxHeight,
                                spi::PictureRegion* region, DWORD* pixels) {
     return Guarded([&] {
         if (!region || !pixels || maxWidth < 1 || maxHeight < 1) return static_cast<int>(spi::kInternalError);
