@@ -82,6 +82,11 @@ public:
     bool Busy() const noexcept { return busy_; }
     // Asks the helper to unload its plug-ins and end, and ends it if it does not do so at once.
     void Stop() noexcept;
+    // Stops the helper and forgets what the plug-ins did in it, for another list of plug-ins.
+    void Reset() noexcept {
+        Stop();
+        handleFormFaults_.clear();
+    }
 
 private:
     enum class Outcome { Answered, Died, TimedOut, TooLong };
@@ -106,7 +111,7 @@ private:
     spihost::ControlBlock* control_ = nullptr;
     std::uint32_t serial_ = 0;
     bool busy_ = false;
-    // The plug-ins that crashed or hung when asked with a file handle: not asked with one again.
+    // The plug-ins that crashed or hung when asked with a file handle: not asked with one again until Reset.
     std::set<std::string> handleFormFaults_;
 };
 

@@ -148,7 +148,7 @@ std::vector<SpiCacheEntry> SpiLoadClass::Describe(const std::vector<PluginFile>&
 void SpiLoadClass::LoadPlugins(const std::string& folder) {
     if (Host.Busy()) throw SpiHostBusy();
     // The helper lets the old plug-ins go with it, so that their files are free; the next picture starts another.
-    Host.Stop();
+    Host.Reset();
     UnloadPlugins();
     Folder = folder;
     Failures.clear();
