@@ -179,16 +179,18 @@ build_libpng() {
   rm -rf "$prefix/share/man" "$prefix/bin/libpng"*-config
 }
 
-# The codecs that TIFF files in the wild use and that the plug-in links anyway (zlib, libjpeg); no tools.
+# The codecs of the TIFF files scanners and editors write (none, LZW, Deflate, PackBits, CCITT fax); no tools.
+# A TIFF of another compression (JPEG among them: libjpeg would double the plug-in's size) goes to the system's
+# codecs.
 build_libtiff() {
   [ -f "$prefix/lib/libtiff.a" ] && return
   local src=$deps/src/libtiff tree
   tree=$(fetch_source tiff "$src")
   # shellcheck disable=SC2046
   cross_cmake "$tree" "$src/build" -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF \
-    -Dtiff-docs=OFF -Dcxx=OFF -Dtiff-opengl=OFF -Dzlib=ON -Djpeg=ON -Dold-jpeg=ON -Dlibdeflate=OFF \
-    -Djbig=OFF -Dlerc=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Djpeg12=OFF $(zlib_args) \
-    -DJPEG_LIBRARY="$prefix/lib/libjpeg.a" -DJPEG_INCLUDE_DIR="$prefix/include"
+    -Dtiff-docs=OFF -Dcxx=OFF -Dtiff-opengl=OFF -Dzlib=ON -Djpeg=OFF -Dold-jpeg=OFF -Dlibdeflate=OFF \
+    -Djbig=OFF -Dlerc=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Djpeg12=OFF -Dlogluv=OFF -Dpixarlog=OFF \
+    -Dthunder=OFF -Dnext=OFF -Dmdi=OFF $(zlib_args)
   cmake --build "$src/build" --target tiff >/dev/null
   cmake --install "$src/build" >/dev/null
   rm -rf "$prefix/share/doc/tiff"*

@@ -1,7 +1,7 @@
 // TIFF through libtiff's RGBA interface, which turns every photometric kind it knows (bilevel, grey, palette,
-// RGB, CMYK, YCbCr and JPEG-compressed, CIE L*a*b*...) into 8-bit RGBA: the first page, its rows as they are
-// stored. Only the strips or tiles under the rows and columns asked for are read and decoded; a strip that reaches
-// further is decoded only as far as the last row asked for.
+// RGB, CMYK, YCbCr, CIE L*a*b*...) into 8-bit RGBA: the first page, its rows as they are stored. Only the strips
+// or tiles under the rows and columns asked for are read and decoded; a strip that reaches further is decoded only
+// as far as the last row asked for. A compression the library was built without is left to the system's codecs.
 #include <tiffio.h>
 
 #include <algorithm>
@@ -77,7 +77,9 @@ public:
                                    MapProc, UnmapProc));
         if (!tiff_) throw std::runtime_error("broken TIFF header");
         char message[1024] = {};
-        readable = TIFFRGBAImageOK(tiff_.get(), message) != 0;
+        std::uint16_t compression = COMPRESSION_NONE;
+        TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_COMPRESSION, &compression);
+        readable = TIFFIsCODECConfigured(compression) && TIFFRGBAImageOK(tiff_.get(), message) != 0;
         if (!readable) return;
         if (!TIFFRGBAImageBegin(&image_, tiff_.get(), 0, message)) throw std::runtime_error("broken TIFF");
         begun_ = true;
