@@ -1,6 +1,6 @@
 // libFuzzer target: what a plug-in hands back. The input is the 28-byte picture record as the plug-in left it,
 // the size of the pixel block, and the bitmap-info block. Both blocks are copied into heap blocks of exactly
-// their stated size; when the check accepts them, every byte that the conversion (SetDIBits) reads from them is
+// their stated size; when the check accepts them, every byte that GDI's conversion would read from them is
 // read here too, so a check that lets a block through that is too short for its header shows as an overrun;
 // then the plain form the host hands to the conversion is made from exactly those bytes and checked again, and
 // the BMP reader converts the visible part from it and the pixel block in place.
