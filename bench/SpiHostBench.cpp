@@ -1,6 +1,6 @@
 // Plug-in decode benchmark: what a picture costs through the plug-in helper process against the same calls made
 // in the program's own process, for the first picture (the helper started, the plug-in loaded) and for a later
-// one (both already there). Each decode ends as the program's does: a bitmap of the screen's format.
+// one (both already there). Each decode ends as the program's does: the pixels of the part the preview shows.
 //
 //   velmira_spihost_bench.exe HELPER PLUGIN DIR [RUNS]
 //
@@ -66,24 +66,14 @@ double Time(const std::function<bool()>& step) {
     return Ms(Clock::now() - start);
 }
 
-// What the helper does and what the program then does with the result, all in this process.
-bool DecodeHere(const velmira::ST_SpiPlugin& plugin, const std::string& path) {
+// What the helper does, in this process: the plug-in asked about the file, then its visible part decoded.
+bool DecodeHere(const velmira::SpiPluginModule& plugin, const std::string& path) {
     velmira::SpiFileHead head;
     if (!velmira::ReadSpiFileHead(path, head) || !velmira::AcceptsSpiFile(plugin, path, head)) return false;
-    std::vector<unsigned char> room;
-    int width = 0, height = 0;
-    const auto into = [&room](std::size_t info, std::size_t pixels) {
-        room.resize(info + pixels);
-        return room.data();
-    };
-    if (!velmira::DecodeSpiPicture(plugin, path, into, width, height)) return false;
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(room.data());
-    const std::size_t infoBytes = info->bmiHeader.biSize + info->bmiHeader.biClrUsed * 4 +
-                                  (info->bmiHeader.biCompression == BI_BITFIELDS ? 12 : 0);
-    const ui::ScopedGetDC screen(nullptr);
-    const ui::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
-    return ::SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(height), room.data() + infoBytes, info,
-                       DIB_RGB_COLORS) == height;
+    std::vector<std::uint32_t> pixels(std::size_t{velmira::kPreviewWidth} * velmira::kPreviewHeight);
+    velmira::SpiRegion region;
+    return velmira::DecodeSpiRegion(plugin, path, velmira::kPreviewWidth, velmira::kPreviewHeight, pixels.data(),
+                                    region);
 }
 
 }  // namespace
@@ -94,6 +84,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     velmira::SpiHostProcess::SetProgram(argv[1]);
+    velmira::SpiLoadClass::SetBundledPlugin({});
     const std::string pluginPath = argv[2];
     const std::string folder = argv[3];
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 15;
@@ -101,6 +92,13 @@ int main(int argc, char** argv) {
     const std::string plugins = folder + "\\plugins";
     ::CreateDirectoryA(plugins.c_str(), nullptr);
     ::CopyFileA(pluginPath.c_str(), (plugins + "\\ppm.spi").c_str(), FALSE);
+    // Listed once by the helper, and from then on from the cache, as at every start after the first.
+    const std::string cache = folder + "\\spihost-bench.cache";
+    {
+        velmira::SpiLoadClass lister;
+        lister.SetCacheFile(cache);
+        lister.LoadPlugins(plugins);
+    }
 
     std::printf("| Picture | In-process first ms | In-process later ms | Helper first ms | Helper later ms |"
                 " Helper - in-process, later ms |\n|---|---:|---:|---:|---:|---:|\n");
@@ -109,7 +107,7 @@ int main(int argc, char** argv) {
         std::vector<double> hereFirst, hereLater, helperFirst, helperLater;
         for (int i = 0; i < runs; ++i) {
             // First: the DLL loaded for this decode; later: the same DLL again.
-            std::unique_ptr<velmira::ST_SpiPlugin> plugin;
+            std::unique_ptr<velmira::SpiPluginModule> plugin;
             hereFirst.push_back(Time([&] {
                 plugin = velmira::LoadSpiPlugin(plugins + "\\ppm.spi");
                 return plugin && DecodeHere(*plugin, path);
@@ -119,15 +117,18 @@ int main(int argc, char** argv) {
         for (int i = 0; i < runs; ++i) {
             // First: a new host whose helper starts with this picture; later: the same helper again.
             velmira::SpiLoadClass host;
+            host.SetCacheFile(cache);
             host.LoadPlugins(plugins);
-            helperFirst.push_back(Time([&] { return host.LoadPicture(path); }));
-            helperLater.push_back(Time([&] { return host.LoadPicture(path); }));
+            const auto load = [&] { return host.LoadPicture(path, velmira::kPreviewWidth, velmira::kPreviewHeight); };
+            helperFirst.push_back(Time(load));
+            helperLater.push_back(Time(load));
         }
         std::printf("| %s | %.1f | %.1f | %.1f | %.1f | %+.1f |\n", p.label, Median(hereFirst), Median(hereLater),
                     Median(helperFirst), Median(helperLater), Median(helperLater) - Median(hereLater));
         ::DeleteFileA(path.c_str());
     }
     ::DeleteFileA((plugins + "\\ppm.spi").c_str());
+    ::DeleteFileA(cache.c_str());
     ::RemoveDirectoryA(plugins.c_str());
     return 0;
 }

@@ -9,8 +9,11 @@
 //             "btnface" and "window" in place of RRGGBB stand for those system colours
 //     EXE     the program (Windows path); it starts in its own folder, with no arguments
 // The programs take turns, run after run, so that a busy machine slows them alike. The first round only
-// warms up. Prints every run, then a table of medians with each program's ratio to the first and the second.
+// warms up. Prints every run, then a table of medians with each program's ratio to the first and the second, and
+// the program's own peak memory up to that moment (its private bytes and its working set, as the system counts
+// them for the process).
 #include <windows.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -108,6 +111,8 @@ std::string Quoted(const std::string& s) {
 struct Run {
     double visibleMs = -1;
     double paintedMs = -1;
+    double peakPrivateMb = -1;
+    double peakWorkingSetMb = -1;
 };
 
 Run StartOnce(const std::string& commandLine, const std::string& folder, const std::string& title,
@@ -136,6 +141,11 @@ Run StartOnce(const std::string& commandLine, const std::string& folder, const s
         }
         if (window && Painted(window, points)) {
             run.paintedMs = elapsed;
+            PROCESS_MEMORY_COUNTERS memory{};
+            if (::GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory)) {
+                run.peakPrivateMb = memory.PeakPagefileUsage / 1048576.0;
+                run.peakWorkingSetMb = memory.PeakWorkingSetSize / 1048576.0;
+            }
             break;
         }
         if (::WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;  // it ended by itself
@@ -160,6 +170,8 @@ struct Program {
     std::string exe;
     std::vector<double> visible;
     std::vector<double> painted;
+    std::vector<double> peakPrivate;
+    std::vector<double> peakWorkingSet;
 };
 
 }  // namespace
@@ -171,14 +183,16 @@ int main(int argc, char** argv) {
     }
     const int runs = std::atoi(argv[1]);
     std::vector<Program> programs;
-    for (int i = 2; i + 3 < argc; i += 4) programs.push_back(Program{argv[i], argv[i + 1], ParsePoints(argv[i + 2]), argv[i + 3], {}, {}});
+    for (int i = 2; i + 3 < argc; i += 4)
+        programs.push_back(Program{argv[i], argv[i + 1], ParsePoints(argv[i + 2]), argv[i + 3], {}, {}, {}, {}});
 
     for (int round = 0; round <= runs; ++round) {
         for (Program& p : programs) {
             const std::size_t slash = p.exe.find_last_of('\\');
             const Run run = StartOnce(Quoted(p.exe), slash == std::string::npos ? "" : p.exe.substr(0, slash), p.title, p.points);
-            std::printf("%-28s run %2d: visible %8.1f ms, painted %8.1f ms%s\n", p.name.c_str(), round, run.visibleMs,
-                        run.paintedMs, round == 0 ? " (warm-up)" : "");
+            std::printf("%-28s run %2d: visible %8.1f ms, painted %8.1f ms, peak %.1f / %.1f MB%s\n", p.name.c_str(),
+                        round, run.visibleMs, run.paintedMs, run.peakPrivateMb, run.peakWorkingSetMb,
+                        round == 0 ? " (warm-up)" : "");
             std::fflush(stdout);
             if (run.visibleMs < 0 || run.paintedMs < 0) {
                 std::fprintf(stderr, "%s: the window did not appear painted within a minute\n", p.name.c_str());
@@ -187,16 +201,20 @@ int main(int argc, char** argv) {
             if (round == 0) continue;
             p.visible.push_back(run.visibleMs);
             p.painted.push_back(run.paintedMs);
+            p.peakPrivate.push_back(run.peakPrivateMb);
+            p.peakWorkingSet.push_back(run.peakWorkingSetMb);
         }
     }
     // Each program against the first one (the empty window) and, where there is one, the second (the floor).
     const double empty = Median(programs.front().painted);
     const double floor = programs.size() > 1 ? Median(programs[1].painted) : empty;
-    std::printf("\n| Program | Visible ms (median) | Painted ms (median) | Painted / %s | Painted / %s |\n",
+    std::printf("\n| Program | Visible ms (median) | Painted ms (median) | Painted / %s | Painted / %s |"
+                " Peak MB, private / working set |\n",
                 programs.front().name.c_str(), programs.size() > 1 ? programs[1].name.c_str() : "-");
-    std::printf("|---|---:|---:|---:|---:|\n");
+    std::printf("|---|---:|---:|---:|---:|---|\n");
     for (const Program& p : programs)
-        std::printf("| %s | %.1f | %.1f | %.2fx | %.2fx |\n", p.name.c_str(), Median(p.visible), Median(p.painted),
-                    Median(p.painted) / empty, Median(p.painted) / floor);
+        std::printf("| %s | %.1f | %.1f | %.2fx | %.2fx | %.1f / %.1f |\n", p.name.c_str(), Median(p.visible),
+                    Median(p.painted), Median(p.painted) / empty, Median(p.painted) / floor, Median(p.peakPrivate),
+                    Median(p.peakWorkingSet));
     return 0;
 }

@@ -53,31 +53,53 @@ bench_load() {
   "$native/bench/velmira_load_bench" generate "$data"
   local tsv=$data/wine-load.tsv
   echo "## Picture load under Wine (Windows build, FileByteSource)"
-  in_wine wine "$win/bench/velmira_load_bench.exe" run "$(winpath "$data")" --tsv "$(winpath "$tsv")" 2>/dev/null
+  in_wine wine "$win/bench/velmira_load_bench.exe" run "$(winpath "$data")" --tsv "$(winpath "$tsv")" \
+    "$(winpath "$win/velmira_spihost.exe")" "$(winpath "$win/velmira_wic.spi")" 2>/dev/null
   echo
   echo "## Picture load, native and Wine side by side"
   "$native/bench/velmira_load_bench" run "$data" --wine "$tsv"
 }
 
+# The start-up runs with a picture in use: the settings' picture and its label.
+startup_pictures=(
+  "jpeg-8000x6000.jpg|48 MP JPEG"
+  "png-640x480.png|0.3 MP PNG" "png-8000x6000.png|48 MP PNG" "png-10000x10000-plain.png|100 MP PNG"
+  "png-adam7-8000x6000.png|48 MP PNG, interlaced"
+  "tiff-strips-640x480.tif|0.3 MP TIFF, strips" "tiff-strips-8000x6000.tif|48 MP TIFF, strips"
+  "tiff-tiles-8000x6000.tif|48 MP TIFF, tiles"
+  "webp-640x480.webp|0.3 MP WebP" "webp-8000x6000.webp|48 MP WebP"
+  "gif-640x480.gif|0.3 MP GIF" "gif-8000x6000.gif|48 MP GIF"
+)
+
 # Folders of copies of the program, each with its own settings file, so that no run touches the build's.
 startup_setups() {
   local s=$win/bench/startup
   rm -rf "$s"
-  mkdir -p "$s/minimal" "$s/floor" "$s/shipped" "$s/plugins20/plugins" "$s/picture"
+  mkdir -p "$s/minimal" "$s/floor" "$s/shipped" "$s/plugins20/plugins" "$s/plugins20-first"
   cp "$win/bench/velmira_minimal_window.exe" "$s/minimal/"
   cp "$win/bench/velmira_floor_window.exe" "$s/floor/"
   # As shipped: the release zip unpacked (the image plug-in beside the program, which is the default plug-in
   # folder; no settings file).
   "$root/scripts/package.sh" >/dev/null
-  unzip -q -o "$root"/dist/velmira-*-win32.zip velmira.exe velmira_wic.spi -d "$s/shipped"
-  # Twenty plug-ins in a folder of their own, named in the settings file.
-  cp "$win/velmira.exe" "$s/plugins20/"
+  unzip -q -o "$root"/dist/velmira-*-win32.zip velmira.exe velmira_wic.spi velmira_spihost.exe -d "$s/shipped"
+  # Twenty plug-ins in a folder of their own, named in the settings file. After the first start their
+  # descriptions come from velmira_spi.cache; where that cannot be written (here a folder stands in its way)
+  # every start has the helper describe them, as the first start does.
+  cp "$s/shipped/"*.exe "$s/plugins20/"
   local i
   for i in $(seq -w 1 20); do cp "$win/tests/plugins/ppm.spi" "$s/plugins20/plugins/ppm$i.spi"; done
   printf '[Option]\r\nSpi=%s\r\n' "$(winpath "$s/plugins20/plugins")" >"$s/plugins20/velmira.ini"
-  # A 48-megapixel photo as the preview's background, loaded during start-up.
-  cp "$win/velmira.exe" "$win/velmira_wic.spi" "$s/picture/"
-  printf '[BackGround]\r\nUseImage=1\r\nPath=%s\r\n' "$(winpath "$data/jpeg-8000x6000.jpg")" >"$s/picture/velmira.ini"
+  cp "$s/plugins20/"*.exe "$s/plugins20/velmira.ini" "$s/plugins20-first/"
+  mkdir "$s/plugins20-first/velmira_spi.cache"
+  # A picture of each kind as the preview's background, loaded during start-up.
+  local entry file n=0
+  for entry in "${startup_pictures[@]}"; do
+    file=${entry%%|*}
+    n=$((n + 1))
+    mkdir -p "$s/picture$n"
+    cp "$s/shipped/"* "$s/picture$n/"
+    printf '[BackGround]\r\nUseImage=1\r\nPath=%s\r\n' "$(winpath "$data/$file")" >"$s/picture$n/velmira.ini"
+  done
 }
 
 bench_startup() {
@@ -88,19 +110,25 @@ bench_startup() {
   startup_setups
   local s=$win/bench/startup title="Velmira Ver.2.30"
   # Painted = the form's face (2,2), the preview's bottom right (160,190) and the hex edit's blank right
-  # end (250,30) show their colours: three separately painted windows. The picture run waits for the
-  # photo's own pixel there instead of the white background.
+  # end (250,30) show their colours: three separately painted windows. The picture runs wait for the
+  # picture's own pixel there instead of the white background.
   local points="2,2,btnface;160,190,FFFFFF;250,30,window"
-  local photo
-  photo=$("$native/bench/velmira_load_bench" pixel "$data/jpeg-8000x6000.jpg" 154 184)
+  local args=() entry file n=0 pixel
+  for entry in "${startup_pictures[@]}"; do
+    file=${entry%%|*}
+    n=$((n + 1))
+    pixel=$("$native/bench/velmira_load_bench" pixel "$data/$file" 154 184)
+    args+=("velmira, ${entry#*|} in use" "$title" "2,2,btnface;160,190,$pixel;250,30,window"
+      "$(winpath "$s/picture$n/velmira.exe")")
+  done
   echo "## Start-up under Wine until the window is painted ($runs runs each, taking turns)"
   in_wine wine "$win/bench/velmira_startup_probe.exe" "$runs" \
     "minimal window" "Velmira minimal window" "2,2,btnface" "$(winpath "$s/minimal/velmira_minimal_window.exe")" \
     "floor window" "Velmira floor window" "$points" "$(winpath "$s/floor/velmira_floor_window.exe")" \
     "velmira (as shipped)" "$title" "$points" "$(winpath "$s/shipped/velmira.exe")" \
     "velmira, 20 plug-ins" "$title" "$points" "$(winpath "$s/plugins20/velmira.exe")" \
-    "velmira, 48 MP JPEG in use" "$title" "2,2,btnface;160,190,$photo;250,30,window" \
-    "$(winpath "$s/picture/velmira.exe")" 2> >(grep -v fixme >&2) | grep -v " run "
+    "velmira, 20 plug-ins, no cache" "$title" "$points" "$(winpath "$s/plugins20-first/velmira.exe")" \
+    "${args[@]}" 2> >(grep -v fixme >&2) | grep -v " run "
 }
 
 bench_nearest() {

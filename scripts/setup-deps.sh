@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs everything a fresh Debian 12 machine needs to build and test Velmira,
-# then cross-builds libjpeg-turbo and GoogleTest for i686 Windows into the build tree.
+# Installs everything a fresh Debian 12 machine needs to build and test Velmira, then cross-builds for i686
+# Windows into the build tree, from Debian's own source packages: libjpeg-turbo (the program's JPEG), zlib,
+# libpng, libtiff, libwebp and giflib (the bundled plug-in's formats), and GoogleTest. Only the static libraries
+# and headers are built and installed: no tools, tests or documentation of theirs.
 # Each step is skipped when its result is already there, so running it again is cheap.
 set -euo pipefail
 
@@ -14,12 +16,14 @@ as_root() { if [ "$(id -u)" = 0 ]; then "$@"; else sudo "$@"; fi; }
 
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev
-  cmake ninja-build nasm make dpkg-dev
+  cmake ninja-build nasm make dpkg-dev pkg-config
   wine wine32:i386 xvfb xauth xdotool xclip x11-utils imagemagick
   locales fonts-ipafont fonts-wine
   # The release zip (scripts/package.sh) and its check.
   zip unzip
   googletest libgtest-dev libjpeg62-turbo-dev clang libclang-rt-14-dev
+  # The bundled plug-in's decoders built natively too, for the sanitizers, the fuzzers and the load benchmark.
+  libpng-dev libtiff-dev libwebp-dev libgif-dev zlib1g-dev
   # The benchmarks' reference decoder (djpeg) and peak-memory meter (GNU time).
   libjpeg-turbo-progs time
 )
@@ -110,31 +114,120 @@ install_locale() {
   fi
 }
 
+# Unpacks the source package `name` (Debian's patches applied) under `dest` and prints its tree. A mirror that
+# lacks the newest version's files (a security update not mirrored yet) gets the next version of this release.
+fetch_source() {
+  local name=$1 dest=$2 version tree=
+  for version in "" $(apt-cache showsrc "$name" 2>/dev/null | sed -n 's/^Version: //p' | sort -rVu); do
+    rm -rf "$dest" && mkdir -p "$dest"
+    (cd "$dest" && apt-get source -qq "$name${version:+=$version}" >/dev/null 2>&1) || true
+    tree=$(find "$dest" -mindepth 1 -maxdepth 1 -type d | head -n 1)
+    [ -n "$tree" ] && break
+  done
+  [ -n "$tree" ] || { echo "apt-get source $name gave no source tree" >&2; exit 1; }
+  echo "$tree"
+}
+
+# A library's own CMake project, configured for the MinGW toolchain into the prefix (quietly).
+cross_cmake() {
+  local tree=$1 out=$2
+  shift 2
+  cmake -S "$tree" -B "$out" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_SYSTEM_PROCESSOR=i686 "$@" >/dev/null
+}
+
 build_libjpeg() {
   [ -f "$prefix/lib/libjpeg.a" ] && return
-  local src=$deps/src/libjpeg
-  rm -rf "$src" && mkdir -p "$src"
-  (cd "$src" && apt-get source -qq libjpeg-turbo >/dev/null 2>&1)
-  local tree
-  tree=$(find "$src" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
-  [ -n "$tree" ] || { echo "apt-get source libjpeg-turbo gave no source tree" >&2; exit 1; }
-  cmake -S "$tree" -B "$src/build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=ON \
-    -DCMAKE_SYSTEM_PROCESSOR=i686 -DCMAKE_POLICY_DEFAULT_CMP0091=NEW \
-    -DCMAKE_POLICY_DEFAULT_CMP0058=NEW >/dev/null
+  local src=$deps/src/libjpeg tree
+  tree=$(fetch_source libjpeg-turbo "$src")
+  cross_cmake "$tree" "$src/build" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=ON \
+    -DCMAKE_POLICY_DEFAULT_CMP0091=NEW -DCMAKE_POLICY_DEFAULT_CMP0058=NEW
   cmake --build "$src/build" >/dev/null
   cmake --install "$src/build" >/dev/null
 }
 
+# Debian's zlib source keeps no makefile for MinGW: the library's own files are compiled here, and the
+# pkg-config file is ours.
+build_zlib() {
+  [ -f "$prefix/lib/libz.a" ] && return
+  local src=$deps/src/zlib tree version f
+  tree=$(fetch_source zlib "$src")
+  mkdir -p "$src/build" "$prefix/lib/pkgconfig" "$prefix/include"
+  for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees \
+           uncompr zutil; do
+    i686-w64-mingw32-gcc -O2 -c "$tree/$f.c" -I"$tree" -o "$src/build/$f.o"
+  done
+  i686-w64-mingw32-ar rcs "$prefix/lib/libz.a" "$src/build/"*.o
+  cp "$tree/zlib.h" "$tree/zconf.h" "$prefix/include/"
+  version=$(sed -n 's/^#define ZLIB_VERSION "\(.*\)"$/\1/p' "$tree/zlib.h")
+  printf 'prefix=%s\nlibdir=${prefix}/lib\nincludedir=${prefix}/include\n\nName: zlib\nDescription: zlib compression library\nVersion: %s\nLibs: -L${libdir} -lz\nCflags: -I${includedir}\n' \
+    "$prefix" "$version" >"$prefix/lib/pkgconfig/zlib.pc"
+}
+
+zlib_args() { echo "-DZLIB_LIBRARY=$prefix/lib/libz.a" "-DZLIB_INCLUDE_DIR=$prefix/include"; }
+
+build_libpng() {
+  [ -f "$prefix/lib/libpng16.a" ] && return
+  local src=$deps/src/libpng tree
+  tree=$(fetch_source libpng1.6 "$src")
+  # shellcheck disable=SC2046
+  cross_cmake "$tree" "$src/build" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_EXECUTABLES=OFF -DPNG_TESTS=OFF \
+    -DSKIP_INSTALL_PROGRAMS=ON $(zlib_args)
+  cmake --build "$src/build" >/dev/null
+  cmake --install "$src/build" >/dev/null
+  rm -rf "$prefix/share/man" "$prefix/bin/libpng"*-config
+}
+
+# The codecs of the TIFF files scanners and editors write (none, LZW, Deflate, PackBits, CCITT fax); no tools.
+# A TIFF of another compression (JPEG among them: libjpeg would double the plug-in's size) goes to the system's
+# codecs.
+build_libtiff() {
+  [ -f "$prefix/lib/libtiff.a" ] && return
+  local src=$deps/src/libtiff tree
+  tree=$(fetch_source tiff "$src")
+  # shellcheck disable=SC2046
+  cross_cmake "$tree" "$src/build" -DBUILD_SHARED_LIBS=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF -Dtiff-contrib=OFF \
+    -Dtiff-docs=OFF -Dcxx=OFF -Dtiff-opengl=OFF -Dzlib=ON -Djpeg=OFF -Dold-jpeg=OFF -Dlibdeflate=OFF \
+    -Djbig=OFF -Dlerc=OFF -Dlzma=OFF -Dzstd=OFF -Dwebp=OFF -Djpeg12=OFF -Dlogluv=OFF -Dpixarlog=OFF \
+    -Dthunder=OFF -Dnext=OFF -Dmdi=OFF $(zlib_args)
+  cmake --build "$src/build" --target tiff >/dev/null
+  cmake --install "$src/build" >/dev/null
+  rm -rf "$prefix/share/doc/tiff"*
+}
+
+# The decoder library alone (libwebpdecoder): the plug-in only reads WebP.
+build_libwebp() {
+  [ -f "$prefix/lib/libwebpdecoder.a" ] && return
+  local src=$deps/src/libwebp tree
+  tree=$(fetch_source libwebp "$src")
+  cross_cmake "$tree" "$src/build" -DWEBP_BUILD_ANIM_UTILS=OFF -DWEBP_BUILD_CWEBP=OFF -DWEBP_BUILD_DWEBP=OFF \
+    -DWEBP_BUILD_GIF2WEBP=OFF -DWEBP_BUILD_IMG2WEBP=OFF -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF \
+    -DWEBP_BUILD_LIBWEBPMUX=OFF -DWEBP_BUILD_WEBPMUX=OFF -DWEBP_BUILD_EXTRAS=OFF -DWEBP_LINK_STATIC=OFF
+  cmake --build "$src/build" --target webpdecoder >/dev/null
+  mkdir -p "$prefix/lib/pkgconfig" "$prefix/include/webp"
+  cp "$src/build/libwebpdecoder.a" "$prefix/lib/"
+  cp "$tree/src/webp/decode.h" "$tree/src/webp/types.h" "$prefix/include/webp/"
+  cp "$src/build/src/libwebpdecoder.pc" "$prefix/lib/pkgconfig/"
+}
+
+# giflib ships a plain makefile for its tools too; the four files of the decoding library are compiled here.
+build_giflib() {
+  [ -f "$prefix/lib/libgif.a" ] && return
+  local src=$deps/src/giflib tree f
+  tree=$(fetch_source giflib "$src")
+  mkdir -p "$src/build" "$prefix/lib" "$prefix/include"
+  for f in dgif_lib gifalloc gif_err openbsd-reallocarray; do
+    i686-w64-mingw32-gcc -O2 -c "$tree/$f.c" -I"$tree" -o "$src/build/$f.o"
+  done
+  i686-w64-mingw32-ar rcs "$prefix/lib/libgif.a" "$src/build/"*.o
+  cp "$tree/gif_lib.h" "$prefix/include/"
+}
+
 build_gtest() {
   [ -f "$prefix/lib/libgtest.a" ] && return
-  local src=/usr/src/googletest
-  cmake -S "$src" -B "$deps/src/gtest-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -Dgtest_disable_pthreads=OFF -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON >/dev/null
+  cross_cmake /usr/src/googletest "$deps/src/gtest-build" -Dgtest_disable_pthreads=OFF -DBUILD_GMOCK=ON \
+    -DINSTALL_GTEST=ON
   cmake --build "$deps/src/gtest-build" >/dev/null
   cmake --install "$deps/src/gtest-build" >/dev/null
 }
@@ -142,5 +235,10 @@ build_gtest() {
 install_packages
 install_locale
 build_libjpeg
+build_zlib
+build_libpng
+build_libtiff
+build_libwebp
+build_giflib
 build_gtest
 echo "dependencies ready in $prefix"

@@ -21,31 +21,8 @@ namespace {
 constexpr char kMissingSuffix[] = "がありません。";
 constexpr char kUnsupportedMessage[] = "未対応の画像フォーマットです。";
 constexpr char kPluginFolderPrompt[] = "Plug-in のあるパスを指定して下さい。";
-
-// The visible top-left part of a plug-in's picture, a bitmap of the screen's format, as 0x00RRGGBB pixels.
-velmira::DecodedPicture VisiblePartOf(HBITMAP bitmap, int width, int height, int maxWidth, int maxHeight) {
-    velmira::DecodedPicture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.visibleWidth = std::clamp(width, 0, maxWidth);
-    picture.visibleHeight = std::clamp(height, 0, maxHeight);
-    if (picture.visibleWidth == 0 || picture.visibleHeight == 0) return picture;
-
-    // GDI converts the device-dependent bitmap to the canvas's 32-bit rows, whatever the screen's depth.
-    ui::Canvas copy(picture.visibleWidth, picture.visibleHeight);
-    {
-        ui::UniqueMemoryDC source(::CreateCompatibleDC(copy.DC()));
-        ui::ScopedSelectObject select(source.get(), bitmap);
-        ::BitBlt(copy.DC(), 0, 0, picture.visibleWidth, picture.visibleHeight, source.get(), 0, 0, SRCCOPY);
-    }
-    ::GdiFlush();  // the rows are read directly below
-    picture.pixels.reserve(static_cast<std::size_t>(picture.visibleWidth) * picture.visibleHeight);
-    for (int y = 0; y < picture.visibleHeight; ++y) {
-        const std::uint32_t* row = copy.Row(y);
-        for (int x = 0; x < picture.visibleWidth; ++x) picture.pixels.push_back(row[x] & 0x00FFFFFFu);
-    }
-    return picture;
-}
+// After the folder's path, as with "がありません。".
+constexpr char kNoPluginSuffix[] = "にはPlug-inがありません。";
 
 // Copies the picture from the preview's top-left corner to the right and downwards, never scaled; the tiles at
 // the right and bottom edges are cut. A picture without width or height draws nothing.
@@ -114,14 +91,20 @@ void BackgroundPicture::BtnSPIClick(HWND owner) {
     dialog.Owner = owner;
     dialog.Title = kPluginFolderPrompt;
     dialog.InitialDir = current;
-    if (dialog.Execute()) {
-        spiPath_ = dialog.SelectedDir;
-        SetSPI();
-    }
+    if (!dialog.Execute()) return;
+    // The folder is kept even without plug-ins (the user may be about to put some there); the bundled plug-in's
+    // formats stay either way.
+    spiPath_ = dialog.SelectedDir;
+    SetSPI();
+    if (spiLoader_.GetFolderCount() == 0)
+        ui::Application::Get().ShowMessage(spiPath_ + kNoPluginSuffix, MB_OK | MB_ICONWARNING);
 }
 
 void BackgroundPicture::SetSPI() {
     spiLoader_.LoadPlugins(spiPath_);
+    // Each plug-in that could not be loaded is named once, as a crash while decoding is; the others work.
+    for (const std::string& failure : spiLoader_.GetFailures())
+        ui::Application::Get().ShowException(velmira::SpiHostFailure(failure));
     const int count = spiLoader_.GetCount();
     std::vector<velmira::ST_SpiInfo> plugins(static_cast<std::size_t>(count));
     spiLoader_.GetSpiInfo(count, plugins);
@@ -200,9 +183,8 @@ std::optional<velmira::DecodedPicture> BackgroundPicture::Decode(int maxWidth, i
         return velmira::DecodeJpeg(file, maxWidth, maxHeight);
     }
     default:
-        if (!spiLoader_.LoadPicture(imagePath_)) return std::nullopt;
-        return VisiblePartOf(spiLoader_.GetPicture(), spiLoader_.GetPictureWidth(), spiLoader_.GetPictureHeight(),
-                             maxWidth, maxHeight);
+        if (!spiLoader_.LoadPicture(imagePath_, maxWidth, maxHeight)) return std::nullopt;
+        return spiLoader_.GetPicture();
     }
 }
 

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "image/SpiPictureCheck.h"
 #include "text/SystemText.h"
 
 namespace velmira {
@@ -16,12 +15,17 @@ constexpr char kHelperName[] = "velmira_spihost.exe";
 constexpr char kCrashed[] = "が異常終了しました";
 constexpr char kNotAnswering[] = "が応答しないため中止しました";
 constexpr char kCannotStart[] = "を起動できません";
+constexpr char kBusy[] = "前の画像をまだ読み込んでいます";
 
 // How long the helper gets to unload its plug-ins and end when asked to, and to go once it has been ended.
 constexpr DWORD kQuitWaitMs = 2000;
 // The longest stretch without looking at the message queue: the system takes a thread that has not asked for
 // messages for five seconds as hung, and offers the user to end the program.
 constexpr DWORD kQueueCheckMs = 1000;
+// Plug-ins named in one request to describe them; their paths fit the block many times over.
+constexpr std::size_t kDescribeBatch = 256;
+// The largest visible part asked for: a preview far larger than any screen's.
+constexpr std::size_t kMaxVisibleBytes = std::size_t{64} << 20;
 
 std::string g_program;
 DWORD g_answerTimeoutMs = kSpiHostAnswerTimeoutMs;
@@ -32,7 +36,8 @@ std::string CurrentFolder() {
     return length > 0 && length < MAX_PATH ? std::string(folder, length) : std::string();
 }
 
-// A handle the helper inherits: created inheritable, and made private again once the helper has started.
+// A handle the helper inherits: created inheritable, handed to it alone in the list of handles it inherits, and
+// made private again once it has started.
 SECURITY_ATTRIBUTES Inheritable() {
     SECURITY_ATTRIBUTES attributes{};
     attributes.nLength = sizeof attributes;
@@ -52,6 +57,36 @@ ui::UniqueKernelHandle KillOnCloseJob() {
     return job;
 }
 
+// The start-up attribute that limits what the helper inherits to the handles named, so that no other
+// inheritable handle of the program (one that a library made) goes along.
+class InheritedHandleList {
+public:
+    explicit InheritedHandleList(std::vector<HANDLE> handles) : handles_(std::move(handles)) {
+        SIZE_T size = 0;
+        ::InitializeProcThreadAttributeList(nullptr, 1, 0, &size);
+        storage_.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(storage_.data());
+        if (size == 0 || !::InitializeProcThreadAttributeList(list, 1, 0, &size)) return;
+        list_ = list;
+        if (!::UpdateProcThreadAttribute(list_, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, handles_.data(),
+                                         handles_.size() * sizeof(HANDLE), nullptr, nullptr)) {
+            ::DeleteProcThreadAttributeList(list_);
+            list_ = nullptr;
+        }
+    }
+    InheritedHandleList(const InheritedHandleList&) = delete;
+    InheritedHandleList& operator=(const InheritedHandleList&) = delete;
+    ~InheritedHandleList() {
+        if (list_) ::DeleteProcThreadAttributeList(list_);
+    }
+    LPPROC_THREAD_ATTRIBUTE_LIST get() const noexcept { return list_; }
+
+private:
+    std::vector<HANDLE> handles_;
+    std::vector<unsigned char> storage_;
+    LPPROC_THREAD_ATTRIBUTE_LIST list_ = nullptr;
+};
+
 // Paints what needs painting while the helper works, so that the window does not stay blank for the seconds a
 // slow plug-in takes. Nothing else is taken from the queue: input waits until the load has ended.
 void DispatchPaint() {
@@ -59,7 +94,28 @@ void DispatchPaint() {
     while (::PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) ::DispatchMessageA(&msg);
 }
 
+// Marks a request as waiting for its answer for as long as it does.
+class ScopedBusy {
+public:
+    explicit ScopedBusy(bool& busy) : busy_(busy) {
+        if (busy_) throw SpiHostBusy();
+        busy_ = true;
+    }
+    ScopedBusy(const ScopedBusy&) = delete;
+    ScopedBusy& operator=(const ScopedBusy&) = delete;
+    ~ScopedBusy() { busy_ = false; }
+
+private:
+    bool& busy_;
+};
+
 }  // namespace
+
+std::string SpiFailureText(const std::string& path, SpiPluginState state) {
+    return path + (state == SpiPluginState::Hung ? kNotAnswering : kCrashed);
+}
+
+SpiHostBusy::SpiHostBusy() : std::runtime_error(kBusy) {}
 
 void SpiHostProcess::SetProgram(const std::string& path) { g_program = path; }
 
@@ -88,11 +144,14 @@ void SpiHostProcess::Start() {
         std::string commandLine = "\"" + program + "\" " + HandleText(mapping_.get()) + " " +
                                   HandleText(requestEvent_.get()) + " " + HandleText(answerEvent_.get()) + " " +
                                   HandleText(parent.get());
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
+        const InheritedHandleList inherited({mapping_.get(), requestEvent_.get(), answerEvent_.get(), parent.get()});
+        STARTUPINFOEXA startup{};
+        startup.StartupInfo.cb = inherited.get() ? sizeof startup : sizeof startup.StartupInfo;
+        startup.lpAttributeList = inherited.get();
+        const DWORD flags = CREATE_SUSPENDED | (inherited.get() ? EXTENDED_STARTUPINFO_PRESENT : 0);
         PROCESS_INFORMATION info{};
-        started = ::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED,
-                                   nullptr, nullptr, &startup, &info) != FALSE;
+        started = ::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                                   nullptr, &startup.StartupInfo, &info) != FALSE;
         if (started) {
             process_.reset(info.hProcess);
             processId_ = info.dwProcessId;
@@ -135,34 +194,51 @@ void SpiHostProcess::Stop() noexcept {
     job_.reset();
 }
 
-bool SpiHostProcess::Ask(spihost::Request request, const std::vector<std::string>& plugins, int index,
-                         const std::string& fileName) {
+void SpiHostProcess::Abandon(Outcome outcome) noexcept {
+    if (outcome == Outcome::TimedOut) {
+        ::TerminateProcess(process_.get(), 1);
+        ::WaitForSingleObject(process_.get(), kQuitWaitMs);
+    }
+    Stop();
+}
+
+SpiHostProcess::Outcome SpiHostProcess::Ask(spihost::Request request, const std::vector<std::string>& plugins,
+                                            int plugin, const std::string& fileName,
+                                            const std::function<void(spihost::ControlBlock&)>& prepare) {
+    const ScopedBusy busy(busy_);
     const auto text = spihost::PackRequestText({fileName, CurrentFolder(), plugins});
-    if (!text) return false;
+    if (!text) return Outcome::TooLong;
     // A helper that ended between two requests (the system's doing, or a plug-in thread's) is replaced quietly.
     if (Running() && ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) Stop();
     if (!Running()) Start();
     spihost::ControlBlock& c = *control_;
     c.request = request;
     c.serial = ++serial_;
-    c.plugin = index;
+    c.plugin = plugin;
     c.textBytes = static_cast<std::uint32_t>(text->size());
     std::memcpy(c.text, text->data(), text->size());
+    c.pixels = 0;
+    if (prepare) prepare(c);
     c.answer = spihost::kNoAnswer;
     c.calling = spihost::kNoPlugin;
     ::SetEvent(requestEvent_.get());
     const Outcome outcome = WaitForAnswer(c.serial);
-    if (outcome != Outcome::Answered) Fail(outcome, plugins);
-    return true;
+    return outcome;
 }
 
 SpiHostProcess::Outcome SpiHostProcess::WaitForAnswer(std::uint32_t serial) {
     const HANDLE handles[] = {answerEvent_.get(), process_.get()};
     const DWORD timeout = g_answerTimeoutMs;
-    const DWORD start = ::GetTickCount();
+    std::uint32_t calls = control_->calls;
+    DWORD since = ::GetTickCount();
     for (;;) {
         DispatchPaint();
-        const DWORD elapsed = ::GetTickCount() - start;
+        // Each call into a plug-in has the whole limit: a slow load of many plug-ins is no hang of the last one.
+        if (control_->calls != calls) {
+            calls = control_->calls;
+            since = ::GetTickCount();
+        }
+        const DWORD elapsed = ::GetTickCount() - since;
         if (elapsed >= timeout) return Outcome::TimedOut;
         const DWORD wait = ::MsgWaitForMultipleObjects(2, handles, FALSE, std::min(timeout - elapsed, kQueueCheckMs),
                                                        QS_PAINT);
@@ -171,74 +247,115 @@ SpiHostProcess::Outcome SpiHostProcess::WaitForAnswer(std::uint32_t serial) {
     }
 }
 
-void SpiHostProcess::Fail(Outcome outcome, const std::vector<std::string>& plugins) {
-    // Read before the block goes; the value is the helper's, so it is only trusted as an index into the list.
-    const std::int32_t calling = control_->calling;
-    const std::string name = calling >= 0 && static_cast<std::size_t>(calling) < plugins.size()
-                                 ? plugins[static_cast<std::size_t>(calling)]
-                                 : Program();
-    if (outcome == Outcome::TimedOut) {
-        ::TerminateProcess(process_.get(), 1);
-        ::WaitForSingleObject(process_.get(), kQuitWaitMs);
+int SpiHostProcess::Calling(const std::vector<std::string>& plugins) const {
+    // The value is the helper's, so it is only trusted as an index into the list.
+    const std::int32_t calling = control_ ? control_->calling : spihost::kNoPlugin;
+    return calling >= 0 && static_cast<std::size_t>(calling) < plugins.size() ? calling : -1;
+}
+
+std::vector<SpiPluginDescription> SpiHostProcess::Describe(const std::vector<std::string>& paths) {
+    using State = SpiPluginState;
+    std::vector<SpiPluginDescription> found(paths.size());
+    for (std::size_t from = 0; from < paths.size();) {
+        const std::vector<std::string> batch(paths.begin() + static_cast<std::ptrdiff_t>(from),
+                                             paths.begin() + static_cast<std::ptrdiff_t>(
+                                                                 std::min(paths.size(), from + kDescribeBatch)));
+        const Outcome outcome = Ask(spihost::kDescribe, batch, 0, std::string());
+        if (outcome == Outcome::TooLong) break;  // paths no file system has: nothing to describe
+        const std::size_t described = std::min<std::size_t>(control_->described, batch.size());
+        const auto replies = spihost::ReadDescriptions(control_->reply, std::min<std::size_t>(control_->replyBytes,
+                                                       sizeof control_->reply), described);
+        for (std::size_t i = 0; replies && i < replies->size(); ++i) {
+            const spihost::PluginDescription& reply = (*replies)[i];
+            found[from + i] = {reply.state, reply.pattern, reply.description};
+        }
+        if (outcome == Outcome::Answered) {
+            from += std::max<std::size_t>(described, 1);
+            continue;
+        }
+        // The plug-in after the last one described was running: it is left out, and the rest go on afresh.
+        Abandon(outcome);
+        if (described < batch.size()) {
+            found[from + described].state = outcome == Outcome::TimedOut ? State::Hung : State::Crashed;
+            ++from;
+        }
+        from += described;
     }
-    Stop();
-    throw SpiHostFailure(name + (outcome == Outcome::TimedOut ? kNotAnswering : kCrashed));
+    return found;
 }
 
 int SpiHostProcess::Find(const std::vector<std::string>& plugins, const std::string& fileName) {
-    if (plugins.empty() || !Ask(spihost::kFind, plugins, spihost::kNoPlugin, fileName)) return -1;
-    const std::int32_t found = control_->found;
-    const bool valid = control_->answer == spihost::kFound && found >= 0 &&
-                       static_cast<std::size_t>(found) < plugins.size();
-    return valid ? found : -1;
+    for (const spihost::Request round : {spihost::kFind, spihost::kFindByHandle}) {
+        const bool byHandle = round == spihost::kFindByHandle;
+        // A plug-in left out of the handle round is named by an empty path, which loads nothing.
+        std::vector<std::string> asked = plugins;
+        if (byHandle)
+            for (std::string& path : asked)
+                if (handleFormFaults_.count(path)) path.clear();
+        for (std::size_t from = 0; from < asked.size();) {
+            const Outcome outcome = Ask(round, asked, static_cast<int>(from), fileName);
+            if (outcome == Outcome::TooLong) return -1;
+            if (outcome == Outcome::Answered) {
+                const std::int32_t found = control_->found;
+                if (control_->answer == spihost::kFound && found >= static_cast<std::int32_t>(from) &&
+                    static_cast<std::size_t>(found) < asked.size())
+                    return found;
+                break;
+            }
+            // The plug-in that was asked declines by crashing or hanging; the round goes on after it.
+            const int calling = Calling(asked);
+            Abandon(outcome);
+            if (calling < static_cast<int>(from)) break;
+            if (byHandle) handleFormFaults_.insert(asked[static_cast<std::size_t>(calling)]);
+            from = static_cast<std::size_t>(calling) + 1;
+        }
+    }
+    return -1;
 }
 
-ui::UniqueBitmap SpiHostProcess::Decode(const std::vector<std::string>& plugins, int index,
-                                        const std::string& fileName, int& width, int& height) {
-    if (!Ask(spihost::kDecode, plugins, index, fileName) || control_->answer != spihost::kDecoded) return {};
-    return TakePicture(width, height);
-}
-
-// Everything the helper wrote is checked again: the sizes against the section, the bitmap info (copied out of
-// the shared block first, so that nothing can change it after the check) against the plain form.
-ui::UniqueBitmap SpiHostProcess::TakePicture(int& width, int& height) {
-    HANDLE local = nullptr;
-    // Closes the helper's handle whatever happens, so that the section goes with the program's.
-    if (!::DuplicateHandle(process_.get(), ULongToHandle(control_->section), ::GetCurrentProcess(), &local,
-                           FILE_MAP_READ, FALSE, DUPLICATE_CLOSE_SOURCE))
-        return {};
-    const ui::UniqueKernelHandle section(local);
-    const std::size_t infoBytes = control_->infoBytes;
-    const std::size_t pixelBytes = control_->pixelBytes;
-    SpiPictureBlocks blocks;
-    blocks.width = control_->width;
-    blocks.height = control_->height;
-    if (infoBytes < 40 || infoBytes > kMaxCanonicalSpiInfo || pixelBytes > SIZE_MAX - infoBytes) return {};
-    const ui::UniqueMappedView view(::MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, infoBytes + pixelBytes));
-    MEMORY_BASIC_INFORMATION region{};
-    if (!view || ::VirtualQuery(view.get(), &region, sizeof region) == 0 ||
-        region.RegionSize < infoBytes + pixelBytes)
-        return {};
-    const auto* bytes = static_cast<const unsigned char*>(view.get());
-    const std::vector<unsigned char> info(bytes, bytes + infoBytes);
-    blocks.info = info.data();
-    blocks.infoSize = infoBytes;
-    blocks.pixelSize = pixelBytes;
-    SpiPictureLayout layout;
-    if (CheckSpiPicture(blocks, &layout) != SpiPictureVerdict::Ok || layout.headerSize != 40 || layout.topDown)
-        return {};
-
-    const ui::ScopedGetDC screen(nullptr);
-    if (!screen) return {};
-    ui::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), blocks.width, blocks.height));
-    if (!bitmap) return {};
-    const int lines = ::SetDIBits(screen.get(), bitmap.get(), 0, static_cast<UINT>(blocks.height),
-                                  bytes + infoBytes, reinterpret_cast<const BITMAPINFO*>(info.data()),
-                                  DIB_RGB_COLORS);
-    if (lines == 0) return {};
-    width = blocks.width;
-    height = blocks.height;
-    return bitmap;
+std::optional<DecodedPicture> SpiHostProcess::Decode(const std::vector<std::string>& plugins, int index,
+                                                     const std::string& fileName, int maxWidth, int maxHeight) {
+    if (index < 0 || static_cast<std::size_t>(index) >= plugins.size() || maxWidth < 1 || maxHeight < 1 ||
+        std::size_t(maxWidth) * std::size_t(maxHeight) > kMaxVisibleBytes / 4)
+        return std::nullopt;
+    // The visible part comes into a section of the program's own, lent to the helper for this request: once the
+    // answer is there the pixels are the program's, whatever becomes of the helper.
+    const DWORD bytes = static_cast<DWORD>(std::size_t(maxWidth) * std::size_t(maxHeight) * 4);
+    const ui::UniqueKernelHandle section(
+        ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes, nullptr));
+    if (!section) return std::nullopt;
+    const ui::UniqueMappedView view(::MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, bytes));
+    if (!view) return std::nullopt;
+    const Outcome outcome = Ask(spihost::kDecode, plugins, index, fileName, [&](spihost::ControlBlock& c) {
+        HANDLE lent = nullptr;
+        c.maxWidth = maxWidth;
+        c.maxHeight = maxHeight;
+        if (::DuplicateHandle(::GetCurrentProcess(), section.get(), process_.get(), &lent, FILE_MAP_WRITE, FALSE, 0))
+            c.pixels = HandleToULong(lent);
+    });
+    if (outcome == Outcome::TooLong) return std::nullopt;
+    if (outcome != Outcome::Answered) {
+        // Code of ours runs in the helper between the plug-in's calls too; the plug-in decoding is named then.
+        const int calling = Calling(plugins);
+        const std::string& name = plugins[static_cast<std::size_t>(calling >= 0 ? calling : index)];
+        Abandon(outcome);
+        throw SpiHostFailure(
+            SpiFailureText(name, outcome == Outcome::TimedOut ? SpiPluginState::Hung : SpiPluginState::Crashed));
+    }
+    const spihost::ControlBlock& c = *control_;
+    if (c.answer != spihost::kDecoded || c.width < 1 || c.height < 1 ||
+        c.visibleWidth != std::min(c.width, maxWidth) || c.visibleHeight != std::min(c.height, maxHeight))
+        return std::nullopt;
+    DecodedPicture picture;
+    picture.width = c.width;
+    picture.height = c.height;
+    picture.visibleWidth = c.visibleWidth;
+    picture.visibleHeight = c.visibleHeight;
+    const auto* pixels = static_cast<const std::uint32_t*>(view.get());
+    picture.pixels.resize(std::size_t(picture.visibleWidth) * std::size_t(picture.visibleHeight));
+    std::transform(pixels, pixels + picture.pixels.size(), picture.pixels.begin(),
+                   [](std::uint32_t p) { return p & 0x00FFFFFFu; });
+    return picture;
 }
 
 }  // namespace velmira

@@ -11,11 +11,13 @@ namespace velmira {
 
 namespace {
 
-// Marks the plug-in whose code runs, for the program to name should the helper die or hang meanwhile.
+// Marks the plug-in whose code runs, for the program to name should the helper die or hang meanwhile, and counts
+// the call, so that the program's time limit starts again for it.
 class ScopedCalling {
 public:
     ScopedCalling(spihost::ControlBlock& control, std::size_t index) noexcept : control_(control) {
         control_.calling = static_cast<std::int32_t>(index);
+        ++control_.calls;
     }
     ScopedCalling(const ScopedCalling&) = delete;
     ScopedCalling& operator=(const ScopedCalling&) = delete;
@@ -27,55 +29,79 @@ private:
 
 }  // namespace
 
+SpiHostServer::~SpiHostServer() {
+    // A DLL runs its own code while it is unloaded, too; a fault then ends only this helper, which is going.
+    loaded_.clear();
+}
+
 bool SpiHostServer::Serve() {
     const std::uint32_t serial = control_.serial;
     if (control_.request == spihost::kQuit) return false;
-    control_.answer = control_.request == spihost::kFind ? spihost::kNotFound : spihost::kNotDecoded;
+    control_.answer = control_.request == spihost::kDecode     ? spihost::kNotDecoded
+                      : control_.request == spihost::kDescribe ? spihost::kDescribed
+                                                               : spihost::kNotFound;
+    control_.described = 0;
+    control_.replyBytes = 0;
     const std::size_t textBytes = std::min<std::size_t>(control_.textBytes, sizeof control_.text);
     const auto text = spihost::UnpackRequestText(control_.text, textBytes);
+    const std::size_t from = control_.plugin < 0 ? 0 : static_cast<std::size_t>(control_.plugin);
     if (text) {
         // The plug-ins open the file by the name the program has, relative names included.
         if (!text->folder.empty()) ::SetCurrentDirectoryA(text->folder.c_str());
-        UsePlugins(text->plugins);
-        if (control_.request == spihost::kFind) Find(text->fileName);
-        if (control_.request == spihost::kDecode) Decode(control_.plugin, text->fileName);
+        paths_ = text->plugins;
+        switch (control_.request) {
+        case spihost::kDescribe: Describe(from); break;
+        case spihost::kFind: Find(from, text->fileName, false); break;
+        case spihost::kFindByHandle: Find(from, text->fileName, true); break;
+        case spihost::kDecode: Decode(from, text->fileName); break;
+        default: break;
+        }
     }
+    // The program's section for the picture is closed here whatever happened to the request.
+    if (control_.request == spihost::kDecode && control_.pixels != 0)
+        ::CloseHandle(ULongToHandle(control_.pixels));
     control_.answerSerial = serial;
     return true;
 }
 
-void SpiHostServer::UsePlugins(const std::vector<std::string>& paths) {
-    if (paths == paths_ && !paths.empty()) return;
-    // A DLL runs its own code while it is unloaded, too.
-    for (std::size_t i = 0; i < plugins_.size(); ++i) {
-        const ScopedCalling calling(control_, i);
-        plugins_[i].reset();
+const SpiPluginModule* SpiHostServer::Plugin(std::size_t index) {
+    if (index >= paths_.size()) return nullptr;
+    const std::string& path = paths_[index];
+    auto found = loaded_.find(path);
+    if (found == loaded_.end()) {
+        const ScopedCalling calling(control_, index);  // the DLL's start-up code runs as it loads
+        bool startUpFailed = false;
+        found = loaded_.emplace(path, LoadSpiPlugin(path, &startUpFailed)).first;
+        if (startUpFailed) startUpFailed_.insert(path);
     }
-    paths_ = paths;
-    plugins_.clear();
-    plugins_.resize(paths_.size());
-    tried_.assign(paths_.size(), false);
+    return found->second.get();
 }
 
-const ST_SpiPlugin* SpiHostServer::Plugin(int index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= paths_.size()) return nullptr;
-    const auto i = static_cast<std::size_t>(index);
-    if (!tried_[i]) {
-        tried_[i] = true;
-        const ScopedCalling calling(control_, i);  // the DLL's start-up code runs as it loads
-        plugins_[i] = LoadSpiPlugin(paths_[i]);
+void SpiHostServer::Describe(std::size_t from) {
+    std::size_t used = 0;
+    for (std::size_t i = from; i < paths_.size(); ++i) {
+        spihost::PluginDescription description;
+        const SpiPluginModule* plugin = Plugin(i);
+        if (startUpFailed_.count(paths_[i])) description.state = SpiPluginState::Crashed;
+        if (plugin) {
+            description.state = SpiPluginState::Usable;
+            const ScopedCalling calling(control_, i);
+            ReadSpiPluginInfo(*plugin, description.pattern, description.description, [this] { ++control_.calls; });
+        }
+        if (!spihost::AppendDescription(description, control_.reply, sizeof control_.reply, used)) break;
+        control_.replyBytes = static_cast<std::uint32_t>(used);
+        ++control_.described;
     }
-    return plugins_[i].get();
 }
 
-void SpiHostServer::Find(const std::string& fileName) {
+void SpiHostServer::Find(std::size_t from, const std::string& fileName, bool byHandle) {
     SpiFileHead head;
     if (!ReadSpiFileHead(fileName, head)) return;
-    for (std::size_t i = 0; i < paths_.size(); ++i) {
-        const ST_SpiPlugin* plugin = Plugin(static_cast<int>(i));
+    for (std::size_t i = from; i < paths_.size(); ++i) {
+        const SpiPluginModule* plugin = Plugin(i);
         if (!plugin) continue;
         const ScopedCalling calling(control_, i);
-        if (AcceptsSpiFile(*plugin, fileName, head)) {
+        if (byHandle ? AcceptsSpiFileHandle(*plugin, fileName) : AcceptsSpiFile(*plugin, fileName, head)) {
             control_.found = static_cast<std::int32_t>(i);
             control_.answer = spihost::kFound;
             return;
@@ -83,36 +109,25 @@ void SpiHostServer::Find(const std::string& fileName) {
     }
 }
 
-void SpiHostServer::Decode(int index, const std::string& fileName) {
-    const ST_SpiPlugin* plugin = Plugin(index);
-    if (!plugin) return;
-    ui::UniqueKernelHandle section;
-    ui::UniqueMappedView view;
-    std::size_t infoBytes = 0, pixelBytes = 0;
-    // The room for the picture is a section of its size, which the program takes over.
-    const SpiPictureRoom room = [&](std::size_t info, std::size_t pixels) -> unsigned char* {
-        if (pixels > UINT32_MAX - info) return nullptr;
-        const auto total = static_cast<DWORD>(info + pixels);
-        section.reset(::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, total, nullptr));
-        if (section) view.reset(::MapViewOfFile(section.get(), FILE_MAP_WRITE, 0, 0, total));
-        infoBytes = info;
-        pixelBytes = pixels;
-        return static_cast<unsigned char*>(view.get());
-    };
-    int width = 0, height = 0;
+void SpiHostServer::Decode(std::size_t index, const std::string& fileName) {
+    const SpiPluginModule* plugin = Plugin(index);
+    const std::int32_t maxWidth = control_.maxWidth, maxHeight = control_.maxHeight;
+    if (!plugin || maxWidth < 1 || maxHeight < 1) return;
+    const std::size_t bytes = static_cast<std::size_t>(maxWidth) * static_cast<std::size_t>(maxHeight) * 4;
+    const ui::UniqueMappedView view(::MapViewOfFile(ULongToHandle(control_.pixels), FILE_MAP_WRITE, 0, 0, bytes));
+    if (!view) return;
+    SpiRegion region;
     bool decoded = false;
     {
-        const ScopedCalling calling(control_, static_cast<std::size_t>(index));
-        decoded = DecodeSpiPicture(*plugin, fileName, room, width, height);
+        const ScopedCalling calling(control_, index);
+        decoded = DecodeSpiRegion(*plugin, fileName, maxWidth, maxHeight, static_cast<std::uint32_t*>(view.get()),
+                                  region);
     }
     if (!decoded) return;
-    view.reset();
-    control_.width = width;
-    control_.height = height;
-    control_.infoBytes = static_cast<std::uint32_t>(infoBytes);
-    control_.pixelBytes = static_cast<std::uint32_t>(pixelBytes);
-    // From here the program owns the section: it takes the handle over and closes it here as it does so.
-    control_.section = HandleToULong(section.release());
+    control_.width = region.width;
+    control_.height = region.height;
+    control_.visibleWidth = region.visibleWidth;
+    control_.visibleHeight = region.visibleHeight;
     control_.answer = spihost::kDecoded;
 }
 

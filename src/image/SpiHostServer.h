@@ -1,7 +1,10 @@
 #pragma once
-// The helper process's side of the plug-in host: answers the program's requests from the shared block with
-// the plug-ins of the list it was given, loaded by their full paths and kept while the list stays the same.
+// The helper process's side of the plug-in host: answers the program's requests from the shared block with the
+// plug-ins of the list each request names, every one loaded by its full path on its first use and kept until the
+// helper ends.
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,23 +18,22 @@ public:
     explicit SpiHostServer(spihost::ControlBlock& control) : control_(control) {}
     SpiHostServer(const SpiHostServer&) = delete;
     SpiHostServer& operator=(const SpiHostServer&) = delete;
-    ~SpiHostServer() { UsePlugins({}); }
+    ~SpiHostServer();
 
     // Answers the request in the block; false when it asks the helper to end.
     bool Serve();
 
 private:
-    // Unloads the plug-ins when the list is another than the one they came from.
-    void UsePlugins(const std::vector<std::string>& paths);
-    // Plug-in `index` of the list, loaded on its first use; none when it does not load.
-    const ST_SpiPlugin* Plugin(int index);
-    void Find(const std::string& fileName);
-    void Decode(int index, const std::string& fileName);
+    // Plug-in `index` of the request's list, loaded on its first use; none when it is no usable plug-in.
+    const SpiPluginModule* Plugin(std::size_t index);
+    void Describe(std::size_t from);
+    void Find(std::size_t from, const std::string& fileName, bool byHandle);
+    void Decode(std::size_t index, const std::string& fileName);
 
     spihost::ControlBlock& control_;
     std::vector<std::string> paths_;
-    std::vector<std::unique_ptr<ST_SpiPlugin>> plugins_;
-    std::vector<bool> tried_;
+    std::map<std::string, std::unique_ptr<SpiPluginModule>> loaded_;  // by path; none for a file that failed
+    std::set<std::string> startUpFailed_;  // DLLs whose start-up code failed, a fault the system caught included
 };
 
 }  // namespace velmira

@@ -46,6 +46,19 @@ using GetArchiveInfoFn = int(__stdcall*)(LPCSTR buf, LONG len, UINT flag, HLOCAL
 using GetFileFn = int(__stdcall*)(LPCSTR src, LONG len, LPSTR dest, UINT flag, ProgressCallback prgressCallback,
                                   LONG lData);
 
+// An export of our own that velmira_wic.spi adds to the interface: the picture's size and only its top-left
+// part, min(width, maxWidth) x min(height, maxHeight) pixels, written into `pixels` (room for maxWidth x
+// maxHeight) top row first, visibleWidth to a row, each 0x00RRGGBB. The host asks for it before the standard
+// exports, which keep returning the whole picture for other programs.
+struct PictureRegion {
+    LONG width;
+    LONG height;
+    LONG visibleWidth;
+    LONG visibleHeight;
+};
+using VelmiraGetPictureRegionFn = int(__stdcall*)(LPCSTR buf, LONG len, UINT flag, LONG maxWidth, LONG maxHeight,
+                                           PictureRegion* region, DWORD* pixels);
+
 // Result codes of the interface.
 enum : int {
     kSuccess = 0,

@@ -3,61 +3,172 @@
 #include <algorithm>
 
 #include "text/SystemText.h"
+#include "ui/UniqueHandle.h"
 
 namespace velmira {
 
 namespace {
 
-constexpr int kInfoBufferSize = 260;
-// A plug-in that answers every index would keep the pair loop going for ever; no real one has this many formats.
-constexpr int kMaxInfoPairs = 256;
+constexpr char kBundledName[] = "velmira_wic.spi";
+constexpr char kCacheName[] = "velmira_spi.cache";
+// A cache file is a few lines per plug-in; anything far larger is no cache of ours.
+constexpr DWORD kMaxCacheBytes = 1 << 20;
 
-// Calls GetPluginInfo on a zeroed buffer and returns the text it left, or false when it answered 0.
-bool AskInfo(const ST_SpiPlugin& plugin, int index, std::string& text) {
-    char buffer[kInfoBufferSize] = {};
-    if (plugin.GetPluginInfo(index, buffer, kInfoBufferSize) == 0) return false;
-    text = PluginInfoText(buffer, sizeof buffer, velmira::IsLeadByte);
-    return true;
+// Whether a test named the bundled plug-in, and which (empty: none).
+bool g_bundledSet = false;
+std::string g_bundled;
+
+std::string FullPath(const std::string& path) {
+    char full[MAX_PATH];
+    const DWORD length = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return length > 0 && length < MAX_PATH ? std::string(full, length) : std::string();
 }
 
+std::uint64_t FileTimeValue(const FILETIME& time) {
+    return std::uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime;
+}
+
+std::uint64_t FileSizeValue(DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; }
+
+std::string ReadWholeFile(const std::string& path) {
+    const ui::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD size = file ? ::GetFileSize(file.get(), nullptr) : 0;
+    if (size == 0 || size > kMaxCacheBytes) return {};
+    std::string text(size, '\0');
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), text.data(), size, &read, nullptr)) return {};
+    text.resize(read);
+    return text;
+}
+
+// Best effort: a folder that cannot be written only means the plug-ins are asked again at the next start.
+void WriteWholeFile(const std::string& path, const std::string& text) {
+    const ui::UniqueFile file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    if (file) ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+bool SameFile(const std::string& fullA, const std::string& fullB) { return ::lstrcmpiA(fullA.c_str(), fullB.c_str()) == 0; }
+
 }  // namespace
+
+// One candidate plug-in file as the folder search (or the bundled plug-in's attributes) gives it.
+struct SpiLoadClass::PluginFile {
+    std::string path;  // in full
+    std::uint64_t size = 0;
+    std::uint64_t time = 0;
+    bool inFolder = false;
+};
+
+void SpiLoadClass::SetBundledPlugin(const std::string& path) {
+    g_bundledSet = true;
+    g_bundled = path;
+}
+
+std::string SpiLoadClass::BundledPlugin() { return g_bundledSet ? g_bundled : ExecutableDirectory() + kBundledName; }
+
+SpiLoadClass::SpiLoadClass() : CacheFile(ExecutableDirectory() + kCacheName) {}
 
 SpiLoadClass::~SpiLoadClass() { UnloadPlugins(); }
 
 void SpiLoadClass::UnloadPlugins() noexcept {
     Current = nullptr;
     Count = 0;
-    // Front to back, each record's DLL unloaded with the record, without recursing along the chain.
+    FolderCount = 0;
+    // Front to back, without recursing along the chain.
     while (First) First = std::move(First->Next);
 }
 
-void SpiLoadClass::LoadPlugins(const std::string& folder) {
-    // The helper lets the old plug-ins go with it, so that their files are free; the next picture starts another.
-    Host.Stop();
-    UnloadPlugins();
-    Folder = folder;
+std::vector<SpiLoadClass::PluginFile> SpiLoadClass::PluginFiles() const {
+    std::vector<PluginFile> files;
     // With a folder ending in "\" the separator is doubled; the file system takes that as one.
     WIN32_FIND_DATAA found;
     const ui::UniqueFind search(::FindFirstFileA((Folder + "\\*.SPI").c_str(), &found));
-    if (!search) return;
+    for (bool more = static_cast<bool>(search); more; more = ::FindNextFileA(search.get(), &found) != FALSE) {
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        // A relative folder is resolved against the current folder, as the search was.
+        const std::string path = FullPath(Folder + "\\" + found.cFileName);
+        if (!path.empty())
+            files.push_back({path, FileSizeValue(found.nFileSizeHigh, found.nFileSizeLow),
+                             FileTimeValue(found.ftLastWriteTime), true});
+    }
+    // After the folder's own, so that a user's plug-in for one of its formats comes first; not twice when the
+    // folder is the bundled plug-in's own.
+    const std::string bundled = FullPath(BundledPlugin());
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!bundled.empty() && ::GetFileAttributesExA(bundled.c_str(), GetFileExInfoStandard, &attributes) &&
+        !(attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        std::none_of(files.begin(), files.end(), [&](const PluginFile& f) { return SameFile(f.path, bundled); }))
+        files.push_back({bundled, FileSizeValue(attributes.nFileSizeHigh, attributes.nFileSizeLow),
+                         FileTimeValue(attributes.ftLastWriteTime), false});
+    return files;
+}
+
+std::vector<SpiCacheEntry> SpiLoadClass::Describe(const std::vector<PluginFile>& files) {
+    const std::string cacheText = CacheFile.empty() ? std::string() : ReadWholeFile(CacheFile);
+    const std::vector<SpiCacheEntry> cached = ParseSpiCache(cacheText);
+    std::vector<SpiCacheEntry> entries;
+    std::vector<std::size_t> unknown;
+    for (const PluginFile& file : files) {
+        const auto known = std::find_if(cached.begin(), cached.end(), [&](const SpiCacheEntry& e) {
+            return e.size == file.size && e.time == file.time && SameFile(e.path, file.path);
+        });
+        if (known == cached.end()) unknown.push_back(entries.size());
+        entries.push_back(known != cached.end() ? *known
+                                                : SpiCacheEntry{file.path, file.size, file.time, SpiPluginState::NotAPlugin, {}, {}});
+    }
+    if (unknown.empty()) return entries;
+
+    std::vector<std::string> paths;
+    for (std::size_t i : unknown) paths.push_back(entries[i].path);
+    std::vector<SpiPluginDescription> found;
+    try {
+        found = Host.Describe(paths);
+    } catch (const SpiHostFailure& e) {
+        // No helper to ask: the files it would have described stay out of the list, and out of the cache.
+        Failures.push_back(e.what());
+        for (auto i = unknown.rbegin(); i != unknown.rend(); ++i) entries.erase(entries.begin() + *i);
+        return entries;
+    }
+    for (std::size_t k = 0; k < unknown.size(); ++k) {
+        SpiCacheEntry& entry = entries[unknown[k]];
+        entry.state = found[k].state;
+        entry.pattern = found[k].pattern;
+        entry.description = found[k].description;
+        if (entry.state == SpiPluginState::Crashed || entry.state == SpiPluginState::Hung)
+            Failures.push_back(SpiFailureText(entry.path, entry.state));
+    }
+    const std::string updated = FormatSpiCache(entries);
+    if (!CacheFile.empty() && updated != cacheText) WriteWholeFile(CacheFile, updated);
+    return entries;
+}
+
+void SpiLoadClass::LoadPlugins(const std::string& folder) {
+    if (Host.Busy()) throw SpiHostBusy();
+    // The helper lets the old plug-ins go with it, so that their files are free; the next picture starts another.
+    Host.Reset();
+    UnloadPlugins();
+    Folder = folder;
+    Failures.clear();
+    const std::vector<PluginFile> files = PluginFiles();
+    const std::vector<SpiCacheEntry> entries = Describe(files);
     ST_SpiPlugin* last = nullptr;
-    do {
-        std::unique_ptr<ST_SpiPlugin> plugin = LoadSpiPlugin(Folder + "\\" + found.cFileName);
-        if (!plugin) continue;
+    for (const SpiCacheEntry& entry : entries) {
+        if (entry.state != SpiPluginState::Usable) continue;
+        auto plugin = std::make_unique<ST_SpiPlugin>();
+        plugin->Pattern = entry.pattern;
+        plugin->Description = entry.description;
+        plugin->Path = entry.path;
         ST_SpiPlugin& added = *plugin;
         (last ? last->Next : First) = std::move(plugin);
         last = &added;
-        ReadPluginInfo(added);
         ++Count;
-    } while (::FindNextFileA(search.get(), &found));
-}
-
-void SpiLoadClass::ReadPluginInfo(ST_SpiPlugin& plugin) {
-    // Stops at the first pattern index that answers 0 rather than asking the description index after it too:
-    // plug-ins read their string table past its end there and crash. Only the last pair answered is kept.
-    for (int n = 0; n < kMaxInfoPairs; ++n) {
-        if (!AskInfo(plugin, 2 * n + 2, plugin.Pattern)) break;
-        if (!AskInfo(plugin, 2 * n + 3, plugin.Description)) break;
+        const bool inFolder = std::any_of(files.begin(), files.end(), [&](const PluginFile& f) {
+            return f.inFolder && f.path == entry.path;
+        });
+        if (inFolder) ++FolderCount;
     }
 }
 
@@ -77,7 +188,7 @@ std::vector<std::string> SpiLoadClass::PluginPaths() const {
 }
 
 bool SpiLoadClass::FindPlugin() {
-    const int index = Host.Find(PluginPaths(), FileName);
+    const int index = First ? Host.Find(PluginPaths(), FileName) : -1;
     if (index < 0) return false;
     ST_SpiPlugin* p = First.get();
     for (int i = 0; i < index && p; ++i) p = p->Next.get();
@@ -86,25 +197,16 @@ bool SpiLoadClass::FindPlugin() {
     return true;
 }
 
-bool SpiLoadClass::LoadPicture(const std::string& fileName) {
+bool SpiLoadClass::LoadPicture(const std::string& fileName, int maxWidth, int maxHeight) {
+    if (Host.Busy()) throw SpiHostBusy();
     FileName = fileName;
+    Picture = DecodedPicture{};
     if (!FindPlugin()) return false;
-    Picture.reset();
-    PictureWidth = PictureHeight = 0;
-    return DecodeWith(*Current);
-}
-
-bool SpiLoadClass::DecodeWith(const ST_SpiPlugin& plugin) {
-    // A plug-in without GetPictureInfo gives no size to decode into; the helper is not even asked.
-    if (!plugin.GetPictureInfo) return false;
     int index = 0;
-    for (const ST_SpiPlugin* p = First.get(); p != &plugin; p = p->Next.get()) ++index;
-    int width = 0, height = 0;
-    ui::UniqueBitmap bitmap = Host.Decode(PluginPaths(), index, FileName, width, height);
-    if (!bitmap) return false;
-    Picture = std::move(bitmap);
-    PictureWidth = width;
-    PictureHeight = height;
+    for (const ST_SpiPlugin* p = First.get(); p != Current; p = p->Next.get()) ++index;
+    std::optional<DecodedPicture> decoded = Host.Decode(PluginPaths(), index, FileName, maxWidth, maxHeight);
+    if (!decoded) return false;
+    Picture = std::move(*decoded);
     return true;
 }
 

@@ -1,57 +1,82 @@
 #pragma once
-// The image plug-in host: loads the ".SPI" DLLs of one folder, asks each for the pattern and description
-// it handles, and decodes a file through the first plug-in that accepts it into a bitmap of the screen's format.
-// The plug-ins' information is read here, as the program starts; asking them about a file and having them
-// decode it happens in the helper process (SpiHostProcess), started when a picture first needs a plug-in.
+// The image plug-in host: the ".SPI" files of one folder and the bundled plug-in, the pattern and description
+// each reads, and a file decoded through the first plug-in that accepts it. No plug-in code runs in this
+// process: the helper process (SpiHostProcess) loads the plug-ins, asks them and has them decode. What it found
+// about each file is kept beside the settings (SpiPluginCache), so that a start with an unchanged folder starts
+// no helper; the helper is started when a picture first needs a plug-in.
 #include <windows.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "image/DecodedPicture.h"
 #include "image/SpiHostProcess.h"
-#include "image/SpiInterface.h"
-#include "image/SpiPluginCalls.h"
+#include "image/SpiPluginCache.h"
 #include "image/SpiPluginInfo.h"
-#include "ui/UniqueHandle.h"
 
 namespace velmira {
 
+// One usable plug-in, as the helper described it; the list is singly linked in search order and owns its records.
+struct ST_SpiPlugin {
+    std::string Pattern;
+    std::string Description;
+    std::string Path;  // the DLL's full path
+    std::unique_ptr<ST_SpiPlugin> Next;
+};
+
 class SpiLoadClass {
 public:
-    SpiLoadClass() = default;
+    SpiLoadClass();
     SpiLoadClass(const SpiLoadClass&) = delete;
     SpiLoadClass& operator=(const SpiLoadClass&) = delete;
     ~SpiLoadClass();
 
-    // Replaces the list with every plug-in of the folder ("%s\*.SPI", not its sub-folders), in search order.
+    // Replaces the list with every plug-in of the folder ("%s\*.SPI", not its sub-folders), in search order,
+    // followed by the bundled plug-in unless the folder is the bundled plug-in's own. A file that crashes or hangs
+    // the helper while it loads or describes itself is left out and named in GetFailures; it is not asked again
+    // while it stays the same. Throws SpiHostBusy while a request waits.
     void LoadPlugins(const std::string& folder);
-    // Fills Pattern and Description of one record from the plug-in's information indexes 2n + 2 and 2n + 3.
-    void ReadPluginInfo(ST_SpiPlugin& plugin);
     // Copies the pairs of the first n plug-ins into the first n entries of the array (fewer at the list's end).
     void GetSpiInfo(int n, std::vector<ST_SpiInfo>& array) const;
-    // True when a plug-in accepts FileName; that plug-in becomes Current. Throws SpiHostFailure, naming the
-    // plug-in, when the helper process crashed or stopped answering meanwhile.
+    // True when a plug-in accepts FileName; that plug-in becomes Current.
     bool FindPlugin();
-    // True when Picture now holds the decoded file. Throws SpiHostFailure as FindPlugin does.
-    bool LoadPicture(const std::string& fileName);
+    // True when Picture now holds the file's size and its top-left min(width, maxWidth) x min(height, maxHeight)
+    // pixels. Throws SpiHostFailure, naming the plug-in, when the helper crashed or stopped answering while it
+    // decoded, and SpiHostBusy while another request waits.
+    bool LoadPicture(const std::string& fileName, int maxWidth, int maxHeight);
 
     const std::string& GetFolder() const noexcept { return Folder; }
     const std::string& GetFileName() const noexcept { return FileName; }
     const ST_SpiPlugin* GetFirst() const noexcept { return First.get(); }
     const ST_SpiPlugin* GetCurrent() const noexcept { return Current; }
     int GetCount() const noexcept { return Count; }
-    // The last decoded picture (none after a failed decode); the host keeps ownership.
-    HBITMAP GetPicture() const noexcept { return Picture.get(); }
-    int GetPictureWidth() const noexcept { return PictureWidth; }
-    int GetPictureHeight() const noexcept { return PictureHeight; }
-    // Whether the helper process runs: not before a picture first needs a plug-in.
+    // How many plug-ins of the list came from the folder itself, the bundled one not counted when it was added.
+    int GetFolderCount() const noexcept { return FolderCount; }
+    // What the last LoadPlugins could not use, in the words the program shows: each plug-in file that crashed or
+    // hung the helper, or the helper that could not be started.
+    const std::vector<std::string>& GetFailures() const noexcept { return Failures; }
+    // The last decoded picture; empty after a failed decode.
+    const DecodedPicture& GetPicture() const noexcept { return Picture; }
+    // Whether the helper process runs: not before a plug-in file or a picture first needs it.
     bool IsHostRunning() const noexcept { return Host.Running(); }
     DWORD GetHostProcessId() const noexcept { return Host.ProcessId(); }
 
+    // The bundled plug-in every host lists after the folder's: by default velmira_wic.spi beside the running
+    // program, which is part of the program rather than one of the user's plug-ins. The tests, which run from a
+    // folder of their own, name the one the build made.
+    static void SetBundledPlugin(const std::string& path);
+    static std::string BundledPlugin();
+    // Where what the helper found is kept: by default velmira_spi.cache beside the program, as the settings are;
+    // empty for nowhere.
+    void SetCacheFile(std::string path) { CacheFile = std::move(path); }
+
 private:
+    struct PluginFile;
+    std::vector<PluginFile> PluginFiles() const;
+    // The entries for the files, from the cache where it knows a file and from the helper where it does not.
+    std::vector<SpiCacheEntry> Describe(const std::vector<PluginFile>& files);
     void UnloadPlugins() noexcept;
-    bool DecodeWith(const ST_SpiPlugin& plugin);
     std::vector<std::string> PluginPaths() const;
 
     std::string Folder;
@@ -59,9 +84,10 @@ private:
     std::unique_ptr<ST_SpiPlugin> First;
     ST_SpiPlugin* Current = nullptr;
     int Count = 0;
-    ui::UniqueBitmap Picture;
-    int PictureWidth = 0;
-    int PictureHeight = 0;
+    int FolderCount = 0;
+    std::vector<std::string> Failures;
+    DecodedPicture Picture;
+    std::string CacheFile;
     SpiHostProcess Host;
 };
 

@@ -125,7 +125,7 @@ std::vector<unsigned char> CanonicalSpiInfo(const SpiPictureBlocks& b, const Spi
     unsigned char* h = info.data();
     PutU32(h, kInfoHeaderSize);
     PutU32(h + kWidthAt, static_cast<std::uint32_t>(b.width));
-    PutU32(h + kHeightAt, static_cast<std::uint32_t>(b.height));
+    PutU32(h + kHeightAt, static_cast<std::uint32_t>(l.topDown ? -b.height : b.height));
     PutU16(h + kPlanesAt, 1);
     PutU16(h + kBitCountAt, l.bits);
     PutU32(h + kCompressionAt, l.compression);
@@ -142,15 +142,33 @@ std::vector<unsigned char> CanonicalSpiInfo(const SpiPictureBlocks& b, const Spi
     return info;
 }
 
-void CopySpiRows(const unsigned char* pixels, const SpiPictureLayout& l, unsigned char* out) {
-    if (!l.topDown) {
-        std::memcpy(out, pixels, static_cast<std::size_t>(l.pixelBytes));
-        return;
+SpiDibFile::SpiDibFile(const SpiPictureBlocks& blocks, const SpiPictureLayout& layout, const unsigned char* pixels)
+    : pixels_(pixels), pixelBytes_(layout.pixelBytes) {
+    constexpr std::size_t kFileHeaderSize = 14;
+    const std::vector<unsigned char> info = CanonicalSpiInfo(blocks, layout);
+    head_.resize(kFileHeaderSize);
+    head_[0] = 'B';
+    head_[1] = 'M';
+    PutU32(&head_[2], static_cast<std::uint32_t>(kFileHeaderSize + info.size() + layout.pixelBytes));
+    PutU32(&head_[10], static_cast<std::uint32_t>(kFileHeaderSize + info.size()));
+    head_.insert(head_.end(), info.begin(), info.end());
+}
+
+std::size_t SpiDibFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) {
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t copied = 0;
+    if (offset < head_.size()) {
+        copied = std::min<std::size_t>(count, head_.size() - static_cast<std::size_t>(offset));
+        std::memcpy(out, head_.data() + offset, copied);
+        offset += copied;
     }
-    const std::size_t stride = l.stride;
-    const std::size_t rows = static_cast<std::size_t>(l.pixelBytes / stride);
-    for (std::size_t row = 0; row < rows; ++row)
-        std::memcpy(out + (rows - 1 - row) * stride, pixels + row * stride, stride);
+    const std::uint64_t at = offset - head_.size();
+    if (copied < count && at < pixelBytes_) {
+        const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count - copied, pixelBytes_ - at));
+        std::memcpy(out + copied, pixels_ + at, n);
+        copied += n;
+    }
+    return copied;
 }
 
 }  // namespace velmira

@@ -1,11 +1,13 @@
 #pragma once
 // Checks on what a plug-in hands back, made before anything reads the blocks it allocated. Every DIB that GDI
 // draws passes; what is refused is what would make the conversion read outside the blocks, or is no DIB at all.
-// A DIB that passes is then rewritten into one plain form (CanonicalSpiInfo, CopySpiRows), so that the
-// conversion reads exactly the bytes checked here, whatever the header's kind or the table's stated length.
+// A DIB that passes is then read through one plain form of its bitmap info (CanonicalSpiInfo, SpiDibFile), so
+// that the conversion reads exactly the bytes checked here, whatever the header's kind or the table's stated length.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "image/ByteSource.h"
 
 namespace velmira {
 
@@ -61,14 +63,27 @@ struct SpiPictureLayout {
 // `layout`, when given, receives what GDI reads (only meaningful for Ok).
 SpiPictureVerdict CheckSpiPicture(const SpiPictureBlocks& blocks, SpiPictureLayout* layout = nullptr);
 
-// The bitmap info of a checked DIB in the one form handed to the conversion: a 40-byte BITMAPINFOHEADER of
-// a bottom-up DIB, the three masks after it when it has bit fields, then exactly the colour entries GDI reads,
-// as RGBQUADs, with biClrUsed saying how many. biSizeImage is the pixel bytes.
+// The bitmap info of a checked DIB in the one form handed on: a 40-byte BITMAPINFOHEADER whose height keeps
+// its sign (the rows stay where the plug-in put them), the three masks after it when it has bit fields, then
+// exactly the colour entries GDI reads, as RGBQUADs, with biClrUsed saying how many. biSizeImage is the pixel
+// bytes.
 std::vector<unsigned char> CanonicalSpiInfo(const SpiPictureBlocks& blocks, const SpiPictureLayout& layout);
 
-// Copies the pixel bytes of a checked DIB into `out` (layout.pixelBytes of room) in bottom-up order: the rows
-// of a top-down DIB are reversed, everything else is copied as it is.
-void CopySpiRows(const unsigned char* pixels, const SpiPictureLayout& layout, unsigned char* out);
+// A checked DIB as a BMP file, without copying its rows: the file header and the plain bitmap info, then the
+// pixel block as the plug-in left it (layout.pixelBytes of it), so that the program's BMP reader decodes only
+// the part of it that is shown.
+class SpiDibFile final : public ByteSource {
+public:
+    SpiDibFile(const SpiPictureBlocks& blocks, const SpiPictureLayout& layout, const unsigned char* pixels);
+
+    std::uint64_t Size() override { return head_.size() + pixelBytes_; }
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) override;
+
+private:
+    std::vector<unsigned char> head_;
+    const unsigned char* pixels_;
+    std::uint64_t pixelBytes_;
+};
 
 // Largest bitmap info CanonicalSpiInfo makes: the header, the masks and 256 entries.
 constexpr std::size_t kMaxCanonicalSpiInfo = 40 + 12 + 256 * 4;

@@ -1,11 +1,12 @@
 #pragma once
-// One loaded image plug-in and the calls into it: loading the DLL by its full path, asking whether it takes a
-// file, and having it decode one. The plug-in host runs these in its helper process; nothing here guards against
-// a plug-in that faults or never returns, which is why they run there.
+// One loaded image plug-in and the calls into it: loading the DLL by its full path, asking it what it reads,
+// asking whether it takes a file, and having it decode one. Only the helper process makes these calls; nothing
+// here guards against a plug-in that faults or never returns, which is why they run there.
 #include <windows.h>
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,12 +16,9 @@
 
 namespace velmira {
 
-// One loaded plug-in; the list of them is singly linked in load order and owns its records.
-struct ST_SpiPlugin {
-    std::string Pattern;
-    std::string Description;
+// One plug-in DLL, loaded.
+struct SpiPluginModule {
     ui::UniqueModule Module;
-    std::unique_ptr<ST_SpiPlugin> Next;
     spi::GetPluginInfoFn GetPluginInfo = nullptr;
     spi::IsSupportedFn IsSupported = nullptr;
     spi::GetPictureInfoFn GetPictureInfo = nullptr;
@@ -28,12 +26,19 @@ struct ST_SpiPlugin {
     spi::GetPreviewFn GetPreview = nullptr;
     spi::GetArchiveInfoFn GetArchiveInfo = nullptr;
     spi::GetFileFn GetFile = nullptr;
+    spi::VelmiraGetPictureRegionFn VelmiraGetPictureRegion = nullptr;  // ours alone has it
     std::string Path;  // the DLL's full path, as it was loaded
 };
 
 // A record for the DLL at the path (resolved against the current folder when relative), or none when it does
-// not load or lacks GetPluginInfo, IsSupported or GetPicture.
-std::unique_ptr<ST_SpiPlugin> LoadSpiPlugin(const std::string& path);
+// not load or lacks GetPluginInfo, IsSupported or GetPicture. `startUpFailed`, when given, tells a DLL whose own
+// start-up code failed: where the system catches a fault there, this is all that shows of it.
+std::unique_ptr<SpiPluginModule> LoadSpiPlugin(const std::string& path, bool* startUpFailed = nullptr);
+
+// The pattern and description of the plug-in's information indexes 2n + 2 and 2n + 3: the last pair answered,
+// each left as it was when its index answers nothing. `beforeCall` runs before each call into the plug-in.
+void ReadSpiPluginInfo(const SpiPluginModule& plugin, std::string& pattern, std::string& description,
+                       const std::function<void()>& beforeCall);
 
 // The file's first bytes, as IsSupported gets them in its buffer form.
 constexpr std::size_t kSpiHeadSize = 2048;
@@ -46,16 +51,26 @@ bool ReadSpiFileHead(const std::string& fileName, SpiFileHead& head);
 // Asks the plug-in whether it takes the file, with the buffer form of IsSupported (an address above 0xFFFF):
 // the form plug-ins are written against. Each gets a copy of its own, so that one that writes into the
 // buffer cannot change what the next one sees.
-bool AcceptsSpiFile(const ST_SpiPlugin& plugin, const std::string& fileName, const SpiFileHead& head);
+bool AcceptsSpiFile(const SpiPluginModule& plugin, const std::string& fileName, const SpiFileHead& head);
 
-// Where a decoded picture goes: given the bytes of its bitmap info and of its pixels, the room for both, the
-// info first and the pixels right after it; null to give up.
-using SpiPictureRoom = std::function<unsigned char*(std::size_t infoBytes, std::size_t pixelBytes)>;
+// Asks with the other form: a handle of the file opened for reading, at its start, as older plug-ins read it.
+// A file that cannot be opened is offered to none (no plug-in may be handed an invalid handle).
+bool AcceptsSpiFileHandle(const SpiPluginModule& plugin, const std::string& fileName);
 
-// Has the plug-in decode the file and writes the picture, checked and in its plain form (see
-// CanonicalSpiInfo), into the room; false when the plug-in fails, lacks GetPictureInfo, or hands back blocks that
-// fail the check. `width` and `height` are the record's.
-bool DecodeSpiPicture(const ST_SpiPlugin& plugin, const std::string& fileName, const SpiPictureRoom& room,
-                      int& width, int& height);
+// A decoded picture's size and the size of its top-left part that was converted.
+struct SpiRegion {
+    int width = 0;
+    int height = 0;
+    int visibleWidth = 0;
+    int visibleHeight = 0;
+};
+
+// Has the plug-in decode the file and writes its top-left min(width, maxWidth) x min(height, maxHeight) pixels
+// into `pixels` (room for maxWidth x maxHeight), top row first, visibleWidth to a row, as 0x00RRGGBB. A plug-in
+// with the region export is asked for that part alone; any other decodes the whole picture, and what it hands
+// back is checked before the part shown is read from it in place. False when the plug-in fails, lacks
+// GetPictureInfo, or hands back what fails the check.
+bool DecodeSpiRegion(const SpiPluginModule& plugin, const std::string& fileName, int maxWidth, int maxHeight,
+                     std::uint32_t* pixels, SpiRegion& region);
 
 }  // namespace velmira

@@ -181,6 +181,16 @@ void TextSeeds(const fs::path& root) {
 
 }  // namespace
 
+// The small pictures of every kind the plug-in's decoders read.
+void LibraryPictureSeeds(SeedWriter& out) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(fs::path(VELMIRA_TESTDATA) / "pictures", ec)) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".md") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        out.Add(std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s <corpus folder>\n", argv[0]);
@@ -193,6 +203,8 @@ int main(int argc, char** argv) {
     JpegSeeds(jpeg);
     SeedWriter spi(root, "spi_picture_fuzz");
     SpiPictureSeeds(spi);
+    SeedWriter library(root, "library_picture_fuzz");
+    LibraryPictureSeeds(library);
     TextSeeds(root);
     return 0;
 }

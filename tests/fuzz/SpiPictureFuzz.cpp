@@ -1,15 +1,18 @@
 // libFuzzer target: what a plug-in hands back. The input is the 28-byte picture record as the plug-in left it,
 // the size of the pixel block, and the bitmap-info block. Both blocks are copied into heap blocks of exactly
-// their stated size; when the check accepts them, every byte that the conversion (SetDIBits) reads from them is
+// their stated size; when the check accepts them, every byte that GDI's conversion would read from them is
 // read here too, so a check that lets a block through that is too short for its header shows as an overrun;
-// then the plain form the host hands to the conversion is made from exactly those bytes and checked again.
+// then the plain form the host hands to the conversion is made from exactly those bytes and checked again, and
+// the BMP reader converts the visible part from it and the pixel block in place.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "FuzzInput.h"
+#include "image/BmpDecoder.h"
 #include "image/SpiPictureCheck.h"
 
 namespace {
@@ -93,9 +96,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     rewritten.pixelSize = static_cast<std::size_t>(pixelsNeeded);
     velmira::SpiPictureLayout again;
     FUZZ_CHECK(velmira::CheckSpiPicture(rewritten, &again) == velmira::SpiPictureVerdict::Ok);
-    FUZZ_CHECK(canonical.size() <= velmira::kMaxCanonicalSpiInfo && !again.topDown && again.headerSize == 40);
+    FUZZ_CHECK(canonical.size() <= velmira::kMaxCanonicalSpiInfo && again.topDown == layout.topDown &&
+               again.headerSize == 40);
     FUZZ_CHECK(again.pixelBytes == layout.pixelBytes && again.colours == layout.colours && again.bits == bits);
-    auto rows = std::make_unique<unsigned char[]>(static_cast<std::size_t>(pixelsNeeded));
-    velmira::CopySpiRows(exactPixels.get(), layout, rows.get());
+    // The BMP reader takes the visible part from the blocks in place.
+    velmira::SpiDibFile file(exact, layout, exactPixels.get());
+    try {
+        velmira::DecodeBmp(file, velmira::kPreviewWidth, velmira::kPreviewHeight);
+    } catch (const std::runtime_error&) {
+        // a picture the reader refuses is refused; reading outside the blocks is what must not happen
+    }
     return 0;
 }

@@ -524,7 +524,7 @@ TEST_F(BackgroundImage, WithoutPlugInsTheFilterHoldsTheFourFixedEntries) {
     form->Background().SetSpiPath(PathOf("noplugins"));
     form->Background().SetSPI();
     EXPECT_EQ(form->Background().OpenDialog().Filter,
-              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
+              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
     EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 3);
     EXPECT_EQ(form->Background().SpiLoader().GetCount(), 0);
 }
@@ -537,7 +537,7 @@ TEST_F(BackgroundImage, OtherFormatsAreDecodedByAPlugIn) {
     form->Background().SetSpiPath(plugins);
     form->Background().SetSPI();
     EXPECT_EQ(form->Background().OpenDialog().Filter,
-              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.ppm;*.pgm;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|PPM/PGM|*.ppm;*.pgm|"
+              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.ppm;*.pgm;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|PPM/PGM|*.ppm;*.pgm|"
               "BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
 
     // A 3 x 2 picture: red, green, blue over white, black, grey.

@@ -148,7 +148,7 @@ TEST_F(BackgroundOpenDialog, ConfirmedFileIsLoadedAndItsFilterEntryKept) {
         Press(dialog, IDOK);
     });
     // The four fixed entries, the one asked for selected, in the initial folder.
-    EXPECT_EQ(first.filterEntries, (std::vector<std::string>{"ｲﾒｰｼﾞﾌｧｲﾙ", "jpegﾌｧｲﾙ(*.jpg;jpeg)",
+    EXPECT_EQ(first.filterEntries, (std::vector<std::string>{"ｲﾒｰｼﾞﾌｧｲﾙ", "jpegﾌｧｲﾙ(*.jpg;*.jpeg)",
                                                              "BMPﾌｧｲﾙ(*.bmp)", "すべてのﾌｧｲﾙ(*.*)"}));
     EXPECT_EQ(first.selectedEntry, 2);
     EXPECT_TRUE(SameText(first.folder, dialogFolder)) << first.folder;

@@ -11,24 +11,24 @@ using namespace std::string_literals;
 
 TEST(SpiFilter, OnePngPluginGivesTheDocumentedFilter) {
     EXPECT_EQ(BuildOpenFilter({{"*.png", "PNG"}}),
-              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.png;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|PNG|*.png|BMPﾌｧｲﾙ(*.bmp)|*.bmp|"
+              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.png;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|PNG|*.png|BMPﾌｧｲﾙ(*.bmp)|*.bmp|"
               "すべてのﾌｧｲﾙ(*.*)|*.*");
 }
 
 TEST(SpiFilter, NoPluginsLeaveTheFourFixedEntries) {
     EXPECT_EQ(BuildOpenFilter({}),
-              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
+              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
 }
 
 TEST(SpiFilter, PluginsAppearInListOrderInTheFirstEntryAndAsEntriesOfTheirOwn) {
     EXPECT_EQ(BuildOpenFilter({{"*.b;*.bb", "Bee"}, {"*.a", "Ay"}}),
-              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.b;*.bb;*.a;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|Bee|*.b;*.bb|Ay|*.a|"
+              "ｲﾒｰｼﾞﾌｧｲﾙ|;*.b;*.bb;*.a;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|Bee|*.b;*.bb|Ay|*.a|"
               "BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
 }
 
 TEST(SpiFilter, EmptyPluginTextsStillTakeTheirPlaces) {
     EXPECT_EQ(BuildOpenFilter({{"", ""}}),
-              "ｲﾒｰｼﾞﾌｧｲﾙ|;;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|||BMPﾌｧｲﾙ(*.bmp)|*.bmp|"
+              "ｲﾒｰｼﾞﾌｧｲﾙ|;;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|||BMPﾌｧｲﾙ(*.bmp)|*.bmp|"
               "すべてのﾌｧｲﾙ(*.*)|*.*");
 }
 

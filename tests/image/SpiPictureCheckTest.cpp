@@ -7,6 +7,8 @@
 #include <functional>
 #include <vector>
 
+#include "image/BmpDecoder.h"
+
 namespace velmira {
 namespace {
 
@@ -140,8 +142,8 @@ TEST(SpiPictureCheck, JudgesEachFaultOfTheBlocks) {
     }
 }
 
-// Whatever header the plug-in used, the conversion gets a 40-byte header of a bottom-up DIB, the masks after it,
-// and the entries that are read as RGBQUADs; a top-down DIB's rows arrive reversed.
+// Whatever header the plug-in used, the conversion gets a 40-byte header, the masks after it, and the entries that
+// are read as RGBQUADs; the rows stay where the plug-in put them, and the BMP reader takes them from there.
 TEST(SpiPictureCheck, RewritesAnAcceptedDibIntoOnePlainForm) {
     struct Case {
         const char* name;
@@ -191,8 +193,8 @@ TEST(SpiPictureCheck, RewritesAnAcceptedDibIntoOnePlainForm) {
              p.pixelSize = 24;
          },
          header(3, 8, 0, 24, 256), 40 + 1024, {9, 0, 0, 0}},
-        {"top-down: the height turns positive",
-         [](Picture& p) { PutU32(p.info, 8, static_cast<std::uint32_t>(-3)); }, header(3, 24, 0, 48, 0), 40, {}},
+        {"top-down: the height stays negative",
+         [](Picture& p) { PutU32(p.info, 8, static_cast<std::uint32_t>(-3)); }, header(-3, 24, 0, 48, 0), 40, {}},
         {"24 bits stating a table: none is kept",
          [](Picture& p) { PutU32(p.info, 32, 5); p.infoSize = 60; }, header(3, 24, 0, 48, 0), 40, {}},
     };
@@ -211,17 +213,21 @@ TEST(SpiPictureCheck, RewritesAnAcceptedDibIntoOnePlainForm) {
         EXPECT_EQ(CheckSpiPicture(again), SpiPictureVerdict::Ok) << c.name;
     }
 
-    // Rows: a top-down DIB's first row becomes the last; a bottom-up DIB's stay where they are.
-    const std::vector<unsigned char> rows = {1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3};
-    const std::vector<unsigned char> reversed = {3, 3, 3, 3, 2, 2, 2, 2, 1, 1, 1, 1};
+    // Rows: read in place, the first row of a top-down DIB at the top, of a bottom-up one at the bottom; only the
+    // visible rows are converted.
+    const std::vector<unsigned char> rows = {1, 1, 1, 0, 2, 2, 2, 0, 3, 3, 3, 0};
     for (const bool topDown : {true, false}) {
+        Picture picture;
+        PutU32(picture.info, 4, 1);
+        PutU32(picture.info, 8, static_cast<std::uint32_t>(topDown ? -3 : 3));
+        SpiPictureBlocks blocks{picture.info.data(), picture.infoSize, rows.size(), 1, 3};
         SpiPictureLayout layout;
-        layout.stride = 4;
-        layout.pixelBytes = rows.size();
-        layout.topDown = topDown;
-        std::vector<unsigned char> out(rows.size());
-        CopySpiRows(rows.data(), layout, out.data());
-        EXPECT_EQ(out, topDown ? reversed : rows);
+        ASSERT_EQ(CheckSpiPicture(blocks, &layout), SpiPictureVerdict::Ok);
+        SpiDibFile file(blocks, layout, rows.data());
+        const DecodedPicture shown = DecodeBmp(file, 5, 2);
+        EXPECT_EQ(shown.height, 3);
+        EXPECT_EQ(shown.pixels, (topDown ? std::vector<std::uint32_t>{0x010101, 0x020202}
+                                         : std::vector<std::uint32_t>{0x030303, 0x020202}));
     }
 }
 

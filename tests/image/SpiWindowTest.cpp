@@ -10,6 +10,7 @@
 
 #include "app/MainForm.h"
 #include "image/SpiHostProcess.h"
+#include "image/SpiLoadClass.h"
 #include "image/FolderBrowserDriver.h"
 #include "support/TestFolders.h"
 #include "support/MainWindowTest.h"
@@ -21,12 +22,12 @@ using testsupport::FolderBrowserDriver;
 using Answer = testsupport::FolderBrowserDriver::Answer;
 
 constexpr char kFixedFilter[] =
-    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*";
+    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*";
 constexpr char kPpmFilter[] =
-    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.ppm;*.pgm;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|PPM/PGM|*.ppm;*.pgm|"
+    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.ppm;*.pgm;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|PPM/PGM|*.ppm;*.pgm|"
     "BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*";
 constexpr char kTwoPairsFilter[] =
-    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bbb;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|Second pair|*.bbb|"
+    "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bbb;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|Second pair|*.bbb|"
     "BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*";
 constexpr char kUnsupported[] = "未対応の画像フォーマットです。";
 constexpr char kPrompt[] = "Plug-in のあるパスを指定して下さい。";
@@ -34,6 +35,12 @@ constexpr char kPrompt[] = "Plug-in のあるパスを指定して下さい。";
 // 3 x 2: red green blue / white black grey.
 const std::string kP6 = std::string("P6\n3 2\n255\n") +
                         std::string("\xFF\x00\x00\x00\xFF\x00\x00\x00\xFF\xFF\xFF\xFF\x00\x00\x00\x80\x80\x80", 18);
+// The same picture as a PNG file.
+const std::string kPng(
+    "\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x02\x08\x02\x00"
+    "\x00\x00\x12\x16\xF1\x4D\x00\x00\x00\x15\x49\x44\x41\x54\x78\xDA\x63\xF8\xCF\xC0\xC0\x00\xC1\xFF\xFF\x83\xE8"
+    "\x86\x86\x06\x00\x47\xCF\x07\x7B\x62\x21\x8F\x81\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42\x60\x82",
+    78);
 const COLORREF kP6Tile[2][3] = {{RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255)},
                                 {RGB(255, 255, 255), RGB(0, 0, 0), RGB(128, 128, 128)}};
 constexpr int kPreviewWidth = 163;
@@ -85,7 +92,8 @@ protected:
 
     std::vector<std::string> LoadedNames() const {
         std::vector<std::string> names;
-        for (auto* p = form->Background().SpiLoader().GetFirst(); p; p = p->Next.get()) names.push_back(testsupport::ModuleName(p->Module.get()));
+        for (auto* p = form->Background().SpiLoader().GetFirst(); p; p = p->Next.get())
+            names.push_back(testsupport::FileNameOf(p->Path));
         return names;
     }
 
@@ -120,7 +128,7 @@ TEST_F(SpiWindowTest, TheFilterListsThePluginsOfTheFolderInSearchOrder) {
         {"two, the unusable skipped",
          {{"ppm", "b_ppm.SPI"}, {"noexports", "a_noexports.spi"}, {"twopairs", "A_two.spi"}},
          {"A_two.spi", "b_ppm.SPI"},
-         "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bbb;*.ppm;*.pgm;*.bmp|jpegﾌｧｲﾙ(*.jpg;jpeg)|*jpg;jpeg|Second pair|*.bbb|"
+         "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bbb;*.ppm;*.pgm;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|Second pair|*.bbb|"
          "PPM/PGM|*.ppm;*.pgm|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*"},
     };
     for (const Case& c : cases) {
@@ -254,11 +262,12 @@ TEST_F(SpiWindowTest, AnotherFolderUnloadsTheOldPluginsAndRebuildsTheFilter) {
     const std::string first = PluginFolder({{"ppm", "old.spi"}});
     UsePlugins(first);
     const std::string oldPath = first + "\\old.spi";
-    ASSERT_NE(::GetModuleHandleA(oldPath.c_str()), nullptr);
+    form->Background().LoadImageA(PictureFile("before.ppm", kP6));  // the helper has the plug-in loaded
+    ASSERT_EQ(Preview(), TiledP6());
 
     UsePlugins(PluginFolder({{"twopairs", "new.spi"}}));
 
-    EXPECT_EQ(::GetModuleHandleA(oldPath.c_str()), nullptr);
+    EXPECT_TRUE(::DeleteFileA(oldPath.c_str())) << "no process holds the old plug-in's file";
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"new.spi"});
     EXPECT_EQ(form->Background().SpiLoader().GetCount(), 1);
     EXPECT_EQ(form->Background().OpenDialog().Filter, kTwoPairsFilter);
@@ -322,7 +331,7 @@ TEST_F(PluginFolderTest, ConfirmingAnotherFolderStoresItAndReloadsThePlugins) {
     EXPECT_EQ(form->Background().SpiPath(), second);
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"new.spi"});
     EXPECT_EQ(form->Background().OpenDialog().Filter, kTwoPairsFilter);
-    EXPECT_EQ(::GetModuleHandleA((first + "\\old.spi").c_str()), nullptr);
+    EXPECT_TRUE(::DeleteFileA((first + "\\old.spi").c_str())) << "no process holds the old plug-in's file";
 }
 
 TEST_F(PluginFolderTest, ConfirmingTheSameFolderStoresItWithoutTheBackslashAndReloads) {
@@ -338,17 +347,45 @@ TEST_F(PluginFolderTest, ConfirmingTheSameFolderStoresItWithoutTheBackslashAndRe
     EXPECT_EQ(form->Background().OpenDialog().Filter, kPpmFilter);
 }
 
-TEST_F(PluginFolderTest, ConfirmingAFolderWithoutPluginsLeavesTheFixedFilter) {
-    UsePlugins(PluginFolder({{"ppm", "ppm.spi"}}));
-    const std::string empty = NewFolder();
-    testsupport::MessageBoxRecorder boxes;
-
-    ConfirmThroughBrowser(empty);
-
-    EXPECT_EQ(form->Background().SpiPath(), empty);
-    EXPECT_EQ(form->Background().SpiLoader().GetCount(), 0);
-    EXPECT_EQ(form->Background().OpenDialog().Filter, kFixedFilter);
-    EXPECT_TRUE(boxes.messages.empty());
+// The bundled plug-in is part of the program: whatever folder is chosen its formats stay, after the folder's own
+// plug-ins, and it is listed once when the folder is its own. A folder without plug-ins is said so and kept.
+TEST_F(PluginFolderTest, EveryChosenFolderKeepsTheBundledFormatsAndOneWithoutPluginsIsSaidAndKept) {
+    const std::string own = PluginFolder({});
+    const std::string bundled = own + "\\velmira_wic.spi";
+    ASSERT_TRUE(::CopyFileA((testsupport::ProgramFolder() + "..\\velmira_wic.spi").c_str(), bundled.c_str(), FALSE));
+    const std::string saved = velmira::SpiLoadClass::BundledPlugin();
+    velmira::SpiLoadClass::SetBundledPlugin(bundled);
+    struct Case {
+        const char* what;
+        std::string folder;
+        std::vector<std::string> loaded;
+    };
+    const Case cases[] = {
+        {"the bundled plug-in's own folder", own, {"velmira_wic.spi"}},
+        {"a folder with a plug-in", PluginFolder({{"ppm", "ppm.spi"}}), {"ppm.spi", "velmira_wic.spi"}},
+        {"a folder without plug-ins", NewFolder(), {"velmira_wic.spi"}},
+    };
+    const std::string png = PictureFile("tile.png", kPng);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::MessageBoxRecorder boxes;
+        ConfirmThroughBrowser(c.folder);
+        EXPECT_EQ(form->Background().SpiPath(), c.folder);
+        EXPECT_EQ(LoadedNames(), c.loaded);
+        const std::string& filter = form->Background().OpenDialog().Filter;
+        EXPECT_NE(filter.find("|PNG/GIF/TIFF/WebP/ICO ﾌｧｲﾙ|*.png;"), std::string::npos) << filter;
+        if (c.loaded.size() == 1 && c.folder != own) {
+            ASSERT_EQ(boxes.messages.size(), 1u);
+            EXPECT_EQ(boxes.messages[0].text, c.folder + "にはPlug-inがありません。");
+        } else {
+            EXPECT_TRUE(boxes.messages.empty());
+        }
+        form->Background().LoadImageA(png);
+        EXPECT_EQ(Preview(), TiledP6());
+        testsupport::SetBackColour(*form, "40", "40", "40");
+    }
+    UsePlugins(NewFolder());  // lets the copy go before its folder is removed
+    velmira::SpiLoadClass::SetBundledPlugin(saved);
 }
 
 TEST_F(PluginFolderTest, CancellingChangesNothing) {
@@ -366,7 +403,6 @@ TEST_F(PluginFolderTest, CancellingChangesNothing) {
     EXPECT_EQ(form->Background().SpiPath(), folder + "\\");
     EXPECT_EQ(form->Background().OpenDialog().Filter, "kept") << "no reload";
     EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
-    EXPECT_NE(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
 }
 
 TEST_F(PluginFolderTest, TheFirstClickOfAFreshStartOffersTheProgramsFolder) {
@@ -408,15 +444,38 @@ protected:
     static std::string SpiSetting(const std::string& folder) { return "[Option]\r\nSpi=" + folder + "\r\n"; }
 };
 
-TEST_F(StartupPluginTest, ThePluginsAreLoadedWhileTheWindowIsCreated) {
+// The plug-ins are listed while the window is created, by the helper; none of their code runs in the program.
+// What the helper found is kept, so that the next start with the same plug-ins starts no process at all.
+TEST_F(StartupPluginTest, ThePluginsAreListedWhileTheWindowIsCreatedAndUnchangedOnesStartNoHelper) {
     const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
+    for (const bool again : {false, true}) {
+        Restart(SpiSetting(folder));
 
-    Restart(SpiSetting(folder));
+        EXPECT_EQ(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
+        EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
+        EXPECT_EQ(form->Background().OpenDialog().Filter, kPpmFilter);
+        EXPECT_EQ(form->Background().SpiLoader().IsHostRunning(), !again) << (again ? "unchanged" : "first start");
+    }
+}
 
-    EXPECT_NE(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
-    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
-    EXPECT_EQ(form->Background().OpenDialog().Filter, kPpmFilter);
-    EXPECT_FALSE(form->Background().SpiLoader().IsHostRunning()) << "the plug-in helper waits for a picture that needs it";
+// A plug-in that crashes while it loads or says what it reads is named once, in the program's words; the program
+// starts, and the other plug-ins and the picture from the settings work.
+TEST_F(StartupPluginTest, PluginsThatCrashWhileTheyLoadAreNamedOnceAndTheOthersWork) {
+    const std::string folder = PluginFolder({{"faultload", "a.spi"}, {"faultinfo", "b.spi"}, {"ppm", "c.spi"}});
+    const std::string path = PictureFile("start.ppm", kP6);
+    for (const bool again : {false, true}) {
+        testsupport::MessageBoxRecorder boxes;
+
+        Restart(SpiSetting(folder) + "[BackGround]\r\nUseImage=1\r\nPath=" + path + "\r\n");
+
+        std::vector<std::string> texts;
+        for (const auto& message : boxes.messages) texts.push_back(message.text);
+        const std::vector<std::string> named = {folder + "\\a.spiが異常終了しました.",
+                                                folder + "\\b.spiが異常終了しました."};
+        EXPECT_EQ(texts, again ? std::vector<std::string>{} : named);
+        EXPECT_EQ(LoadedNames(), std::vector<std::string>{"c.spi"});
+        EXPECT_EQ(Preview(), TiledP6());
+    }
 }
 
 TEST_F(StartupPluginTest, APluginPictureInTheSettingsIsDecodedWhileTheWindowIsCreated) {

@@ -1,5 +1,6 @@
-// The bundled plug-in's information calls, made as the host makes them while its window is created, in a process
-// that has not loaded the imaging component: they must answer without starting COM or loading it.
+// The bundled plug-in's information calls, made as the plug-in helper makes them when a start finds the plug-in
+// new or changed, in a process that has not loaded the imaging component: they must answer without starting COM
+// or loading it.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -35,8 +36,8 @@ TEST(WicInfoTest, InformationCallsLoadNeitherTheImagingComponentNorCom) {
     EXPECT_GT(info(3, description, sizeof description), 0);
     EXPECT_EQ(info(4, pattern, sizeof pattern), 0);
 
-    EXPECT_EQ(std::string(pattern).rfind("*.png;*.gif;*.tif;*.tiff;*.ico", 0), 0u) << pattern;
-    EXPECT_STREQ(description, "PNG/GIF/TIFF/ICO ﾌｧｲﾙ");
+    EXPECT_EQ(std::string(pattern).rfind("*.png;*.gif;*.tif;*.tiff;*.webp;*.ico", 0), 0u) << pattern;
+    EXPECT_STREQ(description, "PNG/GIF/TIFF/WebP/ICO ﾌｧｲﾙ");
     EXPECT_FALSE(Loaded("windowscodecs.dll")) << "the information calls loaded the imaging component";
     EXPECT_FALSE(Loaded("oleaut32.dll")) << "the information calls started COM automation";
 }

@@ -31,6 +31,9 @@ TEST(WicPixels, DetectsCoreFormatsByTheirFirstBytesOnly) {
         {"II*\0\x08\0\0\0"s, CoreFormat::Tiff},
         {"MM\0*\0\0\0\x08"s, CoreFormat::Tiff},
         {"MM*\0\0\0\0\x08"s, CoreFormat::Unknown},  // byte order and magic must agree
+        {"RIFF\x10\0\0\0WEBPVP8 "s, CoreFormat::Webp},
+        {"RIFF\x10\0\0\0WAVEfmt "s, CoreFormat::Unknown},  // another kind of RIFF file
+        {"RIFF\x10\0\0\0WEB"s, CoreFormat::Unknown},
         {"\0\0\1\0\2\0\x10\x10\0\0"s, CoreFormat::Ico},
         {"\0\0\1\0\0\0\x10\x10\0\0"s, CoreFormat::Unknown},  // no images
         {"\0\0\1\0\1\0\x10\x10\0\x07"s, CoreFormat::Unknown},  // reserved byte set: not an icon directory
@@ -64,7 +67,7 @@ TEST(WicPixels, BottomUpRowsStartFromTheLastLine) {
 }
 
 TEST(WicPixels, AlphaIsLaidOverWhite) {
-    // B, G, R, A in; B, G, R out.
+    // B, G, R, A in; B, G, R out (as 0x00RRGGBB).
     const struct {
         std::array<std::uint8_t, 4> in;
         std::array<std::uint8_t, 3> out;
@@ -76,12 +79,13 @@ TEST(WicPixels, AlphaIsLaidOverWhite) {
         {{0, 0, 0, 128}, {127, 127, 127}},
         {{200, 100, 50, 200}, {212, 133, 94}},
     };
-    std::vector<std::uint8_t> in, out(3 * std::size(cases) + 1, 0xAA);
+    std::vector<std::uint8_t> in;
+    std::vector<std::uint32_t> out(std::size(cases) + 1, 0xAAAAAAAA);
     for (const auto& c : cases) in.insert(in.end(), c.in.begin(), c.in.end());
-    CompositeRowOverWhite(in.data(), out.data(), static_cast<std::uint32_t>(std::size(cases)));
+    BgraRowOverWhite(in.data(), out.data(), static_cast<std::uint32_t>(std::size(cases)));
     for (std::size_t i = 0; i < std::size(cases); ++i)
-        for (int ch = 0; ch < 3; ++ch) EXPECT_EQ(out[3 * i + ch], cases[i].out[ch]) << "pixel " << i << " channel " << ch;
-    EXPECT_EQ(out.back(), 0xAA) << "wrote past the row";
+        EXPECT_EQ(out[i], std::uint32_t{cases[i].out[2]} << 16 | cases[i].out[1] << 8 | cases[i].out[0]) << "pixel " << i;
+    EXPECT_EQ(out.back(), 0xAAAAAAAAu) << "wrote past the row";
 }
 
 TEST(WicPixels, InfoTextHonoursTheBufferLength) {

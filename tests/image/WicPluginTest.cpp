@@ -12,8 +12,11 @@
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/SpiInterface.h"
@@ -44,6 +47,7 @@ struct Plugin {
     spi::GetPreviewFn GetPreview = nullptr;
     spi::GetArchiveInfoFn GetArchiveInfo = nullptr;
     spi::GetFileFn GetFile = nullptr;
+    spi::VelmiraGetPictureRegionFn VelmiraGetPictureRegion = nullptr;
 
     template <class Fn>
     void Find(Fn& fn, const char* name) {
@@ -69,6 +73,7 @@ Plugin& ThePlugin() {
         p.Find(p.GetPreview, "GetPreview");
         p.Find(p.GetArchiveInfo, "GetArchiveInfo");
         p.Find(p.GetFile, "GetFile");
+        p.Find(p.VelmiraGetPictureRegion, "VelmiraGetPictureRegion");
         return p;
     }();
     return plugin;
@@ -376,20 +381,20 @@ TEST_F(WicPluginTest, PluginInfoReportsOneCombinedPairAndHonoursTheBufferLength)
     EXPECT_GT(n1, 0);
     EXPECT_EQ(static_cast<int>(std::strlen(text1.c_str())), n1);
     auto [n2, pattern] = info(2);
-    EXPECT_EQ(pattern.rfind("*.png;*.gif;*.tif;*.tiff;*.ico", 0), 0u) << pattern.c_str();
+    EXPECT_EQ(pattern.rfind("*.png;*.gif;*.tif;*.tiff;*.webp;*.ico", 0), 0u) << pattern.c_str();
     EXPECT_EQ(static_cast<int>(std::strlen(pattern.c_str())), n2);
     EXPECT_LT(n2, 260);
     auto [n3, description] = info(3);
-    EXPECT_STREQ(description.c_str(), "PNG/GIF/TIFF/ICO ﾌｧｲﾙ");
-    EXPECT_EQ(n3, 21);
+    EXPECT_STREQ(description.c_str(), "PNG/GIF/TIFF/WebP/ICO ﾌｧｲﾙ");
+    EXPECT_EQ(n3, 26);
     EXPECT_EQ(info(4).first, 0) << "only one pair";
     EXPECT_EQ(info(5).first, 0);
     std::printf("[ info     ] %s | pattern %s\n", text1.c_str(), pattern.c_str());
 
-    auto [cut, cutText] = info(3, 18);  // "PNG/GIF/TIFF/ICO ﾌ": the buffer is full, no terminator fits
-    EXPECT_EQ(cut, 18);
-    EXPECT_EQ(cutText.substr(0, 18), std::string(description.c_str(), 18));
-    EXPECT_EQ(cutText[18], '#') << "wrote past buflen";
+    auto [cut, cutText] = info(3, 23);  // "PNG/GIF/TIFF/WebP/ICO ﾌ": the buffer is full, no terminator fits
+    EXPECT_EQ(cut, 23);
+    EXPECT_EQ(cutText.substr(0, 23), std::string(description.c_str(), 23));
+    EXPECT_EQ(cutText[23], '#') << "wrote past buflen";
     auto [roomy, roomyText] = info(0, 5);
     EXPECT_EQ(roomy, 4);
     EXPECT_EQ(roomyText[4], '\0');
@@ -515,6 +520,89 @@ TEST_F(WicPluginTest, EachFormatIsRecognisedMeasuredAndDecodedFromFileAndMemory)
             if (d.result != 0) continue;
             for (const auto& [at, colour] : c.expected)
                 EXPECT_TRUE(Near(d.At(at.x, at.y), colour)) << "at " << at.x << "," << at.y;
+        }
+    }
+}
+
+// The system codecs' picture of a file, where they read its format, as 0x00RRGGBB rows; empty where they do not.
+std::vector<std::uint32_t> DecodedBySystemCodecs(const std::string& path) {
+    ComScope com;
+    std::vector<std::uint32_t> pixels;
+    try {
+        const velmira::wic::WicPicture picture(velmira::wic::PictureRequest{path.c_str(), 0, 0});
+        const velmira::wic::PictureSize size = picture.Size();
+        pixels.resize(std::size_t{size.width} * size.height);
+        picture.ReadTopLeft(size.width, size.height, [&](std::uint32_t y, const std::uint32_t* row) {
+            std::copy(row, row + size.width, pixels.begin() + static_cast<std::ptrdiff_t>(y * size.width));
+        });
+    } catch (const std::exception&) {
+        pixels.clear();
+    }
+    return pixels;
+}
+
+// The export of our own gives exactly the whole picture's top-left pixels, for each kind of file the formats'
+// libraries read (tests/data/pictures, written by the load benchmark's samples command), from a file and from
+// memory, for parts smaller than the picture, as large, and larger. The whole picture is the one the system's
+// codecs give, where they read the format (within one step of a channel: they may round otherwise).
+TEST_F(WicPluginTest, TheRegionExportGivesTheWholePicturesTopLeftPixels) {
+    ASSERT_NE(ThePlugin().VelmiraGetPictureRegion, nullptr);
+    for (const char* name : {"rgba.png", "adam7.png", "adam7-16bit.png", "transparent.gif", "interlaced.gif",
+                             "strips.tif", "tiles-alpha.tif", "lossy-alpha.webp", "lossless.webp"}) {
+        SCOPED_TRACE(name);
+        const std::string path = std::string(VELMIRA_TESTDATA) + "/pictures/" + name;
+        std::ifstream in(path, std::ios::binary);
+        const Bytes content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_FALSE(content.empty());
+        const Decoded whole = DecodeFile(path.c_str());
+        ExpectDib(whole, 53, 41);
+        if (whole.result != 0) continue;
+        const std::vector<std::uint32_t> system = DecodedBySystemCodecs(path);
+        // The system's codecs read PNG, GIF and TIFF everywhere, WebP on some systems only.
+        if (std::string(name).find(".webp") == std::string::npos) {
+            EXPECT_FALSE(system.empty());
+        }
+        if (!system.empty()) {
+            ASSERT_EQ(system.size(), 53u * 41u);
+            int distant = 0;
+            for (int y = 0; y < 41; ++y)
+                for (int x = 0; x < 53; ++x) {
+                    const std::uint32_t theirs = system[static_cast<std::size_t>(y) * 53 + x];
+                    const Rgb ours = whole.At(x, y);
+                    distant += !Near(ours, {int(theirs >> 16 & 255), int(theirs >> 8 & 255), int(theirs & 255)});
+                }
+            EXPECT_EQ(distant, 0) << "pixels further than one step from the system codecs' picture";
+        }
+        for (const auto& [maxWidth, maxHeight] : {std::pair{1, 1}, {23, 19}, {53, 41}, {200, 300}}) {
+            for (const bool memory : {false, true}) {
+                SCOPED_TRACE(std::to_string(maxWidth) + " x " + std::to_string(maxHeight) + (memory ? " memory" : " file"));
+                std::vector<DWORD> pixels(static_cast<std::size_t>(maxWidth) * maxHeight, 0xDEADBEEF);
+                spi::PictureRegion region{};
+                const int result =
+                    memory ? ThePlugin().VelmiraGetPictureRegion(reinterpret_cast<LPCSTR>(content.data()),
+                                                          static_cast<LONG>(content.size()), 1, maxWidth, maxHeight,
+                                                          &region, pixels.data())
+                           : ThePlugin().VelmiraGetPictureRegion(path.c_str(), 0, 0, maxWidth, maxHeight, &region,
+                                                          pixels.data());
+                ASSERT_EQ(result, spi::kSuccess);
+                const int columns = std::min(53, maxWidth), rows = std::min(41, maxHeight);
+                EXPECT_EQ(region.width, 53);
+                EXPECT_EQ(region.height, 41);
+                ASSERT_EQ(region.visibleWidth, columns);
+                ASSERT_EQ(region.visibleHeight, rows);
+                int different = 0;
+                for (int y = 0; y < rows; ++y)
+                    for (int x = 0; x < columns; ++x) {
+                        const Rgb c = whole.At(x, y);
+                        const DWORD expected = static_cast<DWORD>(c.r << 16 | c.g << 8 | c.b);
+                        different += pixels[static_cast<std::size_t>(y) * columns + x] != expected;
+                    }
+                EXPECT_EQ(different, 0);
+                EXPECT_EQ(pixels[static_cast<std::size_t>(columns) * rows - 1] >> 24, 0u) << "0x00RRGGBB";
+                if (static_cast<std::size_t>(columns) * rows < pixels.size()) {
+                    EXPECT_EQ(pixels[static_cast<std::size_t>(columns) * rows], 0xDEADBEEFu) << "wrote past the part";
+                }
+            }
         }
     }
 }
@@ -716,7 +804,7 @@ TEST_F(WicPluginTest, ThePluginNeedsNoCompilerRuntimeDll) {
 // The plug-in reads the decoders' patterns from their registrations instead of asking the imaging component;
 // both must list the same decoders, in the same order, within the same length.
 TEST_F(WicPluginTest, TheRegisteredPatternsAreTheImagingComponentsOwn) {
-    constexpr char kCore[] = "*.png;*.gif;*.tif;*.tiff;*.ico";
+    constexpr char kCore[] = "*.png;*.gif;*.tif;*.tiff;*.webp;*.ico";
     for (std::size_t maxLength : {std::size_t{259}, std::size_t{40}}) {
         const std::string asked = velmira::wic::InstalledDecoderPatterns(kCore, maxLength);
         const std::optional<std::string> read = velmira::wic::RegisteredDecoderPatterns(kCore, maxLength);

@@ -1,7 +1,8 @@
 // Test plug-in that hands back records and blocks which do not describe each other, handles that are no
 // blocks at all, and answers slowly. Accepts files starting with "HOST"; the fifth byte chooses the fault (see
 // the switches below). Mode '0' is a sound 4 x 2 24-bit picture; mode 'l' is the same after a long wait.
-// Mode 'C' crashes in GetPicture and mode 'E' never returns from it.
+// Mode 'C' crashes in GetPicture and mode 'E' never returns from it. IsSupported reads its second argument only as
+// the buffer form, as one public plug-in does: asked with a file handle, it faults.
 #include "PluginCommon.h"
 
 namespace {
@@ -23,9 +24,8 @@ SPI_EXPORT int __stdcall GetPluginInfo(int infono, LPSTR buf, int buflen) {
 }
 
 SPI_EXPORT int __stdcall IsSupported(LPCSTR, DWORD dw) {
-    char head[4];
-    return plugin::ReadSupportedHead(dw, head, sizeof head) && head[0] == 'H' && head[1] == 'O' && head[2] == 'S' &&
-           head[3] == 'T';
+    const char* head = reinterpret_cast<const char*>(static_cast<ULONG_PTR>(dw));
+    return head[0] == 'H' && head[1] == 'O' && head[2] == 'S' && head[3] == 'T';
 }
 
 SPI_EXPORT int __stdcall GetPictureInfo(LPCSTR buf, LONG, UINT, spi::PictureInfo* lpInfo) {

@@ -1,5 +1,6 @@
 // Test plug-in: binary PPM (P6, handed back as a 24-bit DIB) and PGM (P5, an 8-bit DIB with a grey palette).
-// Fills the picture record with the gap and a real text-information handle at byte 24.
+// Fills the picture record with the gap and a real text-information handle at byte 24. Built with
+// PPM_HANDLE_FORM_ONLY, IsSupported reads its second argument only as a file handle, as older plug-ins do.
 #include "PluginCommon.h"
 
 namespace {
@@ -80,7 +81,11 @@ SPI_EXPORT int __stdcall IsSupported(LPCSTR, DWORD dw) {
     }
     if (HIWORD(dw) == 0) ++g_handleForms;
     char magic[2];
+#ifdef PPM_HANDLE_FORM_ONLY
+    if (!plugin::ReadFromHandle(dw, magic, sizeof magic)) return 0;
+#else
     if (!plugin::ReadSupportedHead(dw, magic, sizeof magic)) return 0;
+#endif
     return magic[0] == 'P' && (magic[1] == '5' || magic[1] == '6');
 }
 

@@ -167,6 +167,7 @@ std::string SettingsPath() {
 void RemoveSettings() {
     ::SetFileAttributesA(SettingsPath().c_str(), FILE_ATTRIBUTE_NORMAL);
     ::DeleteFileA(SettingsPath().c_str());
+    ::DeleteFileA((ProgramFolder() + "velmira_spi.cache").c_str());
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {

@@ -83,6 +83,7 @@ UINT PrefixDpi();
 ::testing::AssertionResult HasBounds(const ui::GraphicControl& control, int left, int top, int width, int height);
 
 std::string SettingsPath();
+// Removes the settings file and what the program keeps beside it about the plug-ins.
 void RemoveSettings();
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);

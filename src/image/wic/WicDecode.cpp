@@ -177,10 +177,7 @@ PictureSize WicPicture::Size() const {
     return PictureSize{w, h, Density(dpiX), Density(dpiY)};
 }
 
-void WicPicture::DrawOverWhite(std::uint8_t* bits, std::uint32_t stride, spi::ProgressCallback progress,
-                               LONG lData) const {
-    const PictureSize size = Size();
-    if (!Dib24Layout(size.width, size.height)) throw DecodeFailure(spi::kOutOfMemory, "picture too large");
+void WicPicture::ReadTopLeft(std::uint32_t columns, std::uint32_t rows, const RowSink& sink) const {
     ComPtr<IWICFormatConverter> converter;
     Check(factory_->CreateFormatConverter(converter.put()), "CreateFormatConverter");
     // Straight (not premultiplied) alpha keeps the colour of half-transparent pixels exact before we
@@ -188,20 +185,19 @@ void WicPicture::DrawOverWhite(std::uint8_t* bits, std::uint32_t stride, spi::Pr
     Check(converter->Initialize(frame_.get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, nullptr, 0.0,
                                 WICBitmapPaletteTypeCustom),
           "FormatConverter::Initialize");
-    const std::uint32_t sourceStride = size.width * 4;
-    const std::uint32_t bandRows = std::clamp<std::uint32_t>(kBandBytes / sourceStride, 1, size.height);
+    const std::uint32_t sourceStride = columns * 4;
+    const std::uint32_t bandRows = std::clamp<std::uint32_t>(kBandBytes / sourceStride, 1, rows);
     std::vector<std::uint8_t> band(static_cast<std::size_t>(sourceStride) * bandRows);
-    for (std::uint32_t y = 0; y < size.height; y += bandRows) {
-        if (progress && progress(static_cast<int>(y), static_cast<int>(size.height), lData) != 0)
-            throw DecodeFailure(spi::kAborted, "aborted");
-        const std::uint32_t rows = std::min(bandRows, size.height - y);
-        const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(size.width), static_cast<INT>(rows)};
-        Check(converter->CopyPixels(&rect, sourceStride, sourceStride * rows, band.data()), "CopyPixels");
-        for (std::uint32_t i = 0; i < rows; ++i)
-            CompositeRowOverWhite(band.data() + static_cast<std::size_t>(i) * sourceStride,
-                                  bits + BottomUpRowOffset(y + i, size.height, stride), size.width);
+    std::vector<std::uint32_t> out(columns);
+    for (std::uint32_t y = 0; y < rows; y += bandRows) {
+        const std::uint32_t count = std::min(bandRows, rows - y);
+        const WICRect rect{0, static_cast<INT>(y), static_cast<INT>(columns), static_cast<INT>(count)};
+        Check(converter->CopyPixels(&rect, sourceStride, sourceStride * count, band.data()), "CopyPixels");
+        for (std::uint32_t i = 0; i < count; ++i) {
+            BgraRowOverWhite(band.data() + static_cast<std::size_t>(i) * sourceStride, out.data(), columns);
+            sink(y + i, out.data());
+        }
     }
-    if (progress) progress(static_cast<int>(size.height), static_cast<int>(size.height), lData);
 }
 
 bool AnyDecoderMatches(const BYTE* head, DWORD size) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/SpiInterface.h"
+#include "image/wic/LibraryPicture.h"
 #include "image/wic/ComPtr.h"
 
 namespace velmira::wic {
@@ -58,9 +59,9 @@ public:
 
     PictureSize Size() const;
 
-    // Fills a bottom-up 24-bit DIB of `stride` bytes per line with the frame laid over white. Calls
-    // `progress` between bands of rows when given; a non-zero answer aborts with the interface's code.
-    void DrawOverWhite(std::uint8_t* bits, std::uint32_t stride, spi::ProgressCallback progress, LONG lData) const;
+    // Hands the frame's first `rows` rows, each cut to its first `columns` pixels and laid over white, to `sink`
+    // in order from the top.
+    void ReadTopLeft(std::uint32_t columns, std::uint32_t rows, const RowSink& sink) const;
 
 private:
     void OpenStream(const PictureRequest& request);

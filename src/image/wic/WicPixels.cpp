@@ -36,6 +36,7 @@ CoreFormat DetectCoreFormat(const unsigned char* head, std::size_t size) noexcep
     if (StartsWith(head, size, "\x89PNG\r\n\x1a\n"sv)) return CoreFormat::Png;
     if (StartsWith(head, size, "GIF87a"sv) || StartsWith(head, size, "GIF89a"sv)) return CoreFormat::Gif;
     if (StartsWith(head, size, "II*\0"sv) || StartsWith(head, size, "MM\0*"sv)) return CoreFormat::Tiff;
+    if (StartsWith(head, size, "RIFF"sv) && size >= 12 && std::memcmp(head + 8, "WEBP", 4) == 0) return CoreFormat::Webp;
     // Four bytes 00 00 01 00 are common in other data too: demand at least one image and a zero reserved
     // byte in the first directory entry.
     if (StartsWith(head, size, "\0\0\1\0"sv) && size >= 10 && (head[4] | head[5]) != 0 && head[9] == 0)
@@ -50,12 +51,8 @@ std::optional<DibLayout> Dib24Layout(std::uint32_t width, std::uint32_t height) 
     return DibLayout{static_cast<std::uint32_t>(stride), static_cast<std::uint32_t>(stride * height)};
 }
 
-void CompositeRowOverWhite(const std::uint8_t* bgra, std::uint8_t* bgr, std::uint32_t width) noexcept {
-    for (std::uint32_t x = 0; x < width; ++x, bgra += 4, bgr += 3) {
-        const unsigned alpha = bgra[3];
-        const unsigned white = 255 * (255 - alpha);
-        for (int c = 0; c < 3; ++c) bgr[c] = static_cast<std::uint8_t>((bgra[c] * alpha + white + 127) / 255);
-    }
+void BgraRowOverWhite(const std::uint8_t* bgra, std::uint32_t* out, std::uint32_t width) noexcept {
+    for (std::uint32_t x = 0; x < width; ++x, bgra += 4) out[x] = OverWhite(bgra[2], bgra[1], bgra[0], bgra[3]);
 }
 
 int CopyInfoText(std::string_view text, char* buf, int buflen) noexcept {

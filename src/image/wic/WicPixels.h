@@ -10,7 +10,7 @@
 namespace velmira::wic {
 
 // The formats this plug-in recognises from their first bytes, without asking the imaging component.
-enum class CoreFormat { Unknown, Png, Gif, Tiff, Ico };
+enum class CoreFormat { Unknown, Png, Gif, Tiff, Webp, Ico };
 
 CoreFormat DetectCoreFormat(const unsigned char* head, std::size_t size) noexcept;
 
@@ -31,8 +31,16 @@ constexpr std::size_t BottomUpRowOffset(std::uint32_t y, std::uint32_t height, s
     return static_cast<std::size_t>(height - 1 - y) * stride;
 }
 
-// One row of straight-alpha BGRA pixels laid over a white ground, written as BGR.
-void CompositeRowOverWhite(const std::uint8_t* bgra, std::uint8_t* bgr, std::uint32_t width) noexcept;
+// A straight-alpha pixel laid over a white ground: one channel, and the pixel as 0x00RRGGBB.
+constexpr std::uint32_t ChannelOverWhite(unsigned value, unsigned alpha) noexcept {
+    return (value * alpha + 255 * (255 - alpha) + 127) / 255;
+}
+constexpr std::uint32_t OverWhite(unsigned r, unsigned g, unsigned b, unsigned alpha) noexcept {
+    return ChannelOverWhite(r, alpha) << 16 | ChannelOverWhite(g, alpha) << 8 | ChannelOverWhite(b, alpha);
+}
+
+// One row of straight-alpha BGRA pixels laid over a white ground, written as 0x00RRGGBB.
+void BgraRowOverWhite(const std::uint8_t* bgra, std::uint32_t* out, std::uint32_t width) noexcept;
 
 // Copies an information text into a caller's buffer of `buflen` bytes: never past its end, never half a
 // double-byte character, zero-terminated when there is room. Returns the number of bytes of text written.

@@ -1,13 +1,20 @@
-// The exports of velmira_wic.spi: the image plug-in interface answered through the imaging component.
-// No exception and no COM reference leaves an export; every failure becomes one of the interface's codes.
+// The exports of velmira_wic.spi: the image plug-in interface, and an export of our own for the part of a picture
+// that is shown. PNG, GIF, TIFF and WebP are decoded with their own libraries (LibraryPicture), which can stop
+// after the rows shown; every other format through the imaging component, the system's codecs. No exception and
+// no COM reference leaves an export; every failure becomes one of the interface's codes.
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
 
+#include "image/FileByteSource.h"
+#include "image/MemoryByteSource.h"
 #include "image/SpiInterface.h"
 #include "image/wic/DecoderRegistry.h"
+#include "image/wic/LibraryPicture.h"
 #include "image/wic/WicDecode.h"
 #include "image/wic/WicPixels.h"
 #include "ui/UniqueHandle.h"
@@ -19,8 +26,8 @@ using namespace velmira::wic;
 // The host reads the header this far at most; so do we.
 constexpr DWORD kHeaderBytes = 2048;
 // One combined pattern and description pair: the host keeps only the last pair a plug-in reports.
-constexpr const char kCorePattern[] = "*.png;*.gif;*.tif;*.tiff;*.ico";
-constexpr const char kDescription[] = "PNG/GIF/TIFF/ICO ﾌｧｲﾙ";
+constexpr const char kCorePattern[] = "*.png;*.gif;*.tif;*.tiff;*.webp;*.ico";
+constexpr const char kDescription[] = "PNG/GIF/TIFF/WebP/ICO ﾌｧｲﾙ";
 constexpr const char kPluginName[] = "velmira_wic Ver.1.00 (Windows Imaging Component)";
 // The host's information buffer is 260 bytes; the pattern must fit it with its terminator.
 constexpr std::size_t kMaxPatternLength = 259;
@@ -63,6 +70,8 @@ int Guarded(Body body) noexcept {
         return failure.code();
     } catch (const std::bad_alloc&) {
         return spi::kOutOfMemory;
+    } catch (const std::runtime_error&) {
+        return spi::kBrokenData;  // a format's library found the file damaged
     } catch (...) {
         return spi::kInternalError;
     }
@@ -109,6 +118,52 @@ BITMAPINFOHEADER Dib24Header(std::uint32_t width, std::uint32_t height, const Di
     return header;
 }
 
+// The picture a request names, opened by its format's library where it has one that reads it, otherwise by the
+// imaging component.
+class Picture {
+public:
+    explicit Picture(const PictureRequest& request) {
+        if ((request.flag & 7) == 1) {
+            if (!request.buf || request.len < 0) throw DecodeFailure(spi::kInternalError, "no memory image");
+            source_ = std::make_unique<velmira::MemoryByteSource>(
+                std::string_view(request.buf, static_cast<std::size_t>(request.len)));
+        } else if (request.len == 0) {
+            // A picture further inside a larger file is left to the imaging component, which reads from there.
+            try {
+                source_ = std::make_unique<velmira::FileByteSource>(request.buf ? request.buf : "");
+            } catch (const std::runtime_error&) {
+                throw DecodeFailure(spi::kReadError, "cannot open the file");
+            }
+        }
+        if (source_) library_ = OpenLibraryPicture(*source_);
+        if (library_) return;
+        com_.emplace();
+        wic_.emplace(request);
+    }
+
+    PictureSize Size() const {
+        if (library_) return PictureSize{library_->Width(), library_->Height(), 0, 0};
+        return wic_->Size();
+    }
+
+    void ReadTopLeft(std::uint32_t columns, std::uint32_t rows, const RowSink& sink) {
+        if (library_) {
+            library_->ReadTopLeft(columns, rows, sink);
+        } else {
+            wic_->ReadTopLeft(columns, rows, sink);
+        }
+    }
+
+private:
+    std::unique_ptr<velmira::ByteSource> source_;
+    std::unique_ptr<LibraryPicture> library_;
+    std::optional<ScopedComApartment> com_;
+    std::optional<WicPicture> wic_;
+};
+
+// Rows between two calls of the host's progress callback.
+constexpr std::uint32_t kProgressRows = 256;
+
 }  // namespace
 
 extern "C" {
@@ -146,8 +201,7 @@ int __stdcall IsSupported(LPCSTR /*filename*/, DWORD dw) {
 int __stdcall GetPictureInfo(LPCSTR buf, LONG len, UINT flag, spi::PictureInfo* lpInfo) {
     return Guarded([&] {
         if (!lpInfo) return static_cast<int>(spi::kInternalError);
-        ScopedComApartment com;
-        const PictureSize size = WicPicture(PictureRequest{buf, len, flag}).Size();
+        const PictureSize size = Picture(PictureRequest{buf, len, flag}).Size();
         *lpInfo = spi::PictureInfo{};
         lpInfo->width = static_cast<LONG>(size.width);
         lpInfo->height = static_cast<LONG>(size.height);
@@ -163,8 +217,7 @@ int __stdcall GetPicture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDL
                                                spi::ProgressCallback progress, LONG lData) {
     return Guarded([&] {
         if (!pHBInfo || !pHBm) return static_cast<int>(spi::kInternalError);
-        ScopedComApartment com;
-        const WicPicture picture(PictureRequest{buf, len, flag});
+        Picture picture(PictureRequest{buf, len, flag});
         const PictureSize size = picture.Size();
         const auto layout = Dib24Layout(size.width, size.height);
         if (!layout) return static_cast<int>(size.width && size.height ? spi::kOutOfMemory : spi::kBrokenData);
@@ -175,10 +228,40 @@ int __stdcall GetPicture(LPCSTR buf, LONG len, UINT flag, HANDLE* pHBInfo, HANDL
             ScopedLocalLock infoLock(info.get());
             static_cast<BITMAPINFO*>(infoLock.get())->bmiHeader = Dib24Header(size.width, size.height, *layout);
             ScopedLocalLock pixelLock(pixels.get());
-            picture.DrawOverWhite(static_cast<std::uint8_t*>(pixelLock.get()), layout->stride, progress, lData);
+            auto* bits = static_cast<std::uint8_t*>(pixelLock.get());
+            picture.ReadTopLeft(size.width, size.height, [&](std::uint32_t y, const std::uint32_t* row) {
+                if (progress && y % kProgressRows == 0 && progress(static_cast<int>(y), static_cast<int>(size.height), lData))
+                    throw DecodeFailure(spi::kAborted, "aborted");
+                std::uint8_t* bgr = bits + BottomUpRowOffset(y, size.height, layout->stride);
+                for (std::uint32_t x = 0; x < size.width; ++x, bgr += 3) {
+                    bgr[0] = static_cast<std::uint8_t>(row[x]);
+                    bgr[1] = static_cast<std::uint8_t>(row[x] >> 8);
+                    bgr[2] = static_cast<std::uint8_t>(row[x] >> 16);
+                }
+            });
+            if (progress) progress(static_cast<int>(size.height), static_cast<int>(size.height), lData);
         }
         *pHBInfo = info.release();
         *pHBm = pixels.release();
+        return static_cast<int>(spi::kSuccess);
+    });
+}
+
+// Ours: the size, and the top-left part only, read no further than the format allows.
+int __stdcall VelmiraGetPictureRegion(LPCSTR buf, LONG len, UINT flag, LONG maxWidth, LONG maxHeight,
+                               spi::PictureRegion* region, DWORD* pixels) {
+    return Guarded([&] {
+        if (!region || !pixels || maxWidth < 1 || maxHeight < 1) return static_cast<int>(spi::kInternalError);
+        Picture picture(PictureRequest{buf, len, flag});
+        const PictureSize size = picture.Size();
+        if (size.width == 0 || size.height == 0) return static_cast<int>(spi::kBrokenData);
+        const std::uint32_t columns = std::min<std::uint32_t>(size.width, static_cast<std::uint32_t>(maxWidth));
+        const std::uint32_t rows = std::min<std::uint32_t>(size.height, static_cast<std::uint32_t>(maxHeight));
+        picture.ReadTopLeft(columns, rows, [&](std::uint32_t y, const std::uint32_t* row) {
+            std::copy(row, row + columns, pixels + std::size_t{y} * columns);
+        });
+        *region = spi::PictureRegion{static_cast<LONG>(size.width), static_cast<LONG>(size.height),
+                                     static_cast<LONG>(columns), static_cast<LONG>(rows)};
         return static_cast<int>(spi::kSuccess);
     });
 }
