@@ -62,9 +62,10 @@ TMainForm::TMainForm()
     : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, [this] { UpdateColor(); }),
       backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, [this] { UpdateColor(); }),
       background_({CheckBackImage, EditBackImage, BtnRef, ImageBackG, BackGColorControls()}, [this] { UpdateColor(); }),
-      pick_(*this) {
+      pick_(*this), palettes_(appDir_, &TMainForm::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();
+    BuildWindowMenu();
 
     DebugAttach(DebugNotice, ui::Application::Get().Handle());
     appDir_ = velmira::ExecutableDirectory();
@@ -184,6 +185,11 @@ void TMainForm::ConnectEvents() {
     OnClose = [this] { FormClose(); };
     BtnCopyFont.OnClick = [this] { BtnCopyFontClick(); };
     BtnCopyBackG.OnClick = [this] { BtnCopyBackGClick(); };
+    BtnCopyFont.OnContextPopup = [this](POINT at) { BtnCopyFontContextPopup(at); };
+    BtnCopyBackG.OnContextPopup = [this](POINT at) { BtnCopyBackGContextPopup(at); };
+    for (ui::Edit* edit : {&EditFont, &EditFR, &EditFG, &EditFB}) edit->OnPaste = [this] { return PasteInto(fontColor_); };
+    for (ui::Edit* edit : {&EditBackG, &EditBR, &EditBG, &EditBB}) edit->OnPaste = [this] { return PasteInto(backGColor_); };
+    previewMenu_.OnCopied = [this] { RememberPair(); };
     BtnSaveFont.OnClick = [this] { BtnSaveFontClick(); };
     BtnLoadFont.OnClick = [this] { BtnLoadFontClick(); };
     BtnSaveBackG.OnClick = [this] { BtnSaveBackGClick(); };

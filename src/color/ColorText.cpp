@@ -24,11 +24,14 @@ std::string UpperCaseText(std::string_view text, LeadBytePredicate isLead) {
     return result;
 }
 
-std::string CssText(Rgb text, Rgb background) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "color: #%02X%02X%02X; background-color: #%02X%02X%02X;", text.red,
-                  text.green, text.blue, background.red, background.green, background.blue);
+std::string HexColourText(Rgb colour) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", colour.red, colour.green, colour.blue);
     return buffer;
+}
+
+std::string CssText(Rgb text, Rgb background) {
+    return "color: " + HexColourText(text) + "; background-color: " + HexColourText(background) + ";";
 }
 
 std::string HexStringOf(std::string_view red, std::string_view green, std::string_view blue,

@@ -21,6 +21,9 @@ std::string UpperCaseText(std::string_view text, LeadBytePredicate isLead = IsCp
 std::string HexStringOf(std::string_view red, std::string_view green, std::string_view blue,
                         LeadBytePredicate isLead = IsCp932LeadByte);
 
+// "#RRGGBB", upper case.
+std::string HexColourText(Rgb colour);
+
 // The pair as CSS declarations: "color: #RRGGBB; background-color: #RRGGBB;".
 std::string CssText(Rgb text, Rgb background);
 

@@ -1,0 +1,100 @@
+// The main window's own items in its window menu (Alt+Space): the history of colour pairs, and the palette
+// written to and read from the files of other programs.
+#include "app/MainForm.h"
+
+#include "color/ColorSpaces.h"
+#include "color/CssColor.h"
+#include "text/ChannelText.h"
+
+namespace {
+
+constexpr velmira::Rgb kWhite{255, 255, 255};
+
+std::uint32_t Packed(velmira::Rgb colour) {
+    return velmira::PackColor(colour.red, colour.green, colour.blue);
+}
+
+// A pair as a small picture for its menu item: the background colour with a bar of the text colour across it,
+// framed in grey so that a white or black pair stands out from the menu.
+ui::UniqueBitmap PairSwatch(velmira::ColourPair pair, int width, int height) {
+    ui::ScopedGetDC screen(nullptr);
+    ui::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    ui::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
+    if (!bitmap || !dc) return ui::UniqueBitmap();
+    ui::ScopedSelectObject select(dc.get(), bitmap.get());
+    const ui::UniqueBrush frame(::CreateSolidBrush(RGB(128, 128, 128)));
+    const ui::UniqueBrush back(::CreateSolidBrush(Packed(pair.background)));
+    const ui::UniqueBrush text(::CreateSolidBrush(Packed(pair.text)));
+    RECT r{0, 0, width, height};
+    ::FillRect(dc.get(), &r, frame.get());
+    ::InflateRect(&r, -1, -1);
+    ::FillRect(dc.get(), &r, back.get());
+    RECT bar{width / 4, height / 3, width - width / 4, height - height / 3};
+    ::FillRect(dc.get(), &bar, text.get());
+    return bitmap;
+}
+
+}  // namespace
+
+void TMainForm::BuildWindowMenu() {
+    windowMenu_.Attach(Handle());
+    windowMenu_.AddSeparator();
+    windowMenu_.AddSubmenu("履歴(&H)", [this] { return HistoryEntries(); });
+    windowMenu_.AddItem("パレットを読み込む(&I)...", [this] { palettes_.Import(Handle()); });
+    windowMenu_.AddItem("パレットを書き出す(&E)...", [this] { palettes_.Export(Handle()); });
+}
+
+std::vector<ui::WindowMenuEntry> TMainForm::HistoryEntries() {
+    std::vector<ui::WindowMenuEntry> entries;
+    const std::vector<velmira::ColourPair>& pairs = history_.Pairs();
+    if (pairs.empty()) {
+        entries.push_back({"(履歴はありません)", nullptr, false, ui::UniqueBitmap()});
+        return entries;
+    }
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const velmira::ColourPair pair = pairs[i];
+        entries.push_back({velmira::PairMenuText(i, pair), [this, pair] { ChoosePair(pair); }, true,
+                           PairSwatch(pair, Scale(24), Scale(14))});
+    }
+    return entries;
+}
+
+// Both colours change as typed ones do, with one refresh; while a picture is the background its colour cannot
+// be edited, and only the text colour is taken.
+void TMainForm::ChoosePair(velmira::ColourPair pair) {
+    auto channels = [](velmira::Rgb c) {
+        return std::array<std::string, 3>{velmira::HexAtLeastTwoDigits(c.red), velmira::HexAtLeastTwoDigits(c.green),
+                                          velmira::HexAtLeastTwoDigits(c.blue)};
+    };
+    const std::array<std::string, 3> text = channels(pair.text), back = channels(pair.background);
+    if (background_.UseImage()) {
+        fontColor_.SetChannels(text[0], text[1], text[2]);
+        return;
+    }
+    fontColor_.Assign(text[0], text[1], text[2]);
+    backGColor_.SetChannels(back[0], back[1], back[2]);
+}
+
+// A colour that a file gives in another model becomes sRGB by the conversions of CSS Color 4 (Lab through XYZ
+// and OKLab, gamut mapped), CMYK by the plain formula; a line of text gives its first CSS colour, over white.
+std::optional<std::uint32_t> TMainForm::ColourOfSwatch(const velmira::Swatch& swatch) {
+    using velmira::SwatchModel;
+    const std::array<double, 4>& v = swatch.values;
+    switch (swatch.model) {
+    case SwatchModel::Rgb:
+        return Packed(velmira::RgbOfEncoded({v[0], v[1], v[2]}));
+    case SwatchModel::Hsb:  // HSB is HWB with whiteness (1 - saturation) brightness and blackness 1 - brightness
+        return Packed(velmira::RgbOfEncoded(velmira::SrgbOfHwb(v[0], (1 - v[1]) * v[2], 1 - v[2])));
+    case SwatchModel::Cmyk:
+        return Packed(velmira::RgbOfEncoded(velmira::SrgbOfCmyk(v[0], v[1], v[2], v[3])));
+    case SwatchModel::Lab:
+        return Packed(velmira::RgbOfEncoded(velmira::GamutMappedSrgb(velmira::OklabOfLab({v[0], v[1], v[2]}))));
+    case SwatchModel::Grey:
+        return Packed(velmira::RgbOfEncoded({v[0], v[0], v[0]}));
+    case SwatchModel::Text:
+        break;
+    }
+    const std::optional<velmira::RgbaColour> colour = velmira::FirstCssColourIn(swatch.line);
+    if (!colour) return std::nullopt;
+    return Packed(velmira::Over(*colour, kWhite));
+}

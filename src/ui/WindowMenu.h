@@ -1,0 +1,65 @@
+#pragma once
+// A form's window menu (Alt+Space, or a click on the caption's icon) with the program's own items below the
+// system's. Each item carries the action it runs; a submenu is made anew from its filler each time it opens,
+// so that it always shows things as they are. The form hands its messages to HandleMessage before its own
+// handling.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/UniqueHandle.h"
+
+namespace ui {
+
+struct WindowMenuEntry {
+    std::string text;  // with its access key after "&"
+    std::function<void()> action;
+    bool enabled = true;
+    UniqueBitmap picture;  // shown before the text when set
+};
+
+class WindowMenu {
+public:
+    WindowMenu() = default;
+    WindowMenu(const WindowMenu&) = delete;
+    WindowMenu& operator=(const WindowMenu&) = delete;
+
+    // The window whose menu this is; its items go below the system's, in the order they are added.
+    void Attach(HWND window);
+    void AddSeparator();
+    void AddItem(const std::string& text, std::function<void()> action);
+    void AddSubmenu(const std::string& text, std::function<std::vector<WindowMenuEntry>()> fill);
+
+    // An item chosen (WM_SYSCOMMAND) runs its action, a submenu about to open (WM_INITMENUPOPUP) is filled; true
+    // when the message was one of these, which the window then answers with 0.
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    struct Submenu {
+        HMENU handle = nullptr;  // owned by the window menu it was inserted into
+        std::function<std::vector<WindowMenuEntry>()> fill;
+        UINT firstId = 0;
+        std::vector<UINT> ids;
+        std::vector<UniqueBitmap> pictures;  // the menu shows them while it lives
+    };
+
+    void Fill(Submenu& submenu);
+    HMENU Menu() const;
+
+    HWND window_ = nullptr;
+    std::map<UINT, std::function<void()>> actions_;
+    std::vector<std::unique_ptr<Submenu>> submenus_;
+    UINT nextItemId_ = kFirstItemId;
+
+    // System commands keep their low four bits for the system, and the system's own start at 0xF000.
+    static constexpr UINT kIdStep = 0x10;
+    static constexpr UINT kFirstItemId = 0x1000;
+    static constexpr UINT kFirstSubmenuId = 0x4000;
+    static constexpr UINT kSubmenuIdRange = 0x800;  // up to 128 entries a submenu
+};
+
+}  // namespace ui
