@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/SwatchColour.h"
 #include "diag/DebugNotice.h"
 #include "text/SystemText.h"
 #include "ui/Application.h"
@@ -62,7 +63,7 @@ TMainForm::TMainForm()
     : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, [this] { UpdateColor(); }),
       backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, [this] { UpdateColor(); }),
       background_({CheckBackImage, EditBackImage, BtnRef, ImageBackG, BackGColorControls()}, [this] { UpdateColor(); }),
-      pick_(*this), palettes_(appDir_, &TMainForm::ColourOfSwatch) {
+      pick_(*this), palettes_(appDir_, &velmira::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();
     BuildWindowMenu();

@@ -6,9 +6,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -135,8 +133,6 @@ private:
     void BuildWindowMenu();
     std::vector<ui::WindowMenuEntry> HistoryEntries();
     void ChoosePair(velmira::ColourPair pair);
-    // A palette file's colour in sRGB.
-    static std::optional<std::uint32_t> ColourOfSwatch(const velmira::Swatch& swatch);
 
     // What the contrast tip reports on.
     velmira::Rgb TextColour() override;

@@ -2,13 +2,9 @@
 // written to and read from the files of other programs.
 #include "app/MainForm.h"
 
-#include "color/ColorSpaces.h"
-#include "color/CssColor.h"
 #include "text/ChannelText.h"
 
 namespace {
-
-constexpr velmira::Rgb kWhite{255, 255, 255};
 
 std::uint32_t Packed(velmira::Rgb colour) {
     return velmira::PackColor(colour.red, colour.green, colour.blue);
@@ -73,28 +69,4 @@ void TMainForm::ChoosePair(velmira::ColourPair pair) {
     }
     fontColor_.Assign(text[0], text[1], text[2]);
     backGColor_.SetChannels(back[0], back[1], back[2]);
-}
-
-// A colour that a file gives in another model becomes sRGB by the conversions of CSS Color 4 (Lab through XYZ
-// and OKLab, gamut mapped), CMYK by the plain formula; a line of text gives its first CSS colour, over white.
-std::optional<std::uint32_t> TMainForm::ColourOfSwatch(const velmira::Swatch& swatch) {
-    using velmira::SwatchModel;
-    const std::array<double, 4>& v = swatch.values;
-    switch (swatch.model) {
-    case SwatchModel::Rgb:
-        return Packed(velmira::RgbOfEncoded({v[0], v[1], v[2]}));
-    case SwatchModel::Hsb:  // HSB is HWB with whiteness (1 - saturation) brightness and blackness 1 - brightness
-        return Packed(velmira::RgbOfEncoded(velmira::SrgbOfHwb(v[0], (1 - v[1]) * v[2], 1 - v[2])));
-    case SwatchModel::Cmyk:
-        return Packed(velmira::RgbOfEncoded(velmira::SrgbOfCmyk(v[0], v[1], v[2], v[3])));
-    case SwatchModel::Lab:
-        return Packed(velmira::RgbOfEncoded(velmira::GamutMappedSrgb(velmira::OklabOfLab({v[0], v[1], v[2]}))));
-    case SwatchModel::Grey:
-        return Packed(velmira::RgbOfEncoded({v[0], v[0], v[0]}));
-    case SwatchModel::Text:
-        break;
-    }
-    const std::optional<velmira::RgbaColour> colour = velmira::FirstCssColourIn(swatch.line);
-    if (!colour) return std::nullopt;
-    return Packed(velmira::Over(*colour, kWhite));
 }

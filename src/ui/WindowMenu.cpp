@@ -65,24 +65,32 @@ void WindowMenu::Fill(Submenu& submenu) {
     }
 }
 
-bool WindowMenu::HandleMessage(UINT msg, WPARAM wParam, LPARAM) {
-    if (msg == WM_INITMENUPOPUP) {
+bool WindowMenu::Run(UINT id) {
+    const auto found = actions_.find(id);
+    if (found == actions_.end()) return false;
+    // The action may fill a submenu again, which replaces the map's entries: run a copy.
+    const std::function<void()> action = found->second;
+    action();
+    return true;
+}
+
+bool WindowMenu::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_INITMENUPOPUP:
         for (const std::unique_ptr<Submenu>& submenu : submenus_)
             if (reinterpret_cast<HMENU>(wParam) == submenu->handle) {
                 Fill(*submenu);
                 return true;
             }
         return false;
+    case WM_SYSCOMMAND:
+        return Run(static_cast<UINT>(wParam & 0xFFF0));
+    case WM_COMMAND:
+        // An item of a submenu may come as a menu's WM_COMMAND (no control, notification 0) instead.
+        return lParam == 0 && HIWORD(wParam) == 0 && Run(LOWORD(wParam));
+    default:
+        return false;
     }
-    if (msg == WM_SYSCOMMAND) {
-        const auto found = actions_.find(static_cast<UINT>(wParam & 0xFFF0));
-        if (found == actions_.end()) return false;
-        // The action may fill a submenu again, which replaces the map's entries: run a copy.
-        const std::function<void()> action = found->second;
-        action();
-        return true;
-    }
-    return false;
 }
 
 }  // namespace ui

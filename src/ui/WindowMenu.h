@@ -34,8 +34,9 @@ public:
     void AddItem(const std::string& text, std::function<void()> action);
     void AddSubmenu(const std::string& text, std::function<std::vector<WindowMenuEntry>()> fill);
 
-    // An item chosen (WM_SYSCOMMAND) runs its action, a submenu about to open (WM_INITMENUPOPUP) is filled; true
-    // when the message was one of these, which the window then answers with 0.
+    // An item chosen runs its action (WM_SYSCOMMAND; for an item of a submenu the system may send the menu's
+    // WM_COMMAND instead), a submenu about to open is filled (WM_INITMENUPOPUP); true when the message was one of
+    // these, which the window then answers with 0.
     bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
@@ -48,6 +49,7 @@ private:
     };
 
     void Fill(Submenu& submenu);
+    bool Run(UINT id);
     HMENU Menu() const;
 
     HWND window_ = nullptr;
