@@ -123,7 +123,7 @@ void TMainForm::BtnSPIClick() {
 }
 
 LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (windowMenu_.HandleMessage(msg, wParam, lParam)) return 0;
+    if (LRESULT result; windowMenu_.HandleMessage(msg, wParam, lParam, result)) return result;
     if (msg == WM_DROPFILES) {
         WMDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;

@@ -12,22 +12,17 @@ std::uint32_t Packed(velmira::Rgb colour) {
 
 // A pair as a small picture for its menu item: the background colour with a bar of the text colour across it,
 // framed in grey so that a white or black pair stands out from the menu.
-ui::UniqueBitmap PairSwatch(velmira::ColourPair pair, int width, int height) {
-    ui::ScopedGetDC screen(nullptr);
-    ui::UniqueBitmap bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
-    ui::UniqueMemoryDC dc(::CreateCompatibleDC(screen.get()));
-    if (!bitmap || !dc) return ui::UniqueBitmap();
-    ui::ScopedSelectObject select(dc.get(), bitmap.get());
+void DrawPairSwatch(HDC dc, const RECT& area, velmira::ColourPair pair) {
     const ui::UniqueBrush frame(::CreateSolidBrush(RGB(128, 128, 128)));
     const ui::UniqueBrush back(::CreateSolidBrush(Packed(pair.background)));
     const ui::UniqueBrush text(::CreateSolidBrush(Packed(pair.text)));
-    RECT r{0, 0, width, height};
-    ::FillRect(dc.get(), &r, frame.get());
+    RECT r = area;
+    ::FillRect(dc, &r, frame.get());
     ::InflateRect(&r, -1, -1);
-    ::FillRect(dc.get(), &r, back.get());
-    RECT bar{width / 4, height / 3, width - width / 4, height - height / 3};
-    ::FillRect(dc.get(), &bar, text.get());
-    return bitmap;
+    ::FillRect(dc, &r, back.get());
+    const LONG width = area.right - area.left, height = area.bottom - area.top;
+    const RECT bar{area.left + width / 4, area.top + height / 3, area.right - width / 4, area.bottom - height / 3};
+    ::FillRect(dc, &bar, text.get());
 }
 
 }  // namespace
@@ -44,13 +39,14 @@ std::vector<ui::WindowMenuEntry> TMainForm::HistoryEntries() {
     std::vector<ui::WindowMenuEntry> entries;
     const std::vector<velmira::ColourPair>& pairs = history_.Pairs();
     if (pairs.empty()) {
-        entries.push_back({"(履歴はありません)", nullptr, false, ui::UniqueBitmap()});
+        entries.push_back({"(履歴はありません)", nullptr, false, nullptr, SIZE{}});
         return entries;
     }
     for (std::size_t i = 0; i < pairs.size(); ++i) {
         const velmira::ColourPair pair = pairs[i];
         entries.push_back({velmira::PairMenuText(i, pair), [this, pair] { ChoosePair(pair); }, true,
-                           PairSwatch(pair, Scale(24), Scale(14))});
+                           [pair](HDC dc, const RECT& area) { DrawPairSwatch(dc, area, pair); },
+                           SIZE{Scale(24), Scale(14)}});
     }
     return entries;
 }

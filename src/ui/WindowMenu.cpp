@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "ui/UniqueHandle.h"
+
 namespace ui {
 
 void WindowMenu::Attach(HWND window) {
@@ -38,9 +40,11 @@ void WindowMenu::AddSubmenu(const std::string& text, std::function<std::vector<W
 
 void WindowMenu::Fill(Submenu& submenu) {
     while (::GetMenuItemCount(submenu.handle) > 0) ::DeleteMenu(submenu.handle, 0, MF_BYPOSITION);
-    for (const UINT id : submenu.ids) actions_.erase(id);
+    for (const UINT id : submenu.ids) {
+        actions_.erase(id);
+        pictures_.erase(id);
+    }
     submenu.ids.clear();
-    submenu.pictures.clear();
 
     std::vector<WindowMenuEntry> entries = submenu.fill();
     const std::size_t most = kSubmenuIdRange / kIdStep;
@@ -53,14 +57,15 @@ void WindowMenu::Fill(Submenu& submenu) {
         item.wID = id;
         item.fState = entry.enabled ? MFS_ENABLED : MFS_GRAYED;
         item.dwTypeData = entry.text.data();
-        if (entry.picture) {
+        const bool picture = entry.drawPicture && entry.pictureSize.cx > 0 && entry.pictureSize.cy > 0;
+        if (picture) {
             item.fMask |= MIIM_BITMAP;
-            item.hbmpItem = entry.picture.get();
+            item.hbmpItem = HBMMENU_CALLBACK;
         }
         if (!::InsertMenuItemA(submenu.handle, static_cast<UINT>(i), TRUE, &item))
             throw std::runtime_error("InsertMenuItem failed");
         submenu.ids.push_back(id);
-        if (entry.picture) submenu.pictures.push_back(std::move(entry.picture));
+        if (picture) pictures_[id] = Picture{std::move(entry.drawPicture), entry.pictureSize};
         if (entry.action) actions_[id] = std::move(entry.action);
     }
 }
@@ -74,8 +79,33 @@ bool WindowMenu::Run(UINT id) {
     return true;
 }
 
-bool WindowMenu::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+bool WindowMenu::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
     switch (msg) {
+    case WM_MEASUREITEM: {
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (measure->CtlType != ODT_MENU) return false;
+        const auto found = pictures_.find(measure->itemID);
+        if (found == pictures_.end()) return false;
+        measure->itemWidth = static_cast<UINT>(found->second.size.cx);
+        measure->itemHeight = static_cast<UINT>(found->second.size.cy);
+        result = TRUE;
+        return true;
+    }
+    case WM_DRAWITEM: {
+        const auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (draw->CtlType != ODT_MENU) return false;
+        const auto found = pictures_.find(draw->itemID);
+        if (found == pictures_.end()) return false;
+        // The picture's own size, centred in what the menu gives it.
+        const SIZE size = found->second.size;
+        const RECT& given = draw->rcItem;
+        const LONG left = given.left + (given.right - given.left - size.cx) / 2;
+        const LONG top = given.top + (given.bottom - given.top - size.cy) / 2;
+        found->second.draw(draw->hDC, RECT{left, top, left + size.cx, top + size.cy});
+        result = TRUE;
+        return true;
+    }
     case WM_INITMENUPOPUP:
         for (const std::unique_ptr<Submenu>& submenu : submenus_)
             if (reinterpret_cast<HMENU>(wParam) == submenu->handle) {

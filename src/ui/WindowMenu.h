@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/UniqueHandle.h"
 
 namespace ui {
 
@@ -19,7 +18,10 @@ struct WindowMenuEntry {
     std::string text;  // with its access key after "&"
     std::function<void()> action;
     bool enabled = true;
-    UniqueBitmap picture;  // shown before the text when set
+    // A picture before the text, drawn by the program into the area the menu gives it whenever the menu draws
+    // the item, so that a highlighted item shows it as it is; none when `pictureSize` is empty.
+    std::function<void(HDC dc, const RECT& area)> drawPicture;
+    SIZE pictureSize{};
 };
 
 class WindowMenu {
@@ -35,9 +37,10 @@ public:
     void AddSubmenu(const std::string& text, std::function<std::vector<WindowMenuEntry>()> fill);
 
     // An item chosen runs its action (WM_SYSCOMMAND; for an item of a submenu the system may send the menu's
-    // WM_COMMAND instead), a submenu about to open is filled (WM_INITMENUPOPUP); true when the message was one of
-    // these, which the window then answers with 0.
-    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // WM_COMMAND instead), a submenu about to open is filled (WM_INITMENUPOPUP), an item's picture is measured
+    // and drawn (WM_MEASUREITEM, WM_DRAWITEM); true when the message was one of these for this menu, which the
+    // window then answers with `result`.
+    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
 private:
     struct Submenu {
@@ -45,7 +48,10 @@ private:
         std::function<std::vector<WindowMenuEntry>()> fill;
         UINT firstId = 0;
         std::vector<UINT> ids;
-        std::vector<UniqueBitmap> pictures;  // the menu shows them while it lives
+    };
+    struct Picture {
+        std::function<void(HDC, const RECT&)> draw;
+        SIZE size;
     };
 
     void Fill(Submenu& submenu);
@@ -54,6 +60,7 @@ private:
 
     HWND window_ = nullptr;
     std::map<UINT, std::function<void()>> actions_;
+    std::map<UINT, Picture> pictures_;
     std::vector<std::unique_ptr<Submenu>> submenus_;
     UINT nextItemId_ = kFirstItemId;
 
