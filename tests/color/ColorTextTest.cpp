@@ -69,10 +69,10 @@ std::string Hex6(velmira::Rgb c) {
 
 TEST(ReadCssColour, GivesTheColourThatCssColor4AndPublishedConversionsGive) {
     // Expected values: CSS Color 4's own examples and rules (clamping, hwb's grey, none, lightness beyond white);
-    // the sRGB that colord publishes for the specification's lab() and lch() examples, AngleSharp for oklch(),
-    // Tailwind for its zinc scale, and color.js's tests of the specification's gamut mapping for the display-p3
-    // primaries. With alpha below 1 the last column is the colour drawn over white as a browser draws it, in
-    // 8-bit steps: 0.5 is 128/255.
+    // the sRGB that other parsers' published tests give for CSS Color 4's lab(), lch(), oklab() and oklch()
+    // examples (colord's for lab), Tailwind's zinc scale, and color.js's tests of CSS Color 4's gamut mapping for
+    // the display-p3 primaries. With alpha below 1 the last column is the colour drawn over white as a browser
+    // draws it, in 8-bit steps: 0.5 is 128/255.
     struct Case {
         const char* text;
         const char* colour;
