@@ -72,7 +72,8 @@ std::optional<ColourPair> PairOfText(std::string_view text) {
 }
 
 std::string PairMenuText(std::size_t index, ColourPair pair) {
-    std::string key = index < 9 ? "&" + std::to_string(index + 1) + "  " : index == 9 ? "&0  " : "     ";
+    // Past the tenth, blanks about as wide as a digit and its two blanks.
+    std::string key = index < 9 ? "&" + std::to_string(index + 1) + "  " : index == 9 ? "&0  " : "    ";
     return key + "文字 " + SixDigits(pair.text) + " / 背景 " + SixDigits(pair.background);
 }
 

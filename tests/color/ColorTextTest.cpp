@@ -144,7 +144,9 @@ TEST(FirstCssColourIn, FindsTheFirstColourThatStandsOnItsOwn) {
     for (const Case& c : cases) {
         const std::optional<velmira::RgbaColour> found = velmira::FirstCssColourIn(c.line);
         ASSERT_EQ(found.has_value(), c.colour != nullptr) << c.line;
-        if (found) EXPECT_EQ(Hex6(found->rgb), c.colour) << c.line;
+        if (found) {
+            EXPECT_EQ(Hex6(found->rgb), c.colour) << c.line;
+        }
     }
 }
 
