@@ -1,9 +1,8 @@
 #include "color/CssColor.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
-#include <string>
+#include <cstdint>
 #include <vector>
 
 #include "color/ColorSpaces.h"
@@ -147,38 +146,49 @@ public:
     }
 
 private:
-    // [+-] (digits [. digits] | . digits) [(e|E) [+-] digits], read without regard to the locale.
+    // [+-] (digits [. digits] | . digits) [(e|E) [+-] digits], read without regard to the locale: the digits
+    // as a whole number and a power of ten, which is within a unit or two in the last place of the exact value,
+    // far finer than any colour.
     bool ReadNumber(double& value) noexcept {
         const std::size_t start = pos_;
         bool negative = false;
         if (Peek() == '+' || Peek() == '-') negative = text_[pos_++] == '-';
-        const std::size_t body = pos_;
-        while (IsDigit(Peek())) ++pos_;
-        const bool whole = pos_ > body;
+        std::uint64_t mantissa = 0;
+        int scale = 0;  // the number is mantissa * 10^scale
+        bool anyDigit = false;
+        auto takeDigits = [&](bool fraction) {
+            while (IsDigit(Peek())) {
+                anyDigit = true;
+                const int digit = text_[pos_++] - '0';
+                if (mantissa < 100000000000000000u) {  // seventeen digits are as many as a double holds
+                    mantissa = mantissa * 10 + static_cast<std::uint64_t>(digit);
+                    if (fraction) --scale;
+                } else if (!fraction) {
+                    ++scale;
+                }
+            }
+        };
+        takeDigits(false);
         if (Peek() == '.' && pos_ + 1 < text_.size() && IsDigit(text_[pos_ + 1])) {
             ++pos_;
-            while (IsDigit(Peek())) ++pos_;
-        } else if (!whole) {
+            takeDigits(true);
+        } else if (!anyDigit) {
             pos_ = start;
             return false;
         }
-        bool tiny = false;  // a negative exponent: a number too small for a double is 0
         if ((Peek() == 'e' || Peek() == 'E') && pos_ + 1 < text_.size()) {
-            std::size_t exponent = pos_ + 1;
-            const bool negativeExponent = text_[exponent] == '-';
-            if ((text_[exponent] == '+' || negativeExponent) && exponent + 1 < text_.size()) ++exponent;
-            if (IsDigit(text_[exponent])) {
-                tiny = negativeExponent;
-                pos_ = exponent;
-                while (IsDigit(Peek())) ++pos_;
+            std::size_t at = pos_ + 1;
+            const bool negativeExponent = text_[at] == '-';
+            if ((text_[at] == '+' || negativeExponent) && at + 1 < text_.size()) ++at;
+            if (IsDigit(text_[at])) {
+                int exponent = 0;
+                for (pos_ = at; IsDigit(Peek()); ++pos_) exponent = std::min(exponent * 10 + (text_[pos_] - '0'), 100000);
+                scale += negativeExponent ? -exponent : exponent;
             }
         }
-        std::string digits(text_.substr(body, pos_ - body));
-        if (!digits.empty() && digits[0] == '.') digits.insert(digits.begin(), '0');
-        double magnitude = 0;
-        const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), magnitude);
-        if (result.ec == std::errc::result_out_of_range) magnitude = tiny ? 0 : kLargestNumber;
-        else if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) return false;
+        double magnitude = static_cast<double>(mantissa);
+        if (mantissa != 0 && scale > 0) magnitude *= std::pow(10.0, std::min(scale, 400));
+        if (mantissa != 0 && scale < 0) magnitude /= std::pow(10.0, std::min(-scale, 400));
         value = std::min(magnitude, kLargestNumber) * (negative ? -1 : 1);
         return true;
     }
