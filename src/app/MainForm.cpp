@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/SwatchColour.h"
 #include "diag/DebugNotice.h"
 #include "text/SystemText.h"
 #include "ui/Application.h"
@@ -62,9 +63,10 @@ TMainForm::TMainForm()
     : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, [this] { UpdateColor(); }),
       backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, [this] { UpdateColor(); }),
       background_({CheckBackImage, EditBackImage, BtnRef, ImageBackG, BackGColorControls()}, [this] { UpdateColor(); }),
-      pick_(*this) {
+      pick_(*this), palettes_(appDir_, &velmira::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();
+    BuildWindowMenu();
 
     DebugAttach(DebugNotice, ui::Application::Get().Handle());
     appDir_ = velmira::ExecutableDirectory();
@@ -181,6 +183,11 @@ void TMainForm::ConnectEvents() {
     OnClose = [this] { FormClose(); };
     BtnCopyFont.OnClick = [this] { BtnCopyFontClick(); };
     BtnCopyBackG.OnClick = [this] { BtnCopyBackGClick(); };
+    BtnCopyFont.OnContextPopup = [this](POINT at) { BtnCopyFontContextPopup(at); };
+    BtnCopyBackG.OnContextPopup = [this](POINT at) { BtnCopyBackGContextPopup(at); };
+    for (ui::Edit* edit : {&EditFont, &EditFR, &EditFG, &EditFB}) edit->OnPaste = [this] { return PasteInto(fontColor_); };
+    for (ui::Edit* edit : {&EditBackG, &EditBR, &EditBG, &EditBB}) edit->OnPaste = [this] { return PasteInto(backGColor_); };
+    previewMenu_.OnCopied = [this] { RememberPair(); };
     BtnSaveFont.OnClick = [this] { BtnSaveFontClick(); };
     BtnLoadFont.OnClick = [this] { BtnLoadFontClick(); };
     BtnSaveBackG.OnClick = [this] { BtnSaveBackGClick(); };

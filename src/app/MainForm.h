@@ -12,12 +12,15 @@
 
 #include "color/ColorGroup.h"
 #include "color/ContrastTip.h"
+#include "color/PairHistory.h"
 #include "color/PreviewMenu.h"
 #include "image/BackgroundPicture.h"
+#include "palette/PaletteTransfer.h"
 #include "picker/ScreenPick.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 #include "ui/IdleTask.h"
+#include "ui/WindowMenu.h"
 
 class TMainForm : public ui::Form, private ContrastSource {
 public:
@@ -59,6 +62,8 @@ public:
     BackgroundPicture& Background() noexcept { return background_; }
     const BackgroundPicture& Background() const noexcept { return background_; }
     ScreenPick& Pick() noexcept { return pick_; }
+    PaletteTransfer& Palettes() noexcept { return palettes_; }
+    const velmira::PairHistory& History() const noexcept { return history_; }
     // The executable's folder with its trailing backslash.
     const std::string& AppDir() const noexcept { return appDir_; }
 
@@ -85,6 +90,8 @@ public:
     void BarBBScroll(int scrollCode, int scrollPos);
     void BtnCopyFontClick();
     void BtnCopyBackGClick();
+    void BtnCopyFontContextPopup(POINT screenPos);
+    void BtnCopyBackGContextPopup(POINT screenPos);
     void BtnSaveFontClick();
     void BtnLoadFontClick();
     void BtnSaveBackGClick();
@@ -116,6 +123,16 @@ private:
     TLoupeForm::Readout PickReadout(bool intoText);
     void ShowPallet(int mode, ColorGroup& group);
     void CreateContrastTip();
+    // A paste into one of the group's edits of a text that is a colour sets the whole colour.
+    bool PasteInto(ColorGroup& group);
+    // The copies and the picks put the pair at the top of the history.
+    void CopyAndRemember(const std::string& text);
+    void RememberPair();
+
+    // The window menu: the history of pairs and the palette files (MainFormWindowMenu.cpp).
+    void BuildWindowMenu();
+    std::vector<ui::WindowMenuEntry> HistoryEntries();
+    void ChoosePair(velmira::ColourPair pair);
 
     // What the contrast tip reports on.
     velmira::Rgb TextColour() override;
@@ -124,11 +141,14 @@ private:
     std::vector<velmira::Rgb> PixelsUnderText() override;
 
     std::string appDir_;
+    velmira::PairHistory history_;
     ColorGroup fontColor_;
     ColorGroup backGColor_;
     BackgroundPicture background_;
     ScreenPick pick_;
     PreviewMenu previewMenu_{static_cast<ContrastSource&>(*this), fontColor_, backGColor_};
+    PaletteTransfer palettes_;
+    ui::WindowMenu windowMenu_;
     // Made once the window is painted and idle: nothing shown at first needs it.
     ui::IdleTask contrastTipCreation_{[this] { CreateContrastTip(); }};
     // The preview's contrast tooltip; made last and so released first, before the panel it watches.

@@ -7,16 +7,52 @@
 #include "color/Clipboard.h"
 #include "color/ColorText.h"
 #include "color/Contrast.h"
+#include "color/CopyMenu.h"
+#include "color/CssColor.h"
+#include "settings/HistorySettings.h"
 #include "settings/Settings.h"
+#include "text/ChannelText.h"
 
 // The colour the preview shows, from the channel values: the edit may hold text that is no colour (a few typed
 // characters, a channel typed out of range), and the clipboard only ever receives a colour.
 void TMainForm::BtnCopyFontClick() {
-    velmira::CopyToClpBrd(velmira::HexText(TextColour()));
+    CopyAndRemember(velmira::HexText(TextColour()));
 }
 
 void TMainForm::BtnCopyBackGClick() {
-    velmira::CopyToClpBrd(velmira::HexText(BackgroundColour()));
+    CopyAndRemember(velmira::HexText(BackgroundColour()));
+}
+
+void TMainForm::BtnCopyFontContextPopup(POINT screenPos) {
+    if (const std::optional<std::string> text = ChooseCopyText(Handle(), screenPos, TextColour())) CopyAndRemember(*text);
+}
+
+void TMainForm::BtnCopyBackGContextPopup(POINT screenPos) {
+    if (const std::optional<std::string> text = ChooseCopyText(Handle(), screenPos, BackgroundColour()))
+        CopyAndRemember(*text);
+}
+
+void TMainForm::CopyAndRemember(const std::string& text) {
+    velmira::CopyToClpBrd(text);
+    RememberPair();
+}
+
+void TMainForm::RememberPair() {
+    history_.Remember(velmira::ColourPair{TextColour(), BackgroundColour()});
+}
+
+// A text colour with alpha is drawn over the background colour, a background colour over white, as a page shows
+// them.
+bool TMainForm::PasteInto(ColorGroup& group) {
+    const std::optional<std::string> text = velmira::ClipboardText();
+    if (!text) return false;
+    const std::optional<velmira::RgbaColour> colour = velmira::ReadCssColour(*text);
+    if (!colour) return false;
+    const velmira::Rgb under = &group == &fontColor_ ? BackgroundColour() : velmira::Rgb{255, 255, 255};
+    const velmira::Rgb shown = velmira::Over(*colour, under);
+    group.SetChannels(velmira::HexAtLeastTwoDigits(shown.red), velmira::HexAtLeastTwoDigits(shown.green),
+                      velmira::HexAtLeastTwoDigits(shown.blue));
+    return true;
 }
 
 // The preview's menu: the nearest passing colour, the swap and the copy as CSS.
@@ -66,6 +102,7 @@ void TMainForm::PickInto(ColorGroup& group) {
     std::string red, green, blue;
     pick_.GetColor(red, green, blue, point.x, point.y);
     group.SetChannels(red, green, blue);
+    RememberPair();
 }
 
 void TMainForm::CheckBackImageClick() {
@@ -89,6 +126,7 @@ void TMainForm::BtnSPIClick() {
 }
 
 LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result; windowMenu_.HandleMessage(msg, wParam, lParam, result)) return result;
     if (msg == WM_DROPFILES) {
         WMDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
@@ -108,6 +146,7 @@ void TMainForm::LoadIniFile() {
     CheckBackImage.SetChecked(values.useImage);
     background_.RestoreImagePath(values.path);
     pick_.SetLoupe(values.loupe);
+    history_.Restore(ReadHistorySection(ui::SettingsFileIn(appDir_)));
 }
 
 void TMainForm::SaveIniFile() {
@@ -123,6 +162,7 @@ void TMainForm::SaveIniFile() {
     values.useImage = background_.UseImage();
     values.path = background_.ImagePath();
     Settings(appDir_).Write(values);
+    WriteHistorySection(ui::SettingsFileIn(appDir_), history_.Texts());
 }
 
 void TMainForm::FormClose() {

@@ -30,11 +30,22 @@ std::string SystemErrorText(DWORD code) {
     return text;
 }
 
-}  // namespace
+// Holds the clipboard open for one read or write.
+class OpenedClipboard {
+public:
+    explicit OpenedClipboard(HWND owner) noexcept : open_(::OpenClipboard(owner) != FALSE) {}
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+    ~OpenedClipboard() {
+        if (open_) ::CloseClipboard();
+    }
+    explicit operator bool() const noexcept { return open_; }
 
-Clipboard::Opened::Opened(HWND owner) {
-    if (!::OpenClipboard(owner)) throw std::runtime_error("クリップボードを開くことができません");
-}
+private:
+    bool open_;
+};
+
+}  // namespace
 
 Clipboard::Clipboard() : owner_(ui::Application::Get().Handle()) {
     if (owner_) return;
@@ -45,7 +56,8 @@ Clipboard::Clipboard() : owner_(ui::Application::Get().Handle()) {
 
 void Clipboard::SetText(const std::string& text) {
     ui::UniqueGlobal block = TextBlock(text);
-    Opened opened(owner_);
+    const OpenedClipboard opened(owner_);
+    if (!opened) throw std::runtime_error("クリップボードを開くことができません");
     ::EmptyClipboard();
     if (!::SetClipboardData(CF_TEXT, block.get())) {
         const DWORD error = ::GetLastError();
@@ -53,6 +65,22 @@ void Clipboard::SetText(const std::string& text) {
         throw std::runtime_error(SystemErrorText(error));
     }
     block.release();  // the clipboard owns the block now
+}
+
+std::optional<std::string> ClipboardText() {
+    std::optional<std::string> text;
+    const OpenedClipboard opened(ui::Application::Get().Handle());
+    if (!opened) return text;
+    if (HANDLE data = ::GetClipboardData(CF_TEXT)) {
+        ui::ScopedGlobalLock lock(data);
+        // The block may lack its terminating zero; it is read no further than its size.
+        if (lock) {
+            const char* bytes = static_cast<const char*>(lock.get());
+            const std::size_t size = ::GlobalSize(data);
+            text = std::string(bytes, strnlen(bytes, size));
+        }
+    }
+    return text;
 }
 
 void CopyToClpBrd(const std::string& text) {

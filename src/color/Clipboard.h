@@ -2,6 +2,7 @@
 // The system clipboard for one copy: each write is a complete open-empty-set-close cycle.
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "ui/UniqueHandle.h"
@@ -21,18 +22,12 @@ public:
     void SetText(const std::string& text);
 
 private:
-    // Holds the clipboard open for one write.
-    class Opened {
-    public:
-        explicit Opened(HWND owner);
-        Opened(const Opened&) = delete;
-        Opened& operator=(const Opened&) = delete;
-        ~Opened() { ::CloseClipboard(); }
-    };
-
     ui::UniqueWindow ownWindow_;
     HWND owner_ = nullptr;
 };
+
+// The clipboard's text (CF_TEXT), as a paste takes it; nothing when it holds none or cannot be opened.
+std::optional<std::string> ClipboardText();
 
 // The copy buttons' routine: the clipboard is emptied with an empty text first and only then given `text`, so
 // that programs watching the clipboard see two changes, the second leaving the colour's text.

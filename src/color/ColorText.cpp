@@ -26,8 +26,12 @@ std::string HexText(Rgb colour) {
     return HexAtLeastTwoDigits(colour.red) + HexAtLeastTwoDigits(colour.green) + HexAtLeastTwoDigits(colour.blue);
 }
 
+std::string HexColourText(Rgb colour) {
+    return "#" + HexText(colour);
+}
+
 std::string CssText(Rgb text, Rgb background) {
-    return "color: #" + HexText(text) + "; background-color: #" + HexText(background) + ";";
+    return "color: " + HexColourText(text) + "; background-color: " + HexColourText(background) + ";";
 }
 
 std::string HexStringOf(std::string_view red, std::string_view green, std::string_view blue,

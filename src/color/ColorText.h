@@ -23,6 +23,8 @@ std::string HexStringOf(std::string_view red, std::string_view green, std::strin
 
 // The colour as six upper-case hexadecimal digits, "RRGGBB": what the copy buttons copy, whatever the edits show.
 std::string HexText(Rgb colour);
+// "#RRGGBB", upper case.
+std::string HexColourText(Rgb colour);
 
 // The pair as CSS declarations: "color: #RRGGBB; background-color: #RRGGBB;".
 std::string CssText(Rgb text, Rgb background);

@@ -1,7 +1,9 @@
 #pragma once
 // The OKLab colour space: lightness L (0 black to 1 white) and the opponent axes a (green-red) and
-// b (blue-yellow), built so that equal distances look about equally different. The colour adjustment
-// looks for the nearest colour in it.
+// b (blue-yellow), built so that equal distances look about equally different (B. Ottosson, "A perceptual
+// color space for image processing", 2020). The colour adjustment looks for the nearest colour in it, and the
+// copy menu writes colours in its polar form.
+#include "color/ColorSpaces.h"
 #include "color/Rgb.h"
 
 namespace velmira {
@@ -27,17 +29,15 @@ struct ConeResponse {
 ConeResponse ConeResponseOfLinear(double red, double green, double blue) noexcept;
 Oklab OklabOfCubeRoots(const ConeResponse& roots) noexcept;
 
-// The matrices, row by row, as published (B. Ottosson, "A perceptual color space for image processing",
-// 2020, https://bottosson.github.io/posts/oklab/).
-constexpr double kLinearToCone[3][3] = {
-    {0.4122214708, 0.5363325363, 0.0514459929},
-    {0.2119034982, 0.6806995451, 0.1073969566},
-    {0.0883024619, 0.2817188376, 0.6299787005},
-};
-constexpr double kConeRootToOklab[3][3] = {
-    {0.2104542553, 0.7936177850, -0.0040720468},
-    {1.9779984951, -2.4285922050, 0.4505937099},
-    {0.0259040371, 0.7827717662, -0.8086757660},
-};
+// The matrices of CSS Color 4, which recalculated Ottosson's for a consistent reference white: linear sRGB to
+// the cone responses through XYZ, then the cone roots to OKLab. Every coefficient of the first is positive.
+constexpr Matrix3 kLinearToCone = Multiply(kXyzToLms, kLinearSrgbToXyz);
+constexpr Matrix3 kConeRootToOklab = kLmsRootToOklab;
+static_assert([] {
+    for (const Triple& row : kLinearToCone)
+        for (const double coefficient : row)
+            if (!(coefficient > 0)) return false;
+    return true;
+}());
 
 }  // namespace velmira

@@ -1,7 +1,6 @@
 #include "color/PreviewMenu.h"
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -9,7 +8,7 @@
 #include "color/ColorText.h"
 #include "color/NearestPassing.h"
 #include "text/ChannelText.h"
-#include "ui/UniqueHandle.h"
+#include "ui/PopupMenu.h"
 
 namespace {
 
@@ -27,15 +26,10 @@ void PreviewMenu::Popup(HWND owner, POINT screenPos) {
     const std::vector<velmira::Rgb> pixels = picture ? source_.PixelsUnderText() : std::vector<velmira::Rgb>();
     const std::vector<velmira::PreviewMenuItem> items =
         velmira::PreviewMenuItems(source_.TextColour(), source_.BackgroundColour(), picture ? &pixels : nullptr);
-    ui::UniqueMenu menu(::CreatePopupMenu());
-    if (!menu) throw std::runtime_error("CreatePopupMenu failed");
-    for (const velmira::PreviewMenuItem& item : items)
-        ::AppendMenuA(menu.get(), MF_STRING | (item.enabled ? MF_ENABLED : MF_GRAYED),
-                      static_cast<UINT_PTR>(item.command), item.text.c_str());
-    const int chosen = static_cast<int>(::TrackPopupMenu(
-        menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, screenPos.x, screenPos.y, 0,
-        owner, nullptr));
-    if (chosen != 0) Carry(static_cast<velmira::PreviewCommand>(chosen));
+    std::vector<ui::MenuChoice> choices;
+    for (const velmira::PreviewMenuItem& item : items) choices.push_back({item.text, item.enabled});
+    const int chosen = ui::ChooseFromMenu(owner, screenPos, choices);
+    if (chosen >= 0) Carry(items[static_cast<std::size_t>(chosen)].command);
 }
 
 void PreviewMenu::Carry(velmira::PreviewCommand command) {
@@ -61,6 +55,7 @@ void PreviewMenu::Carry(velmira::PreviewCommand command) {
         break;
     case PreviewCommand::CopyCss:
         velmira::CopyToClpBrd(velmira::CssText(text, background));
+        if (OnCopied) OnCopied();
         break;
     }
 }

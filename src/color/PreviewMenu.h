@@ -5,6 +5,8 @@
 // and the settings into line.
 #include <windows.h>
 
+#include <functional>
+
 #include "color/ColorGroup.h"
 #include "color/ContrastSource.h"
 #include "color/NearestPassing.h"
@@ -22,6 +24,9 @@ public:
     void Popup(HWND owner, POINT screenPos);
     // Carries out an item as though it had been chosen; one that is greyed out does nothing.
     void Carry(velmira::PreviewCommand command);
+
+    // Raised after the pair was copied as CSS.
+    std::function<void()> OnCopied;
 
 private:
     void SetNearestPassing(ColorGroup& group, const velmira::PassingColour& passing);

@@ -4,19 +4,13 @@
 #include <string_view>
 
 #include "text/Cp932.h"
+#include "text/PathText.h"
 
 namespace velmira {
 
 constexpr int kFormatBmp = 1;
 constexpr int kFormatJpeg = 2;
 constexpr int kFormatOther = 3;  // offered to the image plug-ins
-
-// The text from the last "." after the last "\" or ":" to the end, dot included; empty when there is
-// no such dot. Double-byte characters are stepped over whole, so a trail byte 0x5C is no separator.
-std::string_view ExtensionOf(std::string_view path, LeadBytePredicate isLead = IsCp932LeadByte);
-
-// Lower-cases the ASCII letters among the single-byte characters; double-byte characters stay as they are.
-std::string LowerCaseSingleByteLetters(std::string_view text, LeadBytePredicate isLead = IsCp932LeadByte);
 
 // The format code of an extension that is already lower-cased (the Windows side lower-cases with
 // CharLowerBuffA, which knows the locale's double-byte characters).

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "palette/PaletteSlots.h"
 #include "palette/PaletteText.h"
 #include "text/SystemText.h"
 #include "ui/Application.h"
@@ -13,9 +14,6 @@ TColorPallet* ColorPallet = nullptr;
 
 namespace {
 
-constexpr char kSection[] = "Pallet";
-constexpr char kEmptySlot[] = "ffffff";
-constexpr char kSettingsFileName[] = "velmira.ini";
 
 std::string PanelName(int slot) {
     return "Panel" + std::to_string(slot);
@@ -59,7 +57,7 @@ ui::Panel* TColorPallet::PanelNamed(std::string_view name) {
 }
 
 std::string TColorPallet::SettingsPath() const {
-    return AppDir + kSettingsFileName;
+    return ui::SettingsFileIn(AppDir).Path();
 }
 
 void TColorPallet::SetCurColor(std::string red, std::string green, std::string blue) {
@@ -82,19 +80,16 @@ void TColorPallet::GetCurColor(std::string& red, std::string& green, std::string
 }
 
 void TColorPallet::LoadIniFile() {
-    const ui::IniFile file(SettingsPath());
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const std::string text = file.ReadString(kSection, velmira::PaletteSlotKey(slot).c_str(), kEmptySlot);
-        if (ui::Panel* panel = PanelNamed(PanelName(slot))) panel->SetColor(SetPanelColor(text));
-    }
+    const velmira::PaletteSlots slots = velmira::ReadPaletteSlots(ui::IniFile(SettingsPath()));
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        if (ui::Panel* panel = PanelNamed(PanelName(slot))) panel->SetColor(slots[static_cast<std::size_t>(slot - 1)]);
 }
 
 void TColorPallet::SaveIniFile() {
-    const ui::IniFile file(SettingsPath());
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        if (ui::Panel* panel = PanelNamed(PanelName(slot)))
-            file.WriteString(kSection, velmira::PaletteSlotKey(slot).c_str(), GetPanelColor(panel->Color()));
-    }
+    velmira::PaletteSlots slots{};
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        if (ui::Panel* panel = PanelNamed(PanelName(slot))) slots[static_cast<std::size_t>(slot - 1)] = panel->Color();
+    velmira::WritePaletteSlots(ui::IniFile(SettingsPath()), slots);
 }
 
 std::string TColorPallet::GetPanelColor(COLORREF color) const {

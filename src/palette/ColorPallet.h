@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "palette/PaletteSlots.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
 
@@ -14,7 +15,7 @@ class TColorPallet : public ui::Form {
 public:
     static constexpr int kSaveMode = 0;
     static constexpr int kLoadMode = 1;
-    static constexpr int kSlotCount = 20;
+    static constexpr int kSlotCount = velmira::kPaletteSlots;
 
     // Builds the dialog, owned by `owner`, hidden until it is shown.
     explicit TColorPallet(ui::Form& owner);

@@ -29,7 +29,7 @@ void WriteChannels(const ui::IniFile& file, const ChannelKeys& channel, const st
 
 }  // namespace
 
-Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(appDir + "velmira.ini") {}
+Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(ui::SettingsFileIn(appDir)) {}
 
 SettingsValues Settings::Read() const {
     SettingsValues v;

@@ -1,7 +1,6 @@
 #include "text/IntegerReading.h"
 
 namespace velmira {
-namespace {
 
 int HexDigitValue(char c) noexcept {
     if (c >= '0' && c <= '9') return c - '0';
@@ -9,6 +8,8 @@ int HexDigitValue(char c) noexcept {
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
 }
+
+namespace {
 
 std::optional<std::int32_t> ReadHexDigits(std::string_view digits) noexcept {
     if (digits.empty()) return std::nullopt;

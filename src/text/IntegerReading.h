@@ -15,6 +15,9 @@ namespace velmira {
 std::optional<std::int32_t> ReadInteger(std::string_view text) noexcept;
 std::int32_t ReadIntegerOr(std::string_view text, std::int32_t fallback) noexcept;
 
+// The value of one hexadecimal digit in either case, -1 for any other character.
+int HexDigitValue(char c) noexcept;
+
 // A boolean is an integer by the same rule; anything but 0 is true, unreadable text the default.
 bool ReadBooleanText(std::string_view text, bool fallback) noexcept;
 

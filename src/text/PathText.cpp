@@ -18,4 +18,27 @@ std::string DirectoryWithBackslash(std::string_view path, LeadBytePredicate isLe
     return std::string(path.substr(0, last + 1));
 }
 
+
+std::string_view ExtensionOf(std::string_view path, LeadBytePredicate isLead) {
+    std::size_t dot = std::string_view::npos;
+    for (std::size_t pos = 0; pos < path.size(); pos = NextCharOffset(path, pos, isLead)) {
+        const bool singleByte = NextCharOffset(path, pos, isLead) == pos + 1;
+        if (!singleByte) continue;
+        if (path[pos] == '\\' || path[pos] == ':')
+            dot = std::string_view::npos;  // a dot in a folder or drive name is no extension
+        else if (path[pos] == '.')
+            dot = pos;
+    }
+    return dot == std::string_view::npos ? std::string_view() : path.substr(dot);
+}
+
+std::string LowerCaseSingleByteLetters(std::string_view text, LeadBytePredicate isLead) {
+    std::string lower(text);
+    for (std::size_t pos = 0; pos < lower.size(); pos = NextCharOffset(lower, pos, isLead)) {
+        if (NextCharOffset(lower, pos, isLead) == pos + 1 && lower[pos] >= 'A' && lower[pos] <= 'Z')
+            lower[pos] = static_cast<char>(lower[pos] - 'A' + 'a');
+    }
+    return lower;
+}
+
 }  // namespace velmira

@@ -12,6 +12,21 @@ int NextControlId() {
     return next++;
 }
 
+namespace {
+
+// Where the menu that WM_CONTEXTMENU asks for goes: where the mouse was, or for the keyboard (lParam -1) at the
+// window's corner, its top-left or its bottom-left.
+POINT ContextMenuPoint(HWND hwnd, LPARAM lParam, bool belowWindow) {
+    if (lParam != -1) return POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    RECT client{};
+    ::GetClientRect(hwnd, &client);
+    POINT at{0, belowWindow ? client.bottom : 0};
+    ::ClientToScreen(hwnd, &at);
+    return at;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------------------------
 // Edit
 
@@ -55,7 +70,22 @@ LRESULT Edit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return result;
     }
+    case WM_PASTE:
+        if (OnPaste && OnPaste()) return 0;
+        break;
+    case WM_KEYDOWN:
+        // Shift+Insert pastes without a WM_PASTE on some systems: it is made one, so that every way in meets
+        // OnPaste.
+        if (OnPaste && wParam == VK_INSERT && ::GetKeyState(VK_SHIFT) < 0 && ::GetKeyState(VK_CONTROL) >= 0) {
+            ::SendMessageA(Handle(), WM_PASTE, 0, 0);
+            return 0;
+        }
+        break;
     case WM_CHAR:
+        if (OnPaste && wParam == 0x16) {  // Ctrl+V
+            ::SendMessageA(Handle(), WM_PASTE, 0, 0);
+            return 0;
+        }
         if (OnKeyPress) {
             char key = static_cast<char>(wParam);
             OnKeyPress(key);
@@ -157,6 +187,14 @@ void Button::Click() {
 
 void Button::OnCommand(WORD code) {
     if (code == BN_CLICKED) Click();
+}
+
+LRESULT Button::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wParam) == Handle() && OnContextPopup) {
+        OnContextPopup(ContextMenuPoint(Handle(), lParam, true));
+        return 0;
+    }
+    return Window::HandleMessage(msg, wParam, lParam);
 }
 
 void CheckBox::Create(const Place& place, std::string_view caption, const FontSpec& font) {
@@ -318,16 +356,10 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         if (wasPressed && ::PtInRect(&client, point) && OnClick) OnClick(*this);
         break;
     }
-    case WM_CONTEXTMENU: {
+    case WM_CONTEXTMENU:
         if (reinterpret_cast<HWND>(wParam) != Handle() || !OnContextPopup) break;
-        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-        if (lParam == -1) {  // from the keyboard: at the panel's top-left corner
-            at = POINT{0, 0};
-            ::ClientToScreen(Handle(), &at);
-        }
-        OnContextPopup(at);
+        OnContextPopup(ContextMenuPoint(Handle(), lParam, false));
         return 0;
-    }
     default:
         break;
     }

@@ -38,6 +38,9 @@ public:
     std::function<void(WORD key, UINT shift)> OnKeyUp;
     // Key pressed (a character): the handler may set the character to 0 to swallow it.
     std::function<void(char& key)> OnKeyPress;
+    // A paste, however asked for (Ctrl+V, Shift+Insert, the edit's menu): true when the handler took the
+    // clipboard itself; otherwise the edit pastes as it always does.
+    std::function<bool()> OnPaste;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -77,9 +80,13 @@ public:
     // A non-zero modal result ends the modal form the button is on, after OnClick.
     int ModalResult = 0;
     std::function<void()> OnClick;
+    // A right-click on the button, or Shift+F10 or the menu key while it has the focus: where a menu goes, in
+    // screen coordinates (below the button for the keyboard, as a drop-down would).
+    std::function<void(POINT screenPos)> OnContextPopup;
     void Click();
 
 protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnCommand(WORD code) override;
 };
 

@@ -34,12 +34,21 @@ void IniFile::WriteString(const char* section, const char* key, const std::strin
         throw std::runtime_error(path_ + " に書き込めません");
 }
 
+void IniFile::DeleteKey(const char* section, const char* key) const {
+    if (!::WritePrivateProfileStringA(section, key, nullptr, path_.c_str()))
+        throw std::runtime_error(path_ + " に書き込めません");
+}
+
 void IniFile::WriteInteger(const char* section, const char* key, std::int32_t value) const {
     WriteString(section, key, std::to_string(value));
 }
 
 void IniFile::WriteBool(const char* section, const char* key, bool value) const {
     WriteString(section, key, value ? "1" : "0");
+}
+
+IniFile SettingsFileIn(const std::string& appDir) {
+    return IniFile(appDir + "velmira.ini");
 }
 
 }  // namespace ui

@@ -27,9 +27,14 @@ public:
     void WriteInteger(const char* section, const char* key, std::int32_t value) const;
     // Written "1" or "0".
     void WriteBool(const char* section, const char* key, bool value) const;
+    // Removes the key; a key that is not there is no error. Throws as WriteString does.
+    void DeleteKey(const char* section, const char* key) const;
 
 private:
     std::string path_;
 };
+
+// The program's settings file: "velmira.ini" in `appDir`, its folder with the trailing backslash.
+IniFile SettingsFileIn(const std::string& appDir);
 
 }  // namespace ui

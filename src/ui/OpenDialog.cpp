@@ -17,20 +17,25 @@ namespace {
 // Room for any path the dialog can hand back (an explorer-style dialog accepts long names).
 constexpr std::size_t kFileBufferSize = 32 * 1024;
 
-using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEA*);
+using GetFileNameFn = BOOL(WINAPI*)(OPENFILENAMEA*);
 
-// The common dialogs' DLL is loaded when the dialog first opens, and kept: loaded with the program, it and the
+// The common dialogs' DLL is loaded when a dialog first opens, and kept: loaded with the program, it and the
 // printing DLLs it brings along were start-up time spent before the main window could show, for a dialog that
 // many runs never open.
-GetOpenFileNameFn OpenFileNameFunction() {
+const SystemLibrary& CommonDialogs() {
     static const SystemLibrary commonDialogs("comdlg32.dll");
-    static const GetOpenFileNameFn function = commonDialogs.Function<GetOpenFileNameFn>("GetOpenFileNameA");
-    return function;
+    return commonDialogs;
+}
+
+GetFileNameFn FileNameFunction(bool save) {
+    static const GetFileNameFn open = CommonDialogs().Function<GetFileNameFn>("GetOpenFileNameA");
+    static const GetFileNameFn saveAs = CommonDialogs().Function<GetFileNameFn>("GetSaveFileNameA");
+    return save ? saveAs : open;
 }
 
 }  // namespace
 
-bool OpenDialog::Execute(HWND owner) {
+bool FileDialog::Run(HWND owner, bool save, DWORD flags, const char* defaultExtension) {
     const std::string filter = FilterToDialogForm(Filter, &velmira::IsLeadByte);
     // The dialog starts with the last file name, as a user expects when opening it again.
     std::vector<char> file(kFileBufferSize, '\0');
@@ -44,13 +49,22 @@ bool OpenDialog::Execute(HWND owner) {
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
-    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER;
+    ofn.lpstrDefExt = defaultExtension;
+    ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | flags;
     // Cancel and a dialog that could not open both answer false; neither changes what the dialog keeps.
-    const GetOpenFileNameFn getOpenFileName = OpenFileNameFunction();
-    if (!getOpenFileName || !getOpenFileName(&ofn)) return false;
+    const GetFileNameFn getFileName = FileNameFunction(save);
+    if (!getFileName || !getFileName(&ofn)) return false;
     FileName = file.data();
     FilterIndex = static_cast<int>(ofn.nFilterIndex);
     return true;
+}
+
+bool OpenDialog::Execute(HWND owner) {
+    return Run(owner, false, 0, nullptr);
+}
+
+bool SaveDialog::Execute(HWND owner) {
+    return Run(owner, true, OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST, DefaultExt.empty() ? nullptr : DefaultExt.c_str());
 }
 
 }  // namespace ui

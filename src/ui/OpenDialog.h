@@ -1,12 +1,12 @@
 #pragma once
-// The common open-file dialog with the properties the program keeps between uses.
+// The common file dialogs, open and save, with the properties the program keeps between uses.
 #include <windows.h>
 
 #include <string>
 
 namespace ui {
 
-class OpenDialog {
+class FileDialog {
 public:
     // Entries separated by "|": description, pattern, description, pattern...
     std::string Filter;
@@ -15,7 +15,21 @@ public:
     std::string InitialDir;
     std::string FileName;
 
+protected:
     // Runs the dialog owned by `owner`; true when the user confirmed a file.
+    bool Run(HWND owner, bool save, DWORD flags, const char* defaultExtension);
+};
+
+class OpenDialog : public FileDialog {
+public:
+    bool Execute(HWND owner);
+};
+
+// Asks before replacing a file. A name typed without an extension gets DefaultExt, or where the dialog knows
+// to, the extension of the filter entry selected.
+class SaveDialog : public FileDialog {
+public:
+    std::string DefaultExt;  // without its dot
     bool Execute(HWND owner);
 };
 

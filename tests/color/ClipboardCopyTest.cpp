@@ -1,4 +1,6 @@
-// The copy buttons put a colour's six hexadecimal digits on the clipboard as CF_TEXT.
+// The copy buttons put a colour's six hexadecimal digits on the clipboard as CF_TEXT; colours come in as CSS
+// text pasted into the colour edits, go out in the copy menu's formats, come back from the history of pairs, and
+// move to and from palette files.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,7 +11,11 @@
 
 #include "app/MainForm.h"
 #include "color/Clipboard.h"
+#include "color/CopyFormats.h"
+#include "color/PairHistory.h"
+#include "support/FileDialogScript.h"
 #include "support/MainWindowTest.h"
+#include "support/MenuChooser.h"
 #include "support/WindowTestSupport.h"
 #include "ui/UniqueHandle.h"
 
@@ -108,6 +114,19 @@ protected:
         testsupport::PumpPending();
     }
 
+    // Ctrl+V in the edit, all of its text selected: the key's character, then its release.
+    void PasteWithCtrlV(ui::Edit& edit) {
+        ::SetFocus(edit.Handle());
+        testsupport::SelectAll(edit);
+        ::SendMessageA(edit.Handle(), WM_CHAR, 0x16, 0x002F0001);
+        testsupport::ReleaseKey(edit, 'V');
+    }
+    // Alt+Space and then the access keys.
+    void ChooseFromWindowMenu(testsupport::MenuChooser& chooser) {
+        ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        EXPECT_TRUE(chooser.pressed) << "the window menu never waited for a key";
+    }
+
     testsupport::MessageBoxRecorder boxes;
 };
 
@@ -199,6 +218,72 @@ TEST_F(ClipboardCopy, ClipboardHeldByAnotherProgramShowsTheErrorAndKeepsTheConte
     Press(form->BtnCopyFont);
     EXPECT_EQ(ClipboardText(), form->EditFont.Text());
     EXPECT_EQ(boxes.messages.size(), 1u);
+}
+
+TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPaletteFiles) {
+    // A CSS colour pasted into a colour's edit sets the whole colour; with alpha, drawn over the background.
+    testsupport::SetBackColour(*form, "FF", "FF", "FF");
+    PutOnClipboard("  #FF8000\r\n");
+    PasteWithCtrlV(form->EditFont);
+    EXPECT_EQ(form->EditFont.Text(), "FF8000");
+    EXPECT_EQ(form->LabelText.FontColor(), RGB(255, 128, 0));
+    PutOnClipboard("rgb(0 0 255 / 50%)");
+    PasteWithCtrlV(form->EditFG);
+    EXPECT_EQ(form->EditFont.Text(), "7F7FFF");
+    EXPECT_EQ(form->BarFB.Position(), 255);
+    // Bare digits are the edit's own paste, and the key's release takes them as typed ones.
+    PutOnClipboard("12AB0C");
+    PasteWithCtrlV(form->EditBackG);
+    EXPECT_EQ(form->EditBackG.Text(), "12AB0C");
+    EXPECT_EQ(HexBG(*form), "AB");
+
+    // The copy menu's fourth item: the colour as oklch(), which pastes back as the same colour.
+    {
+        testsupport::MenuChooser copyMenu("4");
+        ::SendMessageA(form->BtnCopyFont.Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+        ::SendMessageA(form->BtnCopyFont.Handle(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+        ASSERT_TRUE(copyMenu.pressed) << "no menu on the right-click";
+        const std::vector<velmira::CopyFormat> formats = velmira::CopyFormatsOf(velmira::Rgb{0x7F, 0x7F, 0xFF});
+        ASSERT_EQ(copyMenu.items.size(), formats.size());
+        EXPECT_EQ(copyMenu.items[0].text, "&1  #7F7FFF\tHTML / CSS");
+        EXPECT_EQ(copyMenu.items[5].text, "&6  $00FF7F7F\tDelphi TColor");
+        EXPECT_EQ(ClipboardText(), formats[3].text);
+    }
+
+    // The copy put the pair at the top of the history; its first item brings both colours back.
+    ASSERT_FALSE(form->History().Pairs().empty());
+    EXPECT_EQ(velmira::PairText(form->History().Pairs()[0]), "7F7FFF,12AB0C");
+    testsupport::SetTextColour(*form, "00", "00", "00");
+    testsupport::SetBackColour(*form, "FF", "FF", "FF");
+    {
+        testsupport::MenuChooser historyItem("h1");
+        ChooseFromWindowMenu(historyItem);
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return form->EditFont.Text() == "7F7FFF"; }));
+        EXPECT_EQ(form->EditBackG.Text(), "12AB0C");
+        ASSERT_FALSE(historyItem.items.empty());
+        EXPECT_EQ(historyItem.items[0].text, "&1  文字 7F7FFF / 背景 12AB0C");
+    }
+
+    // A stylesheet of 22 colours: the first twenty fill the palette, and the message counts the rest.
+    const std::string path = testsupport::ProgramFolder() + "imported.css";
+    std::string css = ":root {\r\n";
+    for (int i = 1; i <= 22; ++i) css += "  --c" + std::to_string(i) + ": rgb(" + std::to_string(i) + " 0 0);\r\n";
+    testsupport::WriteFile(path, css + "}\r\n");
+    testsupport::FileDialogScript dialog([&](HWND opened) {
+        testsupport::TypeFileName(opened, path);
+        testsupport::PressDialogButton(opened, IDOK);
+    });
+    testsupport::MenuChooser importItem("i");
+    ChooseFromWindowMenu(importItem);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !boxes.messages.empty(); }));
+    EXPECT_TRUE(dialog.Acted());
+    ::DeleteFileA(path.c_str());
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_NE(boxes.messages[0].text.find("20 色を読み込みました"), std::string::npos) << boxes.messages[0].text;
+    EXPECT_NE(boxes.messages[0].text.find("残りの 2 色"), std::string::npos) << boxes.messages[0].text;
+    const std::string settings = testsupport::ReadFile(testsupport::SettingsPath());
+    EXPECT_NE(settings.find("Palllet1=010000"), std::string::npos) << settings;
+    EXPECT_NE(settings.find("Palllet20=140000"), std::string::npos) << settings;
 }
 
 }  // namespace

@@ -1,6 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "color/ColorSpaces.h"
 #include "color/ColorText.h"
+#include "color/CopyFormats.h"
+#include "color/CssColor.h"
+#include "color/PairHistory.h"
 #include "text/ChannelText.h"
 
 namespace {
@@ -46,6 +55,156 @@ TEST(DecimalText, HasNoLeadingZeros) {
     EXPECT_EQ(velmira::DecimalText(7), "7");
     EXPECT_EQ(velmira::DecimalText(0), "0");
     EXPECT_EQ(velmira::DecimalText(255), "255");
+}
+
+}  // namespace
+
+namespace {
+
+std::string Hex6(velmira::Rgb c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%02X%02X%02X", c.red, c.green, c.blue);
+    return text;
+}
+
+TEST(ReadCssColour, GivesTheColourThatCssColor4AndPublishedConversionsGive) {
+    // Expected values: CSS Color 4's own examples and rules (clamping, hwb's grey, none, lightness beyond white);
+    // the sRGB that other parsers' published tests give for CSS Color 4's lab(), lch(), oklab() and oklch()
+    // examples (colord's for lab), Tailwind's zinc scale, and color.js's tests of CSS Color 4's gamut mapping for
+    // the display-p3 primaries. With alpha below 1 the last column is the colour drawn over white as a browser
+    // draws it, in 8-bit steps: 0.5 is 128/255.
+    struct Case {
+        const char* text;
+        const char* colour;
+        int alpha;
+        const char* overWhite;
+    } cases[] = {
+        {"#FF8000", "FF8000", 255, "FF8000"},
+        {"#f80", "FF8800", 255, "FF8800"},
+        {"#0000ff80", "0000FF", 128, "7F7FFF"},
+        {"#0F08", "00FF00", 136, "77FF77"},
+        {"rgb(255 128 0)", "FF8000", 255, "FF8000"},
+        {"rgb(100%, 50%, 0%)", "FF8000", 255, "FF8000"},
+        {"rgba(255, 0, 0, 0.5)", "FF0000", 128, "FF7F7F"},
+        {"rgb(300, -20, 12.4)", "FF000C", 255, "FF000C"},
+        {"rgb(none 255 0 / 0%)", "00FF00", 0, "FFFFFF"},
+        {"RGB(18, 171, 12)", "12AB0C", 255, "12AB0C"},
+        {"$000CAB12", "12AB0C", 255, "12AB0C"},
+        {"hsl(120deg 100% 25%)", "008000", 255, "008000"},
+        {"hsla(120, 100%, 25%, 50%)", "008000", 128, "7FBF7F"},
+        {"HSL(0.5TURN 100% 50%)", "00FFFF", 255, "00FFFF"},
+        {"hsl(200grad 100% 50%)", "00FFFF", 255, "00FFFF"},
+        {"hsl(3.14159265rad 100% 50%)", "00FFFF", 255, "00FFFF"},
+        {"hsl(none 100% 50%)", "FF0000", 255, "FF0000"},
+        {"hwb(120 0% 49.8039%)", "008000", 255, "008000"},
+        {"hwb(0 60% 60%)", "808080", 255, "808080"},
+        {"lab(29.2345% 39.3825 20.0664)", "7D2329", 255, "7D2329"},
+        {"lab(67.5345% -8.6911 -41.6019)", "62ACEF", 255, "62ACEF"},
+        {"lch(29.2345% 44.2 27)", "7D2329", 255, "7D2329"},
+        {"oklch(59.69% 0.156 49.77)", "C65D07", 255, "C65D07"},
+        {"oklab(59.686% 0.1009 0.1192)", "C65D07", 255, "C65D07"},
+        {"oklch(21% 0.006 285.885)", "18181B", 255, "18181B"},
+        {"color(srgb 1 0.5 0)", "FF8000", 255, "FF8000"},
+        {"color(srgb-linear 1 0.2158605 0)", "FF8000", 255, "FF8000"},
+        {"color(display-p3 1 0 0)", "FF0B0C", 255, "FF0B0C"},
+        {"color(display-p3 0 1 0)", "00FB29", 255, "00FB29"},
+        {"color(display-p3 1 0 1)", "FF2BFB", 255, "FF2BFB"},
+        {"color(display-p3 2 0 1)", "FFFFFF", 255, "FFFFFF"},
+        {"oklch(1.2 0.4 30)", "FFFFFF", 255, "FFFFFF"},
+        {"oklch(0 0.3 120)", "000000", 255, "000000"},
+        {"RebeccaPurple", "663399", 255, "663399"},
+        {" \ttomato\r\n", "FF6347", 255, "FF6347"},
+        {"transparent", "000000", 0, "FFFFFF"},
+    };
+    for (const Case& c : cases) {
+        const std::optional<velmira::RgbaColour> read = velmira::ReadCssColour(c.text);
+        ASSERT_TRUE(read) << c.text;
+        EXPECT_EQ(Hex6(read->rgb), c.colour) << c.text;
+        EXPECT_EQ(read->alpha, c.alpha) << c.text;
+        EXPECT_EQ(Hex6(velmira::Over(*read, velmira::Rgb{255, 255, 255})), c.overWhite) << c.text;
+    }
+}
+
+TEST(ReadCssColour, TextsThatAreNoCssColourAreLeftToTheEdit) {
+    for (const char* text :
+         {"FF8000", "ff8000", "12", "-1", "$1F", "0x1F", "", "  ", "#FF800", "#GGGGGG", "#FF8000;", "color: red",
+          "red blue", "redd", "rgb(1, 2 3)", "rgb(1 2)", "rgb(1, 2, 3, 4, 5)", "rgb(10%, 20, 30)", "rgb(none, 0, 0)",
+          "rgb(1 2 3 / )", "rgb(1 2 3", "hsl(120, 100, 50)", "hwb(120, 0%, 0%)", "lch(29% 44 27%)",
+          "color(rec2020 1 0 0)", "$01FFFFFF", "$FF8000", "1e3", "rgb(1e 2 3)"})
+        EXPECT_FALSE(velmira::ReadCssColour(text)) << text;
+}
+
+TEST(FirstCssColourIn, FindsTheFirstColourThatStandsOnItsOwn) {
+    struct Case {
+        const char* line;
+        const char* colour;  // null: none
+    } cases[] = {{"  --velmira-1: #FF8000;", "FF8000"},   {"color: red; background: blue", "FF0000"},
+                 {"--tan-border: 1px solid rgb(1 2 3)", "010203"}, {"#12345z #00ff00", "00FF00"},
+                 {"redd bluee", nullptr},                   {":root {", nullptr}};
+    for (const Case& c : cases) {
+        const std::optional<velmira::RgbaColour> found = velmira::FirstCssColourIn(c.line);
+        ASSERT_EQ(found.has_value(), c.colour != nullptr) << c.line;
+        if (found) {
+            EXPECT_EQ(Hex6(found->rgb), c.colour) << c.line;
+        }
+    }
+}
+
+TEST(CopyFormats, EveryFormatReadsBackAsTheSameColour) {
+    const std::vector<velmira::CopyFormat> formats = velmira::CopyFormatsOf(velmira::Rgb{0x12, 0xAB, 0x0C});
+    ASSERT_EQ(formats.size(), 6u);
+    EXPECT_EQ(formats[0].text, "#12AB0C");
+    EXPECT_EQ(formats[1].text, "rgb(18, 171, 12)");
+    EXPECT_EQ(formats[4].text, "RGB(18, 171, 12)");
+    EXPECT_EQ(formats[5].text, "$000CAB12");
+    EXPECT_EQ(formats[2].text.rfind("hsl(", 0), 0u);
+    EXPECT_EQ(formats[3].text.rfind("oklch(", 0), 0u);
+
+    // Every 15th value of each channel with both ends, and pseudo-random colours in between.
+    std::vector<velmira::Rgb> colours;
+    for (int r = 0; r < 256; r += 15)
+        for (int g = 0; g < 256; g += 15)
+            for (int b = 0; b < 256; b += 15)
+                colours.push_back(velmira::Rgb{static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(g),
+                                               static_cast<std::uint8_t>(b)});
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < 3000; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        colours.push_back(velmira::Rgb{static_cast<std::uint8_t>(seed >> 24), static_cast<std::uint8_t>(seed >> 16),
+                                       static_cast<std::uint8_t>(seed >> 8)});
+    }
+    for (const velmira::Rgb colour : colours)
+        for (const velmira::CopyFormat& format : velmira::CopyFormatsOf(colour)) {
+            const std::optional<velmira::RgbaColour> read = velmira::ReadCssColour(format.text);
+            ASSERT_TRUE(read && read->alpha == 255 && read->rgb == colour) << Hex6(colour) << " " << format.text;
+        }
+}
+
+TEST(OklchOf, MatchesThePublishedCoordinatesOfRed) {
+    // CSS Color 4 gives #FF0000 as oklch(62.796% 0.25768 29.2339).
+    const velmira::Triple red = velmira::OklchOf(velmira::Rgb{255, 0, 0});
+    EXPECT_NEAR(red[0], 0.62796, 1e-5);
+    EXPECT_NEAR(red[1], 0.25768, 1e-5);
+    EXPECT_NEAR(red[2], 29.2339, 1e-3);
+}
+
+TEST(PairHistory, KeepsTwentyPairsNewestFirstEachOnce) {
+    velmira::PairHistory history;
+    for (int i = 0; i < 25; ++i)
+        history.Remember({velmira::Rgb{static_cast<std::uint8_t>(i), 0, 0}, velmira::Rgb{255, 255, 255}});
+    history.Remember({velmira::Rgb{10, 0, 0}, velmira::Rgb{255, 255, 255}});  // already there: moves up
+    const std::vector<std::string> texts = history.Texts();
+    ASSERT_EQ(texts.size(), 20u);
+    EXPECT_EQ(texts[0], "0A0000,FFFFFF");
+    EXPECT_EQ(texts[1], "180000,FFFFFF");
+    EXPECT_EQ(texts[19], "050000,FFFFFF");
+
+    velmira::PairHistory restored;
+    restored.Restore({"12ab0c, ffffff", "not a pair", "12AB0C,FFFFFF", "000000,FFFFFF", "FFFFFF,000000,1"});
+    ASSERT_EQ(restored.Texts(), (std::vector<std::string>{"12AB0C,FFFFFF", "000000,FFFFFF"}));
+    EXPECT_EQ(velmira::PairMenuText(0, restored.Pairs()[0]), "&1  文字 12AB0C / 背景 FFFFFF");
+    EXPECT_EQ(velmira::PairMenuText(9, restored.Pairs()[0]).substr(0, 4), "&0  ");
+    EXPECT_EQ(velmira::PairMenuText(10, restored.Pairs()[0]).find('&'), std::string::npos);
 }
 
 }  // namespace

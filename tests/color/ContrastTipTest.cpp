@@ -17,12 +17,14 @@
 #include "color/NearestPassing.h"
 #include "color/VisionDeficiency.h"
 #include "support/MainWindowTest.h"
+#include "support/MenuChooser.h"
 #include "support/PictureWriter.h"
 #include "support/WindowTestSupport.h"
 
 namespace {
 
 using testsupport::Retype;
+using testsupport::MenuChooser;
 using testsupport::PumpUntil;
 
 BOOL CALLBACK CollectTooltip(HWND hwnd, LPARAM param) {
@@ -108,61 +110,6 @@ bool StartsWith(const std::string& text, const std::string& start) {
     return ::testing::AssertionSuccess();
 }
 
-// Chooses an item of the next popup menu by its access key, as a user does: once the menu is up and waiting
-// for input (its owner is told with WM_ENTERIDLE), the key's character comes in. Notes the items the menu
-// offered. A menu that never waits for input is closed after a while, so that the test fails instead of hanging.
-class MenuChooser {
-public:
-    struct Item {
-        std::string text;
-        bool enabled;
-    };
-
-    explicit MenuChooser(char key) : key_(key) {
-        current_ = this;
-        hook_ = ::SetWindowsHookExA(WH_CALLWNDPROC, &MenuChooser::BeforeWindowProc, nullptr, ::GetCurrentThreadId());
-        timer_ = ::SetTimer(nullptr, 0, 20000, &MenuChooser::GiveUp);
-    }
-    MenuChooser(const MenuChooser&) = delete;
-    MenuChooser& operator=(const MenuChooser&) = delete;
-    ~MenuChooser() {
-        ::KillTimer(nullptr, timer_);
-        if (hook_) ::UnhookWindowsHookEx(hook_);
-        current_ = nullptr;
-    }
-
-    std::vector<Item> items;
-    bool pressed = false;
-
-private:
-    static LRESULT CALLBACK BeforeWindowProc(int code, WPARAM wParam, LPARAM lParam) {
-        const auto* message = reinterpret_cast<const CWPSTRUCT*>(lParam);
-        MenuChooser* self = current_;
-        if (code == HC_ACTION && self && message->message == WM_INITMENUPOPUP) self->Note(HMENU(message->wParam));
-        if (code == HC_ACTION && self && message->message == WM_ENTERIDLE && message->wParam == MSGF_MENU &&
-            !self->pressed) {
-            self->pressed = true;
-            ::PostMessageA(message->hwnd, WM_CHAR, static_cast<unsigned char>(self->key_), 1);
-        }
-        return ::CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    static void CALLBACK GiveUp(HWND, UINT, UINT_PTR, DWORD) { ::EndMenu(); }
-
-    void Note(HMENU menu) {
-        items.clear();
-        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-            char text[256] = {};
-            ::GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-            items.push_back({text, !(::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED)});
-        }
-    }
-
-    static inline MenuChooser* current_ = nullptr;
-    char key_;
-    HHOOK hook_ = nullptr;
-    UINT_PTR timer_ = 0;
-};
-
 class ContrastTipTest : public testsupport::MainWindowTest {
 protected:
     void SetUp() override {
@@ -183,7 +130,7 @@ protected:
 
     // Right-clicks the preview and chooses the menu's item with the access key; returns what the menu offered.
     std::vector<MenuChooser::Item> ChooseFromPreviewMenu(char key) {
-        MenuChooser chooser(key);
+        MenuChooser chooser(std::string(1, key));
         const HWND panel = form->PanelBackG.Handle();
         const LPARAM at = MAKELPARAM(80, 150);  // over the picture, below the sample text
         ::SendMessageA(panel, WM_RBUTTONDOWN, MK_RBUTTON, at);

@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "palette/PaletteFile.h"
 #include "support/PictureWriter.h"
 
 namespace fs = std::filesystem;
@@ -173,6 +175,21 @@ void TextSeeds(const fs::path& root) {
     info.Add(std::string("*.png") + '\0' + "PNG" + '\0' + "*.gif" + '\0' + "GIF\x95");
     info.Add(std::string(300, 'a') + '\0' + std::string(259, 'b') + "\x81");
     info.Add(std::string("*.\x95|") + '\0' + "\x8e\xa6|\x95");
+    SeedWriter css(root, "css_colour_fuzz");
+    for (const char* t : {"#FF8000", "#f80c", "rgb(255 128 0 / 50%)", "rgba(100%, 50%, 0%, 0.5)", "RGB(18, 171, 12)",
+                          "$000CAB12", "hsl(0.5turn 100% 50%)", "hsla(120, 100%, 25%, .5)", "hwb(90 10% 10%)",
+                          "lab(29.2345% 39.3825 20.0664)", "lch(52.2% 72.2 50)", "oklab(0.5 0.1 -0.2)",
+                          "oklch(70% 0.4 30 / none)", "color(display-p3 0 1 0)", "color(srgb-linear 1 0.2 0)",
+                          "  RebeccaPurple\r\n", "transparent", "rgb(1e2 -2e1 3.5e-1)"})
+        css.Add(t);
+    SeedWriter palettes(root, "palette_file_fuzz");
+    const std::vector<std::uint32_t> slots = {0x0080FF, 0x000000, 0xFFFFFF, 0x12AB0C};
+    // The first byte picks the name: gpl, ase, aco, css, txt, another.
+    const std::pair<char, velmira::PaletteFormat> formats[] = {
+        {'\0', velmira::PaletteFormat::Gpl}, {'\1', velmira::PaletteFormat::Ase}, {'\2', velmira::PaletteFormat::Aco},
+        {'\3', velmira::PaletteFormat::Css}, {'\4', velmira::PaletteFormat::Txt}};
+    for (const auto& [index, format] : formats) palettes.Add(index + velmira::WritePalette(format, slots));
+    palettes.Add(std::string(1, '\5') + "color: red;\nbackground: #12ab0c80\n");
     SeedWriter tiles(root, "tiling_fuzz");
     std::string t;
     for (const std::uint32_t v : {10u, 10u, 163u, 188u}) Put32(t, v);

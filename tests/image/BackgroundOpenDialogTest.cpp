@@ -1,15 +1,15 @@
-// The reference button runs the real common open-file dialog; a timer running inside the dialog's own message
-// loop finds it, reads what it offers, fills in a file name and confirms or cancels, as a user would.
+// The reference button runs the real common open-file dialog; a script in the dialog's own message loop reads
+// what it offers, fills in a file name and confirms or cancels, as a user would.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include <cstring>
 #include <functional>
 
 #include "image/BackgroundFixture.h"
+#include "support/FileDialogScript.h"
 #include "support/PictureWriter.h"
 
 namespace backgroundtest {
@@ -20,53 +20,6 @@ struct DialogView {
     std::vector<std::string> filterEntries;
     int selectedEntry = -1;  // zero-based
     std::string folder;
-};
-
-class DialogScript {
-public:
-    // `act` runs once, inside the dialog's loop, as soon as the dialog is visible.
-    explicit DialogScript(std::function<void(HWND dialog)> act) : act_(std::move(act)) {
-        current_ = this;
-        start_ = ::GetTickCount();
-        timer_ = ::SetTimer(nullptr, 0, 50, &DialogScript::OnTimer);
-    }
-    ~DialogScript() {
-        ::KillTimer(nullptr, timer_);
-        current_ = nullptr;
-    }
-    bool Acted() const { return acted_; }
-    bool GaveUp() const { return gaveUp_; }
-
-private:
-    static BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param) {
-        char name[16] = {};
-        ::GetClassNameA(hwnd, name, sizeof name);
-        if (std::strcmp(name, "#32770") != 0 || !::IsWindowVisible(hwnd)) return TRUE;
-        *reinterpret_cast<HWND*>(param) = hwnd;
-        return FALSE;
-    }
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-        DialogScript* self = current_;
-        if (!self) return;
-        HWND dialog = nullptr;
-        ::EnumThreadWindows(::GetCurrentThreadId(), &DialogScript::FindDialog, reinterpret_cast<LPARAM>(&dialog));
-        if (!dialog) return;
-        if (!self->acted_) {
-            self->acted_ = true;
-            self->act_(dialog);
-        } else if (::GetTickCount() - self->start_ > 30000 && !self->gaveUp_) {
-            // The script's action did not close the dialog: cancel it so the test ends.
-            self->gaveUp_ = true;
-            ::PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-        }
-    }
-
-    static inline DialogScript* current_ = nullptr;
-    std::function<void(HWND)> act_;
-    UINT_PTR timer_ = 0;
-    DWORD start_ = 0;
-    bool acted_ = false;
-    bool gaveUp_ = false;
 };
 
 DialogView Look(HWND dialog) {
@@ -93,18 +46,6 @@ void ChooseEntry(HWND dialog, int index) {
         ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(cmb1, code), reinterpret_cast<LPARAM>(filter));
 }
 
-void TypeFileName(HWND dialog, const std::string& name) {
-    // The explorer-style dialog's name box is a combo box (cmb13); older templates have an edit (edt1).
-    HWND box = ::GetDlgItem(dialog, cmb13);
-    if (!box) box = ::GetDlgItem(dialog, edt1);
-    ::SetWindowTextA(box, name.c_str());
-}
-
-void Press(HWND dialog, int button) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, button)));
-}
-
 bool SameText(const std::string& a, const std::string& b) {
     return ::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
 }
@@ -124,7 +65,7 @@ protected:
     // Clicks the reference button; the script drives the dialog meanwhile.
     DialogView Run(const std::function<void(HWND)>& act) {
         DialogView view;
-        DialogScript script([&](HWND dialog) {
+        testsupport::FileDialogScript script([&](HWND dialog) {
             view = Look(dialog);
             act(dialog);
         });
@@ -144,8 +85,8 @@ TEST_F(BackgroundOpenDialog, ConfirmedFileIsLoadedAndItsFilterEntryKept) {
     testsupport::MessageBoxRecorder boxes;
 
     const DialogView first = Run([](HWND dialog) {
-        TypeFileName(dialog, "chosen.bmp");
-        Press(dialog, IDOK);
+        testsupport::TypeFileName(dialog, "chosen.bmp");
+        testsupport::PressDialogButton(dialog, IDOK);
     });
     // The four fixed entries, the one asked for selected, in the initial folder.
     EXPECT_EQ(first.filterEntries, (std::vector<std::string>{"ｲﾒｰｼﾞﾌｧｲﾙ", "jpegﾌｧｲﾙ(*.jpg;*.jpeg)",
@@ -165,8 +106,8 @@ TEST_F(BackgroundOpenDialog, ConfirmedFileIsLoadedAndItsFilterEntryKept) {
                                                                             velmira::test::GradientPicture(3, 3)));
     Run([](HWND dialog) {
         ChooseEntry(dialog, 3);
-        TypeFileName(dialog, "second.bmp");
-        Press(dialog, IDOK);
+        testsupport::TypeFileName(dialog, "second.bmp");
+        testsupport::PressDialogButton(dialog, IDOK);
     });
     EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 4);
     EXPECT_TRUE(SameText(form->Background().ImagePath(), second)) << form->Background().ImagePath();
@@ -174,7 +115,7 @@ TEST_F(BackgroundOpenDialog, ConfirmedFileIsLoadedAndItsFilterEntryKept) {
     const COLORREF shown = Preview(1, 1);
     const DialogView third = Run([](HWND dialog) {
         ChooseEntry(dialog, 1);
-        Press(dialog, IDCANCEL);
+        testsupport::PressDialogButton(dialog, IDCANCEL);
     });
     EXPECT_EQ(third.selectedEntry, 3);
     EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 4);
@@ -186,8 +127,8 @@ TEST_F(BackgroundOpenDialog, ConfirmedFileIsLoadedAndItsFilterEntryKept) {
 TEST_F(BackgroundOpenDialog, NameOfNoFileReachesTheMissingMessage) {
     testsupport::MessageBoxRecorder boxes;
     Run([](HWND dialog) {
-        TypeFileName(dialog, "nothere.bmp");
-        Press(dialog, IDOK);
+        testsupport::TypeFileName(dialog, "nothere.bmp");
+        testsupport::PressDialogButton(dialog, IDOK);
     });
     ASSERT_EQ(boxes.messages.size(), 1u);
     const std::string& text = boxes.messages[0].text;

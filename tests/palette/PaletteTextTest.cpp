@@ -1,5 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/SwatchColour.h"
+#include "palette/PaletteFile.h"
 #include "palette/PaletteText.h"
 
 namespace {
@@ -61,6 +69,99 @@ TEST(PaletteSlotKey, NumbersTheKeysInDecimalWithoutLeadingZeros) {
     EXPECT_EQ(velmira::PaletteSlotKey(1), "Palllet1");
     EXPECT_EQ(velmira::PaletteSlotKey(7), "Palllet7");
     EXPECT_EQ(velmira::PaletteSlotKey(20), "Palllet20");
+}
+
+}  // namespace
+
+namespace {
+
+// The colours of a file as the program takes them.
+std::optional<std::vector<std::uint32_t>> ColoursRead(std::string_view bytes, const char* name) {
+    const std::optional<velmira::PaletteContents> contents = velmira::ReadPalette(bytes, name);
+    if (!contents) return std::nullopt;
+    std::vector<std::uint32_t> colours;
+    for (const velmira::Swatch& swatch : contents->swatches)
+        if (const std::optional<std::uint32_t> colour = velmira::ColourOfSwatch(swatch)) colours.push_back(*colour);
+    return colours;
+}
+
+TEST(PaletteFile, EachFormatGivesBackTheTwentyColoursItWrote) {
+    std::vector<std::uint32_t> colours;
+    std::uint32_t seed = 7;
+    for (int i = 0; i < 20; ++i) colours.push_back((seed = seed * 1664525u + 1013904223u) >> 8);
+    colours[0] = 0x000000;
+    colours[1] = 0xFFFFFF;
+    for (const char* name : {"p.gpl", "p.ase", "p.aco", "p.css", "p.txt"}) {
+        const std::optional<velmira::PaletteFormat> format = velmira::PaletteFormatOfName(name);
+        ASSERT_TRUE(format) << name;
+        EXPECT_EQ(ColoursRead(velmira::WritePalette(*format, colours), name), colours) << name;
+    }
+    EXPECT_EQ(velmira::PaletteFormatOfName("C:\\\x95\\.GPL"), velmira::PaletteFormat::Gpl);
+    EXPECT_FALSE(velmira::PaletteFormatOfName("C:\\a.gpl\\b"));
+}
+
+TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
+    using Colours = std::vector<std::uint32_t>;  // red in the low byte
+    // Both formats are big-endian.
+    auto u16 = [](unsigned v) { return std::string{static_cast<char>(v >> 8), static_cast<char>(v & 0xFF)}; };
+    auto u32 = [&](unsigned v) { return u16(v >> 16) + u16(v & 0xFFFF); };
+    auto f32 = [&](float v) {
+        std::uint32_t bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        return u32(bits);
+    };
+    auto utf16 = [&](const std::string& ascii) {
+        std::string text = u16(static_cast<unsigned>(ascii.size() + 1));
+        for (const char c : ascii) text += u16(static_cast<unsigned char>(c));
+        return text + u16(0);
+    };
+    // ASE: a block is its type, its length and its data; a colour's data is its name, model, floats and type.
+    auto aseBlock = [&](unsigned type, const std::string& data) { return u16(type) + u32(static_cast<unsigned>(data.size())) + data; };
+    auto aseColour = [&](const char* name, const char* model, std::initializer_list<float> values) {
+        std::string data = utf16(name) + model;
+        for (const float v : values) data += f32(v);
+        return aseBlock(0x0001, data + u16(2));
+    };
+    const std::string ase = "ASEF" + u16(1) + u16(0) + u32(6) + aseBlock(0xC001, utf16("G")) +
+                            aseColour("Red", "RGB ", {1, 0, 0}) + aseColour("C", "CMYK", {1, 0, 0, 0}) +
+                            aseColour("L", "LAB ", {0.5f, 0, 0}) + aseColour("K", "Gray", {0.5f}) + aseBlock(0xC002, "");
+    // ACO version 1: a colour is its space and four words. CMYK counts 0 as full ink, grey its ink to 10000.
+    auto aco = [&](unsigned space, unsigned w, unsigned x, unsigned y, unsigned z) {
+        return u16(space) + u16(w) + u16(x) + u16(y) + u16(z);
+    };
+    const std::string aco1 = u16(1) + u16(5) + aco(0, 0xFFFF, 0x8000, 0, 0) + aco(2, 0, 0xFFFF, 0xFFFF, 0xFFFF) +
+                             aco(7, 5000, 0, 0, 0) + aco(8, 5000, 0, 0, 0) + aco(3, 1, 0, 0, 0);
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::optional<Colours> colours;  // nothing: no palette
+        int unreadable;
+    } cases[] = {
+        {"a.gpl", "GIMP Palette\nName: Test\nColumns: 2\n# comment\n  0   0   0\tBlack\n255 128   0 Orange\n",
+         Colours{0x000000, 0x0080FF}, 0},
+        // Lab L* 50 is sRGB 119 grey; ASE keeps L from 0 to 1, grey as 0 black to 1 white.
+        {"a.ase", ase, Colours{0x0000FF, 0xFFFF00, 0x777777, 0x808080}, 0},
+        {"a.aco", aco1, Colours{0x0080FF, 0xFFFF00, 0x777777, 0x808080}, 1},
+        {"a.css", ":root {\r\n  --a: rebeccapurple;\r\n  --b: rgb(18 171 12 / 50%);\r\n}\r\n",
+         Colours{0x993366, 0x85D588}, 0},
+        {"a.txt", "\xEF\xBB\xBF#FF8000\nnot a colour\n\n  hsl(120 100% 25%)\n", Colours{0x0080FF, 0x008000}, 0},
+        {"a.gpl", "0 0 0\n", std::nullopt, 0},
+        {"a.ase", "ASEX", std::nullopt, 0},
+        {"a.aco", u16(1) + u16(9) + aco(0, 0, 0, 0, 0), std::nullopt, 0},
+        {"a.txt", std::string("\x89PNG\r\n\x1a\n\0\0", 10), std::nullopt, 0},
+        {"a.css", "body { margin: 0 }\n", std::nullopt, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name + (" " + c.bytes.substr(0, 12)));
+        const std::optional<Colours> read = ColoursRead(c.bytes, c.name);
+        if (!c.colours) {
+            EXPECT_TRUE(!read || read->empty()) << "no palette, nothing to take";
+            continue;
+        }
+        ASSERT_TRUE(read);
+        EXPECT_EQ(*read, *c.colours);
+        EXPECT_EQ(velmira::ReadPalette(c.bytes, c.name)->unreadable, c.unreadable);
+    }
 }
 
 }  // namespace

@@ -48,6 +48,10 @@ const std::string kHandKept =
     "Unknown=stays\r\n"
     "[Pallet]\r\n"
     "Palllet3=ABCDEF\r\n"
+    "[History]\r\n"
+    "Pair1=12ab0c,FFFFFF\r\n"
+    "Pair2=not a pair\r\n"
+    "Pair3=000000,FFFFFF\r\n"
     "[Zeta]\r\n"
     "z=1\r\n";
 
@@ -122,6 +126,7 @@ TEST_F(NothingLost, OtherSectionsCommentsAndUnknownKeysAreKeptAsTheyWere) {
     WriteFile(SettingsPath(), kHandKept);
     Start();
     EXPECT_EQ(HexFR(*form_), "12");
+    EXPECT_EQ(form_->History().Pairs().size(), 2u) << "the pair that is none is left out";
     StoreIntoSlot(7);
     form_->Close();
     ASSERT_FALSE(Open());
@@ -130,6 +135,8 @@ TEST_F(NothingLost, OtherSectionsCommentsAndUnknownKeysAreKeptAsTheyWere) {
                              "Unknown=stays", "Palllet3=ABCDEF", "[Zeta]", "z=1"})
         EXPECT_NE(saved.find(kept), std::string::npos) << kept << "\n" << saved;
     EXPECT_NE(saved.find("Palllet7=120000"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("Pair1=12AB0C,FFFFFF\r\nPair2=000000,FFFFFF\r\n[Zeta]"), std::string::npos)
+        << "the history is written in its place, newest first, with no pair left over\n" << saved;
     EXPECT_LT(saved.find("[Other]"), saved.find("[Color]")) << "sections stay in their order";
 }
 
