@@ -13,6 +13,8 @@ void TMainForm::UpdateColor() {
     }
     backGColor_.Show(format, colourShows);
     if (contrastTip_) contrastTip_->ColoursChanged();
+    if (details_) details_->ColoursChanged();
+    PanelBackG.AccessibleValueChanged();
 }
 
 void TMainForm::UpdateHexDim() {

@@ -51,15 +51,14 @@ TLoupeForm::Readout TMainForm::PickReadout(bool intoText) {
 }
 
 void TMainForm::ImageScopeFontEndDrag() {
-    PickInto(fontColor_);
+    PickInto(fontColor_, pick_.End());
 }
 
 void TMainForm::ImageScopeBackGEndDrag() {
-    PickInto(backGColor_);
+    PickInto(backGColor_, pick_.End());
 }
 
-void TMainForm::PickInto(ColorGroup& group) {
-    const POINT point = pick_.End();
+void TMainForm::PickInto(ColorGroup& group, POINT point) {
     std::string red, green, blue;
     pick_.GetColor(red, green, blue, point.x, point.y);
     group.SetChannels(red, green, blue);
@@ -90,6 +89,10 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         WMDropFiles(reinterpret_cast<HDROP>(wParam));
         return 0;
     }
+    if (msg == WM_HOTKEY && pickKey_ && static_cast<int>(wParam) == pickKey_->Id()) {
+        PickKeyPressed();
+        return 0;
+    }
     return ui::Form::HandleMessage(msg, wParam, lParam);
 }
 
@@ -105,6 +108,8 @@ void TMainForm::LoadIniFile() {
     CheckBackImage.SetChecked(values.useImage);
     background_.RestoreImagePath(values.path);
     pick_.SetLoupe(values.loupe);
+    pickKeyText_ = values.pickKey;
+    detailsPlace_ = {values.details.left, values.details.top, values.details.width, values.details.height};
 }
 
 void TMainForm::SaveIniFile() {
@@ -112,6 +117,9 @@ void TMainForm::SaveIniFile() {
     values.iniDir = background_.OpenDialog().InitialDir;
     values.spi = background_.SpiPath();
     values.loupe = pick_.LoupeOn();
+    values.pickKey = pickKeyText_;
+    if (details_) detailsPlace_ = details_->CurrentPlace();
+    values.details = {detailsPlace_.left, detailsPlace_.top, detailsPlace_.width, detailsPlace_.height};
     for (int c = ColorGroup::kRed; c <= ColorGroup::kBlue; ++c) {
         values.font[c] = fontColor_.Hex(static_cast<ColorGroup::Channel>(c));
         values.backG[c] = backGColor_.Hex(static_cast<ColorGroup::Channel>(c));

@@ -65,6 +65,7 @@ private:
     void Paint(const velmira::LoupeCells& cells, const std::string& text);
     void Place(velmira::ScreenPoint pick, POINT pointer);
     void Present();
+    void Announce(const std::string& text);
 
     Readout readout_;
     HWND sight_ = nullptr;
@@ -90,6 +91,7 @@ private:
     };
     Displays displays_;
 
+    std::string announced_;  // the window's text
     bool updated_ = false;
     bool broken_ = false;
     POINT lastPick_{};

@@ -10,6 +10,7 @@
 #include "ui/ErrorText.h"
 #include "ui/Form.h"
 #include "ui/IdleTask.h"
+#include "ui/PointerGrab.h"
 
 namespace ui {
 namespace {
@@ -95,12 +96,16 @@ void Application::Terminate() {
 }
 
 bool Application::PreTranslate(MSG& msg) {
-    // During a drag the keys and the wheel are the drag's, whichever window has the focus.
+    // During a drag the keys and the wheel are the drag's, whichever window has the focus; while the pointer is
+    // grabbed, the keys and the clicks are the grab's.
     if (DragController::Get().HandleQueued(msg)) return true;
-    // Tab, the arrow keys between radio buttons and the like work in every form as in a dialog box.
+    if (PointerGrab::HandleQueued(msg)) return true;
+    // The active form's shortcuts come first; then Tab, the arrow keys between radio buttons and the like work
+    // in every form as in a dialog box.
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         HWND active = ::GetActiveWindow();
-        if (active && dynamic_cast<Form*>(Window::FromHandle(active)) && ::IsDialogMessageA(active, &msg)) return true;
+        auto* form = active ? dynamic_cast<Form*>(Window::FromHandle(active)) : nullptr;
+        if (form && (form->TranslateShortcut(msg) || ::IsDialogMessageA(active, &msg))) return true;
     }
     return false;
 }
