@@ -100,12 +100,14 @@ void TLoupeForm::Update(POINT pickPoint, POINT pointer, UINT dpi) {
     Announce(text);
 }
 
-// The readout is also the window's text, which is its name to a screen reader; the system tells screen readers
-// of each change. A tick without a readout keeps the last one, so that a reader does not hear a blank between.
+// The readout is also the window's text, which is the name a screen reader reads; each change is told for the
+// window's client object (not every system tells of a new window text by itself). A tick without a readout
+// keeps the last one, so that a reader does not hear a blank between.
 void TLoupeForm::Announce(const std::string& text) {
     if (text.empty() || text == announced_) return;
     announced_ = text;
     SetText(text);
+    ui::NotifyAccessibleChange(Handle(), EVENT_OBJECT_NAMECHANGE);
 }
 
 void TLoupeForm::SetZoom(int zoom) {
