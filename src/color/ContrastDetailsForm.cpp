@@ -52,19 +52,26 @@ std::string WithCrLf(const std::string& text) {
 TContrastDetailsForm::TContrastDetailsForm(HWND owner, ContrastSource& source, const Place& place)
     : source_(source) {
     Create(DetailsLayout(owner, place));
-    // A place saved on a monitor that is no longer there: beside the owner instead.
-    RECT r{};
-    ::GetWindowRect(Handle(), &r);
-    if (!::MonitorFromRect(&r, MONITOR_DEFAULTTONULL)) {
-        RECT ownerRect{};
-        ::GetWindowRect(owner, &ownerRect);
-        ::SetWindowPos(Handle(), nullptr, ownerRect.right, ownerRect.top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    KeepOnScreen();
     Text.CreateReadOnlyText(*this, {kFace, 12, false});
     Text.SetAccessibleName(kCaption);
     AddShortcut(0, VK_ESCAPE, [this] { Close(); });
     LayOut();
+}
+
+// A place saved on a monitor that is no longer there, or on a smaller or more scaled one, would leave the window
+// partly or wholly off the screen: it moves onto the work area of the nearest monitor, its top-left corner first.
+void TContrastDetailsForm::KeepOnScreen() {
+    RECT r{};
+    ::GetWindowRect(Handle(), &r);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!::GetMonitorInfoA(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT& work = monitor.rcWork;
+    const int left = std::max<int>(std::min<int>(r.left, work.right - (r.right - r.left)), work.left);
+    const int top = std::max<int>(std::min<int>(r.top, work.bottom - (r.bottom - r.top)), work.top);
+    if (left != r.left || top != r.top)
+        ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TContrastDetailsForm::ShowDetails() {

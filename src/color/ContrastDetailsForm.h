@@ -19,8 +19,8 @@ public:
         int left, top, width, height;
     };
 
-    // Built hidden, owned by `owner`, at `place` (or beside the owner when that lies on no monitor); `source`
-    // must outlive it.
+    // Built hidden, owned by `owner`, at `place` as far as the nearest monitor's work area allows; `source` must
+    // outlive it.
     TContrastDetailsForm(HWND owner, ContrastSource& source, const Place& place);
 
     // Shows the window with the content as it stands now, and gives its text the keyboard.
@@ -40,6 +40,7 @@ protected:
     void OnDpiChanged() override;
 
 private:
+    void KeepOnScreen();
     void Refresh();
     void LayOut();
     int SampleColumnLeft() const;
