@@ -167,9 +167,15 @@ void Application::Minimize() {
     ::ShowWindow(window_.get(), SW_MINIMIZE);
 }
 
+// The windows the application window owns, and the forms they own in turn (a window beside the main window):
+// hiding an owner leaves the windows it owns in sight.
 BOOL CALLBACK Application::HideOwnedForm(HWND hwnd, LPARAM param) {
     auto* self = reinterpret_cast<Application*>(param);
-    if (::GetWindow(hwnd, GW_OWNER) != self->window_.get() || !::IsWindowVisible(hwnd)) return TRUE;
+    if (!::IsWindowVisible(hwnd)) return TRUE;
+    const HWND owner = ::GetWindow(hwnd, GW_OWNER), application = self->window_.get();
+    const bool ownedByAForm = owner && ::GetWindow(owner, GW_OWNER) == application &&
+                              dynamic_cast<Form*>(Window::FromHandle(hwnd));
+    if (owner != application && !ownedByAForm) return TRUE;
     // Noted before it is hidden, so that a form that could not be noted stays in sight.
     return RunGuarded([&] {
         self->hiddenForms_.push_back(hwnd);

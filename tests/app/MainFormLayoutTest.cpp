@@ -407,13 +407,18 @@ TEST_F(MainFormLayout, EveryControlTellsAScreenReaderWhatItIsFor) {
     EXPECT_TRUE(testsupport::PumpUntil([&] { return !f.Pick().Scope(); }));
 }
 
+// The contrast details beside the main window go and come back with it.
 TEST_F(MainFormLayout, MinimisingHidesTheWindowAndRestoringShowsItAgain) {
     ui::Application::Get().SetMainForm(form.get());
+    form->ShowContrastDetails();
+    const HWND details = form->ContrastDetails()->Handle();
     ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     EXPECT_TRUE(testsupport::PumpUntil([&] { return !::IsWindowVisible(form->Handle()); }));
+    EXPECT_FALSE(::IsWindowVisible(details));
     EXPECT_TRUE(::IsIconic(ui::Application::Get().Handle()));
     ::SendMessageA(ui::Application::Get().Handle(), WM_SYSCOMMAND, SC_RESTORE, 0);
     EXPECT_TRUE(testsupport::PumpUntil([&] { return ::IsWindowVisible(form->Handle()) != FALSE; }));
+    EXPECT_TRUE(::IsWindowVisible(details));
     ui::Application::Get().SetMainForm(nullptr);
 }
 
