@@ -66,7 +66,7 @@ TMainForm::TMainForm()
       pick_(*this), palettes_(appDir_, &velmira::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();
-    BuildWindowMenu();
+    ConnectKeyboard();
 
     DebugAttach(DebugNotice, ui::Application::Get().Handle());
     appDir_ = velmira::ExecutableDirectory();
@@ -76,6 +76,7 @@ TMainForm::TMainForm()
     UpdateColor();
     UpdateHexDim();
     CheckBackImageClick();
+    RegisterPickKey();
     ::DragAcceptFiles(Handle(), TRUE);
     // The tooltip is only wanted once the pointer rests on the preview: it is made when the window is idle.
     contrastTipCreation_.Schedule();
@@ -104,6 +105,7 @@ void TMainForm::BuildLayout() {
     PanelBackG.Create({*this, 5, 5, 165, 190});
     ImageBackG.Create(PanelBackG, 1, 1, 163, 188);
     LabelText.Create(PanelBackG, 10, 10, 58, 16, "テキスト", {"ＭＳ Ｐゴシック", 16, true});
+    LabelText.KeepColourInHighContrast();  // it shows the text colour being edited
 
     GroupBackImage.Create({*this, 5, 255, 455, 60}, "", font);
     CheckBackImage.Create({GroupBackImage, 20, 0, 137, 17}, "背景に画像を指定する", font);

@@ -7,10 +7,12 @@
 #include <shellapi.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "color/ColorGroup.h"
+#include "color/ContrastDetailsForm.h"
 #include "color/ContrastTip.h"
 #include "color/PairHistory.h"
 #include "color/PreviewMenu.h"
@@ -19,6 +21,7 @@
 #include "picker/ScreenPick.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"
+#include "ui/HotKey.h"
 #include "ui/IdleTask.h"
 #include "ui/WindowMenu.h"
 
@@ -106,6 +109,15 @@ public:
     void BtnSPIClick();
     void FormClose();
 
+    // ---- The keyboard's ways in: the window menu, its shortcuts and the pick key -----------------------------------
+    // The contrast details window, shown and given the keyboard (Ctrl+D).
+    void ShowContrastDetails();
+    // A pick with no mouse button down into the text colour (Ctrl+T) or the background colour (Ctrl+B); the
+    // background colour is not picked while a picture takes its place.
+    void StartKeyboardPick(bool intoText);
+    // The details window once it has been shown, or null.
+    TContrastDetailsForm* ContrastDetails() const noexcept { return details_.get(); }
+
 protected:
     // Files dropped from the shell arrive as WM_DROPFILES; everything else goes to the form.
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -119,7 +131,12 @@ private:
     std::vector<ui::Window*> BackGColorControls();
     void LoadIniFile();
     void SaveIniFile();
-    void PickInto(ColorGroup& group);
+    void PickInto(ColorGroup& group, POINT point);
+    void BuildWindowMenu();
+    void ConnectKeyboard();
+    void NameControlsForScreenReaders();
+    void RegisterPickKey();
+    void PickKeyPressed();
     TLoupeForm::Readout PickReadout(bool intoText);
     void ShowPallet(int mode, ColorGroup& group);
     void CreateContrastTip();
@@ -129,8 +146,8 @@ private:
     void CopyAndRemember(const std::string& text);
     void RememberPair();
 
-    // The window menu: the history of pairs and the palette files (MainFormWindowMenu.cpp).
-    void BuildWindowMenu();
+    // The window menu's history of pairs and palette files (MainFormWindowMenu.cpp).
+    void AddColourItemsToWindowMenu();
     std::vector<ui::WindowMenuEntry> HistoryEntries();
     void ChoosePair(velmira::ColourPair pair);
 
@@ -148,9 +165,16 @@ private:
     ScreenPick pick_;
     PreviewMenu previewMenu_{static_cast<ContrastSource&>(*this), fontColor_, backGColor_};
     PaletteTransfer palettes_;
-    ui::WindowMenu windowMenu_;
     // Made once the window is painted and idle: nothing shown at first needs it.
     ui::IdleTask contrastTipCreation_{[this] { CreateContrastTip(); }};
+    // The contrast details window, made when first shown, and where it stands (kept in the settings).
+    std::unique_ptr<TContrastDetailsForm> details_;
+    TContrastDetailsForm::Place detailsPlace_{};
+    // The system-wide key that starts a pick of the text colour, as the settings give it; and the window that was
+    // active when it was pressed, which gets the keyboard back when the pick ends.
+    std::string pickKeyText_;
+    std::unique_ptr<ui::HotKey> pickKey_;
+    HWND activeBeforePickKey_ = nullptr;
     // The preview's contrast tooltip; made last and so released first, before the panel it watches.
     std::unique_ptr<ContrastTip> contrastTip_;
 };

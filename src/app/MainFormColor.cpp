@@ -10,6 +10,8 @@ void TMainForm::UpdateColor() {
     background_.ShowColour(backGColor_.Packed());
     backGColor_.Show(format, !background_.UseImage());
     if (contrastTip_) contrastTip_->ColoursChanged();
+    if (details_) details_->ColoursChanged();
+    PanelBackG.AccessibleValueChanged();
 }
 
 void TMainForm::UpdateHexDim() {

@@ -90,15 +90,14 @@ TLoupeForm::Readout TMainForm::PickReadout(bool intoText) {
 }
 
 void TMainForm::ImageScopeFontEndDrag() {
-    PickInto(fontColor_);
+    PickInto(fontColor_, pick_.End());
 }
 
 void TMainForm::ImageScopeBackGEndDrag() {
-    PickInto(backGColor_);
+    PickInto(backGColor_, pick_.End());
 }
 
-void TMainForm::PickInto(ColorGroup& group) {
-    const POINT point = pick_.End();
+void TMainForm::PickInto(ColorGroup& group, POINT point) {
     std::string red, green, blue;
     pick_.GetColor(red, green, blue, point.x, point.y);
     group.SetChannels(red, green, blue);
@@ -126,9 +125,12 @@ void TMainForm::BtnSPIClick() {
 }
 
 LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (LRESULT result; windowMenu_.HandleMessage(msg, wParam, lParam, result)) return result;
     if (msg == WM_DROPFILES) {
         WMDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    }
+    if (msg == WM_HOTKEY && pickKey_ && static_cast<int>(wParam) == pickKey_->Id()) {
+        PickKeyPressed();
         return 0;
     }
     return ui::Form::HandleMessage(msg, wParam, lParam);
@@ -147,6 +149,8 @@ void TMainForm::LoadIniFile() {
     background_.RestoreImagePath(values.path);
     pick_.SetLoupe(values.loupe);
     history_.Restore(ReadHistorySection(ui::SettingsFileIn(appDir_)));
+    pickKeyText_ = values.pickKey;
+    detailsPlace_ = {values.details.left, values.details.top, values.details.width, values.details.height};
 }
 
 void TMainForm::SaveIniFile() {
@@ -154,6 +158,9 @@ void TMainForm::SaveIniFile() {
     values.iniDir = background_.OpenDialog().InitialDir;
     values.spi = background_.SpiPath();
     values.loupe = pick_.LoupeOn();
+    values.pickKey = pickKeyText_;
+    if (details_) detailsPlace_ = details_->CurrentPlace();
+    values.details = {detailsPlace_.left, detailsPlace_.top, detailsPlace_.width, detailsPlace_.height};
     for (int c = ColorGroup::kRed; c <= ColorGroup::kBlue; ++c) {
         values.font[c] = fontColor_.Hex(static_cast<ColorGroup::Channel>(c));
         values.backG[c] = backGColor_.Hex(static_cast<ColorGroup::Channel>(c));

@@ -27,12 +27,12 @@ void DrawPairSwatch(HDC dc, const RECT& area, velmira::ColourPair pair) {
 
 }  // namespace
 
-void TMainForm::BuildWindowMenu() {
-    windowMenu_.Attach(Handle());
-    windowMenu_.AddSeparator();
-    windowMenu_.AddSubmenu("履歴(&H)", [this] { return HistoryEntries(); });
-    windowMenu_.AddItem("パレットを読み込む(&I)...", [this] { palettes_.Import(Handle()); });
-    windowMenu_.AddItem("パレットを書き出す(&E)...", [this] { palettes_.Export(Handle()); });
+void TMainForm::AddColourItemsToWindowMenu() {
+    ui::WindowMenu& menu = Menu();
+    menu.AddSeparator();
+    menu.AddSubmenu("履歴(&H)", [this] { return HistoryEntries(); });
+    menu.AddItem("パレットを読み込む(&I)...", [this] { palettes_.Import(Handle()); });
+    menu.AddItem("パレットを書き出す(&E)...", [this] { palettes_.Export(Handle()); });
 }
 
 std::vector<ui::WindowMenuEntry> TMainForm::HistoryEntries() {

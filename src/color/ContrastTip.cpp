@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "text/SystemText.h"
 #include "ui/Dpi.h"
 #include "ui/UniqueHandle.h"
 
@@ -103,9 +104,7 @@ void ContrastTip::ColoursChanged() {
 }
 
 void ContrastTip::MakeContent() {
-    const velmira::Rgb text = source_.TextColour();
-    content_ = source_.PictureInUse() ? velmira::PictureTipContent(text, source_.PixelsUnderText())
-                                      : velmira::PairTipContent(text, source_.BackgroundColour());
+    content_ = velmira::ContentOf(source_);
     ++computations_;
     drawing_.Lay(content_, ui::Window::DpiOf(tool_));
 }
@@ -119,9 +118,7 @@ void ContrastTip::FillDisplayInfo(NMHDR* header) {
         return;
     }
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
-    const int length = ::MultiByteToWideChar(932, 0, content_.text.c_str(), -1, nullptr, 0);
-    wideText_.assign(static_cast<std::size_t>(std::max(length, 1)), L'\0');
-    ::MultiByteToWideChar(932, 0, content_.text.c_str(), -1, wideText_.data(), length);
+    wideText_ = velmira::WideText(content_.text);
     info->hinst = nullptr;
     info->lpszText = wideText_.data();
 }

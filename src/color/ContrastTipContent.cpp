@@ -62,12 +62,27 @@ void AppendVisionLines(ContrastTipContent& content, const char* lead) {
     }
 }
 
+// The highest level the ratio meets, for normal text where it can.
+const char* LevelText(double ratio) {
+    const ContrastLevels levels = LevelsOf(ratio);
+    if (levels.aaaNormal) return "AAA";
+    if (levels.aaNormal) return "AA";
+    if (levels.aaLarge) return "AA 大きな文字のみ";
+    return "基準未満";
+}
+
+std::string SummaryOf(double ratio, double lc) {
+    return RatioText(ratio) + " " + LevelText(ratio) + ", " + LcText(lc);
+}
+
 }  // namespace
 
 ContrastTipContent PairTipContent(Rgb text, Rgb background) {
     ContrastTipContent content;
+    const double lc = ApcaContrast(text, background);
+    content.summary = SummaryOf(ContrastRatio(text, background), lc);
     content.text = ColourPairTipText(text, background);
-    content.text += "\n" + ApcaLine("APCA ", ApcaContrast(text, background));
+    content.text += "\n" + ApcaLine("APCA ", lc);
     for (const Vision vision : kDeficientVisions) content.visions.push_back(PairSeenWith(vision, text, background));
     MarkWorst(content.visions);
     AppendVisionLines(content, " ");
@@ -81,11 +96,22 @@ ContrastTipContent PictureTipContent(Rgb text, std::vector<Rgb> pixels) {
         MarkWorst(content.visions);
     }
     const double worstLc = WorstApcaContrastOver(text, pixels);
-    content.text = PictureTipText(PictureContrastOf(text, std::move(pixels)));
-    if (content.visions.empty()) return content;
+    const PictureContrast contrast = PictureContrastOf(text, std::move(pixels));
+    content.text = PictureTipText(contrast);
+    if (content.visions.empty()) {
+        content.summary = content.text.substr(content.text.rfind('\n') + 1);  // no pixel under the text
+        return content;
+    }
+    content.summary = "最低 " + SummaryOf(contrast.worst, worstLc);
     content.text += "\n" + ApcaLine("APCA 最低 ", worstLc);
     AppendVisionLines(content, " 最低 ");
     return content;
+}
+
+ContrastTipContent ContentOf(ContrastSource& source) {
+    const Rgb text = source.TextColour();
+    return source.PictureInUse() ? PictureTipContent(text, source.PixelsUnderText())
+                                 : PairTipContent(text, source.BackgroundColour());
 }
 
 }  // namespace velmira

@@ -88,19 +88,21 @@ void ContrastTipDrawing::Paint(HDC dc, const RECT& client, bool frame) const {
     if (frame) ::FrameRect(dc, &client, ::GetSysColorBrush(COLOR_INFOTEXT));
     ::SetBkMode(dc, TRANSPARENT);
     for (const Line& line : lines_) {
-        if (line.vision >= 0) PaintSample(dc, line.sample, visions_[static_cast<std::size_t>(line.vision)]);
+        if (line.vision >= 0)
+            PaintVisionSample(dc, line.sample, visions_[static_cast<std::size_t>(line.vision)], sampleFont_);
         const ui::ScopedSelectObject select(dc, font_);
         ::SetTextColor(dc, ::GetSysColor(COLOR_INFOTEXT));
         ::TextOutA(dc, line.textAt.x, line.textAt.y, line.text.c_str(), static_cast<int>(line.text.size()));
     }
 }
 
-void ContrastTipDrawing::PaintSample(HDC dc, const RECT& sample, const velmira::VisionSample& vision) const {
+void PaintVisionSample(HDC dc, const RECT& sample, const velmira::VisionSample& vision, HFONT font) {
     const ui::UniqueBrush background(::CreateSolidBrush(ColorOf(vision.background)));
     ::FillRect(dc, &sample, background ? background.get() : ::GetSysColorBrush(COLOR_INFOBK));
-    // A sample as light or as dark as the tip around it still shows its edge.
+    // A sample as light or as dark as the window around it still shows its edge.
     ::FrameRect(dc, &sample, ::GetSysColorBrush(COLOR_BTNSHADOW));
-    const ui::ScopedSelectObject select(dc, sampleFont_);
+    const ui::ScopedSelectObject select(dc, font);
+    ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ColorOf(vision.text));
     RECT inside = sample;
     ::DrawTextA(dc, kSampleText, -1, &inside, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);

@@ -9,6 +9,10 @@
 
 #include "color/ContrastTipContent.h"
 
+// A sample of text over its background in the colours a colour vision sees them, framed so that its edge shows
+// however light or dark it is, in the sample's `font`.
+void PaintVisionSample(HDC dc, const RECT& sample, const velmira::VisionSample& vision, HFONT font);
+
 class ContrastTipDrawing {
 public:
     // Takes the content and measures it for `dpi`.
@@ -28,7 +32,6 @@ private:
         int vision = -1;  // the index into visions_ of a line that carries a sample
         RECT sample{};
     };
-    void PaintSample(HDC dc, const RECT& sample, const velmira::VisionSample& vision) const;
 
     std::vector<Line> lines_;
     std::vector<velmira::VisionSample> visions_;

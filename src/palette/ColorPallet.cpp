@@ -42,11 +42,19 @@ void TColorPallet::BuildLayout(ui::Form& owner) {
     BtnOk.OnClick = [this] { BtnOkClick(); };
     BtnCancel.Create({*this, 270, 110, 70, 25}, "Cancel", font);
     BtnCancel.ModalResult = ui::mrCancel;
+    // The slots take the focus too, and Enter or Space on one does what a click does; a screen reader hears each
+    // slot's number and colour, and the current colour's.
+    PanelCurColor.SetAccessibleValue([this] { return GetPanelColor(PanelCurColor.Color()); });
     for (int i = 0; i < kSlotCount; ++i) {
         const int row = i / 5;
         const int column = i % 5;
-        Panels[i].Create({*this, 10 + 50 * column, 25 + 30 * row, 40, 20});
-        Panels[i].OnClick = [this](ui::Panel& sender) { PalletClick(sender); };
+        ui::Panel& slot = Panels[i];
+        slot.Create({*this, 10 + 50 * column, 25 + 30 * row, 40, 20});
+        slot.OnClick = [this](ui::Panel& sender) { PalletClick(sender); };
+        slot.MakeFocusable(true);
+        slot.OnKeyClick = [this, &slot] { PalletClick(slot); };
+        slot.SetAccessibleName("パレット " + std::to_string(i + 1));
+        slot.SetAccessibleValue([this, &slot] { return GetPanelColor(slot.Color()); });
     }
 }
 
@@ -69,6 +77,7 @@ void TColorPallet::SetCurColor(std::string red, std::string green, std::string b
         LabelCurColor.SetCaption("読み込む色");
         LabelPallet.SetCaption("読み込む場所をクリックして下さい。");
     }
+    PanelCurColor.SetAccessibleName(LabelCurColor.Caption());
     LoadIniFile();
 }
 
@@ -101,10 +110,12 @@ COLORREF TColorPallet::SetPanelColor(const std::string& text) const {
 }
 
 void TColorPallet::PalletClick(ui::Panel& sender) {
+    ui::Panel& changed = PalletMode == kSaveMode ? sender : PanelCurColor;
     if (PalletMode == kSaveMode)
         sender.SetColor(PanelCurColor.Color());
     else
         PanelCurColor.SetColor(sender.Color());
+    changed.AccessibleValueChanged();
 }
 
 void TColorPallet::BtnOkClick() {

@@ -6,6 +6,7 @@
 #include "picker/LoupePicture.h"
 #include "ui/CaptureExclusion.h"
 #include "ui/Dpi.h"
+#include "ui/HighContrast.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr char kReadoutFace[] = "ＭＳ ゴシック";
 
 ui::FormLayout LoupeLayout(HWND owner) {
     ui::FormLayout layout;
-    layout.caption = "LoupeForm";
+    layout.caption = "拡大鏡";  // what a screen reader calls it until its first readout
     layout.width = 1;  // laid out by the first update
     layout.height = 1;
     layout.border = ui::FormBorder::None;
@@ -92,9 +93,21 @@ void TLoupeForm::Update(POINT pickPoint, POINT sightCentre, POINT pointer, UINT 
     // Captured while the loupe still stands where the last tick put it; it moves only afterwards.
     const velmira::LoupeCells cells =
         Capture(pick) ? CellsAround(pick) : velmira::LoupeCellsOn(pick, geometry_.pixels, velmira::ScreenRect{});
-    Paint(cells, ReadoutFor(cells));
+    const std::string text = ReadoutFor(cells);
+    Paint(cells, text);
     Place(velmira::ScreenPoint{sightCentre.x, sightCentre.y}, pointer);
     Present();
+    Announce(text);
+}
+
+// The readout is also the window's text, which is the name a screen reader reads; each change is told for the
+// window's client object (not every system tells of a new window text by itself). A tick without a readout
+// keeps the last one, so that a reader does not hear a blank between.
+void TLoupeForm::Announce(const std::string& text) {
+    if (text.empty() || text == announced_) return;
+    announced_ = text;
+    SetText(text);
+    ui::NotifyAccessibleChange(Handle(), EVENT_OBJECT_NAMECHANGE);
 }
 
 void TLoupeForm::SetZoom(int zoom) {
@@ -190,9 +203,26 @@ std::string TLoupeForm::ReadoutFor(const velmira::LoupeCells& cells) const {
     return std::string();
 }
 
-void TLoupeForm::Paint(const velmira::LoupeCells& cells, const std::string& text) {
+namespace {
+
+// The band behind the readout is the system's face colour. With a high-contrast theme the frame, the grid and
+// the hatch take the theme's colours too; the cells still show the screen as it is.
+velmira::LoupeColours SystemLoupeColours() {
     velmira::LoupeColours colours;
     colours.band = PixelOf(::GetSysColor(COLOR_BTNFACE));
+    if (!ui::HighContrastOn()) return colours;
+    colours.frame = PixelOf(::GetSysColor(COLOR_WINDOWFRAME));
+    colours.grid = PixelOf(::GetSysColor(COLOR_WINDOWTEXT));
+    colours.hatchLight = PixelOf(::GetSysColor(COLOR_WINDOW));
+    colours.hatchDark = PixelOf(::GetSysColor(COLOR_WINDOWTEXT));
+    colours.outside = PixelOf(::GetSysColor(COLOR_GRAYTEXT));
+    return colours;
+}
+
+}  // namespace
+
+void TLoupeForm::Paint(const velmira::LoupeCells& cells, const std::string& text) {
+    const velmira::LoupeColours colours = SystemLoupeColours();
     ::GdiFlush();  // the last tick's text is drawn before the pixels are written again
     velmira::PaintLoupe(geometry_, cells, capture_->Row(0), colours, picture_->Row(0), picture_->Width());
     DrawReadout(picture_->DC(), geometry_, font_.get(), text);

@@ -67,6 +67,7 @@ private:
     void Paint(const velmira::LoupeCells& cells, const std::string& text);
     void Place(velmira::ScreenPoint sightCentre, POINT pointer);
     void Present();
+    void Announce(const std::string& text);
 
     Readout readout_;
     HWND sight_ = nullptr;
@@ -92,6 +93,7 @@ private:
     };
     Displays displays_;
 
+    std::string announced_;  // the window's text
     bool updated_ = false;
     bool broken_ = false;
     POINT lastSightCentre_{};

@@ -1,5 +1,7 @@
 #include "picker/ScreenPick.h"
 
+#include <utility>
+
 #include "picker/PointerNudge.h"
 #include "text/ChannelText.h"
 #include "ui/DragController.h"
@@ -9,6 +11,7 @@
 ScreenPick::ScreenPick(const ui::Window& owner) : owner_(owner) {}
 
 ScreenPick::~ScreenPick() {
+    grab_.reset();
     ui::DragController::Get().Abandon();
     loupe_.reset();
     scope_.reset();
@@ -35,7 +38,51 @@ void ScreenPick::Start(TLoupeForm::Readout readout) {
     if (Hooks.started) Hooks.started();
 }
 
+void ScreenPick::StartWithoutButton(TLoupeForm::Readout readout, KeyboardEnd ended) {
+    if (scope_) return;
+    Start(std::move(readout));
+    if (!scope_) return;
+    keyboardEnd_ = std::move(ended);
+    ui::PointerGrab::Hooks hooks;
+    hooks.key = [this](UINT key, bool repeat) { KeyWithoutButton(key, repeat); };
+    hooks.click = [this] { EndWithoutButton(true); };
+    hooks.wheel = [this](int delta) { Wheel(delta); };
+    grab_ = std::make_unique<ui::PointerGrab>(scope_->Handle(), std::move(hooks));
+}
+
+void ScreenPick::KeyWithoutButton(UINT virtualKey, bool repeat) {
+    switch (virtualKey) {
+    case VK_RETURN:
+    case VK_SPACE:
+        if (!repeat) EndWithoutButton(true);  // a key still held from what started the pick takes nothing
+        break;
+    case VK_ESCAPE:
+        EndWithoutButton(false);
+        break;
+    default:
+        NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
+        break;
+    }
+}
+
+// The pick's own state is gone before `ended` runs: it may start the next pick.
+void ScreenPick::EndWithoutButton(bool take) {
+    if (!grab_) return;
+    grab_.reset();
+    const KeyboardEnd ended = std::exchange(keyboardEnd_, nullptr);
+    std::optional<POINT> point;
+    if (take) {
+        point = End();
+    } else {
+        Cancel();
+    }
+    if (ended) ended(point);
+}
+
 void ScreenPick::UpdateLoupe(const TScopeForm::Tick& tick) {
+    // Another program that takes the mouse away (it was activated) ends a pick without a button: the clicks
+    // would not come here any more. Not from inside the sight's tick, which the end destroys.
+    if (grab_ && !grab_->Holding()) grabLost_.Schedule();
     if (loupe_) loupe_->Update(tick.centre, tick.next, tick.pointer, DpiUnder(tick.pointer));
 }
 

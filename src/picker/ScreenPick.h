@@ -1,19 +1,23 @@
 #pragma once
-// Picking a colour from a screen pixel. A pick starts when the drag of a pick icon starts: the scope window, which
-// the pick owns while it runs, follows the pointer; when the drag ends the pixel under the sight's centre is
-// read. With the loupe on (the default), the loupe beside the sight shows the pixels around the pick point on
-// each tick of the sight, the arrow keys move the pointer a pixel at a time and the wheel zooms the loupe; with it
-// off, a pick is the sight alone. Either way Esc ends the drag like a release, with a pick where the sight stands.
-// Whoever else needs to follow a pick listens to its hooks.
+// Picking a colour from a screen pixel. A pick starts when the drag of a pick icon starts, or from the keyboard
+// with no button down: the scope window, which the pick owns while it runs, follows the pointer; when the drag
+// ends (or the key or click that takes it comes) the pixel under the sight's centre is read. With the loupe on
+// (the default), the loupe beside the sight shows the pixels around the pick point on each tick of the sight, the
+// arrow keys move the pointer a pixel at a time and the wheel zooms the loupe; with it off, a pick is the sight
+// alone. Esc ends a drag like a release, with a pick where the sight stands, and gives a pick without a button
+// up. Whoever else needs to follow a pick listens to its hooks.
 #include <windows.h>
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "picker/LoupeForm.h"
 #include "picker/LoupeLayout.h"
 #include "picker/ScopeForm.h"
+#include "ui/IdleTask.h"
+#include "ui/PointerGrab.h"
 #include "ui/Window.h"
 
 class ScreenPick {
@@ -46,6 +50,16 @@ public:
     // Gives the pick up without reading a pixel.
     void Cancel();
 
+    // A pick with no mouse button down, started from the keyboard or the window menu. The sight (and the loupe,
+    // when it is on) shows at the pointer and follows it; the arrow keys move the pointer by one physical pixel,
+    // ten with Shift; Enter, Space or a left click end the pick at the sight's centre as a drag's end does, and
+    // Esc gives it up. Until then every key and click is the pick's. `ended` hears the point to read, or nothing
+    // when the pick was given up (also when another program took the mouse away). Nothing happens while a pick
+    // runs.
+    using KeyboardEnd = std::function<void(std::optional<POINT> point)>;
+    void StartWithoutButton(TLoupeForm::Readout readout, KeyboardEnd ended);
+    bool RunsWithoutButton() const noexcept { return grab_ != nullptr; }
+
     // A key pressed while the loupe is up: an arrow key moves the pointer by one physical pixel (ten with
     // Shift). True when the key was taken; without the loupe none is. Esc is left to the drag, which ends with a
     // pick.
@@ -66,6 +80,8 @@ public:
 private:
     void UpdateLoupe(const TScopeForm::Tick& tick);
     UINT DpiUnder(POINT pointer);
+    void KeyWithoutButton(UINT virtualKey, bool repeat);
+    void EndWithoutButton(bool take);
 
     const ui::Window& owner_;
     bool loupeOn_ = true;
@@ -75,4 +91,8 @@ private:
     // The monitor the pointer was last on and its DPI: asking the system costs a good part of a tick.
     RECT monitor_{};
     UINT dpi_ = 0;
+    // The keys and clicks of a pick without a button, and who hears how it ends; gone first.
+    std::unique_ptr<ui::PointerGrab> grab_;
+    KeyboardEnd keyboardEnd_;
+    ui::IdleTask grabLost_{[this] { EndWithoutButton(false); }};
 };

@@ -38,6 +38,12 @@ SettingsValues Settings::Read() const {
     v.iniDir = velmira::StartingFolder(file_.ReadString(kOption, "IniDir", defaultFolder), &velmira::IsLeadByte);
     v.spi = file_.ReadString(kOption, "Spi", appDir_);
     v.loupe = file_.ReadBool(kOption, "Loupe", true);
+    v.pickKey = file_.ReadString(kOption, "PickKey", "");
+    const SettingsValues::Place fallback;
+    v.details.left = file_.ReadInteger(kOption, "DetailsLeft", fallback.left);
+    v.details.top = file_.ReadInteger(kOption, "DetailsTop", fallback.top);
+    v.details.width = file_.ReadInteger(kOption, "DetailsWidth", fallback.width);
+    v.details.height = file_.ReadInteger(kOption, "DetailsHeight", fallback.height);
     v.font = ReadChannels(file_, kFontKeys);
     v.backG = ReadChannels(file_, kBackGKeys);
     v.input = file_.ReadInteger(kColor, "Input", 1);
@@ -50,6 +56,11 @@ void Settings::Write(const SettingsValues& v) const {
     file_.WriteString(kOption, "IniDir", v.iniDir);
     file_.WriteString(kOption, "Spi", v.spi);
     file_.WriteBool(kOption, "Loupe", v.loupe);
+    file_.WriteString(kOption, "PickKey", v.pickKey);
+    file_.WriteInteger(kOption, "DetailsLeft", v.details.left);
+    file_.WriteInteger(kOption, "DetailsTop", v.details.top);
+    file_.WriteInteger(kOption, "DetailsWidth", v.details.width);
+    file_.WriteInteger(kOption, "DetailsHeight", v.details.height);
     WriteChannels(file_, kFontKeys, v.font);
     WriteChannels(file_, kBackGKeys, v.backG);
     file_.WriteInteger(kColor, "Input", v.input);

@@ -1,7 +1,8 @@
 #pragma once
-// How settings keys are read from their text (ReadBooleanText comes with the integer reading rule), and the
-// open-file dialog's starting folder.
+// How settings keys are read from their text (ReadBooleanText comes with the integer reading rule), the
+// open-file dialog's starting folder, and a key combination as the settings name it.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,21 @@ namespace velmira {
 // colon ("C:\foo\" gives "C:\foo", "C:\" stays). The last byte of a double-byte character is never taken for
 // a backslash.
 std::string StartingFolder(std::string_view folder, LeadBytePredicate isLead = IsCp932LeadByte);
+
+// A key and the modifiers held with it, in the system's terms: the modifier bits of a hot key (Alt 1, Ctrl 2,
+// Shift 4, Win 8) and a virtual-key code.
+struct KeyCombination {
+    unsigned modifiers = 0;
+    unsigned key = 0;
+    bool operator==(const KeyCombination& other) const noexcept {
+        return modifiers == other.modifiers && key == other.key;
+    }
+};
+
+// "Ctrl+Alt+P": modifiers (Ctrl or Control, Alt, Shift, Win), then one key (a letter, a digit, F1 to F24, Space,
+// Insert, Delete, Home, End, PageUp, PageDown, Pause), joined by "+", in any case, blanks around each part
+// allowed. A letter, a digit or Space needs Ctrl, Alt or Win with it: alone or with Shift it is typing. Nothing
+// for anything else, the empty text included.
+std::optional<KeyCombination> ReadKeyCombinationText(std::string_view text);
 
 }  // namespace velmira

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "text/PathText.h"
 
 namespace velmira {
@@ -20,6 +22,15 @@ std::string ExecutableDirectory() {
         }
         path.resize(path.size() * 2);  // a longer path than MAX_PATH was cut: ask again with more room
     }
+}
+
+std::wstring WideText(std::string_view text) {
+    if (text.empty()) return std::wstring();
+    const int size = static_cast<int>(text.size());
+    const int length = ::MultiByteToWideChar(932, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+    if (length > 0) ::MultiByteToWideChar(932, 0, text.data(), size, wide.data(), length);
+    return wide;
 }
 
 }  // namespace velmira

@@ -1,6 +1,7 @@
 #pragma once
 // Text facts that only the running system knows: the ANSI code page's lead bytes and the program's own folder.
 #include <string>
+#include <string_view>
 
 namespace velmira {
 
@@ -10,5 +11,9 @@ bool IsLeadByte(unsigned char c);
 
 // The directory part of the executable's full path, up to and including its last backslash.
 std::string ExecutableDirectory();
+
+// Code page 932 text as UTF-16, for the system's interfaces that take only wide strings (tooltips asking in
+// Unicode, accessibility).
+std::wstring WideText(std::string_view text);
 
 }  // namespace velmira

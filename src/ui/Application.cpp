@@ -10,6 +10,7 @@
 #include "ui/ErrorText.h"
 #include "ui/Form.h"
 #include "ui/IdleTask.h"
+#include "ui/PointerGrab.h"
 
 namespace ui {
 namespace {
@@ -95,12 +96,16 @@ void Application::Terminate() {
 }
 
 bool Application::PreTranslate(MSG& msg) {
-    // During a drag the keys and the wheel are the drag's, whichever window has the focus.
+    // During a drag the keys and the wheel are the drag's, whichever window has the focus; while the pointer is
+    // grabbed, the keys and the clicks are the grab's.
     if (DragController::Get().HandleQueued(msg)) return true;
-    // Tab, the arrow keys between radio buttons and the like work in every form as in a dialog box.
+    if (PointerGrab::HandleQueued(msg)) return true;
+    // The active form's shortcuts come first; then Tab, the arrow keys between radio buttons and the like work
+    // in every form as in a dialog box.
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         HWND active = ::GetActiveWindow();
-        if (active && dynamic_cast<Form*>(Window::FromHandle(active)) && ::IsDialogMessageA(active, &msg)) return true;
+        auto* form = active ? dynamic_cast<Form*>(Window::FromHandle(active)) : nullptr;
+        if (form && (form->TranslateShortcut(msg) || ::IsDialogMessageA(active, &msg))) return true;
     }
     return false;
 }
@@ -162,9 +167,15 @@ void Application::Minimize() {
     ::ShowWindow(window_.get(), SW_MINIMIZE);
 }
 
+// The windows the application window owns, and the forms they own in turn (a window beside the main window):
+// hiding an owner leaves the windows it owns in sight.
 BOOL CALLBACK Application::HideOwnedForm(HWND hwnd, LPARAM param) {
     auto* self = reinterpret_cast<Application*>(param);
-    if (::GetWindow(hwnd, GW_OWNER) != self->window_.get() || !::IsWindowVisible(hwnd)) return TRUE;
+    if (!::IsWindowVisible(hwnd)) return TRUE;
+    const HWND owner = ::GetWindow(hwnd, GW_OWNER), application = self->window_.get();
+    const bool ownedByAForm = owner && ::GetWindow(owner, GW_OWNER) == application &&
+                              dynamic_cast<Form*>(Window::FromHandle(hwnd));
+    if (owner != application && !ownedByAForm) return TRUE;
     // Noted before it is hidden, so that a form that could not be noted stays in sight.
     return RunGuarded([&] {
         self->hiddenForms_.push_back(hwnd);

@@ -48,8 +48,8 @@ public:
     void AddIdleTask(IdleTask* task);
     void RemoveIdleTask(IdleTask* task) noexcept;
 
-    // Minimising the main form minimises the application window and hides the forms it owns; restoring the
-    // application window (its task-bar button) shows them again.
+    // Minimising the main form minimises the application window and hides the forms it owns, and theirs;
+    // restoring the application window (its task-bar button) shows them again.
     void Minimize();
     void Restore();
 

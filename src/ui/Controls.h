@@ -30,6 +30,9 @@ int NextControlId();
 class Edit : public Window {
 public:
     void Create(const Place& place, const FontSpec& font);
+    // A read-only text of several lines with a vertical scroll bar, which its form places itself (SetBounds) as
+    // its size changes: the text can be selected and copied, and screen readers read it.
+    void CreateReadOnlyText(Container& parent, const FontSpec& font);
     void SetMaxLength(int length);
     // Replaces the text unless the edit already shows exactly that text (which would put the caret at the start).
     void SetTextIfChanged(std::string_view text);
@@ -160,7 +163,13 @@ private:
 class Panel : public Container {
 public:
     void Create(const Place& place);
+    // Makes the panel a control that takes the keyboard focus, in its place in the tab order: it shows the
+    // system's focus rectangle while it has the focus (unless the system hides focus cues until the keyboard is
+    // used), Enter and Space raise OnKeyClick, and the menu key and Shift+F10 raise OnContextPopup. With
+    // `clickFocuses` a left click gives it the focus too.
+    void MakeFocusable(bool clickFocuses);
     std::function<void(Panel& sender)> OnClick;
+    std::function<void()> OnKeyClick;
     // A right-click on the panel or on the images and labels it draws, or the menu key while it has the focus:
     // where a menu goes, in screen coordinates.
     std::function<void(POINT screenPos)> OnContextPopup;
@@ -168,9 +177,17 @@ public:
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void PaintBackground(HDC dc, const RECT& client) override;
+    void PaintForeground(HDC dc, const RECT& client) override;
 
 private:
+    // The key message, when it is one the focused panel acts on; true when it was taken.
+    bool OnKey(UINT msg, WPARAM key, LPARAM flags);
+    void PopupFromKeyboard();
+
     bool pressed_ = false;
+    bool focusable_ = false;
+    bool clickFocuses_ = false;
+    bool menuKeyTaken_ = false;  // Shift+F10 went down: its release must not open the window menu
 };
 
 // A label drawn by its container; transparent, so whatever lies beneath it shows through. A label that sizes
@@ -184,6 +201,9 @@ public:
     void SetFontColor(COLORREF color);
     COLORREF FontColor() const noexcept { return color_; }
     HFONT Font() const noexcept { return font_; }
+    // A label in a colour of its own is drawn in the system's text colour while a high-contrast theme is on;
+    // one that shows a colour being edited (the sample text) keeps it.
+    void KeepColourInHighContrast() noexcept { keepColour_ = true; }
 
 protected:
     void Paint(HDC dc) override;
@@ -197,6 +217,7 @@ private:
     HFONT font_ = nullptr;
     COLORREF color_ = ::GetSysColor(COLOR_WINDOWTEXT);
     bool autoSize_ = true;
+    bool keepColour_ = false;
 };
 
 // An image drawn by its container from its own off-screen canvas, one canvas pixel to a screen pixel. When the

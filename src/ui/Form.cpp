@@ -164,7 +164,32 @@ void Form::OnCloseRequest() {
     if (Application::Get().MainForm() == this) Application::Get().Terminate();
 }
 
+WindowMenu& Form::Menu() {
+    if (!menu_) menu_ = std::make_unique<WindowMenu>(Handle());
+    return *menu_;
+}
+
+void Form::AddShortcut(UINT modifiers, UINT key, std::function<void()> run) {
+    shortcuts_.push_back(Shortcut{modifiers, key, std::move(run)});
+}
+
+bool Form::TranslateShortcut(const MSG& msg) {
+    if (shortcuts_.empty() || (msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN)) return false;
+    UINT held = 0;
+    if (::GetKeyState(VK_CONTROL) < 0) held |= MOD_CONTROL;
+    if (::GetKeyState(VK_SHIFT) < 0) held |= MOD_SHIFT;
+    if (::GetKeyState(VK_MENU) < 0) held |= MOD_ALT;
+    for (const Shortcut& shortcut : shortcuts_) {
+        if (shortcut.key != msg.wParam || shortcut.modifiers != held) continue;
+        const auto run = shortcut.run;  // a shortcut may add others
+        if (run) run();
+        return true;
+    }
+    return false;
+}
+
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (LRESULT result; menu_ && menu_->HandleMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {
     case WM_CLOSE:
         OnCloseRequest();

@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "ui/Window.h"
+#include "ui/WindowMenu.h"
 
 namespace ui {
 
@@ -49,6 +52,14 @@ public:
     // The close event. An exception from it abandons the close, and the error display shows it.
     std::function<void()> OnClose;
 
+    // The form's window menu, for items of the program's own.
+    WindowMenu& Menu();
+    // A key that the form answers while it is the active window, whichever of its controls has the focus and
+    // before that control sees it. `modifiers` are MOD_CONTROL, MOD_SHIFT and MOD_ALT, exactly those held.
+    void AddShortcut(UINT modifiers, UINT key, std::function<void()> run);
+    // A queued key message while the form is active: true when it was one of its shortcuts, which then ran.
+    bool TranslateShortcut(const MSG& msg);
+
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Called once the controls are laid out for a new DPI, for what the form draws at its own size.
@@ -61,12 +72,20 @@ private:
     // WM_DPICHANGED: the system's rectangle for the new DPI, then the controls and their fonts.
     void TakeDpi(UINT dpi, const RECT& suggested);
 
+    struct Shortcut {
+        UINT modifiers;
+        UINT key;
+        std::function<void()> run;
+    };
+
     int modalResult_ = mrNone;
     bool modal_ = false;
     bool placing_ = false;  // moving to its place for its DPI while it is made
     FormLayout layout_;
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
+    std::unique_ptr<WindowMenu> menu_;
+    std::vector<Shortcut> shortcuts_;
 };
 
 // The form that a child window belongs to.

@@ -160,7 +160,10 @@ LRESULT CALLBACK Window::StandardControlProc(HWND hwnd, UINT msg, WPARAM wParam,
 
 LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
     LRESULT result = 0;
-    RunGuarded([&] { result = HandleMessage(msg, wParam, lParam); });
+    RunGuarded([&] {
+        if (msg == WM_GETOBJECT && HasAccessibleText()) result = AnswerGetObject(hwnd_, wParam, lParam, accessible_);
+        if (!result) result = HandleMessage(msg, wParam, lParam);
+    });
     if (msg == WM_NCDESTROY) Detach();
     return result;
 }
@@ -172,6 +175,24 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (standard_) return ::DefSubclassProc(hwnd_, msg, wParam, lParam);
     return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
+}
+
+bool Window::HasAccessibleText() const noexcept {
+    return !accessible_.name.empty() || accessible_.value || accessible_.role != 0;
+}
+
+void Window::SetAccessibleName(std::string_view name) {
+    if (accessible_.name == name) return;
+    accessible_.name = std::string(name);
+    if (hwnd_) NotifyAccessibleChange(hwnd_, EVENT_OBJECT_NAMECHANGE);
+}
+
+void Window::SetAccessibleValue(std::function<std::string()> value) {
+    accessible_.value = std::move(value);
+}
+
+void Window::AccessibleValueChanged() const noexcept {
+    if (hwnd_) NotifyAccessibleChange(hwnd_, EVENT_OBJECT_VALUECHANGE);
 }
 
 void Window::SetBounds(int left, int top, int width, int height) {
@@ -298,6 +319,7 @@ void Container::Paint(HDC dc) {
     ::GetClientRect(Handle(), &client);
     PaintBackground(dc, client);
     for (GraphicControl* control : graphics_) control->Paint(dc);
+    PaintForeground(dc, client);
 }
 
 // Paints through an off-screen bitmap so that the preview's picture and the text over it never flicker.

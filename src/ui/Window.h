@@ -25,6 +25,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/Accessible.h"
 #include "ui/DpiScale.h"
 #include "ui/FontSpec.h"
 #include "ui/UniqueHandle.h"
@@ -83,6 +84,14 @@ public:
     // A 96-DPI figure at the window's DPI.
     int Scale(int value) const noexcept { return ScaleLayout(value, dpi_); }
 
+    // What a screen reader hears beyond what the window's kind tells: a name where no label can carry it, a value
+    // (asked when the reader asks), a role.
+    void SetAccessibleName(std::string_view name);
+    void SetAccessibleValue(std::function<std::string()> value);
+    void SetAccessibleRole(long role) noexcept { accessible_.role = role; }
+    // The value may have changed: screen readers are told (EVENT_OBJECT_VALUECHANGE).
+    void AccessibleValueChanged() const noexcept;
+
 protected:
     // Creates a window of one of our own classes; `this` is attached on WM_NCCREATE.
     void CreateOwn(DWORD exStyle, DWORD style, HWND parent, std::string_view caption, int left, int top, int width,
@@ -120,6 +129,7 @@ private:
 
     void Attach(HWND hwnd);
     void Detach() noexcept;
+    bool HasAccessibleText() const noexcept;
 
     static inline std::atomic<int> liveObjects_{0};
     static inline std::atomic<int> liveWindows_{0};
@@ -131,6 +141,7 @@ private:
     UINT dpi_ = kLayoutDpi;
     std::optional<RECT> layout_;
     std::optional<FontSpec> font_;
+    AccessibleText accessible_;
 };
 
 // A control without a window of its own (label, image): its container paints it and routes mouse presses to it.
@@ -179,6 +190,8 @@ protected:
 
     // Draws what lies under the non-windowed children: background and frame.
     virtual void PaintBackground(HDC dc, const RECT& client);
+    // Draws what lies over them (a focus rectangle).
+    virtual void PaintForeground(HDC /*dc*/, const RECT& /*client*/) {}
 
     HBRUSH BackgroundBrush();
 

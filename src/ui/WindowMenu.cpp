@@ -6,10 +6,6 @@
 
 namespace ui {
 
-void WindowMenu::Attach(HWND window) {
-    window_ = window;
-}
-
 HMENU WindowMenu::Menu() const {
     HMENU menu = ::GetSystemMenu(window_, FALSE);
     if (!menu) throw std::runtime_error("GetSystemMenu failed");

@@ -1,8 +1,8 @@
 #pragma once
 // A form's window menu (Alt+Space, or a click on the caption's icon) with the program's own items below the
 // system's. Each item carries the action it runs; a submenu is made anew from its filler each time it opens,
-// so that it always shows things as they are. The form hands its messages to HandleMessage before its own
-// handling.
+// so that it always shows things as they are. The system's own items stay as they are, and their commands go on
+// to the system. The form that owns it hands its messages to HandleMessage before its own handling.
 #include <windows.h>
 
 #include <functional>
@@ -10,7 +10,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
 
 namespace ui {
 
@@ -26,13 +25,14 @@ struct WindowMenuEntry {
 
 class WindowMenu {
 public:
-    WindowMenu() = default;
+    // The window whose menu this is; its items go below the system's, in the order they are added.
+    explicit WindowMenu(HWND window) noexcept : window_(window) {}
     WindowMenu(const WindowMenu&) = delete;
     WindowMenu& operator=(const WindowMenu&) = delete;
 
-    // The window whose menu this is; its items go below the system's, in the order they are added.
-    void Attach(HWND window);
     void AddSeparator();
+    // The text may carry an access key ("&D") and, after a tab, the shortcut that the form answers itself
+    // ("\tCtrl+D").
     void AddItem(const std::string& text, std::function<void()> action);
     void AddSubmenu(const std::string& text, std::function<std::vector<WindowMenuEntry>()> fill);
 

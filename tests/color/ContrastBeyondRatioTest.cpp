@@ -280,6 +280,28 @@ TEST(ContrastTipContent, AddsApcaAndTheVisionsAfterTheWcagLines) {
     }
     EXPECT_EQ(velmira::PictureTipContent(Hex(0x000000), {}).text,
               velmira::PictureTipText(velmira::PictureContrastOf(Hex(0x000000), {})));
+
+    // The one-line summary: the ratio, the highest level it meets, the Lc; over a picture the worst of each.
+    struct Summary {
+        std::uint32_t text, background;
+        const char* start;
+    };
+    const Summary summaries[] = {
+        {0x000000, 0xFFFFFF, "21.00:1 AAA, "},
+        {0x767676, 0xFFFFFF, "4.54:1 AA, "},
+        {0x949494, 0xFFFFFF, "3.03:1 AA 大きな文字のみ, "},
+        {0xFFFFFF, 0xCCCCCC, "1.61:1 基準未満, "},
+    };
+    for (const Summary& c : summaries) {
+        const double pairLc = velmira::ApcaContrast(Hex(c.text), Hex(c.background));
+        EXPECT_EQ(velmira::PairTipContent(Hex(c.text), Hex(c.background)).summary,
+                  c.start + velmira::LcText(pairLc));
+    }
+    EXPECT_EQ(velmira::PairTipContent(Hex(0x000000), Hex(0xFFFFFF)).summary, "21.00:1 AAA, Lc 106.0");
+    EXPECT_EQ(picture.summary, "最低 " + velmira::RatioText(velmira::ContrastRatio(Hex(0x000000), Hex(0x0000FF))) +
+                                   " 基準未満, " +
+                                   velmira::LcText(velmira::WorstApcaContrastOver(Hex(0x000000), pixels)));
+    EXPECT_EQ(velmira::PictureTipContent(Hex(0x000000), {}).summary, "文字の下に画素がありません");
 }
 
 TEST(CssText, WritesBothColoursAsUpperCaseHex) {

@@ -13,6 +13,7 @@
 
 #include "app/MainForm.h"
 #include "color/Contrast.h"
+#include "color/ContrastDetailsForm.h"
 #include "color/ContrastTip.h"
 #include "color/NearestPassing.h"
 #include "color/VisionDeficiency.h"
@@ -79,10 +80,11 @@ bool StartsWith(const std::string& text, const std::string& start) {
     return text.compare(0, start.size(), start) == 0;
 }
 
-// Whether the shown tip's colour-vision samples stand on screen in the colours each vision sees: mostly the
-// background, with the sample text's pixels in the text colour (the glyphs' edges may be smoothed).
-::testing::AssertionResult SamplesShowOnScreen(const ContrastTip& tip, velmira::Rgb text, velmira::Rgb background) {
-    const std::vector<RECT> samples = tip.SampleRects();
+// Whether a window's colour-vision samples (in its client coordinates) stand on screen in the colours each vision
+// sees: mostly the background, with the sample text's pixels in the text colour (the glyphs' edges may be
+// smoothed).
+::testing::AssertionResult SamplesShowOnScreen(HWND window, const std::vector<RECT>& samples, velmira::Rgb text,
+                                               velmira::Rgb background) {
     if (samples.size() != velmira::kDeficientVisions.size())
         return ::testing::AssertionFailure() << samples.size() << " samples";
     ui::ScopedGetDC screen(nullptr);
@@ -91,7 +93,7 @@ bool StartsWith(const std::string& text, const std::string& start) {
         const velmira::Rgb seenText = velmira::SimulateVision(vision, text);
         const velmira::Rgb seenBackground = velmira::SimulateVision(vision, background);
         RECT r = samples[i];
-        ::MapWindowPoints(tip.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
         ui::Canvas shown(r.right - r.left, r.bottom - r.top);
         ::BitBlt(shown.DC(), 0, 0, shown.Width(), shown.Height(), screen.get(), r.left, r.top, SRCCOPY);
         ::GdiFlush();
@@ -287,8 +289,8 @@ TEST_F(ContrastTipTest, ShownTipFollowsEveryColourChange) {
     Retype(form->EditFont, "CC0000");
     ASSERT_TRUE(tip->Shown());
     const velmira::Rgb red{0xCC, 0, 0}, green{0, 0xAA, 0};
-    EXPECT_TRUE(PumpUntil([&] { return SamplesShowOnScreen(*tip, red, green); }))
-        << SamplesShowOnScreen(*tip, red, green).message();
+    const auto samplesShow = [&] { return SamplesShowOnScreen(tip->Handle(), tip->SampleRects(), red, green); };
+    EXPECT_TRUE(PumpUntil(samplesShow)) << samplesShow().message();
 }
 
 TEST_F(ContrastTipTest, PreviewMenuSetsTheNearestPassingColourSwapsAndCopiesCss) {
@@ -329,6 +331,90 @@ TEST_F(ContrastTipTest, PreviewMenuSetsTheNearestPassingColourSwapsAndCopiesCss)
 
     ChooseFromPreviewMenu('C');
     EXPECT_EQ(testsupport::ClipboardText(), "color: #FFFFFF; background-color: #" + std::string(hex) + ";");
+}
+
+// The pixels of one row of the preview on the screen, inside its bevel, that differ from `colour`.
+int PixelsUnlike(const ui::Panel& preview, int row, COLORREF colour) {
+    RECT client{};
+    ::GetClientRect(preview.Handle(), &client);
+    POINT origin{0, row};
+    ::ClientToScreen(preview.Handle(), &origin);
+    ui::ScopedGetDC screen(nullptr);
+    int unlike = 0;
+    for (int x = preview.Scale(1); x < client.right - preview.Scale(1); ++x)
+        unlike += ::GetPixel(screen.get(), origin.x + x, origin.y) != colour;
+    return unlike;
+}
+
+// The preview is a tab stop in its place, taking the focus only when asked for it: by Tab, or by a click. While
+// it has the focus it shows the focus rectangle, and Shift+F10 opens its menu.
+TEST_F(ContrastTipTest, TabReachesThePreviewWhoseMenuOpensWithShiftF10) {
+    ::SetForegroundWindow(form->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == form->Handle(); }));
+    EXPECT_EQ(::GetFocus(), form->Handle()) << "a control took the focus when the window opened";
+    const HWND preview = form->PanelBackG.Handle();
+    const int focusRow = form->PanelBackG.Scale(3);
+    EXPECT_EQ(PixelsUnlike(form->PanelBackG, focusRow, RGB(255, 255, 255)), 0);
+
+    testsupport::SendKey(VK_TAB);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == preview; })) << "Tab did not reach the preview";
+    EXPECT_TRUE(PumpUntil([&] { return PixelsUnlike(form->PanelBackG, focusRow, RGB(255, 255, 255)) > 0; }))
+        << "no focus rectangle on the preview";
+
+    MenuChooser chooser('S');
+    testsupport::SendKey(VK_F10, {VK_SHIFT});
+    ASSERT_TRUE(PumpUntil([&] { return chooser.pressed; })) << "Shift+F10 opened no menu";
+    EXPECT_EQ(chooser.items.size(), 6u);
+    EXPECT_TRUE(PumpUntil([&] { return form->EditFont.Text() == "FFFFFF" && form->EditBackG.Text() == "000000"; }))
+        << "the menu's swap did not run";
+
+    testsupport::Retype(form->EditFR, "00");
+    EXPECT_TRUE(PumpUntil([&] { return PixelsUnlike(form->PanelBackG, focusRow, RGB(0, 0, 0)) == 0; }))
+        << "the focus rectangle stayed after the focus left";
+    RECT panel{};
+    ::GetWindowRect(preview, &panel);
+    ::SetCursorPos(panel.left + 20, panel.bottom - 20);
+    testsupport::SendMouse(MOUSEEVENTF_LEFTDOWN);
+    testsupport::SendMouse(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil([&] { return ::GetFocus() == preview; })) << "a click did not give the preview the focus";
+}
+
+// The window menu's contrast details: the tooltip's text in a window of its own, following every change of the
+// colours, with the samples beside it; Esc closes it and Ctrl+D brings it back.
+TEST_F(ContrastTipTest, ContrastDetailsFollowEveryColourChange) {
+    MenuChooser chooser('D');
+    ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+    ASSERT_TRUE(chooser.pressed) << "the window menu never waited for a key";
+    ASSERT_GE(chooser.items.size(), 3u);
+    std::vector<std::string> ours;
+    for (auto it = chooser.items.end() - 3; it != chooser.items.end(); ++it) ours.push_back(it->text);
+    EXPECT_EQ(ours, (std::vector<std::string>{"コントラストの詳細(&D)...\tCtrl+D", "文字色をスポイトで取る(&T)\tCtrl+T",
+                                              "背景色をスポイトで取る(&B)\tCtrl+B"}));
+    ASSERT_TRUE(PumpUntil([&] { return form->ContrastDetails() && form->ContrastDetails()->Visible(); }));
+    TContrastDetailsForm* details = form->ContrastDetails();
+    EXPECT_EQ(details->Text.Text(), "コントラスト比 21.00:1\r\nAA: 通常の文字 ○ / 大きな文字 ○\r\n"
+                                    "AAA: 通常の文字 ○ / 大きな文字 ○\r\nAPCA Lc 106.0 → 本文\r\n"
+                                    "P型色覚 21.00:1 / Lc 106.0\r\nD型色覚 21.00:1 / Lc 106.0\r\n"
+                                    "T型色覚 21.00:1 / Lc 106.0");
+    EXPECT_EQ(::GetFocus(), details->Text.Handle());
+
+    Retype(form->EditBackG, "00AA00");
+    Retype(form->EditFont, "CC0000");
+    std::string shown = details->Text.Text();
+    for (std::size_t at; (at = shown.find('\r')) != std::string::npos;) shown.erase(at, 1);
+    EXPECT_EQ(shown, AskText(*tip));
+    const velmira::Rgb red{0xCC, 0, 0}, green{0, 0xAA, 0};
+    const auto samplesShow = [&] { return SamplesShowOnScreen(details->Handle(), details->SampleRects(), red, green); };
+    EXPECT_TRUE(PumpUntil(samplesShow)) << samplesShow().message();
+
+    ::SetForegroundWindow(details->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == details->Handle(); }));
+    testsupport::SendKey(VK_ESCAPE);
+    EXPECT_TRUE(PumpUntil([&] { return !details->Visible(); })) << "Esc did not close the details";
+    ::SetForegroundWindow(form->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == form->Handle(); }));
+    testsupport::SendKey('D', {VK_CONTROL});
+    EXPECT_TRUE(PumpUntil([&] { return details->Visible(); })) << "Ctrl+D did not show the details";
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // libFuzzer target: settings values as anyone may type them into the file: boolean keys, integer keys, channel
-// strings and the open-file dialog's starting folder.
+// strings, the open-file dialog's starting folder and the pick key.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,5 +29,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Applying the rule twice removes nothing more unless the text ended in two backslashes.
     const std::string again = velmira::StartingFolder(folder);
     FUZZ_CHECK(again.size() + 1 >= folder.size());
+
+    // A key combination is read only from ASCII, names a key, and lets no typing key through without Ctrl,
+    // Alt or Win.
+    if (const auto key = velmira::ReadKeyCombinationText(text)) {
+        for (const char c : text) FUZZ_CHECK(static_cast<unsigned char>(c) < 0x80);
+        FUZZ_CHECK(key->key != 0 && key->key < 0x100 && key->modifiers < 16);
+        const bool typing = (key->key >= '0' && key->key <= '9') || (key->key >= 'A' && key->key <= 'Z') ||
+                            key->key == ' ';
+        FUZZ_CHECK(!typing || (key->modifiers & (1 | 2 | 8)) != 0);
+    }
     return 0;
 }

@@ -254,7 +254,10 @@ TEST_F(ColorPalletTest, InLoadModeTheLastClickDecides) {
         ClickSlot(dialog, 1);
         ClickSlot(dialog, 3);
         EXPECT_EQ(dialog.PanelCurColor.Color(), RGB(7, 8, 9));
-        ClickSlot(dialog, 2);
+        // Space on a slot with the focus does what a click does.
+        ::SetFocus(dialog.Panels[1].Handle());
+        testsupport::SendKey(VK_SPACE);
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return dialog.PanelCurColor.Color() == RGB(4, 5, 6); }));
         EXPECT_EQ(dialog.Panels[0].Color(), RGB(1, 2, 3)) << "a click in load mode changes no slot";
         Press(dialog.BtnOk);
     });

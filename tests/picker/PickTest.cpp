@@ -66,6 +66,18 @@ private:
     ui::UniqueWindow window_;
 };
 
+BOOL CALLBACK FindLoupe(HWND hwnd, LPARAM found) {
+    if (dynamic_cast<TLoupeForm*>(ui::Window::FromHandle(hwnd))) *reinterpret_cast<bool*>(found) = true;
+    return TRUE;
+}
+
+// Whether a loupe window of this thread exists (its text is its readout, so it is found by its object).
+bool AnyLoupe() {
+    bool found = false;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindLoupe, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 COLORREF ScreenPixel(POINT p) {
     ui::ScopedGetDC screen(nullptr);
     return ::GetPixel(screen.get(), p.x, p.y);
@@ -124,7 +136,7 @@ protected:
         MainWindowTest::TearDown();
         patch.reset();
         EXPECT_EQ(::FindWindowA(nullptr, "ScopeForm"), nullptr) << "the sight outlived the main window";
-        EXPECT_EQ(::FindWindowA(nullptr, "LoupeForm"), nullptr) << "the loupe outlived the main window";
+        EXPECT_FALSE(AnyLoupe()) << "the loupe outlived the main window";
     }
 
     static POINT PatchPoint() {
@@ -351,6 +363,52 @@ TEST_F(Pick, AnArrowKeyMovesThePickPointByOnePixelAndNotTheCaretOfTheFocusedEdit
     char hex[7];
     std::snprintf(hex, sizeof hex, "%06X", static_cast<unsigned>(taken));
     EXPECT_EQ(form->EditFont.Text(), hex);
+}
+
+// A pick with no mouse button down, started with Ctrl+T or Ctrl+B: the sight follows the pointer, the arrow keys
+// move it, Enter or Space take the pixel under the sight's centre as a drag's end does and Esc gives the pick up.
+// No key reaches the edit with the focus meanwhile.
+TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
+    struct Case {
+        const char* name;
+        WORD start, end;
+        Channels text, back;  // afterwards
+    };
+    const Channels text{"12", "34", "56"}, back{"AB", "CD", "EF"}, patchColour{"12", "AB", "0C"};
+    const Case cases[] = {
+        {"CtrlTThenEnter", 'T', VK_RETURN, patchColour, back},
+        {"CtrlBThenSpace", 'B', VK_SPACE, text, patchColour},
+        {"CtrlTThenEsc", 'T', VK_ESCAPE, text, back},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetColours(text, back);
+        ::SetFocus(form->EditFont.Handle());
+        ::SendMessageA(form->EditFont.Handle(), EM_SETSEL, 2, 2);
+        // The sight's centre one pixel left of the patch's middle, where the arrow key then brings it.
+        const POINT pointer{PatchPoint().x - 1 + Sight().centreOffset, PatchPoint().y + Sight().centreOffset};
+        ASSERT_TRUE(::SetCursorPos(pointer.x, pointer.y));
+        SendKey(c.start, {VK_CONTROL});
+        ASSERT_TRUE(PumpUntil([this] { return Scope() != nullptr; })) << "no sight";
+        EXPECT_FALSE(::GetAsyncKeyState(VK_LBUTTON) & 0x8000);
+        WaitForSightAt(pointer);
+        SendKey(VK_RIGHT);
+        WaitForSightAt(POINT{pointer.x + 1, pointer.y});
+        EXPECT_EQ(Scope()->GetCenter().x, PatchPoint().x);
+        // The new centre lay under the sight's line until the nudge; the patch, in this thread, repaints it once
+        // the queue is idle.
+        ASSERT_TRUE(PumpUntil([] { return ScreenPixel(PatchPoint()) == kPatchColour; }));
+        DWORD selStart = 0, selEnd = 0;
+        ::SendMessageA(form->EditFont.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
+                       reinterpret_cast<LPARAM>(&selEnd));
+        EXPECT_EQ(selStart, 2u) << "the arrow key moved the caret of the focused edit";
+        SendKey(c.end);
+        ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && form->Pick().Loupe() == nullptr; }));
+        PumpPending();
+        EXPECT_EQ(TextColour(), c.text);
+        EXPECT_EQ(BackColour(), c.back);
+        EXPECT_EQ(form->EditFont.Text(), c.text.red + c.text.green + c.text.blue);
+    }
 }
 
 TEST_F(Pick, LosingTheCaptureEndsTheDragWithAPick) {

@@ -18,9 +18,11 @@ using Keys = std::map<std::string, std::string>;
 
 // The keys in the order the program writes them, with the section each belongs to.
 const std::pair<const char*, const char*> kKeyOrder[] = {
-    {"Option", "IniDir"}, {"Option", "Spi"},   {"Option", "Loupe"},    {"Color", "FR"},
-    {"Color", "FG"},      {"Color", "FB"},     {"Color", "BR"},        {"Color", "BG"},
-    {"Color", "BB"},      {"Color", "Input"},  {"BackGround", "UseImage"}, {"BackGround", "Path"},
+    {"Option", "IniDir"},       {"Option", "Spi"},         {"Option", "Loupe"},       {"Option", "PickKey"},
+    {"Option", "DetailsLeft"},  {"Option", "DetailsTop"},  {"Option", "DetailsWidth"}, {"Option", "DetailsHeight"},
+    {"Color", "FR"},            {"Color", "FG"},           {"Color", "FB"},           {"Color", "BR"},
+    {"Color", "BG"},            {"Color", "BB"},           {"Color", "Input"},        {"BackGround", "UseImage"},
+    {"BackGround", "Path"},
 };
 
 std::string WithoutTrailingBackslash(std::string dir) {
@@ -28,12 +30,14 @@ std::string WithoutTrailingBackslash(std::string dir) {
     return dir;
 }
 
-// What a first start writes: the program's folder for both folders, the loupe on, black on white, hexadecimal,
-// no picture.
+// What a first start writes: the program's folder for both folders, the loupe on, no pick key, the contrast
+// details right of the main window, black on white, hexadecimal, no picture.
 Keys DefaultKeys() {
     const std::string dir = testsupport::ProgramFolder();
-    return Keys{{"IniDir", WithoutTrailingBackslash(dir)}, {"Spi", dir}, {"Loupe", "1"}, {"FR", "00"}, {"FG", "00"},
-                {"FB", "00"}, {"BR", "FF"}, {"BG", "FF"}, {"BB", "FF"}, {"Input", "1"}, {"UseImage", "0"}, {"Path", ""}};
+    return Keys{{"IniDir", WithoutTrailingBackslash(dir)}, {"Spi", dir}, {"Loupe", "1"}, {"PickKey", ""},
+                {"DetailsLeft", "680"}, {"DetailsTop", "100"}, {"DetailsWidth", "360"}, {"DetailsHeight", "240"},
+                {"FR", "00"}, {"FG", "00"}, {"FB", "00"}, {"BR", "FF"}, {"BG", "FF"}, {"BB", "FF"}, {"Input", "1"},
+                {"UseImage", "0"}, {"Path", ""}};
 }
 
 Keys With(Keys keys, const Keys& changes) {
@@ -181,6 +185,23 @@ std::vector<LoadCase> LoadCases() {
         {"LoupeZeroTurnsTheLoupeOff", {{"Loupe", "0"}}, [](TMainForm& f) { EXPECT_FALSE(f.Pick().LoupeOn()); }, {}},
         {"UnreadableLoupeIsTheDefault", {{"Loupe", "no"}}, [](TMainForm& f) { EXPECT_TRUE(f.Pick().LoupeOn()); },
          {{"Loupe", "1"}}},
+        {"PickKeyIsKeptAsWritten", {{"PickKey", "Ctrl+Alt+P"}}, [](TMainForm&) {}, {}},
+        {"ContrastDetailsOpenWhereTheyWereAndKeepWhereTheyGo",
+         {{"DetailsLeft", "300"}, {"DetailsTop", "200"}, {"DetailsWidth", "400"}, {"DetailsHeight", "300"}},
+         [](TMainForm& f) {
+             f.ShowContrastDetails();
+             HWND details = f.ContrastDetails()->Handle();
+             RECT outer{}, client{};
+             ::GetWindowRect(details, &outer);
+             ::GetClientRect(details, &client);
+             EXPECT_EQ(outer.left, 300);
+             EXPECT_EQ(outer.top, 200);
+             EXPECT_EQ(client.right, 400);
+             EXPECT_EQ(client.bottom, 300);
+             ::SetWindowPos(details, nullptr, 250, 150, outer.right - outer.left + 20, outer.bottom - outer.top + 10,
+                            SWP_NOZORDER);
+         },
+         {{"DetailsLeft", "250"}, {"DetailsTop", "150"}, {"DetailsWidth", "420"}, {"DetailsHeight", "310"}}},
         {"LongestPathIsReadWhole", {{"Path", longPath}},
          [longPath](TMainForm& f) {
              EXPECT_EQ(f.Background().ImagePath(), longPath);

@@ -1,4 +1,4 @@
-// How settings keys are read from their text, and the open-file dialog's starting folder.
+// How settings keys are read from their text, the open-file dialog's starting folder, and key combinations.
 #include <gtest/gtest.h>
 
 #include "settings/SettingsText.h"
@@ -41,6 +41,39 @@ TEST(SettingsText, StartingFolderDropsOneTrailingBackslashButNotADriveRoots) {
         {"C:\\\x81:\\", "C:\\\x81:"},
     };
     for (const Case& c : cases) EXPECT_EQ(velmira::StartingFolder(c.folder), c.expected) << c.folder;
+}
+
+TEST(SettingsText, KeyCombinationsNameModifiersThenOneKey) {
+    constexpr unsigned alt = 1, ctrl = 2, shift = 4, win = 8;
+    struct Case {
+        const char* text;
+        std::optional<velmira::KeyCombination> expected;
+    };
+    const Case cases[] = {
+        {"Ctrl+Alt+P", velmira::KeyCombination{ctrl | alt, 'P'}},
+        {" alt + control + p ", velmira::KeyCombination{ctrl | alt, 'P'}},
+        {"Win+Shift+7", velmira::KeyCombination{win | shift, '7'}},
+        {"Ctrl+Space", velmira::KeyCombination{ctrl, 0x20}},
+        {"F9", velmira::KeyCombination{0, 0x78}},
+        {"Shift+F24", velmira::KeyCombination{shift, 0x87}},
+        {"Alt+Pause", velmira::KeyCombination{alt, 0x13}},
+        {"Ctrl+PageDown", velmira::KeyCombination{ctrl, 0x22}},
+        // Typing keys need Ctrl, Alt or Win: alone or with Shift they would be taken from every program.
+        {"P", std::nullopt},
+        {"Shift+P", std::nullopt},
+        {"Space", std::nullopt},
+        {"", std::nullopt},
+        {"Ctrl+", std::nullopt},
+        {"Ctrl+Alt", std::nullopt},
+        {"Ctrl+Ctrl+P", std::nullopt},
+        {"Ctrl+P+Q", std::nullopt},
+        {"Hyper+P", std::nullopt},
+        {"Ctrl+F0", std::nullopt},
+        {"Ctrl+F25", std::nullopt},
+        {"Ctrl+F01", std::nullopt},
+        {"Ctrl+\x82\x6F", std::nullopt},  // a full-width P
+    };
+    for (const Case& c : cases) EXPECT_EQ(velmira::ReadKeyCombinationText(c.text), c.expected) << c.text;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <vector>
 #include <sstream>
 
 #include "app/MainForm.h"
@@ -102,12 +103,20 @@ void SendWheel(int delta) {
     ::SendInput(1, &input, sizeof input);
 }
 
-void SendKey(WORD key) {
-    INPUT inputs[2]{};
-    inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-    inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ::SendInput(2, inputs, sizeof inputs[0]);
+void SendKey(WORD key, std::initializer_list<WORD> held) {
+    std::vector<INPUT> inputs;
+    const auto press = [&inputs](WORD vk, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (const WORD modifier : held) press(modifier, 0);
+    press(key, 0);
+    press(key, KEYEVENTF_KEYUP);
+    for (auto it = std::rbegin(held); it != std::rend(held); ++it) press(*it, KEYEVENTF_KEYUP);
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof inputs[0]);
 }
 
 std::optional<std::string> ClipboardText() {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -61,10 +62,11 @@ void ReleaseKey(ui::Edit& edit, WORD key);
 void SendScroll(ui::ScrollBar& bar, int code, int thumbPos = 0);
 
 // Real input through the system, as the user's mouse and keyboard give it: a mouse button (MOUSEEVENTF_...) at
-// the pointer, the wheel by `delta`, a key pressed and released.
+// the pointer, the wheel by `delta`, a key pressed and released while the `held` keys (VK_CONTROL, VK_SHIFT...)
+// are held down.
 void SendMouse(DWORD flags);
 void SendWheel(int delta);
-void SendKey(WORD key);
+void SendKey(WORD key, std::initializer_list<WORD> held = {});
 
 // The clipboard's CF_TEXT, read as another program would; nothing when there is none.
 std::optional<std::string> ClipboardText();

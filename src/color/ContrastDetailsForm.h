@@ -1,0 +1,50 @@
+#pragma once
+// The contrast details: a window beside the main window with everything the preview's tooltip shows, as text in
+// a read-only edit that can be selected, copied and read by a screen reader, and the colour-vision samples drawn
+// beside it. It follows every change of the colours while it is open, closes with Esc, and can be moved and
+// sized; its place is the owner's to keep.
+#include <windows.h>
+
+#include <vector>
+
+#include "color/ContrastSource.h"
+#include "color/ContrastTipContent.h"
+#include "ui/Controls.h"
+#include "ui/Form.h"
+
+class TContrastDetailsForm : public ui::Form {
+public:
+    // Where the window stands: its left and top corner and its client size, 96-DPI figures.
+    struct Place {
+        int left, top, width, height;
+    };
+
+    // Built hidden, owned by `owner`, at `place` as far as the nearest monitor's work area allows; `source` must
+    // outlive it.
+    TContrastDetailsForm(HWND owner, ContrastSource& source, const Place& place);
+
+    // Shows the window with the content as it stands now, and gives its text the keyboard.
+    void ShowDetails();
+    // The colours or the picture changed: an open window shows the new content; a hidden one does nothing.
+    void ColoursChanged();
+    Place CurrentPlace() const;
+
+    ui::Edit Text;
+    const velmira::ContrastTipContent& Content() const noexcept { return content_; }
+    // Where each colour-vision sample is drawn, in client coordinates, in the order of the content's visions.
+    std::vector<RECT> SampleRects() const;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void PaintBackground(HDC dc, const RECT& client) override;
+    void OnDpiChanged() override;
+
+private:
+    void KeepOnScreen();
+    void Refresh();
+    void LayOut();
+    int SampleColumnLeft() const;
+
+    ContrastSource& source_;
+    velmira::ContrastTipContent content_;
+};
