@@ -12,6 +12,7 @@
 #include "settings/HistorySettings.h"
 #include "settings/Settings.h"
 #include "text/ChannelText.h"
+#include "ui/Clipboard.h"
 
 // The colour the preview shows, from the channel values: the edit may hold text that is no colour (a few typed
 // characters, a channel typed out of range), and the clipboard only ever receives a colour.
@@ -44,7 +45,7 @@ void TMainForm::RememberPair() {
 // A text colour with alpha is drawn over the background colour, a background colour over white, as a page shows
 // them.
 bool TMainForm::PasteInto(ColorGroup& group) {
-    const std::optional<std::string> text = velmira::ClipboardText();
+    const std::optional<std::string> text = ui::ClipboardText();
     if (!text) return false;
     const std::optional<velmira::RgbaColour> colour = velmira::ReadCssColour(*text);
     if (!colour) return false;

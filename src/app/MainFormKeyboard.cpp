@@ -9,6 +9,7 @@
 #include "app/MainForm.h"
 #include "settings/SettingsText.h"
 #include "ui/Application.h"
+#include "ui/IniFile.h"
 
 namespace {
 
@@ -120,7 +121,8 @@ void TMainForm::RegisterPickKey() {
     const std::optional<velmira::KeyCombination> key = velmira::ReadKeyCombinationText(pickKeyText_);
     if (!key) {
         ui::Application::Get().ShowMessage(
-            "velmira.ini の PickKey=" + pickKeyText_ + " はキーとして読めないため、使いません。", MB_OK | MB_ICONWARNING);
+            std::string(ui::kSettingsFileName) + " の PickKey=" + pickKeyText_ + " はキーとして読めないため、使いません。",
+            MB_OK | MB_ICONWARNING);
         return;
     }
     pickKey_ = std::make_unique<ui::HotKey>(Handle(), kPickKeyId, key->modifiers, key->key);

@@ -1,36 +1,11 @@
 #pragma once
-// The system clipboard for one copy: each write is a complete open-empty-set-close cycle.
-#include <windows.h>
-
-#include <optional>
+// The copy buttons' way onto the clipboard.
 #include <string>
-
-#include "ui/UniqueHandle.h"
 
 namespace velmira {
 
-class Clipboard {
-public:
-    // The application's hidden window owns what is put on the clipboard; only when there is none does the
-    // accessor make a hidden window of its own, destroyed with it.
-    Clipboard();
-    Clipboard(const Clipboard&) = delete;
-    Clipboard& operator=(const Clipboard&) = delete;
-
-    // Replaces the clipboard's contents with `text` as CF_TEXT. Throws "クリップボードを開くことができません"
-    // when another program holds the clipboard open; the contents are then left as they were.
-    void SetText(const std::string& text);
-
-private:
-    ui::UniqueWindow ownWindow_;
-    HWND owner_ = nullptr;
-};
-
-// The clipboard's text (CF_TEXT), as a paste takes it; nothing when it holds none or cannot be opened.
-std::optional<std::string> ClipboardText();
-
-// The copy buttons' routine: the clipboard is emptied with an empty text first and only then given `text`, so
-// that programs watching the clipboard see two changes, the second leaving the colour's text.
+// The clipboard is emptied with an empty text first and only then given `text`, so that programs watching the
+// clipboard see two changes, the second leaving the colour's text.
 void CopyToClpBrd(const std::string& text);
 
 }  // namespace velmira

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "text/SystemText.h"
+#include "ui/BufferedPaint.h"
 #include "ui/Dpi.h"
 #include "ui/UniqueHandle.h"
 
@@ -153,7 +154,7 @@ void ContrastTip::FitPosition(WINDOWPOS& position) {
     // The tooltip placed the tip for its own, smaller size. A tip that would now run off the bottom goes above
     // the pointer, and so does one that would cover it: the mouse would move onto the tip and hide it. Where
     // there is no room above, the tip goes below the pointer's picture.
-    const int gap = ui::ScaleForDpi(kPointerGap, ui::Window::DpiOf(tool_));
+    const int gap = ui::ScaleLayout(kPointerGap, ui::Window::DpiOf(tool_));
     const bool coversPointer = x <= pointer.x && pointer.x < x + size.cx && y <= pointer.y && pointer.y < y + size.cy;
     if (y + size.cy > work.bottom || coversPointer) y = pointer.y - gap - size.cy;
     if (y < work.top) y = pointer.y + ::GetSystemMetrics(SM_CYCURSOR);
@@ -172,23 +173,6 @@ void ContrastTip::Paint(HDC dc) {
     drawing_.Paint(dc, client, !bordered);
 }
 
-// Through an off-screen bitmap, as the preview paints, so that a tip taking new content does not flicker.
-void ContrastTip::OnPaint() {
-    const ui::ScopedPaint paint(Handle());
-    RECT client{};
-    ::GetClientRect(Handle(), &client);
-    if (client.right <= 0 || client.bottom <= 0) return;
-    ui::UniqueMemoryDC memory(::CreateCompatibleDC(paint.get()));
-    ui::UniqueBitmap buffer(::CreateCompatibleBitmap(paint.get(), client.right, client.bottom));
-    if (!memory || !buffer) {
-        Paint(paint.get());
-        return;
-    }
-    const ui::ScopedSelectObject select(memory.get(), buffer.get());
-    Paint(memory.get());
-    ::BitBlt(paint.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-}
-
 LRESULT ContrastTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_NOTIFYFORMAT:
@@ -205,7 +189,8 @@ LRESULT ContrastTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         FitPosition(*reinterpret_cast<WINDOWPOS*>(lParam));
         break;  // the tooltip's own handling goes on with the place and size set
     case WM_PAINT:
-        OnPaint();
+        // Buffered, as the preview paints, so that a tip taking new content does not flicker.
+        ui::PaintBuffered(Handle(), [this](HDC dc) { Paint(dc); });
         return 0;
     case WM_PRINTCLIENT:
         Paint(reinterpret_cast<HDC>(wParam));

@@ -48,7 +48,6 @@ private:
     // Makes the content for the source as it stands now, and lays it out.
     void MakeContent();
     void Paint(HDC dc);
-    void OnPaint();
     // The tooltip places and sizes itself for its own text: the size becomes the drawing's, and the place one
     // that keeps the whole tip on the monitor's work area without covering the pointer.
     void FitPosition(WINDOWPOS& position);

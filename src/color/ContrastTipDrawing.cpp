@@ -37,7 +37,7 @@ COLORREF ColorOf(velmira::Rgb c) {
 }  // namespace
 
 void ContrastTipDrawing::Lay(const velmira::ContrastTipContent& content, UINT dpi) {
-    const auto scaled = [dpi](int value) { return ui::ScaleForDpi(value, dpi); };
+    const auto scaled = [dpi](int value) { return ui::ScaleLayout(value, dpi); };
     ui::Application& app = ui::Application::Get();
     font_ = app.Font({kFace, scaled(kTextHeight), false});
     sampleFont_ = app.Font({kFace, scaled(kTextHeight), true});

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "text/SystemText.h"
+#include "ui/IniFile.h"
 #include "ui/UniqueHandle.h"
 
 namespace velmira {
@@ -10,7 +11,6 @@ namespace velmira {
 namespace {
 
 constexpr char kBundledName[] = "velmira_wic.spi";
-constexpr char kCacheName[] = "velmira_spi.cache";
 // A cache file is a few lines per plug-in; anything far larger is no cache of ours.
 constexpr DWORD kMaxCacheBytes = 1 << 20;
 
@@ -69,7 +69,7 @@ void SpiLoadClass::SetBundledPlugin(const std::string& path) {
 
 std::string SpiLoadClass::BundledPlugin() { return g_bundledSet ? g_bundled : ExecutableDirectory() + kBundledName; }
 
-SpiLoadClass::SpiLoadClass() : CacheFile(ExecutableDirectory() + kCacheName) {}
+SpiLoadClass::SpiLoadClass() : CacheFile(ui::PluginCacheFileIn(ExecutableDirectory())) {}
 
 SpiLoadClass::~SpiLoadClass() { UnloadPlugins(); }
 

@@ -19,13 +19,6 @@ constexpr int kInfoBufferSize = 260;
 // A plug-in that answers every index would keep the pair loop going for ever; no real one has this many formats.
 constexpr int kMaxInfoPairs = 256;
 
-// The one place where an export's address becomes its typed entry point (through the generic function
-// pointer type, which every function pointer converts to and from without a warning).
-template <class Fn>
-Fn LookUp(HMODULE module, const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name)));
-}
-
 // A broken or foreign ".SPI" file must not make the loader put up a message box.
 class ScopedQuietErrors {
 public:
@@ -110,14 +103,15 @@ std::unique_ptr<SpiPluginModule> LoadSpiPlugin(const std::string& path, bool* st
     }
     const HMODULE module = plugin->Module.get();
     if (!module) return nullptr;
-    plugin->GetPluginInfo = LookUp<spi::GetPluginInfoFn>(module, "GetPluginInfo");
-    plugin->IsSupported = LookUp<spi::IsSupportedFn>(module, "IsSupported");
-    plugin->GetPictureInfo = LookUp<spi::GetPictureInfoFn>(module, "GetPictureInfo");
-    plugin->GetPicture = LookUp<spi::GetPictureFn>(module, "GetPicture");
-    plugin->GetPreview = LookUp<spi::GetPreviewFn>(module, "GetPreview");
-    plugin->GetArchiveInfo = LookUp<spi::GetArchiveInfoFn>(module, "GetArchiveInfo");
-    plugin->GetFile = LookUp<spi::GetFileFn>(module, "GetFile");
-    plugin->VelmiraGetPictureRegion = LookUp<spi::VelmiraGetPictureRegionFn>(module, "VelmiraGetPictureRegion");
+    plugin->GetPluginInfo = ui::ExportOf<spi::GetPluginInfoFn>(module, "GetPluginInfo");
+    plugin->IsSupported = ui::ExportOf<spi::IsSupportedFn>(module, "IsSupported");
+    plugin->GetPictureInfo = ui::ExportOf<spi::GetPictureInfoFn>(module, "GetPictureInfo");
+    plugin->GetPicture = ui::ExportOf<spi::GetPictureFn>(module, "GetPicture");
+    plugin->GetPreview = ui::ExportOf<spi::GetPreviewFn>(module, "GetPreview");
+    plugin->GetArchiveInfo = ui::ExportOf<spi::GetArchiveInfoFn>(module, "GetArchiveInfo");
+    plugin->GetFile = ui::ExportOf<spi::GetFileFn>(module, "GetFile");
+    plugin->VelmiraGetPictureRegion =
+        ui::ExportOf<spi::VelmiraGetPictureRegionFn>(module, "VelmiraGetPictureRegion");
     if (!plugin->GetPluginInfo || !plugin->IsSupported || !plugin->GetPicture) return nullptr;
     return plugin;
 }

@@ -4,13 +4,13 @@
 #include <stdexcept>
 
 #include "picker/LoupePicture.h"
+#include "ui/Application.h"
 #include "ui/CaptureExclusion.h"
 #include "ui/Dpi.h"
 #include "ui/HighContrast.h"
 
 namespace {
 
-constexpr UINT kWmDpiChanged = 0x02E0;  // newer than the headers the program is built against
 constexpr char kReadoutFace[] = "ＭＳ ゴシック";
 
 ui::FormLayout LoupeLayout(HWND owner) {
@@ -82,7 +82,7 @@ void TLoupeForm::Update(POINT pickPoint, POINT sightCentre, POINT pointer, UINT 
     lastSightCentre_ = sightCentre;
     lastPointer_ = pointer;
     try {
-        Arrange(dpi ? dpi : ui::kDefaultDpi);
+        Arrange(dpi ? dpi : ui::kLayoutDpi);
     } catch (...) {
         // Reported once: the ticks go on, and each would report it again while the first report is shown.
         broken_ = true;
@@ -141,17 +141,8 @@ void TLoupeForm::Arrange(UINT dpi) {
         capture_ = std::make_unique<ui::Canvas>(geometry.pixels, geometry.pixels);
     if (!picture_ || picture_->Width() != geometry.width || picture_->Height() != geometry.height)
         picture_ = std::make_unique<ui::Canvas>(geometry.width, geometry.height);
-    if (!font_ || dpi != dpi_) {
-        LOGFONTA lf{};
-        lf.lfHeight = -geometry.fontHeight;
-        lf.lfWeight = FW_NORMAL;
-        lf.lfCharSet = SHIFTJIS_CHARSET;
-        lf.lfQuality = DEFAULT_QUALITY;
-        lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-        lstrcpynA(lf.lfFaceName, kReadoutFace, LF_FACESIZE);
-        font_.reset(::CreateFontIndirectA(&lf));
-        if (!font_) throw std::runtime_error("cannot create the loupe's font");
-    }
+    // Its own font rather than the application's kept one, so that nothing of the loupe outlives the pick.
+    if (!font_ || dpi != dpi_) font_ = ui::MakeFont({kReadoutFace, velmira::kLoupeFontHeight, false, true}, dpi);
     geometry_ = geometry;
     dpi_ = dpi;
 }
@@ -294,7 +285,7 @@ LRESULT TLoupeForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_MOUSEACTIVATE:
         return MA_NOACTIVATE;
-    case kWmDpiChanged:
+    case ui::kWmDpiChanged:
         return 0;  // every update lays the loupe out for the DPI under the pointer
     case WM_DISPLAYCHANGE:
     case WM_SETTINGCHANGE:  // the work area may have changed (a task bar moved)

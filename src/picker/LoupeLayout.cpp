@@ -11,7 +11,6 @@ namespace {
 constexpr int kView = 120;        // the view's side at zoom 8 without the closing grid line
 constexpr int kBorder = 1;
 constexpr int kTextHeight = 20;
-constexpr int kFontHeight = 14;
 constexpr int kOutline = 1;
 constexpr int kGap = 20;          // between what lies within reach of the pick point and the loupe
 
@@ -63,7 +62,7 @@ LoupeGeometry LoupeGeometryFor(int zoom, unsigned dpi) noexcept {
     g.gridTop = g.gridLeft;
     g.textTop = g.border + view;
     g.textHeight = ui::ScaleLayout(kTextHeight, dpi);
-    g.fontHeight = ui::ScaleLayout(kFontHeight, dpi);
+    g.fontHeight = ui::ScaleLayout(kLoupeFontHeight, dpi);
     g.outline = std::max(1, ui::ScaleLayout(kOutline, dpi));
     g.stripe = std::max(1, g.cell / 4);
     g.width = view + 2 * g.border;

@@ -25,6 +25,9 @@ struct ScreenRect {
     }
 };
 
+// The character height of the readout under the cells, a 96-DPI figure.
+constexpr int kLoupeFontHeight = 14;
+
 // The magnifications the wheel steps through, and the one a pick starts with.
 constexpr int kLoupeZooms[] = {4, 8, 16};
 constexpr int kDefaultLoupeZoom = 8;

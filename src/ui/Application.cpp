@@ -229,6 +229,13 @@ HFONT Application::Font(const FontSpec& wanted, unsigned dpi) {
     const auto key = std::make_pair(wanted, dpi);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
+    UniqueFont font = MakeFont(wanted, dpi);
+    HFONT handle = font.get();
+    fonts_.emplace(key, std::move(font));
+    return handle;
+}
+
+UniqueFont MakeFont(const FontSpec& wanted, unsigned dpi) {
     LOGFONTA lf{};
     lf.lfHeight = -ScaleLayout(wanted.height, dpi);
     lf.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
@@ -236,13 +243,11 @@ HFONT Application::Font(const FontSpec& wanted, unsigned dpi) {
     lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
-    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
+    lf.lfPitchAndFamily = wanted.fixedPitch ? FIXED_PITCH | FF_MODERN : DEFAULT_PITCH | FF_DONTCARE;
     lstrcpynA(lf.lfFaceName, wanted.face.c_str(), LF_FACESIZE);
     UniqueFont font(::CreateFontIndirectA(&lf));
     if (!font) throw std::runtime_error("cannot create font " + wanted.face);
-    HFONT handle = font.get();
-    fonts_.emplace(key, std::move(font));
-    return handle;
+    return font;
 }
 
 }  // namespace ui

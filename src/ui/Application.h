@@ -86,6 +86,10 @@ private:
     std::vector<IdleTask*> idleTasks_;
 };
 
+// The font of the description at `dpi`, owned by the caller: the one place where a font is made. Throws when the
+// system cannot make it.
+UniqueFont MakeFont(const FontSpec& font, unsigned dpi);
+
 // Runs `work` where the system called in (a window procedure, a callback, a timer, idle work): whatever it
 // throws goes to the standard error display and ends there. True when the work ran to its end.
 template <class Work>

@@ -6,17 +6,11 @@
 namespace ui {
 namespace {
 
-// Both entry points are newer than the oldest system the program runs on, so they are looked up, not linked.
+// These entry points are newer than the oldest system the program runs on, so they are looked up, not linked.
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
 using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 constexpr int kMdtEffectiveDpi = 0;
-
-template <class Fn>
-Fn User32Function(const char* name) {
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(user32, name))) : nullptr;
-}
 
 UINT DpiOfMonitor(HMONITOR monitor) noexcept {
     // Loaded on first use and kept: the pick asks on every tick of its timer.
@@ -33,11 +27,11 @@ UINT DpiOfMonitor(HMONITOR monitor) noexcept {
 UINT SystemDpi() noexcept {
     const ScopedGetDC screen(nullptr);
     const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 0;
-    return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+    return dpi > 0 ? static_cast<UINT>(dpi) : kLayoutDpi;
 }
 
 UINT DpiOfWindow(HWND hwnd) noexcept {
-    static const auto getDpiForWindow = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    static const auto getDpiForWindow = LoadedSystemExport<GetDpiForWindowFn>("user32.dll", "GetDpiForWindow");
     if (hwnd && getDpiForWindow) {
         if (const UINT dpi = getDpiForWindow(hwnd)) return dpi;
     }
@@ -45,7 +39,8 @@ UINT DpiOfWindow(HWND hwnd) noexcept {
 }
 
 RECT FrameAround(RECT client, DWORD style, DWORD exStyle, UINT dpi) noexcept {
-    static const auto adjustForDpi = User32Function<AdjustWindowRectExForDpiFn>("AdjustWindowRectExForDpi");
+    static const auto adjustForDpi =
+        LoadedSystemExport<AdjustWindowRectExForDpiFn>("user32.dll", "AdjustWindowRectExForDpi");
     RECT r = client;
     if (!adjustForDpi || !adjustForDpi(&r, style, FALSE, exStyle, dpi)) {
         r = client;

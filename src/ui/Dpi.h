@@ -8,14 +8,6 @@
 
 namespace ui {
 
-constexpr UINT kDefaultDpi = kLayoutDpi;
-
-// A 96-DPI figure at `dpi`, rounded as the system rounds its own metrics (MulDiv). The arithmetic lives in
-// ui/DpiScale.h so that layout code without windows.h scales the same way.
-inline int ScaleForDpi(int value, UINT dpi) noexcept {
-    return ScaleLayout(value, dpi);
-}
-
 // A 96-DPI rectangle at `dpi`: its corner and its size scaled each, so that a control keeps the layout's size.
 inline RECT ScaleLayoutRect(const RECT& layout, UINT dpi) noexcept {
     const int x = ScaleLayout(layout.left, dpi), y = ScaleLayout(layout.top, dpi);

@@ -1,6 +1,6 @@
 #pragma once
-// Scaling a 96-DPI layout figure to a monitor's DPI, without windows.h, so that pure layout code scales exactly
-// as the windows do. ui::ScaleForDpi (ui/Dpi.h) is this.
+// Scaling a 96-DPI layout figure to a monitor's DPI: the one scaling of the program, without windows.h, so that
+// pure layout code scales exactly as the windows do.
 
 namespace ui {
 

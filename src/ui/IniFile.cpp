@@ -48,7 +48,11 @@ void IniFile::WriteBool(const char* section, const char* key, bool value) const 
 }
 
 IniFile SettingsFileIn(const std::string& appDir) {
-    return IniFile(appDir + "velmira.ini");
+    return IniFile(appDir + kSettingsFileName);
+}
+
+std::string PluginCacheFileIn(const std::string& appDir) {
+    return appDir + "velmira_spi.cache";
 }
 
 }  // namespace ui

@@ -11,24 +11,15 @@ SystemLibrary::SystemLibrary(const char* name) {
     module_.reset(::LoadLibraryA((std::string(folder, length) + "\\" + name).c_str()));
 }
 
-namespace {
-
-// Looked up rather than imported: systems before Windows 8 have these only with a later update.
-template <class Fn>
-Fn KernelFunction(const char* name) {
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
-}
-
-}  // namespace
-
+// Both looked up rather than imported: systems before Windows 8 have them only with a later update.
 bool RestrictDllSearch() {
-    const auto setDefault = KernelFunction<BOOL(WINAPI*)(DWORD)>("SetDefaultDllDirectories");
+    const auto setDefault = LoadedSystemExport<BOOL(WINAPI*)(DWORD)>("kernel32.dll", "SetDefaultDllDirectories");
     return setDefault && setDefault(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
 }
 
 UniqueModule LoadLibraryByFullPath(const std::string& fullPath) {
     // The documented test for the LOAD_LIBRARY_SEARCH flags: the system that knows them exports AddDllDirectory.
-    static const bool searchFlags = KernelFunction<void (*)()>("AddDllDirectory") != nullptr;
+    static const bool searchFlags = LoadedSystemExport<void (*)()>("kernel32.dll", "AddDllDirectory") != nullptr;
     const DWORD flags = searchFlags ? LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
                                     : LOAD_WITH_ALTERED_SEARCH_PATH;
     return UniqueModule(::LoadLibraryExA(fullPath.c_str(), nullptr, flags));

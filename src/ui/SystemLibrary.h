@@ -9,6 +9,21 @@
 
 namespace ui {
 
+// The export `name` of `module` as the function pointer type `Fn`, or null when there is no module or no such
+// export. The one place where an export's address becomes a typed entry point: through the generic function
+// pointer type, which every function pointer converts to and from without a warning.
+template <class Fn>
+Fn ExportOf(HMODULE module, const char* name) noexcept {
+    return module ? reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name))) : nullptr;
+}
+
+// The same for a system DLL that every process has loaded (kernel32, user32, ntdll): an entry point newer than
+// the oldest system the program runs on is looked up, not linked.
+template <class Fn>
+Fn LoadedSystemExport(const char* module, const char* name) noexcept {
+    return ExportOf<Fn>(::GetModuleHandleA(module), name);
+}
+
 class SystemLibrary {
 public:
     // Loads `name` (such as "comdlg32.dll") from the system folder; false when it could not be loaded.
@@ -18,15 +33,16 @@ public:
 
     // The export of that name as the function pointer type `Fn`, or null when the DLL lacks it.
     template <class Fn>
-    Fn Function(const char* name) const {
-        if (!module_) return nullptr;
-        // Through the generic function pointer type, which every function pointer converts to and from.
-        return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(::GetProcAddress(module_.get(), name)));
-    }
+    Fn Function(const char* name) const noexcept;
 
 private:
     UniqueModule module_;
 };
+
+template <class Fn>
+Fn SystemLibrary::Function(const char* name) const noexcept {
+    return ExportOf<Fn>(module_.get(), name);
+}
 
 // Takes the current folder and PATH out of the search for every DLL the process loads from now on
 // (SetDefaultDllDirectories), where the system has it; false where it does not. Called first thing at start.

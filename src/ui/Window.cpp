@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "ui/Application.h"
+#include "ui/BufferedPaint.h"
 #include "ui/Dpi.h"
 #include "ui/DragController.h"
 #include "ui/UniqueHandle.h"
@@ -322,24 +323,6 @@ void Container::Paint(HDC dc) {
     PaintForeground(dc, client);
 }
 
-// Paints through an off-screen bitmap so that the preview's picture and the text over it never flicker.
-void Container::OnPaint() {
-    const ScopedPaint paint(Handle());
-    const HDC dc = paint.get();
-    RECT client{};
-    ::GetClientRect(Handle(), &client);
-    if (client.right > 0 && client.bottom > 0) {
-        UniqueMemoryDC memory(::CreateCompatibleDC(dc));
-        UniqueBitmap buffer(::CreateCompatibleBitmap(dc, client.right, client.bottom));
-        if (memory && buffer) {
-            ScopedSelectObject select(memory.get(), buffer.get());
-            Paint(memory.get());
-            ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-        } else {
-            Paint(dc);
-        }
-    }
-}
 
 GraphicControl* Container::GraphicAt(POINT clientPoint) const {
     for (auto it = graphics_.rbegin(); it != graphics_.rend(); ++it) {
@@ -380,7 +363,8 @@ LRESULT Container::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (LRESULT result = 0; DragController::Get().HandleMouse(Handle(), msg, wParam, lParam, result)) return result;
     switch (msg) {
     case WM_PAINT:
-        OnPaint();
+        // Buffered, so that the preview's picture and the text over it never flicker.
+        PaintBuffered(Handle(), [this](HDC dc) { Paint(dc); });
         return 0;
     case WM_PRINTCLIENT:
         Paint(reinterpret_cast<HDC>(wParam));

@@ -200,7 +200,6 @@ private:
     void AddGraphic(GraphicControl* control);
     void RemoveGraphic(GraphicControl* control);
     void Paint(HDC dc);
-    void OnPaint();
     GraphicControl* GraphicAt(POINT clientPoint) const;
     bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
     void OnLeftButtonDown(POINT clientPoint);

@@ -67,7 +67,7 @@ int Height(const RECT& r) {
 // Every rectangle of the table, the fonts and what sizes itself from them, and the pictures that the window draws
 // at its own size, all for `dpi`.
 void ExpectLaidOutFor(TMainForm& f, UINT dpi) {
-    const auto s = [dpi](int value) { return ui::ScaleForDpi(value, dpi); };
+    const auto s = [dpi](int value) { return ui::ScaleLayout(value, dpi); };
     for (const Placed& p : Placements(f))
         EXPECT_TRUE(testsupport::HasBounds(p.bounds, s(p.left), s(p.top), s(p.width), s(p.height)))
             << p.name << " at " << dpi << " DPI";
@@ -241,7 +241,7 @@ TEST_F(MainFormLayout, TheLayoutScalesWithTheDpiOfItsMonitor) {
     const UINT dpi = testsupport::PrefixDpi();
     ASSERT_EQ(ui::DpiOfWindow(form->Handle()), dpi) << "the prefix does not have the DPI it was made for";
     ASSERT_EQ(form->Dpi(), dpi);
-    const auto s = [dpi](int value) { return ui::ScaleForDpi(value, dpi); };
+    const auto s = [dpi](int value) { return ui::ScaleLayout(value, dpi); };
     RECT outer{};
     ::GetWindowRect(form->Handle(), &outer);
     EXPECT_EQ(outer.left, s(200));
@@ -294,7 +294,7 @@ TEST_F(MainFormLayout, ADpiChangeLaysTheWindowOutAgainAndKeepsWhatItShows) {
         EXPECT_EQ(preview.Pixel(preview.Width() - 1, preview.Height() - 1), RGB(0xFE, 0xDC, 0xBA));
     };
 
-    const RECT suggested{120, 60, 120 + ui::ScaleForDpi(473, other), 60 + ui::ScaleForDpi(350, other)};
+    const RECT suggested{120, 60, 120 + ui::ScaleLayout(473, other), 60 + ui::ScaleLayout(350, other)};
     ::SendMessageA(form->Handle(), ui::kWmDpiChanged, MAKEWPARAM(other, other),
                    reinterpret_cast<LPARAM>(&suggested));
     testsupport::PumpPending();

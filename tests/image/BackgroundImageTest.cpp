@@ -52,8 +52,8 @@ protected:
                      const std::vector<std::uint32_t>* palette = nullptr) {
         int failures = 0;
         const int width = form->ImageBackG.Picture().Width(), height = form->ImageBackG.Picture().Height();
-        EXPECT_EQ(width, ui::ScaleForDpi(163, form->Dpi()));
-        EXPECT_EQ(height, ui::ScaleForDpi(188, form->Dpi()));
+        EXPECT_EQ(width, ui::ScaleLayout(163, form->Dpi()));
+        EXPECT_EQ(height, ui::ScaleLayout(188, form->Dpi()));
         for (int y = 0; y < height && failures < 5; ++y)
             for (int x = 0; x < width && failures < 5; ++x) {
                 std::uint32_t value = picture.At(x % picture.width, y % picture.height);
