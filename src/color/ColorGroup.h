@@ -10,7 +10,8 @@
 #include <functional>
 #include <string>
 
-#include "ui/Controls.h"
+#include "ui/Edit.h"
+#include "ui/ScrollBar.h"
 
 class ColorGroup {
 public:

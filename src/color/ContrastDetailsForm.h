@@ -9,7 +9,7 @@
 
 #include "color/ContrastSource.h"
 #include "color/ContrastTipContent.h"
-#include "ui/Controls.h"
+#include "ui/Edit.h"
 #include "ui/Form.h"
 
 class TContrastDetailsForm : public ui::Form {

@@ -16,7 +16,8 @@
 #include "color/ContrastSource.h"
 #include "color/ContrastTipContent.h"
 #include "color/ContrastTipDrawing.h"
-#include "ui/Controls.h"
+#include "ui/Image.h"
+#include "ui/Label.h"
 #include "ui/Window.h"
 
 class ContrastTip : public ui::Window {

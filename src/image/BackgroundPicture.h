@@ -12,7 +12,10 @@
 
 #include "image/DecodedPicture.h"
 #include "image/SpiLoadClass.h"
-#include "ui/Controls.h"
+#include "ui/Button.h"
+#include "ui/CheckBox.h"
+#include "ui/Edit.h"
+#include "ui/Image.h"
 #include "ui/OpenDialog.h"
 
 class BackgroundPicture {

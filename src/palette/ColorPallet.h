@@ -8,8 +8,10 @@
 #include <string_view>
 
 #include "palette/PaletteSlots.h"
-#include "ui/Controls.h"
+#include "ui/Button.h"
 #include "ui/Form.h"
+#include "ui/Label.h"
+#include "ui/Panel.h"
 
 class TColorPallet : public ui::Form {
 public:

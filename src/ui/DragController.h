@@ -8,7 +8,7 @@
 // focus; a source that takes Esc decides itself how the drag ends.
 #include <windows.h>
 
-#include "ui/Window.h"
+#include "ui/DragEvents.h"
 
 namespace ui {
 

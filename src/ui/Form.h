@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/Window.h"
+#include "ui/Container.h"
 #include "ui/WindowMenu.h"
 
 namespace ui {

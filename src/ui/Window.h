@@ -1,21 +1,18 @@
 #pragma once
-// The window layer's base classes.
-//
-// Window: one object per HWND. Our own window classes take `this` from lpCreateParams on WM_NCCREATE and
-// forward every message to the virtual HandleMessage; standard controls (EDIT, BUTTON, SCROLLBAR) are
-// subclassed. Either way the window carries `this` in a property under an atom of the program's own, removed on
-// WM_NCDESTROY, so that FromHandle knows no window but ours: a foreign window's user data is never taken for
-// one of our objects. No exception crosses back into the window system: each one is handed to the
-// application's error display.
+// The window layer's base class: one object per HWND. Our own window classes take `this` from lpCreateParams
+// on WM_NCCREATE and forward every message to the virtual HandleMessage; standard controls (EDIT, BUTTON,
+// SCROLLBAR) are subclassed. Either way the window carries `this` in a property under an atom of the program's
+// own, removed on WM_NCDESTROY, so that FromHandle knows no window but ours: a foreign window's user data is
+// never taken for one of our objects. No exception crosses back into the window system: each one is handed to
+// the application's error display.
 //
 // Layout figures given to the layer (a child's rectangle, a font's height) are 96-DPI figures. Every window
 // keeps the DPI it is laid out for: a form takes it from the monitor it is on when it is made and from
 // WM_DPICHANGED, a child from its parent. The layer scales the figures with it, in one place, when it makes a
 // control and when it lays the controls out again for a new DPI (ApplyDpi).
 //
-// Container: a window that holds other controls. It reflects its children's notifications (WM_COMMAND,
-// WM_HSCROLL, WM_CTLCOLOR*) back to the child's object, paints its non-windowed children (labels and
-// images, drawn in creation order over its background) and starts automatic drags.
+// The window procedures and how a window is made and marked as ours are in ui/WindowProcedure.cpp; a window
+// that holds other controls is a Container (ui/Container.h).
 #include <windows.h>
 
 #include <atomic>
@@ -23,7 +20,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "ui/Accessible.h"
 #include "ui/DpiScale.h"
@@ -33,18 +29,6 @@
 namespace ui {
 
 class Container;
-class GraphicControl;
-
-// Which control a drag started on, and the handlers it raises.
-struct DragEvents {
-    bool automatic = false;                                 // a left-button press starts a drag at once
-    std::function<void()> onStartDrag;                      // raised when the drag starts
-    std::function<void(POINT screenPos)> onEndDrag;         // raised however the drag ends; no control accepts drops
-    // While the drag runs, keys and the wheel go to the drag before any window sees them: a key pressed (Esc
-    // included, before it cancels) and the wheel's delta. True when the source took it; it then goes no further.
-    std::function<bool(UINT virtualKey)> onDragKey;
-    std::function<bool(int wheelDelta)> onDragWheel;
-};
 
 class Window {
 public:
@@ -142,72 +126,6 @@ private:
     std::optional<RECT> layout_;
     std::optional<FontSpec> font_;
     AccessibleText accessible_;
-};
-
-// A control without a window of its own (label, image): its container paints it and routes mouse presses to it.
-class GraphicControl {
-public:
-    GraphicControl() = default;
-    GraphicControl(const GraphicControl&) = delete;
-    GraphicControl& operator=(const GraphicControl&) = delete;
-    virtual ~GraphicControl();
-
-    // The rectangle is a 96-DPI figure, scaled for the parent's DPI.
-    void Attach(Container& parent, int left, int top, int width, int height);
-    Container* Parent() const noexcept { return parent_; }
-    // In the parent's client area, in its pixels.
-    RECT Bounds() const noexcept { return bounds_; }
-    void SetBounds(const RECT& bounds);
-    void Invalidate() const;
-
-    DragEvents Drag;
-
-protected:
-    friend class Container;
-    virtual void Paint(HDC dc) = 0;
-    // The rectangle of the layout at `dpi`.
-    virtual void ApplyDpi(UINT dpi);
-
-private:
-    Container* parent_ = nullptr;
-    RECT layout_{};  // at 96 DPI
-    RECT bounds_{};
-};
-
-class Container : public Window {
-public:
-    ~Container() override;
-
-    void SetColor(COLORREF color);
-    COLORREF Color() const noexcept { return color_; }
-
-    DragEvents Drag;  // the container itself may be a drag source (a panel in automatic drag mode)
-
-protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    // Itself, its own child windows and the controls it paints.
-    void ApplyDpi(UINT dpi) override;
-
-    // Draws what lies under the non-windowed children: background and frame.
-    virtual void PaintBackground(HDC dc, const RECT& client);
-    // Draws what lies over them (a focus rectangle).
-    virtual void PaintForeground(HDC /*dc*/, const RECT& /*client*/) {}
-
-    HBRUSH BackgroundBrush();
-
-private:
-    friend class GraphicControl;
-    void AddGraphic(GraphicControl* control);
-    void RemoveGraphic(GraphicControl* control);
-    void Paint(HDC dc);
-    GraphicControl* GraphicAt(POINT clientPoint) const;
-    bool ReflectToChild(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void OnLeftButtonDown(POINT clientPoint);
-
-    std::vector<GraphicControl*> graphics_;
-    COLORREF color_ = ::GetSysColor(COLOR_BTNFACE);
-    bool systemFaceColor_ = true;
-    UniqueBrush brush_;  // recreated when the colour changes
 };
 
 }  // namespace ui

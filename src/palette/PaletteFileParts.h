@@ -1,0 +1,47 @@
+#pragma once
+// What the readers and writers of the palette files share: the channels of a colour packed with red in the low
+// byte, the names the slots are written under, and the gathering of what a reader finds.
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "palette/PaletteFile.h"
+
+namespace velmira::palette {
+
+inline std::uint8_t Red(std::uint32_t colour) noexcept {
+    return static_cast<std::uint8_t>(colour & 0xFF);
+}
+inline std::uint8_t Green(std::uint32_t colour) noexcept {
+    return static_cast<std::uint8_t>((colour >> 8) & 0xFF);
+}
+inline std::uint8_t Blue(std::uint32_t colour) noexcept {
+    return static_cast<std::uint8_t>((colour >> 16) & 0xFF);
+}
+
+inline std::string SlotName(std::size_t index) {
+    return "Velmira " + std::to_string(index + 1);
+}
+
+// Gathers what a reader finds.
+class Collector {
+public:
+    void Add(Swatch swatch) {
+        for (const double v : swatch.values)
+            if (!std::isfinite(v)) return Unreadable();
+        contents_.swatches.push_back(std::move(swatch));
+    }
+    void Unreadable() { ++contents_.unreadable; }
+
+    std::optional<PaletteContents> Contents() const {
+        if (contents_.swatches.empty() && contents_.unreadable == 0) return std::nullopt;
+        return contents_;
+    }
+
+private:
+    PaletteContents contents_;
+};
+
+}  // namespace velmira::palette
