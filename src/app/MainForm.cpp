@@ -58,7 +58,9 @@ struct TMainForm::ColorGroupControls {
     ui::Label *labelRed, *labelGreen, *labelBlue;
 };
 
-// The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
+// The members the window's creation starts empty or at 0 live with the parts that carry their rules: the six
+// channel strings and their values in the two colour groups (fontColor_, backGColor_), ImagePath and UseImage in
+// the background picture (background_), SpiPath and the plug-in host there too; AppDir is appDir_ here.
 TMainForm::TMainForm()
     : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, [this] { UpdateColor(); }),
       backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, [this] { UpdateColor(); }),
@@ -82,7 +84,7 @@ TMainForm::TMainForm()
     contrastTipCreation_.Schedule();
 }
 
-// The pick goes first (a drag still running is given up), then the picture's plug-ins, then the controls.
+// The pick goes first (a running drag is given up), then the picture's plug-ins, then the controls.
 TMainForm::~TMainForm() = default;
 
 // The controls that a picture in use takes the place of.

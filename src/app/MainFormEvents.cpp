@@ -143,9 +143,9 @@ void TMainForm::LoadIniFile() {
     background_.SetSpiPath(values.spi);
     fontColor_.Assign(values.font[0], values.font[1], values.font[2]);
     backGColor_.Assign(values.backG[0], values.backG[1], values.backG[2]);
-    // Below 0 selects nothing, above 1 the last item; a change runs the radio group's click handling now.
+    // Below 0 selects nothing, above 1 the last item; a change runs the radio group's click handling at once.
     RadioHexDim.SetItemIndex(values.input);
-    // The check box's click handling runs now, with ImagePath still empty; the creation runs it again later.
+    // The check box's click handling runs here, before ImagePath is restored; the creation runs it again later.
     CheckBackImage.SetChecked(values.useImage);
     background_.RestoreImagePath(values.path);
     pick_.SetLoupe(values.loupe);

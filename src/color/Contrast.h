@@ -3,7 +3,7 @@
 // the preview's contrast tooltip.
 //
 // Shown ratios are rounded half up to two decimals, but every pass or fail is decided on the exact ratio:
-// WCAG forbids rounding up to reach a threshold, so a ratio of 4.499 reads "4.50:1" and still fails AA.
+// WCAG forbids rounding up to reach a threshold, so a ratio of 4.499 reads "4.50:1" and fails AA all the same.
 // Rounding works on the ratio as computed in double precision; a figure that is a tie in decimal (6.345) is
 // not one in binary, and goes whichever way the multiplication by 100 takes it.
 #include <cstddef>

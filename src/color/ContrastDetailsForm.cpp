@@ -59,7 +59,7 @@ TContrastDetailsForm::TContrastDetailsForm(HWND owner, ContrastSource& source, c
     LayOut();
 }
 
-// A place saved on a monitor that is no longer there, or on a smaller or more scaled one, would leave the window
+// A place saved on a monitor that is gone, or on a smaller or more scaled one, would leave the window
 // partly or wholly off the screen: it moves onto the work area of the nearest monitor, its top-left corner first.
 void TContrastDetailsForm::KeepOnScreen() {
     RECT r{};

@@ -23,7 +23,7 @@ public:
     // outlive it.
     TContrastDetailsForm(HWND owner, ContrastSource& source, const Place& place);
 
-    // Shows the window with the content as it stands now, and gives its text the keyboard.
+    // Shows the window with the content as it stands, and gives its text the keyboard.
     void ShowDetails();
     // The colours or the picture changed: an open window shows the new content; a hidden one does nothing.
     void ColoursChanged();

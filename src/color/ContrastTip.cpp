@@ -44,7 +44,7 @@ std::vector<velmira::Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& 
     std::vector<velmira::Rgb> pixels;
     if (right <= left || bottom <= top) return pixels;
     pixels.reserve(static_cast<std::size_t>(right - left) * static_cast<std::size_t>(bottom - top));
-    ::GdiFlush();  // GDI may still be drawing into the section
+    ::GdiFlush();  // GDI's drawing into the section ends first
     for (int y = top; y < bottom; ++y) {
         const std::uint32_t* row = picture.Row(y);
         for (int x = left; x < right; ++x) {
@@ -151,9 +151,9 @@ void ContrastTip::FitPosition(WINDOWPOS& position) {
     ::GetCursorPos(&pointer);
     const RECT work = WorkAreaAt(pointer);
     x = std::max<int>(std::min<int>(x, work.right - size.cx), work.left);
-    // The tooltip placed the tip for its own, smaller size. A tip that would now run off the bottom goes above
-    // the pointer, and so does one that would cover it: the mouse would move onto the tip and hide it. Where
-    // there is no room above, the tip goes below the pointer's picture.
+    // The tooltip placed the tip for its own, smaller size. A tip that would run off the bottom at the drawing's
+    // size goes above the pointer, and so does one that would cover it: the mouse would move onto the tip and
+    // hide it. Where there is no room above, the tip goes below the pointer's picture.
     const int gap = ui::ScaleLayout(kPointerGap, ui::Window::DpiOf(tool_));
     const bool coversPointer = x <= pointer.x && pointer.x < x + size.cx && y <= pointer.y && pointer.y < y + size.cy;
     if (y + size.cy > work.bottom || coversPointer) y = pointer.y - gap - size.cy;

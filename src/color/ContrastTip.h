@@ -46,7 +46,7 @@ protected:
 private:
     void AddTool();
     void FillDisplayInfo(NMHDR* header);
-    // Makes the content for the source as it stands now, and lays it out.
+    // Makes the content for the source as it stands, and lays it out.
     void MakeContent();
     void Paint(HDC dc);
     // The tooltip places and sizes itself for its own text: the size becomes the drawing's, and the place one

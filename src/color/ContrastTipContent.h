@@ -32,7 +32,7 @@ struct ContrastTipContent {
 ContrastTipContent PairTipContent(Rgb text, Rgb background);
 // `pixels` are the picture's pixels under the sample text.
 ContrastTipContent PictureTipContent(Rgb text, std::vector<Rgb> pixels);
-// The content for the pair or the picture as the source has them now.
+// The content for the pair or the picture as the source has them when asked.
 ContrastTipContent ContentOf(ContrastSource& source);
 
 }  // namespace velmira

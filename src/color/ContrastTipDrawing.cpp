@@ -99,7 +99,7 @@ void ContrastTipDrawing::Paint(HDC dc, const RECT& client, bool frame) const {
 void PaintVisionSample(HDC dc, const RECT& sample, const velmira::VisionSample& vision, HFONT font) {
     const ui::UniqueBrush background(::CreateSolidBrush(ColorOf(vision.background)));
     ::FillRect(dc, &sample, background ? background.get() : ::GetSysColorBrush(COLOR_INFOBK));
-    // A sample as light or as dark as the window around it still shows its edge.
+    // Framed, so that a sample as light or as dark as the window around it shows its edge.
     ::FrameRect(dc, &sample, ::GetSysColorBrush(COLOR_BTNSHADOW));
     const ui::ScopedSelectObject select(dc, font);
     ::SetBkMode(dc, TRANSPARENT);

@@ -43,7 +43,7 @@ bool ReadsBackAs(const std::string& text, Rgb colour) {
 }
 
 // The same number of decimals for all three numbers, as few as read back to the colour; then each number on its
-// own with fewer where the colour still reads back.
+// own with fewer where the colour reads back all the same.
 std::string ShortestText(Rgb colour, const Numbers& numbers, const Compose& compose) {
     Decimals decimals{kMostDecimals, kMostDecimals, kMostDecimals};
     for (int common = 0; common <= kMostDecimals; ++common) {

@@ -4,7 +4,7 @@
 //
 // While a picture is the background, the background colour is not what the user sees and its editors are
 // disabled: the items that change it (its two levels and the swap) are greyed out, and the text colour's
-// levels are met against every pixel of the picture under the sample text. The pair can still be copied as
+// levels are met against every pixel of the picture under the sample text. The pair can be copied as
 // CSS, where the background colour is what shows before the picture is loaded.
 #include <string>
 #include <vector>

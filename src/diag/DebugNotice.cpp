@@ -19,7 +19,7 @@ LRESULT DebugNotify(const ST_DebugNotice& record) {
     HWND monitor = ::FindWindowA(nullptr, "Ostrimund");
     if (!monitor) return 0;
     // The data is the one byte "1"; its terminating zero is not counted. Both live as long as the program: a
-    // monitor that stops hanging may still take the notice after the wait for it was given up.
+    // monitor that stops hanging may take the notice after the wait for it was given up.
     static char text[] = "1";
     static COPYDATASTRUCT data{1, 1, text};
     DWORD_PTR reply = 0;

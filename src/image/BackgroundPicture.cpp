@@ -66,7 +66,7 @@ void BackgroundPicture::CheckBackImageClick() {
     controls_.path.SetColor(::GetSysColor(useImage_ ? COLOR_WINDOW : COLOR_MENU));
     for (ui::Window* control : controls_.colourEditors) control->SetEnabled(!useImage_);
     if (useImage_) {
-        // Each switch reads the file again, so a picture changed or deleted meanwhile shows as it is now.
+        // Each switch reads the file again, so a picture changed or deleted meanwhile shows as it is.
         if (!imagePath_.empty()) LoadReportingErrors(std::string(imagePath_));
     } else {
         showColours_();
@@ -197,7 +197,7 @@ bool BackgroundPicture::ShowColour(COLORREF colour) {
 }
 
 // The same picture over the new area. One that was read whole is tiled again from memory; of a larger one the
-// new area may show more than was read, so it is read again, and if that fails now (the file went away) the
+// new area may show more than was read, so it is read again, and if that fails (the file went away) the
 // part that was read is tiled, with nothing said: the user did not ask for the picture.
 bool BackgroundPicture::PreviewResized() {
     if (!PictureShown() || shown_.width <= 0 || shown_.height <= 0) return false;

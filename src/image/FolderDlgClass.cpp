@@ -10,7 +10,7 @@ namespace {
 
 // The browser is a shell namespace view and needs COM on this thread. The program initialises nothing else
 // with COM, so the browser brings its own apartment and leaves it again. A thread that already has one keeps
-// it (S_FALSE still counts and is balanced); one in the multithreaded apartment is left alone.
+// it (S_FALSE counts too and is balanced); one in the multithreaded apartment is left alone.
 class ScopedOleInitialize {
 public:
     ScopedOleInitialize() noexcept : initialized_(SUCCEEDED(::OleInitialize(nullptr))) {}

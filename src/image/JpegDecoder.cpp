@@ -173,7 +173,7 @@ private:
 
     void ReadVisibleRows(DecodedPicture& picture) {
         // Cropping decodes only the iMCU columns that reach the visible ones. One iMCU column more is
-        // kept on the right so that the upsampler still sees the true neighbours of the last visible
+        // kept on the right so that the upsampler sees the true neighbours of the last visible
         // column, and the visible pixels equal those of a full-width decode.
         const JDIMENSION imcuWidth = static_cast<JDIMENSION>(cinfo_.max_h_samp_factor) * DCTSIZE;
         JDIMENSION cropWidth = static_cast<JDIMENSION>(picture.visibleWidth) + imcuWidth;

@@ -21,7 +21,7 @@ std::string JpegErrorMessage(int messageCode);
 // - Other colour spaces (2 components, unknown 4-component ones) give the JPEG error of the failed
 //   conversion request.
 // - Damage that libjpeg only warns about (corrupt entropy data, a file that ends early) does not stop
-//   the decode: libjpeg fills what it could not read, as it always has. Damage below the last visible
+//   the decode: libjpeg fills what it could not read with its own fill. Damage below the last visible
 //   row may go unnoticed because decoding stops there.
 // - Declared sizes over 2^28 pixels, more than 500 progressive scans, and work needing more than
 //   256 MB are refused with a JPEG error.

@@ -120,7 +120,7 @@ public:
 
 private:
     // Intervals before the one holding `mcu` are passed over by their markers; within that interval
-    // the MCUs before it must still be decoded, since each one's data starts where the last one's ended.
+    // the MCUs before it must be decoded all the same, since each one's data starts where the last one's ended.
     void SkipTo(std::uint64_t mcu) {
         const std::uint64_t target = mcu / headers_.restartInterval;
         if (target > interval_) {

@@ -48,7 +48,7 @@ struct ControlBlock {
     std::uint32_t answerSerial;
     std::uint32_t answer;
     std::int32_t found;
-    // The plug-in whose code runs now (its DLL's start-up included), kNoPlugin between calls: the one to
+    // The plug-in whose code is running (its DLL's start-up included), kNoPlugin between calls: the one to
     // name when the helper dies or stops answering.
     std::int32_t calling;
     // Counts the calls into plug-ins that have begun, so that the program's time limit applies to each call.

@@ -41,7 +41,7 @@ public:
     void GetSpiInfo(int n, std::vector<ST_SpiInfo>& array) const;
     // True when a plug-in accepts FileName; that plug-in becomes Current.
     bool FindPlugin();
-    // True when Picture now holds the file's size and its top-left min(width, maxWidth) x min(height, maxHeight)
+    // True when Picture then holds the file's size and its top-left min(width, maxWidth) x min(height, maxHeight)
     // pixels. Throws SpiHostFailure, naming the plug-in, when the helper crashed or stopped answering while it
     // decoded, and SpiHostBusy while another request waits.
     bool LoadPicture(const std::string& fileName, int maxWidth, int maxHeight);

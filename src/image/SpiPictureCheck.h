@@ -21,7 +21,7 @@ constexpr unsigned char kPictureInfoSentinel = 0xFF;
 
 // The handle of the picture's text information as the plug-in left it in the record, 0 when there is none.
 // Plug-ins that lay the record out packed write 26 bytes and put the handle at byte 22; the others write all
-// 28 and put it at byte 24. Bytes 26 and 27 still holding the sentinel tell the packed form, since no
+// 28 and put it at byte 24. Bytes 26 and 27 left holding the sentinel tell the packed form, since no
 // handle lies in the top 64 KB of the address space that a value 0xFFFFxxxx would point into.
 std::uint32_t PictureInfoTextHandle(const unsigned char (&record)[kPictureInfoSize]);
 

@@ -119,7 +119,7 @@ void TColorPallet::PalletClick(ui::Panel& sender) {
 }
 
 void TColorPallet::BtnOkClick() {
-    // A refused write is shown here, while the dialog is still open, and not passed on: the OK button's
+    // A refused write is shown here, while the dialog is open, and not passed on: the OK button's
     // modal result is set only after this handler returns, and the dialog must close with OK all the same.
     try {
         SaveIniFile();

@@ -90,7 +90,7 @@ void TLoupeForm::Update(POINT pickPoint, POINT sightCentre, POINT pointer, UINT 
         throw;
     }
     const velmira::ScreenPoint pick{pickPoint.x, pickPoint.y};
-    // Captured while the loupe still stands where the last tick put it; it moves only afterwards.
+    // Captured while the loupe stands where the last tick put it; it moves only afterwards.
     const velmira::LoupeCells cells =
         Capture(pick) ? CellsAround(pick) : velmira::LoupeCellsOn(pick, geometry_.pixels, velmira::ScreenRect{});
     const std::string text = ReadoutFor(cells);
@@ -114,16 +114,8 @@ void TLoupeForm::SetZoom(int zoom) {
     zoom = velmira::LoupeZoomAfter(zoom, 0);
     if (zoom == zoom_) return;
     zoom_ = zoom;
-    // Around the sight as it stands now, which the loupe stands clear of.
+    // Around where the sight stands, which the loupe stands clear of.
     if (updated_) Update(lastSightCentre_, lastSightCentre_, lastPointer_, dpi_);
-}
-
-void TLoupeForm::ZoomIn() {
-    SetZoom(velmira::LoupeZoomAfter(zoom_, 1));
-}
-
-void TLoupeForm::ZoomOut() {
-    SetZoom(velmira::LoupeZoomAfter(zoom_, -1));
 }
 
 void TLoupeForm::Wheel(int delta) {
@@ -197,7 +189,7 @@ std::string TLoupeForm::ReadoutFor(const velmira::LoupeCells& cells) const {
 namespace {
 
 // The band behind the readout is the system's face colour. With a high-contrast theme the frame, the grid and
-// the hatch take the theme's colours too; the cells still show the screen as it is.
+// the hatch take the theme's colours too; the cells show the screen as it is.
 velmira::LoupeColours SystemLoupeColours() {
     velmira::LoupeColours colours;
     colours.band = PixelOf(::GetSysColor(COLOR_BTNFACE));

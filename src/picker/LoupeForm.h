@@ -38,11 +38,8 @@ public:
     // thrown once; the loupe then hides and stays hidden.
     void Update(POINT pickPoint, POINT sightCentre, POINT pointer, UINT dpi);
 
-    // Each redraws at once from a fresh capture around where the sight stands, once the loupe has been updated.
-    void SetZoom(int zoom);
-    void ZoomIn();
-    void ZoomOut();
-    // A WM_MOUSEWHEEL's delta: one zoom step for every whole notch, away from the user zooming in.
+    // A WM_MOUSEWHEEL's delta: one zoom step for every whole notch, away from the user zooming in. A step
+    // redraws at once from a fresh capture around where the sight stands, once the loupe has been updated.
     void Wheel(int delta);
     int Zoom() const noexcept { return zoom_; }
 
@@ -59,6 +56,7 @@ protected:
     void PaintBackground(HDC dc, const RECT& client) override;
 
 private:
+    void SetZoom(int zoom);
     void Arrange(UINT dpi);
     bool Capture(velmira::ScreenPoint pick);
     velmira::LoupeCells CellsAround(velmira::ScreenPoint pick);

@@ -46,7 +46,7 @@ void TScopeForm::SetFactor(int factor) {
     factor_ = factor;
     ui::UniqueRegion region = MakeRegion(ScopeBitmap.get());
     if (!::SetWindowRgn(Handle(), region.get(), TRUE)) throw std::runtime_error("SetWindowRgn failed");
-    ScopeRgn = region.release();  // the window owns its region now
+    region.release();  // the window owns its region
 }
 
 ui::UniqueBitmap TScopeForm::SightPicture(int factor) {
@@ -111,7 +111,6 @@ void TScopeForm::TimerTimer() {
     const Placement next = PlacementAt(pointer);
     if (OnTick) OnTick(Tick{pointer, GetCenter(), CenterOf(next)});
     MoveTo(next);
-    if (OnMoved) OnMoved(GetCenter());
 }
 
 void TScopeForm::MoveToCursor() {

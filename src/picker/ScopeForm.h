@@ -13,7 +13,7 @@
 
 class TScopeForm : public ui::Form {
 public:
-    // Built hidden, sized to the picture, shaped and placed at the pointer; its timer runs from now on.
+    // Built hidden, sized to the picture, shaped and placed at the pointer, with its timer running.
     explicit TScopeForm(HWND owner);
     ~TScopeForm() override;
 
@@ -29,7 +29,7 @@ public:
 
     // The "SCOPE" picture enlarged `factor` times by nearest neighbour (the picture itself at 1).
     static ui::UniqueBitmap SightPicture(int factor);
-    // The factor the sight is drawn at now.
+    // The factor the sight is drawn at.
     int Factor() const noexcept { return factor_; }
 
     // One tick: the pointer as it was read once for the tick, the centre where the sight stands and the centre
@@ -39,15 +39,13 @@ public:
         POINT centre;
         POINT next;
     };
-    // Raised on each tick before the move, and after it with the new centre.
+    // Raised on each tick before the move.
     std::function<void(const Tick& tick)> OnTick;
-    std::function<void(POINT centre)> OnMoved;
     // The DPI of the monitor under the pointer, asked on each tick; the system's answer when not set. A pick
     // that already knows it (it asks once per monitor) saves the sight asking again.
     std::function<UINT(POINT pointer)> DpiAt;
 
     ui::Timer Timer;
-    HRGN ScopeRgn = nullptr;  // the window's shape; the system owns it once it has been set
     ui::UniqueBitmap ScopeBitmap;  // the picture as drawn, at the factor
 
 protected:

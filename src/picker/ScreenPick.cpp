@@ -27,15 +27,11 @@ void ScreenPick::Start(TLoupeForm::Readout readout) {
     // moves beside the point the sight moves to, never over it, so that a drop reads no pixel of the loupe.
     scope->OnTick = [this](const TScopeForm::Tick& tick) { UpdateLoupe(tick); };
     scope->DpiAt = [this](POINT pointer) { return DpiUnder(pointer); };
-    scope->OnMoved = [this](POINT centre) {
-        if (Hooks.moved) Hooks.moved(centre);
-    };
     scope_ = std::move(scope);
     loupe_ = std::move(loupe);
     monitor_ = RECT{};
-    // Not activated: the owner keeps the keyboard, so that Esc and the arrow keys still reach the drag.
+    // Not activated: the owner keeps the keyboard, so that Esc and the arrow keys reach the drag.
     scope_->ShowInactive();
-    if (Hooks.started) Hooks.started();
 }
 
 void ScreenPick::StartWithoutButton(TLoupeForm::Readout readout, KeyboardEnd ended) {
@@ -54,7 +50,7 @@ void ScreenPick::KeyWithoutButton(UINT virtualKey, bool repeat) {
     switch (virtualKey) {
     case VK_RETURN:
     case VK_SPACE:
-        if (!repeat) EndWithoutButton(true);  // a key still held from what started the pick takes nothing
+        if (!repeat) EndWithoutButton(true);  // a key held down from what started the pick takes nothing
         break;
     case VK_ESCAPE:
         EndWithoutButton(false);
@@ -81,7 +77,7 @@ void ScreenPick::EndWithoutButton(bool take) {
 
 void ScreenPick::UpdateLoupe(const TScopeForm::Tick& tick) {
     // Another program that takes the mouse away (it was activated) ends a pick without a button: the clicks
-    // would not come here any more. Not from inside the sight's tick, which the end destroys.
+    // would not come here. Not from inside the sight's tick, which the end destroys.
     if (grab_ && !grab_->Holding()) grabLost_.Schedule();
     if (loupe_) loupe_->Update(tick.centre, tick.next, tick.pointer, DpiUnder(tick.pointer));
 }
@@ -105,7 +101,6 @@ POINT ScreenPick::End() {
         scope_->Close();
         scope_.reset();
     }
-    if (Hooks.ended) Hooks.ended(point);
     return point;
 }
 
@@ -113,7 +108,6 @@ void ScreenPick::Cancel() {
     if (!scope_) return;
     loupe_.reset();
     scope_.reset();
-    if (Hooks.cancelled) Hooks.cancelled();
 }
 
 bool ScreenPick::KeyDown(UINT virtualKey) {

@@ -5,7 +5,7 @@
 // (the default), the loupe beside the sight shows the pixels around the pick point on each tick of the sight, the
 // arrow keys move the pointer a pixel at a time and the wheel zooms the loupe; with it off, a pick is the sight
 // alone. Esc ends a drag like a release, with a pick where the sight stands, and gives a pick without a button
-// up. Whoever else needs to follow a pick listens to its hooks.
+// up.
 #include <windows.h>
 
 #include <functional>
@@ -22,18 +22,11 @@
 
 class ScreenPick {
 public:
-    struct PickHooks {
-        std::function<void()> started;
-        std::function<void(POINT centre)> moved;    // after every move of the sight, with its centre
-        std::function<void(POINT centre)> ended;    // the point that is read, before it is read
-        std::function<void()> cancelled;            // given up without reading
-    };
-
     // The scope window and the loupe are owned by `owner`'s window.
     explicit ScreenPick(const ui::Window& owner);
     ScreenPick(const ScreenPick&) = delete;
     ScreenPick& operator=(const ScreenPick&) = delete;
-    // A drag that still runs is given up without reading (the controls it would report to are going away) and
+    // A running drag is given up without reading (the controls it would report to are going away) and
     // the scope window is destroyed, so that it never outlives its owner.
     ~ScreenPick();
 
@@ -74,8 +67,6 @@ public:
     // The scope window and the loupe of the pick in progress, or null.
     TScopeForm* Scope() const noexcept { return scope_.get(); }
     TLoupeForm* Loupe() const noexcept { return loupe_.get(); }
-
-    PickHooks Hooks;
 
 private:
     void UpdateLoupe(const TScopeForm::Tick& tick);

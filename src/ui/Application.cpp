@@ -151,7 +151,7 @@ void Application::RemoveIdleTask(IdleTask* task) noexcept {
 
 // In the order they were put off. A task may drop others while it runs, so each is looked up again before it
 // runs; one that it puts off anew waits for the next idle time. A task that fails is reported like an event
-// that failed, and the others still run.
+// that failed, and the others run all the same.
 void Application::RunIdleTasks() {
     const std::vector<IdleTask*> due = idleTasks_;
     for (IdleTask* task : due) {

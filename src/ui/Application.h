@@ -41,7 +41,7 @@ public:
     // Dispatches one message, waiting for it; false once WM_QUIT came. Runs the idle tasks first when the
     // queue is empty.
     bool HandleOneMessage();
-    // Dispatches what is queued now without waiting, then runs the idle tasks.
+    // Dispatches what is queued, without waiting, then runs the idle tasks.
     void ProcessMessages();
 
     // The tasks waiting for the loop to be idle, kept by IdleTask itself.
@@ -56,7 +56,7 @@ public:
     // The standard error display: a message box titled with the application's title, with the error icon. While
     // one is up, another error is not shown on top of it: an error that repeats on every paint shows once.
     void ShowException(const std::exception& e);
-    // The exception being handled now (called inside a catch block) through the standard display; never throws.
+    // The exception being handled (called inside a catch block) through the standard display; never throws.
     void ShowCurrentException() noexcept;
     // Every message box of the program goes through here, so that tests can watch them.
     int ShowMessage(std::string_view text, UINT flags);

@@ -64,7 +64,7 @@ void Clipboard::SetText(const std::string& text) {
         block.reset();  // the clipboard did not take it
         throw std::runtime_error(SystemErrorText(error));
     }
-    block.release();  // the clipboard owns the block now
+    block.release();  // the clipboard owns the block
 }
 
 std::optional<std::string> ClipboardText() {

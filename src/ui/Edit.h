@@ -27,7 +27,7 @@ public:
     // Key pressed (a character): the handler may set the character to 0 to swallow it.
     std::function<void(char& key)> OnKeyPress;
     // A paste, however asked for (Ctrl+V, Shift+Insert, the edit's menu): true when the handler took the
-    // clipboard itself; otherwise the edit pastes as it always does.
+    // clipboard itself; otherwise the edit's own paste runs.
     std::function<bool()> OnPaste;
 
 protected:

@@ -42,7 +42,7 @@ void Form::Create(const FormLayout& layout) {
     }
     HWND owner = layout.owner ? layout.owner : Application::Get().Handle();
     CreateOwn(exStyle, style, owner, layout.caption, layout.left, layout.top, width, height);
-    // Only the made window knows its monitor; it is still hidden, so it moves to its place for that DPI unseen.
+    // Only the made window knows its monitor; hidden until shown, it moves to its place for that DPI unseen.
     SetDpi(DpiOfWindow(Handle()));
     if (Dpi() != kLayoutDpi) {
         const SIZE size = OuterSizeFor(Dpi());
@@ -70,7 +70,7 @@ void Form::TakeDpi(UINT dpi, const RECT& suggested) {
     ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                    suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
     if (placing_) {
-        // Its place at creation lies on a monitor of another DPI: the controls, still to come, take this one.
+        // Its place at creation lies on a monitor of another DPI: the controls, made after it, take this one.
         SetDpi(dpi);
         return;
     }

@@ -15,9 +15,9 @@ public:
 
     // Puts the work off until the loop is idle (once, however often this is called before it runs).
     void Schedule();
-    // The work is no longer wanted: someone has done it another way.
+    // The work is not wanted: someone has done it another way.
     void Cancel() noexcept;
-    // Does the work now if it is still waiting, so that what needs its result has it.
+    // Does the work at once if it is waiting, so that what needs its result has it.
     void RunNow();
     bool Pending() const noexcept { return pending_; }
 

@@ -17,14 +17,14 @@ public:
         std::function<void(int delta)> wheel;                  // the wheel turned
     };
 
-    // Captures the mouse for `window` (a visible window of this thread) and takes the input from now on. One grab
+    // Captures the mouse for `window` (a visible window of this thread) and takes the input until it ends. One grab
     // runs at a time: a second one replaces the first.
     PointerGrab(HWND window, Hooks hooks);
     PointerGrab(const PointerGrab&) = delete;
     PointerGrab& operator=(const PointerGrab&) = delete;
     ~PointerGrab();
 
-    // Whether the window still holds the capture: the system takes it away when another program becomes active.
+    // Whether the window holds the capture: the system takes it away when another program becomes active.
     bool Holding() const noexcept;
 
     // A queued message before it is dispatched, whichever window it is for: true when the running grab took it.

@@ -44,7 +44,7 @@ Fn SystemLibrary::Function(const char* name) const noexcept {
     return ExportOf<Fn>(module_.get(), name);
 }
 
-// Takes the current folder and PATH out of the search for every DLL the process loads from now on
+// Takes the current folder and PATH out of the search for every DLL the process loads after the call
 // (SetDefaultDllDirectories), where the system has it; false where it does not. Called first thing at start.
 bool RestrictDllSearch();
 

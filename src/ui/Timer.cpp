@@ -8,7 +8,7 @@
 namespace ui {
 namespace {
 
-// The timers that are running now. A tick that was already taken from the queue when its timer was stopped
+// The running timers. A tick that was already taken from the queue when its timer was stopped
 // (and its object perhaps destroyed) is recognised here and dropped.
 std::set<const Timer*>& RunningTimers() {
     static std::set<const Timer*> timers;

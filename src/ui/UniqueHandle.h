@@ -30,7 +30,7 @@ public:
     handle_type get() const noexcept { return h_; }
     explicit operator bool() const noexcept { return h_ != Traits::invalid(); }
 
-    // Hands the handle over to whoever takes ownership now (the system, after it accepted it).
+    // Hands the handle over to its new owner (the system, after it accepted it).
     handle_type release() noexcept {
         Count(h_, -1);
         return std::exchange(h_, Traits::invalid());
@@ -43,7 +43,7 @@ public:
         if (old != Traits::invalid()) Traits::close(old);
     }
 
-    // How many handles of this kind the program's owners hold right now.
+    // How many handles of this kind the program's owners hold at the moment of asking.
     static int Live() noexcept { return live_.load(std::memory_order_relaxed); }
 
 private:

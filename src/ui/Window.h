@@ -93,7 +93,7 @@ protected:
     virtual void OnHScroll(int /*code*/) {}
     virtual HBRUSH OnControlColor(HDC /*dc*/) { return nullptr; }
 
-    // Called on WM_NCDESTROY, after which the object no longer has a window.
+    // Called on WM_NCDESTROY, after which the object has no window.
     virtual void OnWindowDestroyed() {}
 
     // Lays the window out again for `dpi`: a child's rectangle from its 96-DPI layout, and its font. Containers

@@ -127,7 +127,7 @@ void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, H
         Detach();
         throw std::runtime_error(std::string("cannot subclass ") + className);
     }
-    created.release();  // ours now: the object destroys it
+    created.release();  // the object owns it and destroys it
 }
 
 LRESULT CALLBACK Window::OwnWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -197,7 +197,7 @@ TEST_F(Loupe, DestroyingTheLoupeLeavesNoWindowOrGdiObject) {
         TLoupeForm loupe(nullptr, scope->Handle(), ReadoutAgainstWhite());
         window = loupe.Handle();
         loupe.Update(pick, pick, kPointer, 96);
-        loupe.ZoomIn();
+        loupe.Wheel(WHEEL_DELTA);
         loupe.Update(pick, pick, kPointer, 144);  // another monitor's DPI: canvases and font made again
         EXPECT_NE(testsupport::CountLive(), before);
     }

@@ -1,6 +1,6 @@
 #pragma once
 // The installed decoders' file patterns read from their registrations, without starting COM or loading the
-// imaging component: the host asks for them while its window is still being created.
+// imaging component: the host asks for them while its window is being created.
 #include <cstddef>
 #include <optional>
 #include <string>
