@@ -1,9 +1,8 @@
 #include "app/MainForm.h"
 
-#include <algorithm>
-
 #include "app/SwatchColour.h"
 #include "diag/DebugNotice.h"
+#include "picker/SightIcon.h"
 #include "text/SystemText.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
@@ -15,33 +14,6 @@ constexpr char kSampleText[] = "あいうえお\n\nABCDEFG\n\n0123456789";
 
 ui::FontSpec WindowFont() {
     return ui::FontSpec{"ＭＳ Ｐゴシック", 12, false};
-}
-
-SIZE BitmapSize(HBITMAP bitmap) {
-    BITMAP info{};
-    ::GetObjectA(bitmap, sizeof info, &info);
-    return SIZE{info.bmWidth, info.bmHeight};
-}
-
-// Both pick icons show the sight picture that the scope window draws. On a scaled display it is enlarged by the
-// largest whole factor that fits the icon (nearest neighbour, so that its lines stay crisp) and centred on its
-// own background colour.
-void LoadScopePicture(ui::Image& image) {
-    const RECT bounds = image.Bounds();
-    const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
-    ui::UniqueBitmap sight = TScopeForm::SightPicture(1);
-    const SIZE natural = BitmapSize(sight.get());
-    if (natural.cx <= 0 || natural.cy <= 0 || width <= 0 || height <= 0) return;
-    const int factor = std::max<int>(1, std::min<int>(width / natural.cx, height / natural.cy));
-    if (factor > 1) sight = TScopeForm::SightPicture(factor);
-    const SIZE size = BitmapSize(sight.get());
-    auto canvas = std::make_unique<ui::Canvas>(width, height);
-    ui::UniqueMemoryDC source(::CreateCompatibleDC(canvas->DC()));
-    ui::ScopedSelectObject select(source.get(), sight.get());
-    canvas->Fill(::GetPixel(source.get(), 0, 0));
-    ::BitBlt(canvas->DC(), (width - size.cx) / 2, (height - size.cy) / 2, size.cx, size.cy, source.get(), 0, 0,
-             SRCCOPY);
-    image.SetPicture(std::move(canvas));
 }
 
 }  // namespace
@@ -62,9 +34,12 @@ struct TMainForm::ColorGroupControls {
 // channel strings and their values in the two colour groups (fontColor_, backGColor_), ImagePath and UseImage in
 // the background picture (background_), SpiPath and the plug-in host there too; AppDir is appDir_ here.
 TMainForm::TMainForm()
-    : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, [this] { UpdateColor(); }),
-      backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, [this] { UpdateColor(); }),
-      background_({CheckBackImage, EditBackImage, BtnRef, ImageBackG, BackGColorControls()}, [this] { UpdateColor(); }),
+    : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, RadioHexDim,
+                 [this] { return BackgroundColour(); }, [this] { UpdateColor(); }),
+      backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, RadioHexDim,
+                  [] { return velmira::Rgb{255, 255, 255}; }, [this] { UpdateColor(); }),
+      background_({CheckBackImage, EditBackImage, BtnRef, BtnSPI, ImageBackG, BackGColorControls()},
+                  [this] { UpdateColor(); }),
       pick_(*this), palettes_(appDir_, &velmira::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();
@@ -150,7 +125,7 @@ void TMainForm::BuildColorGroup(const ColorGroupControls& g, int top, const char
     g.scopePanel.Drag.automatic = true;  // a drag source too, with no handlers
     g.scopeImage.Create(g.scopePanel, 1, 1, 29, 29);
     g.scopeImage.Drag.automatic = true;
-    LoadScopePicture(g.scopeImage);
+    velmira::ShowSightIn(g.scopeImage);
     for (int i = 0; i < 3; ++i) {
         labels[i]->Create(g.group, 10, 40 + 25 * i, 13, 21, letters[i], channelFont);
         labels[i]->SetFontColor(colours[i]);
@@ -163,25 +138,13 @@ void TMainForm::OnDpiChanged() {
     ImageBackG.SetPicture(nullptr);
     // Without a picture on the preview (none switched on, or none that could be read) it shows the colour.
     if (!background_.PreviewResized()) background_.ShowColour(backGColor_.Packed());
-    LoadScopePicture(ImageScopeFont);
-    LoadScopePicture(ImageScopeBackG);
+    velmira::ShowSightIn(ImageScopeFont);
+    velmira::ShowSightIn(ImageScopeBackG);
 }
 
+// The colour groups and the background picture wire their own controls; these are the ones the window's own
+// rules answer.
 void TMainForm::ConnectEvents() {
-    EditFont.OnKeyUp = [this](WORD, UINT) { EditFontKeyUp(); };
-    EditBackG.OnKeyUp = [this](WORD, UINT) { EditBackGKeyUp(); };
-    EditFR.OnKeyUp = [this](WORD, UINT) { EditFRKeyUp(); };
-    EditFG.OnKeyUp = [this](WORD, UINT) { EditFGKeyUp(); };
-    EditFB.OnKeyUp = [this](WORD, UINT) { EditFBKeyUp(); };
-    EditBR.OnKeyUp = [this](WORD, UINT) { EditBRKeyUp(); };
-    EditBG.OnKeyUp = [this](WORD, UINT) { EditBGKeyUp(); };
-    EditBB.OnKeyUp = [this](WORD, UINT) { EditBBKeyUp(); };
-    BarFR.OnScroll = [this](int code, int pos) { BarFRScroll(code, pos); };
-    BarFG.OnScroll = [this](int code, int pos) { BarFGScroll(code, pos); };
-    BarFB.OnScroll = [this](int code, int pos) { BarFBScroll(code, pos); };
-    BarBR.OnScroll = [this](int code, int pos) { BarBRScroll(code, pos); };
-    BarBG.OnScroll = [this](int code, int pos) { BarBGScroll(code, pos); };
-    BarBB.OnScroll = [this](int code, int pos) { BarBBScroll(code, pos); };
     RadioHexDim.OnClick = [this] { RadioHexDimClick(); };
     PanelBackG.OnContextPopup = [this](POINT at) { PanelBackGContextPopup(at); };
     OnClose = [this] { FormClose(); };
@@ -189,16 +152,11 @@ void TMainForm::ConnectEvents() {
     BtnCopyBackG.OnClick = [this] { BtnCopyBackGClick(); };
     BtnCopyFont.OnContextPopup = [this](POINT at) { BtnCopyFontContextPopup(at); };
     BtnCopyBackG.OnContextPopup = [this](POINT at) { BtnCopyBackGContextPopup(at); };
-    for (ui::Edit* edit : {&EditFont, &EditFR, &EditFG, &EditFB}) edit->OnPaste = [this] { return PasteInto(fontColor_); };
-    for (ui::Edit* edit : {&EditBackG, &EditBR, &EditBG, &EditBB}) edit->OnPaste = [this] { return PasteInto(backGColor_); };
     previewMenu_.OnCopied = [this] { RememberPair(); };
     BtnSaveFont.OnClick = [this] { BtnSaveFontClick(); };
     BtnLoadFont.OnClick = [this] { BtnLoadFontClick(); };
     BtnSaveBackG.OnClick = [this] { BtnSaveBackGClick(); };
     BtnLoadBackG.OnClick = [this] { BtnLoadBackGClick(); };
-    CheckBackImage.OnClick = [this] { CheckBackImageClick(); };
-    EditBackImage.OnKeyPress = [this](char& key) { EditBackImageKeyPress(key); };
-    BtnRef.OnClick = [this] { BtnRefClick(); };
     ImageScopeFont.Drag.onStartDrag = [this] { ImageScopeStartDrag(ImageScopeFont); };
     ImageScopeBackG.Drag.onStartDrag = [this] { ImageScopeStartDrag(ImageScopeBackG); };
     ImageScopeFont.Drag.onEndDrag = [this](POINT) { ImageScopeFontEndDrag(); };
@@ -207,6 +165,5 @@ void TMainForm::ConnectEvents() {
         icon->Drag.onDragKey = [this](UINT key) { return pick_.KeyDown(key); };
         icon->Drag.onDragWheel = [this](int delta) { return pick_.Wheel(delta); };
     }
-    BtnSPI.OnClick = [this] { BtnSPIClick(); };
 }
 

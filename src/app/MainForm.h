@@ -1,8 +1,9 @@
 #pragma once
 // The main window: two colours edited side by side over a preview, always on top. It is where the parts of the
-// program meet: it owns the controls of its layout under their names, wires their events to the parts that
-// carry the rules (the two colour groups, the background picture, the screen pick, the settings, the palette,
-// the contrast tip and the preview's menu), and keeps the one refresh, UpdateColor, that brings them into line.
+// program meet: it owns the controls of its layout under their names and hands them to the parts that carry
+// the rules. The two colour groups and the background picture wire their own controls' events; the window wires
+// the rest to the screen pick, the settings, the palette, the history, the contrast tip and the preview's menu,
+// and keeps the one refresh, UpdateColor, that brings them into line.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -74,23 +75,9 @@ public:
     void UpdateColor();
     void UpdateHexDim();
 
-    // ---- Events ---------------------------------------------------------------------------------------------------
+    // ---- Events (the colour groups and the background picture wire their own controls) --------------------------
     void RadioHexDimClick();
     void PanelBackGContextPopup(POINT screenPos);
-    void EditFontKeyUp();
-    void EditBackGKeyUp();
-    void EditFRKeyUp();
-    void EditFGKeyUp();
-    void EditFBKeyUp();
-    void EditBRKeyUp();
-    void EditBGKeyUp();
-    void EditBBKeyUp();
-    void BarFRScroll(int scrollCode, int scrollPos);
-    void BarFGScroll(int scrollCode, int scrollPos);
-    void BarFBScroll(int scrollCode, int scrollPos);
-    void BarBRScroll(int scrollCode, int scrollPos);
-    void BarBGScroll(int scrollCode, int scrollPos);
-    void BarBBScroll(int scrollCode, int scrollPos);
     void BtnCopyFontClick();
     void BtnCopyBackGClick();
     void BtnCopyFontContextPopup(POINT screenPos);
@@ -104,9 +91,7 @@ public:
     void ImageScopeBackGEndDrag();
     void CheckBackImageClick();
     void EditBackImageKeyPress(char& key);
-    void BtnRefClick();
     void WMDropFiles(HDROP drop);
-    void BtnSPIClick();
     void FormClose();
 
     // ---- The keyboard's ways in: the window menu, its shortcuts and the pick key -----------------------------------
@@ -140,8 +125,6 @@ private:
     TLoupeForm::Readout PickReadout(bool intoText);
     void ShowPallet(int mode, ColorGroup& group);
     void CreateContrastTip();
-    // A paste into one of the group's edits of a text that is a colour sets the whole colour.
-    bool PasteInto(ColorGroup& group);
     // The copies and the picks put the pair at the top of the history.
     void CopyAndRemember(const std::string& text);
     void RememberPair();

@@ -1,4 +1,4 @@
-// The main window's colour editing: the one refresh and the editors' events, handed to their colour group.
+// The main window's one refresh, and the display format that both colour groups show.
 #include "app/MainForm.h"
 
 void TMainForm::UpdateColor() {
@@ -24,60 +24,4 @@ void TMainForm::UpdateHexDim() {
 
 void TMainForm::RadioHexDimClick() {
     UpdateHexDim();
-}
-
-void TMainForm::EditFontKeyUp() {
-    fontColor_.HexKeyUp();
-}
-
-void TMainForm::EditBackGKeyUp() {
-    backGColor_.HexKeyUp();
-}
-
-void TMainForm::EditFRKeyUp() {
-    fontColor_.ChannelKeyUp(ColorGroup::kRed, RadioHexDim.ItemIndex());
-}
-
-void TMainForm::EditFGKeyUp() {
-    fontColor_.ChannelKeyUp(ColorGroup::kGreen, RadioHexDim.ItemIndex());
-}
-
-void TMainForm::EditFBKeyUp() {
-    fontColor_.ChannelKeyUp(ColorGroup::kBlue, RadioHexDim.ItemIndex());
-}
-
-void TMainForm::EditBRKeyUp() {
-    backGColor_.ChannelKeyUp(ColorGroup::kRed, RadioHexDim.ItemIndex());
-}
-
-void TMainForm::EditBGKeyUp() {
-    backGColor_.ChannelKeyUp(ColorGroup::kGreen, RadioHexDim.ItemIndex());
-}
-
-void TMainForm::EditBBKeyUp() {
-    backGColor_.ChannelKeyUp(ColorGroup::kBlue, RadioHexDim.ItemIndex());
-}
-
-void TMainForm::BarFRScroll(int, int scrollPos) {
-    fontColor_.BarScroll(ColorGroup::kRed, scrollPos);
-}
-
-void TMainForm::BarFGScroll(int, int scrollPos) {
-    fontColor_.BarScroll(ColorGroup::kGreen, scrollPos);
-}
-
-void TMainForm::BarFBScroll(int, int scrollPos) {
-    fontColor_.BarScroll(ColorGroup::kBlue, scrollPos);
-}
-
-void TMainForm::BarBRScroll(int, int scrollPos) {
-    backGColor_.BarScroll(ColorGroup::kRed, scrollPos);
-}
-
-void TMainForm::BarBGScroll(int, int scrollPos) {
-    backGColor_.BarScroll(ColorGroup::kGreen, scrollPos);
-}
-
-void TMainForm::BarBBScroll(int, int scrollPos) {
-    backGColor_.BarScroll(ColorGroup::kBlue, scrollPos);
 }

@@ -2,17 +2,13 @@
 // pick, the background picture and its plug-ins, and the settings file; and what the contrast tip asks.
 #include "app/MainForm.h"
 
-#include <algorithm>
 
 #include "color/Clipboard.h"
 #include "color/ColorText.h"
 #include "color/Contrast.h"
 #include "color/CopyMenu.h"
-#include "color/CssColor.h"
 #include "settings/HistorySettings.h"
 #include "settings/Settings.h"
-#include "text/ChannelText.h"
-#include "ui/Clipboard.h"
 
 // The colour the preview shows, from the channel values: the edit may hold text that is no colour (a few typed
 // characters, a channel typed out of range), and the clipboard only ever receives a colour.
@@ -42,20 +38,6 @@ void TMainForm::RememberPair() {
     history_.Remember(velmira::ColourPair{TextColour(), BackgroundColour()});
 }
 
-// A text colour with alpha is drawn over the background colour, a background colour over white, as a page shows
-// them.
-bool TMainForm::PasteInto(ColorGroup& group) {
-    const std::optional<std::string> text = ui::ClipboardText();
-    if (!text) return false;
-    const std::optional<velmira::RgbaColour> colour = velmira::ReadCssColour(*text);
-    if (!colour) return false;
-    const velmira::Rgb under = &group == &fontColor_ ? BackgroundColour() : velmira::Rgb{255, 255, 255};
-    const velmira::Rgb shown = velmira::Over(*colour, under);
-    group.SetChannels(velmira::HexAtLeastTwoDigits(shown.red), velmira::HexAtLeastTwoDigits(shown.green),
-                      velmira::HexAtLeastTwoDigits(shown.blue));
-    return true;
-}
-
 // The preview's menu: the nearest passing colour, the swap and the copy as CSS.
 void TMainForm::PanelBackGContextPopup(POINT screenPos) {
     previewMenu_.Popup(Handle(), screenPos);
@@ -66,17 +48,6 @@ void TMainForm::ImageScopeStartDrag(const ui::Image& sender) {
     pick_.Start(PickReadout(&sender == &ImageScopeFont));
 }
 
-namespace {
-
-// The pixel among `pixels` that the candidate stands out least against (`pixels` is not empty).
-velmira::Rgb LeastContrasting(velmira::Rgb candidate, const std::vector<velmira::Rgb>& pixels) {
-    return *std::min_element(pixels.begin(), pixels.end(), [candidate](velmira::Rgb a, velmira::Rgb b) {
-        return velmira::ContrastRatio(candidate, a) < velmira::ContrastRatio(candidate, b);
-    });
-}
-
-}  // namespace
-
 // The loupe's line for a candidate colour: its hex and its ratio against the other colour of the pair. Against a
 // picture that ratio is the worst over the picture's pixels under the sample text, as the contrast tip gives it;
 // the pixels are taken once, since the preview does not change while a pick runs.
@@ -86,7 +57,8 @@ TLoupeForm::Readout TMainForm::PickReadout(bool intoText) {
     const velmira::Rgb other = intoText ? BackgroundColour() : TextColour();
     return [other, picture = std::move(picture)](std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
         const velmira::Rgb candidate{red, green, blue};
-        return velmira::PickReadoutText(candidate, picture.empty() ? other : LeastContrasting(candidate, picture));
+        const velmira::Rgb against = picture.empty() ? other : velmira::LeastContrasting(candidate, picture);
+        return velmira::PickReadoutText(candidate, against);
     };
 }
 
@@ -113,16 +85,8 @@ void TMainForm::EditBackImageKeyPress(char& key) {
     background_.EditBackImageKeyPress(key);
 }
 
-void TMainForm::BtnRefClick() {
-    background_.BtnRefClick(Handle());
-}
-
 void TMainForm::WMDropFiles(HDROP drop) {
     background_.WMDropFiles(drop);
-}
-
-void TMainForm::BtnSPIClick() {
-    background_.BtnSPIClick(Handle());
 }
 
 LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -177,22 +141,12 @@ void TMainForm::FormClose() {
     SaveIniFile();
 }
 
-namespace {
-
-velmira::Rgb RgbOf(const ColorGroup& group) {
-    return velmira::Rgb{static_cast<std::uint8_t>(group.Value(ColorGroup::kRed)),
-                        static_cast<std::uint8_t>(group.Value(ColorGroup::kGreen)),
-                        static_cast<std::uint8_t>(group.Value(ColorGroup::kBlue))};
-}
-
-}  // namespace
-
 velmira::Rgb TMainForm::TextColour() {
-    return RgbOf(fontColor_);
+    return fontColor_.Colour();
 }
 
 velmira::Rgb TMainForm::BackgroundColour() {
-    return RgbOf(backGColor_);
+    return backGColor_.Colour();
 }
 
 bool TMainForm::PictureInUse() {

@@ -1,8 +1,12 @@
 #include "color/ColorGroup.h"
 
+#include <optional>
+
 #include "color/ColorText.h"
+#include "color/CssColor.h"
 #include "text/ChannelText.h"
 #include "text/SystemText.h"
+#include "ui/Clipboard.h"
 
 namespace {
 
@@ -16,8 +20,27 @@ void ShowChannel(ui::Edit& edit, int format, const std::string& channel, std::in
 
 }  // namespace
 
-ColorGroup::ColorGroup(Editors editors, std::function<void()> changed)
-    : editors_(editors), changed_(std::move(changed)) {}
+ColorGroup::ColorGroup(Editors editors, const ui::RadioGroup& format, std::function<velmira::Rgb()> pasteUnder,
+                       std::function<void()> changed)
+    : editors_(editors), format_(format), pasteUnder_(std::move(pasteUnder)), changed_(std::move(changed)) {
+    ConnectEditors();
+}
+
+void ColorGroup::ConnectEditors() {
+    editors_.hex.OnKeyUp = [this](WORD, UINT) { HexKeyUp(); };
+    for (int c = kRed; c <= kBlue; ++c) {
+        const auto channel = static_cast<Channel>(c);
+        editors_.channels[c]->OnKeyUp = [this, channel](WORD, UINT) { ChannelKeyUp(channel); };
+        editors_.bars[c]->OnScroll = [this, channel](int, int position) { BarScroll(channel, position); };
+    }
+    editors_.hex.OnPaste = [this] { return PasteColour(); };
+    for (ui::Edit* edit : editors_.channels) edit->OnPaste = [this] { return PasteColour(); };
+}
+
+velmira::Rgb ColorGroup::Colour() const noexcept {
+    return velmira::Rgb{static_cast<std::uint8_t>(values_[kRed]), static_cast<std::uint8_t>(values_[kGreen]),
+                        static_cast<std::uint8_t>(values_[kBlue])};
+}
 
 COLORREF ColorGroup::Packed() const noexcept {
     return velmira::PackColor(values_[kRed], values_[kGreen], values_[kBlue]);
@@ -46,7 +69,8 @@ void ColorGroup::HexKeyUp() {
     SetChannels(text.substr(0, 2), text.substr(2, 2), text.substr(4, 2));
 }
 
-void ColorGroup::ChannelKeyUp(Channel channel, int format) {
+void ColorGroup::ChannelKeyUp(Channel channel) {
+    const int format = format_.ItemIndex();
     const std::string text = editors_.channels[channel]->Text();
     if (format == kHexadecimal)
         SetChannel(channel, text);
@@ -59,6 +83,17 @@ void ColorGroup::ChannelKeyUp(Channel channel, int format) {
 void ColorGroup::BarScroll(Channel channel, int position) {
     SetChannel(channel, velmira::HexAtLeastTwoDigits(static_cast<std::uint32_t>(position)));
     changed_();
+}
+
+bool ColorGroup::PasteColour() {
+    const std::optional<std::string> text = ui::ClipboardText();
+    if (!text) return false;
+    const std::optional<velmira::RgbaColour> colour = velmira::ReadCssColour(*text);
+    if (!colour) return false;
+    const velmira::Rgb shown = velmira::Over(*colour, pasteUnder_());
+    SetChannels(velmira::HexAtLeastTwoDigits(shown.red), velmira::HexAtLeastTwoDigits(shown.green),
+                velmira::HexAtLeastTwoDigits(shown.blue));
+    return true;
 }
 
 void ColorGroup::Show(int format, bool channels) {

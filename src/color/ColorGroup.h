@@ -1,8 +1,8 @@
 #pragma once
 // One colour's group of editors: its six-digit edit, its three channel edits and scroll bars, and the three
 // channel strings behind them, which are authoritative; the channel values follow them at once. The group
-// carries the editors' rules (what a key release or a scroll does, what an edit shows in which format); the
-// owner's refresh, raised after every change, brings the rest of the window into line.
+// wires its editors' events to its rules (what a key release, a scroll or a paste does, what an edit shows in
+// which format); the owner's refresh, raised after every change, brings the rest of the window into line.
 #include <windows.h>
 
 #include <array>
@@ -10,7 +10,9 @@
 #include <functional>
 #include <string>
 
+#include "color/Rgb.h"
 #include "ui/Edit.h"
+#include "ui/RadioGroup.h"
 #include "ui/ScrollBar.h"
 
 class ColorGroup {
@@ -27,14 +29,17 @@ public:
         std::array<ui::ScrollBar*, 3> bars;
     };
 
-    // `changed` is the owner's refresh.
-    ColorGroup(Editors editors, std::function<void()> changed);
+    // `format` is the display format's radio group, which both groups share; a pasted colour with alpha is drawn
+    // over what `pasteUnder` gives; `changed` is the owner's refresh.
+    ColorGroup(Editors editors, const ui::RadioGroup& format, std::function<velmira::Rgb()> pasteUnder,
+               std::function<void()> changed);
     ColorGroup(const ColorGroup&) = delete;
     ColorGroup& operator=(const ColorGroup&) = delete;
 
     const std::string& Hex(Channel channel) const noexcept { return hex_[channel]; }
     std::int32_t Value(Channel channel) const noexcept { return values_[channel]; }
-    // The colour in the platform's packed order.
+    // The colour the channel values make, and the same in the platform's packed order.
+    velmira::Rgb Colour() const noexcept;
     COLORREF Packed() const noexcept;
 
     // Takes the three channel strings as they are, without a refresh: the settings before the window shows, and
@@ -44,20 +49,26 @@ public:
     // the palette and whatever sets the colour from outside.
     void SetChannels(std::string red, std::string green, std::string blue);
 
-    // The editors' events. Format is the radio group's item index.
-    void HexKeyUp();
-    void ChannelKeyUp(Channel channel, int format);
-    void BarScroll(Channel channel, int position);
-
     // Shows the colour: the scroll bars and channel edits too when `channels` is set, the six-digit edit always.
     void Show(int format, bool channels);
     // Shows the channels in the format, and the bars.
     void ShowChannels(int format);
 
 private:
+    void ConnectEditors();
     void SetChannel(Channel channel, std::string text);
 
+    // The editors' events.
+    void HexKeyUp();
+    void ChannelKeyUp(Channel channel);
+    void BarScroll(Channel channel, int position);
+    // A paste into one of the edits of a text that is one CSS colour sets the whole colour; true when it did,
+    // false for the edit's own paste.
+    bool PasteColour();
+
     Editors editors_;
+    const ui::RadioGroup& format_;
+    std::function<velmira::Rgb()> pasteUnder_;
     std::function<void()> changed_;
     std::array<std::string, 3> hex_;
     std::array<std::int32_t, 3> values_{};

@@ -117,6 +117,12 @@ std::string PictureTipText(const PictureContrast& contrast) {
     return tip;
 }
 
+Rgb LeastContrasting(Rgb candidate, const std::vector<Rgb>& pixels) {
+    return *std::min_element(pixels.begin(), pixels.end(), [candidate](Rgb a, Rgb b) {
+        return ContrastRatio(candidate, a) < ContrastRatio(candidate, b);
+    });
+}
+
 std::string PickReadoutText(Rgb candidate, Rgb other) {
     return HexText(candidate) + "  " + RatioText(ContrastRatio(candidate, other));
 }

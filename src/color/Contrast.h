@@ -58,6 +58,9 @@ PictureContrast PictureContrastOf(Rgb text, std::vector<Rgb> pixels);
 std::string ColourPairTipText(Rgb text, Rgb background);
 std::string PictureTipText(const PictureContrast& contrast);
 
+// The pixel among `pixels` that the candidate stands out least against (`pixels` is not empty).
+Rgb LeastContrasting(Rgb candidate, const std::vector<Rgb>& pixels);
+
 // The line under a pick's loupe: the candidate colour as the copy button copies it (six upper-case hexadecimal
 // digits), two spaces, and its ratio against the other colour of the pair: "FF8000  3.02:1".
 std::string PickReadoutText(Rgb candidate, Rgb other);

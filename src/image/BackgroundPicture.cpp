@@ -42,7 +42,20 @@ void DrawTiled(const velmira::DecodedPicture& picture, ui::Canvas& preview) {
 }  // namespace
 
 BackgroundPicture::BackgroundPicture(Controls controls, std::function<void()> showColours)
-    : controls_(std::move(controls)), showColours_(std::move(showColours)) {}
+    : controls_(std::move(controls)), showColours_(std::move(showColours)) {
+    ConnectControls();
+}
+
+void BackgroundPicture::ConnectControls() {
+    controls_.useImage.OnClick = [this] { CheckBackImageClick(); };
+    controls_.path.OnKeyPress = [this](char& key) { EditBackImageKeyPress(key); };
+    controls_.browse.OnClick = [this] { BtnRefClick(); };
+    controls_.pluginFolder.OnClick = [this] { BtnSPIClick(); };
+}
+
+HWND BackgroundPicture::DialogOwner() const {
+    return ::GetAncestor(controls_.browse.Handle(), GA_ROOT);
+}
 
 // A load started by the user reports a decoder's error through the standard error display and ends there;
 // the caller goes on (the next dropped file, the rest of the start-up).
@@ -79,16 +92,16 @@ void BackgroundPicture::EditBackImageKeyPress(char& key) {
     key = 0;  // a single-line edit would beep at Enter
 }
 
-void BackgroundPicture::BtnRefClick(HWND owner) {
-    if (!openDialog_.Execute(owner)) return;
+void BackgroundPicture::BtnRefClick() {
+    if (!openDialog_.Execute(DialogOwner())) return;
     if (!openDialog_.FileName.empty()) LoadReportingErrors(openDialog_.FileName);
 }
 
-void BackgroundPicture::BtnSPIClick(HWND owner) {
+void BackgroundPicture::BtnSPIClick() {
     const std::string current = spiPath_;
     // Lives for this one click; released on every exit, cancelled or not.
     FolderDlgClass dialog;
-    dialog.Owner = owner;
+    dialog.Owner = DialogOwner();
     dialog.Title = kPluginFolderPrompt;
     dialog.InitialDir = current;
     if (!dialog.Execute()) return;

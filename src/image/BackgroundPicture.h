@@ -1,7 +1,7 @@
 #pragma once
 // The preview's background picture: whether one is in use, its path, the open-file dialog that chooses it, the
-// image plug-ins and their folder, decoding and tiling. Bound to the picture's own controls; it knows nothing
-// of the window they sit in.
+// image plug-ins and their folder, decoding and tiling. Bound to the picture's own controls, whose events it
+// wires to its rules; of the window they sit in it knows only that its dialogs are owned by it.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -24,6 +24,7 @@ public:
         ui::CheckBox& useImage;
         ui::Edit& path;
         ui::Button& browse;
+        ui::Button& pluginFolder;
         ui::Image& preview;
         // The background colour's editors, which a picture in use takes the place of.
         std::vector<ui::Window*> colourEditors;
@@ -55,12 +56,8 @@ public:
     void CheckBackImageClick();
     // Enter in the path edit loads the typed path; the key is swallowed.
     void EditBackImageKeyPress(char& key);
-    // The open-file dialog, owned by `owner`; a confirmed file is loaded.
-    void BtnRefClick(HWND owner);
     // Every file dropped from the shell is loaded in turn; the drop is finished on every exit.
     void WMDropFiles(HDROP drop);
-    // The shell's folder browser, owned by `owner`; a confirmed folder becomes the plug-in folder.
-    void BtnSPIClick(HWND owner);
 
     // Reads the picture at the path and tiles it over the preview; a missing file or an unsupported format is
     // said in a message box and leaves everything as it was.
@@ -75,6 +72,13 @@ public:
     bool PreviewResized();
 
 private:
+    void ConnectControls();
+    // The top-level window the controls sit in, which owns the dialogs.
+    HWND DialogOwner() const;
+    // The open-file dialog; a confirmed file is loaded.
+    void BtnRefClick();
+    // The shell's folder browser; a confirmed folder becomes the plug-in folder.
+    void BtnSPIClick();
     void LoadReportingErrors(const std::string& path);
     std::optional<velmira::DecodedPicture> Decode(int maxWidth, int maxHeight);
 
