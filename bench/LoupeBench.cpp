@@ -226,10 +226,7 @@ void Show(POINT pointer, int seconds) {
     TScopeForm scope(form->Handle());
     scope.ShowInactive();
     PumpFor(300);
-    const ColorGroup& back = form->BackGColor();
-    const velmira::Rgb other{static_cast<std::uint8_t>(back.Value(ColorGroup::kRed)),
-                             static_cast<std::uint8_t>(back.Value(ColorGroup::kGreen)),
-                             static_cast<std::uint8_t>(back.Value(ColorGroup::kBlue))};
+    const velmira::Rgb other = form->BackGColor().Colour();
     TLoupeForm loupe(form->Handle(), scope.Handle(), [other](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
         return velmira::PickReadoutText({r, g, b}, other);
     });

@@ -204,7 +204,7 @@ void CreationCosts(const std::string& pluginFolder, const std::string& picture) 
                    ::RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
                }));
         PumpPending();
-        record("  again: reading the settings", Time([&] { (void)Settings(form->AppDir()).Read(); }));
+        record("  again: reading the settings", Time([&] { (void)velmira::Settings(form->AppDir()).Read(); }));
         record("  again: SetSPI (plug-in folder as read)", Time([&] { form->Background().SetSPI(); }));
         record("  again: UpdateColor", Time([&] { form->UpdateColor(); }));
         record("  again: UpdateHexDim", Time([&] { form->UpdateHexDim(); }));

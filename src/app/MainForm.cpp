@@ -45,7 +45,7 @@ TMainForm::TMainForm()
     ConnectEvents();
     ConnectKeyboard();
 
-    DebugAttach(DebugNotice, ui::Application::Get().Handle());
+    velmira::DebugAttach(velmira::DebugNotice, ui::Application::Get().Handle());
     appDir_ = velmira::ExecutableDirectory();
     LabelText.SetCaption(kSampleText);
     LoadIniFile();
@@ -69,8 +69,8 @@ std::vector<ui::Window*> TMainForm::BackGColorControls() {
 }
 
 void TMainForm::CreateContrastTip() {
-    ContrastSource& source = *this;
-    contrastTip_ = std::make_unique<ContrastTip>(Handle(), PanelBackG.Handle(), source);
+    velmira::ContrastSource& source = *this;
+    contrastTip_ = std::make_unique<velmira::ContrastTip>(Handle(), PanelBackG.Handle(), source);
 }
 
 void TMainForm::BuildLayout() {

@@ -4,6 +4,12 @@
 // the rules. The two colour groups and the background picture wire their own controls' events; the window wires
 // the rest to the screen pick, the settings, the palette, the history, the contrast tip and the preview's menu,
 // and keeps the one refresh, UpdateColor, that brings them into line.
+//
+// Names: the windows the layout names keep their global T names (TMainForm, TColorPallet, TScopeForm, and after
+// them TLoupeForm and TContrastDetailsForm), with ColorPallet, the program-wide reference to the open palette
+// dialog; the plug-in interface, which plug-ins of any origin share, is namespace spi; what the system calls by
+// name (WinMain, a plug-in's exports) is global. Everything else is in namespace ui (the window layer) or
+// velmira (the text helpers, the features, the application's other parts, the bundled plug-in).
 #include <windows.h>
 #include <shellapi.h>
 
@@ -26,7 +32,7 @@
 #include "ui/IdleTask.h"
 #include "ui/WindowMenu.h"
 
-class TMainForm : public ui::Form, private ContrastSource {
+class TMainForm : public ui::Form, private velmira::ContrastSource {
 public:
     TMainForm();
     ~TMainForm() override;
@@ -59,14 +65,14 @@ public:
     ui::Label LabelBR, LabelBG, LabelBB;
 
     // ---- The parts, for whatever drives the window from outside ------------------------------------------------
-    ColorGroup& FontColor() noexcept { return fontColor_; }
-    const ColorGroup& FontColor() const noexcept { return fontColor_; }
-    ColorGroup& BackGColor() noexcept { return backGColor_; }
-    const ColorGroup& BackGColor() const noexcept { return backGColor_; }
-    BackgroundPicture& Background() noexcept { return background_; }
-    const BackgroundPicture& Background() const noexcept { return background_; }
-    ScreenPick& Pick() noexcept { return pick_; }
-    PaletteTransfer& Palettes() noexcept { return palettes_; }
+    velmira::ColorGroup& FontColor() noexcept { return fontColor_; }
+    const velmira::ColorGroup& FontColor() const noexcept { return fontColor_; }
+    velmira::ColorGroup& BackGColor() noexcept { return backGColor_; }
+    const velmira::ColorGroup& BackGColor() const noexcept { return backGColor_; }
+    velmira::BackgroundPicture& Background() noexcept { return background_; }
+    const velmira::BackgroundPicture& Background() const noexcept { return background_; }
+    velmira::ScreenPick& Pick() noexcept { return pick_; }
+    velmira::PaletteTransfer& Palettes() noexcept { return palettes_; }
     const velmira::PairHistory& History() const noexcept { return history_; }
     // The executable's folder with its trailing backslash.
     const std::string& AppDir() const noexcept { return appDir_; }
@@ -116,14 +122,14 @@ private:
     std::vector<ui::Window*> BackGColorControls();
     void LoadIniFile();
     void SaveIniFile();
-    void PickInto(ColorGroup& group, POINT point);
+    void PickInto(velmira::ColorGroup& group, POINT point);
     void BuildWindowMenu();
     void ConnectKeyboard();
     void NameControlsForScreenReaders();
     void RegisterPickKey();
     void PickKeyPressed();
     TLoupeForm::Readout PickReadout(bool intoText);
-    void ShowPallet(int mode, ColorGroup& group);
+    void ShowPallet(int mode, velmira::ColorGroup& group);
     void CreateContrastTip();
     // The copies and the picks put the pair at the top of the history.
     void CopyAndRemember(const std::string& text);
@@ -142,12 +148,12 @@ private:
 
     std::string appDir_;
     velmira::PairHistory history_;
-    ColorGroup fontColor_;
-    ColorGroup backGColor_;
-    BackgroundPicture background_;
-    ScreenPick pick_;
-    PreviewMenu previewMenu_{static_cast<ContrastSource&>(*this), fontColor_, backGColor_};
-    PaletteTransfer palettes_;
+    velmira::ColorGroup fontColor_;
+    velmira::ColorGroup backGColor_;
+    velmira::BackgroundPicture background_;
+    velmira::ScreenPick pick_;
+    velmira::PreviewMenu previewMenu_{static_cast<velmira::ContrastSource&>(*this), fontColor_, backGColor_};
+    velmira::PaletteTransfer palettes_;
     // Made once the window is painted and idle: nothing shown at first needs it.
     ui::IdleTask contrastTipCreation_{[this] { CreateContrastTip(); }};
     // The contrast details window, made when first shown, and where it stands (kept in the settings).
@@ -159,5 +165,5 @@ private:
     std::unique_ptr<ui::HotKey> pickKey_;
     HWND activeBeforePickKey_ = nullptr;
     // The preview's contrast tooltip; made last and so released first, before the panel it watches.
-    std::unique_ptr<ContrastTip> contrastTip_;
+    std::unique_ptr<velmira::ContrastTip> contrastTip_;
 };

@@ -16,8 +16,9 @@ void TMainForm::UpdateColor() {
 
 void TMainForm::UpdateHexDim() {
     // Decimal, and also no format selected, show the values.
-    const int format = RadioHexDim.ItemIndex() == ColorGroup::kHexadecimal ? ColorGroup::kHexadecimal
-                                                                            : ColorGroup::kDecimal;
+    using velmira::ColorGroup;
+    const int format =
+        RadioHexDim.ItemIndex() == ColorGroup::kHexadecimal ? ColorGroup::kHexadecimal : ColorGroup::kDecimal;
     fontColor_.ShowChannels(format);
     backGColor_.ShowChannels(format);
 }

@@ -21,11 +21,12 @@ void TMainForm::BtnCopyBackGClick() {
 }
 
 void TMainForm::BtnCopyFontContextPopup(POINT screenPos) {
-    if (const std::optional<std::string> text = ChooseCopyText(Handle(), screenPos, TextColour())) CopyAndRemember(*text);
+    if (const std::optional<std::string> text = velmira::ChooseCopyText(Handle(), screenPos, TextColour()))
+        CopyAndRemember(*text);
 }
 
 void TMainForm::BtnCopyBackGContextPopup(POINT screenPos) {
-    if (const std::optional<std::string> text = ChooseCopyText(Handle(), screenPos, BackgroundColour()))
+    if (const std::optional<std::string> text = velmira::ChooseCopyText(Handle(), screenPos, BackgroundColour()))
         CopyAndRemember(*text);
 }
 
@@ -70,7 +71,7 @@ void TMainForm::ImageScopeBackGEndDrag() {
     PickInto(backGColor_, pick_.End());
 }
 
-void TMainForm::PickInto(ColorGroup& group, POINT point) {
+void TMainForm::PickInto(velmira::ColorGroup& group, POINT point) {
     std::string red, green, blue;
     pick_.GetColor(red, green, blue, point.x, point.y);
     group.SetChannels(red, green, blue);
@@ -102,7 +103,7 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TMainForm::LoadIniFile() {
-    const SettingsValues values = Settings(appDir_).Read();
+    const velmira::SettingsValues values = velmira::Settings(appDir_).Read();
     background_.OpenDialog().InitialDir = values.iniDir;
     background_.SetSpiPath(values.spi);
     fontColor_.Assign(values.font[0], values.font[1], values.font[2]);
@@ -113,19 +114,20 @@ void TMainForm::LoadIniFile() {
     CheckBackImage.SetChecked(values.useImage);
     background_.RestoreImagePath(values.path);
     pick_.SetLoupe(values.loupe);
-    history_.Restore(ReadHistorySection(ui::SettingsFileIn(appDir_)));
+    history_.Restore(velmira::ReadHistorySection(ui::SettingsFileIn(appDir_)));
     pickKeyText_ = values.pickKey;
     detailsPlace_ = {values.details.left, values.details.top, values.details.width, values.details.height};
 }
 
 void TMainForm::SaveIniFile() {
-    SettingsValues values;
+    velmira::SettingsValues values;
     values.iniDir = background_.OpenDialog().InitialDir;
     values.spi = background_.SpiPath();
     values.loupe = pick_.LoupeOn();
     values.pickKey = pickKeyText_;
     if (details_) detailsPlace_ = details_->CurrentPlace();
     values.details = {detailsPlace_.left, detailsPlace_.top, detailsPlace_.width, detailsPlace_.height};
+    using velmira::ColorGroup;
     for (int c = ColorGroup::kRed; c <= ColorGroup::kBlue; ++c) {
         values.font[c] = fontColor_.Hex(static_cast<ColorGroup::Channel>(c));
         values.backG[c] = backGColor_.Hex(static_cast<ColorGroup::Channel>(c));
@@ -133,8 +135,8 @@ void TMainForm::SaveIniFile() {
     values.input = RadioHexDim.ItemIndex();
     values.useImage = background_.UseImage();
     values.path = background_.ImagePath();
-    Settings(appDir_).Write(values);
-    WriteHistorySection(ui::SettingsFileIn(appDir_), history_.Texts());
+    velmira::Settings(appDir_).Write(values);
+    velmira::WriteHistorySection(ui::SettingsFileIn(appDir_), history_.Texts());
 }
 
 void TMainForm::FormClose() {
@@ -154,5 +156,5 @@ bool TMainForm::PictureInUse() {
 }
 
 std::vector<velmira::Rgb> TMainForm::PixelsUnderText() {
-    return PicturePixelsUnder(ImageBackG, LabelText);
+    return velmira::PicturePixelsUnder(ImageBackG, LabelText);
 }

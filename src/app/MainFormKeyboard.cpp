@@ -83,7 +83,7 @@ void TMainForm::NameControlsForScreenReaders() {
 }
 
 void TMainForm::ShowContrastDetails() {
-    ContrastSource& source = *this;
+    velmira::ContrastSource& source = *this;
     if (!details_) details_ = std::make_unique<TContrastDetailsForm>(Handle(), source, detailsPlace_);
     details_->ShowDetails();
 }
@@ -93,7 +93,7 @@ void TMainForm::StartKeyboardPick(bool intoText) {
         ::MessageBeep(MB_OK);  // its pick icon is disabled too
         return;
     }
-    ColorGroup& group = intoText ? fontColor_ : backGColor_;
+    velmira::ColorGroup& group = intoText ? fontColor_ : backGColor_;
     pick_.StartWithoutButton(PickReadout(intoText), [this, &group](std::optional<POINT> point) {
         if (point) PickInto(group, *point);
         // A pick started from another program gives that program the keyboard back.

@@ -25,10 +25,11 @@ private:
 
 }  // namespace
 
-void TMainForm::ShowPallet(int mode, ColorGroup& group) {
+void TMainForm::ShowPallet(int mode, velmira::ColorGroup& group) {
     OpenedPallet opened(*this);
     TColorPallet& dialog = *opened;
     dialog.PalletMode = mode;
+    using velmira::ColorGroup;
     dialog.SetCurColor(group.Hex(ColorGroup::kRed), group.Hex(ColorGroup::kGreen), group.Hex(ColorGroup::kBlue));
     const int result = dialog.ShowModal();
     if (mode == TColorPallet::kLoadMode && result == ui::mrOk) {

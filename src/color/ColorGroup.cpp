@@ -8,6 +8,8 @@
 #include "text/SystemText.h"
 #include "ui/Clipboard.h"
 
+namespace velmira {
+
 namespace {
 
 // What a channel edit shows in the display format; nothing when no format is selected.
@@ -15,12 +17,12 @@ void ShowChannel(ui::Edit& edit, int format, const std::string& channel, std::in
     if (format == ColorGroup::kHexadecimal)
         edit.SetTextIfChanged(channel);
     else if (format == ColorGroup::kDecimal)
-        edit.SetTextIfChanged(velmira::DecimalText(value));
+        edit.SetTextIfChanged(DecimalText(value));
 }
 
 }  // namespace
 
-ColorGroup::ColorGroup(Editors editors, const ui::RadioGroup& format, std::function<velmira::Rgb()> pasteUnder,
+ColorGroup::ColorGroup(Editors editors, const ui::RadioGroup& format, std::function<Rgb()> pasteUnder,
                        std::function<void()> changed)
     : editors_(editors), format_(format), pasteUnder_(std::move(pasteUnder)), changed_(std::move(changed)) {
     ConnectEditors();
@@ -37,17 +39,17 @@ void ColorGroup::ConnectEditors() {
     for (ui::Edit* edit : editors_.channels) edit->OnPaste = [this] { return PasteColour(); };
 }
 
-velmira::Rgb ColorGroup::Colour() const noexcept {
-    return velmira::Rgb{static_cast<std::uint8_t>(values_[kRed]), static_cast<std::uint8_t>(values_[kGreen]),
+Rgb ColorGroup::Colour() const noexcept {
+    return Rgb{static_cast<std::uint8_t>(values_[kRed]), static_cast<std::uint8_t>(values_[kGreen]),
                         static_cast<std::uint8_t>(values_[kBlue])};
 }
 
 COLORREF ColorGroup::Packed() const noexcept {
-    return velmira::PackColor(values_[kRed], values_[kGreen], values_[kBlue]);
+    return PackColor(values_[kRed], values_[kGreen], values_[kBlue]);
 }
 
 void ColorGroup::SetChannel(Channel channel, std::string text) {
-    values_[channel] = velmira::ChannelValue(text);
+    values_[channel] = ChannelValue(text);
     hex_[channel] = std::move(text);
 }
 
@@ -75,24 +77,24 @@ void ColorGroup::ChannelKeyUp(Channel channel) {
     if (format == kHexadecimal)
         SetChannel(channel, text);
     else if (format == kDecimal)
-        SetChannel(channel, velmira::ChannelStringFromDecimal(text));
+        SetChannel(channel, ChannelStringFromDecimal(text));
     // With no format selected the channel stays as it was; the refresh runs all the same.
     changed_();
 }
 
 void ColorGroup::BarScroll(Channel channel, int position) {
-    SetChannel(channel, velmira::HexAtLeastTwoDigits(static_cast<std::uint32_t>(position)));
+    SetChannel(channel, HexAtLeastTwoDigits(static_cast<std::uint32_t>(position)));
     changed_();
 }
 
 bool ColorGroup::PasteColour() {
     const std::optional<std::string> text = ui::ClipboardText();
     if (!text) return false;
-    const std::optional<velmira::RgbaColour> colour = velmira::ReadCssColour(*text);
+    const std::optional<RgbaColour> colour = ReadCssColour(*text);
     if (!colour) return false;
-    const velmira::Rgb shown = velmira::Over(*colour, pasteUnder_());
-    SetChannels(velmira::HexAtLeastTwoDigits(shown.red), velmira::HexAtLeastTwoDigits(shown.green),
-                velmira::HexAtLeastTwoDigits(shown.blue));
+    const Rgb shown = Over(*colour, pasteUnder_());
+    SetChannels(HexAtLeastTwoDigits(shown.red), HexAtLeastTwoDigits(shown.green),
+                HexAtLeastTwoDigits(shown.blue));
     return true;
 }
 
@@ -101,10 +103,12 @@ void ColorGroup::Show(int format, bool channels) {
         for (int c = kRed; c <= kBlue; ++c) editors_.bars[c]->SetPosition(values_[c]);
         for (int c = kRed; c <= kBlue; ++c) ShowChannel(*editors_.channels[c], format, hex_[c], values_[c]);
     }
-    editors_.hex.SetTextIfChanged(velmira::HexStringOf(hex_[kRed], hex_[kGreen], hex_[kBlue], &velmira::IsLeadByte));
+    editors_.hex.SetTextIfChanged(HexStringOf(hex_[kRed], hex_[kGreen], hex_[kBlue], &IsLeadByte));
 }
 
 void ColorGroup::ShowChannels(int format) {
     for (int c = kRed; c <= kBlue; ++c) ShowChannel(*editors_.channels[c], format, hex_[c], values_[c]);
     for (int c = kRed; c <= kBlue; ++c) editors_.bars[c]->SetPosition(values_[c]);
 }
+
+}  // namespace velmira

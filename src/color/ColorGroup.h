@@ -15,6 +15,8 @@
 #include "ui/RadioGroup.h"
 #include "ui/ScrollBar.h"
 
+namespace velmira {
+
 class ColorGroup {
 public:
     // The display format, as the format radio group numbers its items; anything else selects none.
@@ -31,7 +33,7 @@ public:
 
     // `format` is the display format's radio group, which both groups share; a pasted colour with alpha is drawn
     // over what `pasteUnder` gives; `changed` is the owner's refresh.
-    ColorGroup(Editors editors, const ui::RadioGroup& format, std::function<velmira::Rgb()> pasteUnder,
+    ColorGroup(Editors editors, const ui::RadioGroup& format, std::function<Rgb()> pasteUnder,
                std::function<void()> changed);
     ColorGroup(const ColorGroup&) = delete;
     ColorGroup& operator=(const ColorGroup&) = delete;
@@ -39,7 +41,7 @@ public:
     const std::string& Hex(Channel channel) const noexcept { return hex_[channel]; }
     std::int32_t Value(Channel channel) const noexcept { return values_[channel]; }
     // The colour the channel values make, and the same in the platform's packed order.
-    velmira::Rgb Colour() const noexcept;
+    Rgb Colour() const noexcept;
     COLORREF Packed() const noexcept;
 
     // Takes the three channel strings as they are, without a refresh: the settings before the window shows, and
@@ -68,8 +70,10 @@ private:
 
     Editors editors_;
     const ui::RadioGroup& format_;
-    std::function<velmira::Rgb()> pasteUnder_;
+    std::function<Rgb()> pasteUnder_;
     std::function<void()> changed_;
     std::array<std::string, 3> hex_;
     std::array<std::int32_t, 3> values_{};
 };
+
+}  // namespace velmira

@@ -49,7 +49,7 @@ std::string WithCrLf(const std::string& text) {
 
 }  // namespace
 
-TContrastDetailsForm::TContrastDetailsForm(HWND owner, ContrastSource& source, const Place& place)
+TContrastDetailsForm::TContrastDetailsForm(HWND owner, velmira::ContrastSource& source, const Place& place)
     : source_(source) {
     Create(DetailsLayout(owner, place));
     KeepOnScreen();
@@ -152,7 +152,7 @@ void TContrastDetailsForm::PaintBackground(HDC dc, const RECT& client) {
             ::DrawTextA(dc, velmira::VisionName(vision.vision), -1, &name,
                         DT_LEFT | DT_BOTTOM | DT_SINGLELINE | DT_NOPREFIX);
         }
-        PaintVisionSample(dc, samples[i], vision, sampleFont);
+        velmira::PaintVisionSample(dc, samples[i], vision, sampleFont);
     }
 }
 

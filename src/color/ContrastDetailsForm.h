@@ -21,7 +21,7 @@ public:
 
     // Built hidden, owned by `owner`, at `place` as far as the nearest monitor's work area allows; `source` must
     // outlive it.
-    TContrastDetailsForm(HWND owner, ContrastSource& source, const Place& place);
+    TContrastDetailsForm(HWND owner, velmira::ContrastSource& source, const Place& place);
 
     // Shows the window with the content as it stands, and gives its text the keyboard.
     void ShowDetails();
@@ -45,6 +45,6 @@ private:
     void LayOut();
     int SampleColumnLeft() const;
 
-    ContrastSource& source_;
+    velmira::ContrastSource& source_;
     velmira::ContrastTipContent content_;
 };

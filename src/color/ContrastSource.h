@@ -5,13 +5,17 @@
 
 #include "color/Rgb.h"
 
+namespace velmira {
+
 class ContrastSource {
 public:
-    virtual velmira::Rgb TextColour() = 0;
-    virtual velmira::Rgb BackgroundColour() = 0;
+    virtual Rgb TextColour() = 0;
+    virtual Rgb BackgroundColour() = 0;
     virtual bool PictureInUse() = 0;
-    virtual std::vector<velmira::Rgb> PixelsUnderText() = 0;
+    virtual std::vector<Rgb> PixelsUnderText() = 0;
 
 protected:
     ~ContrastSource() = default;
 };
+
+}  // namespace velmira

@@ -11,6 +11,8 @@
 #include "ui/Dpi.h"
 #include "ui/UniqueHandle.h"
 
+namespace velmira {
+
 namespace {
 
 // The tooltip measures its text for a place of its own before the tip sets the size; with a width set it breaks
@@ -30,7 +32,7 @@ RECT WorkAreaAt(POINT point) {
 
 }  // namespace
 
-std::vector<velmira::Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& label) {
+std::vector<Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& label) {
     ui::Canvas& picture = image.Picture();
     const RECT imageBounds = image.Bounds();
     const RECT labelBounds = label.Bounds();
@@ -41,7 +43,7 @@ std::vector<velmira::Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& 
     const int right = std::min<int>(labelBounds.right - imageBounds.left, width);
     const int bottom = std::min<int>(labelBounds.bottom - imageBounds.top, height);
 
-    std::vector<velmira::Rgb> pixels;
+    std::vector<Rgb> pixels;
     if (right <= left || bottom <= top) return pixels;
     pixels.reserve(static_cast<std::size_t>(right - left) * static_cast<std::size_t>(bottom - top));
     ::GdiFlush();  // GDI's drawing into the section ends first
@@ -49,7 +51,7 @@ std::vector<velmira::Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& 
         const std::uint32_t* row = picture.Row(y);
         for (int x = left; x < right; ++x) {
             const std::uint32_t p = row[x];
-            pixels.push_back(velmira::Rgb{static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+            pixels.push_back(Rgb{static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
                                           static_cast<std::uint8_t>(p)});
         }
     }
@@ -105,7 +107,7 @@ void ContrastTip::ColoursChanged() {
 }
 
 void ContrastTip::MakeContent() {
-    content_ = velmira::ContentOf(source_);
+    content_ = ContentOf(source_);
     ++computations_;
     drawing_.Lay(content_, ui::Window::DpiOf(tool_));
 }
@@ -119,7 +121,7 @@ void ContrastTip::FillDisplayInfo(NMHDR* header) {
         return;
     }
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
-    wideText_ = velmira::WideText(content_.text);
+    wideText_ = WideText(content_.text);
     info->hinst = nullptr;
     info->lpszText = wideText_.data();
 }
@@ -202,3 +204,5 @@ LRESULT ContrastTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     return Window::HandleMessage(msg, wParam, lParam);
 }
+
+}  // namespace velmira

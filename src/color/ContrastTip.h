@@ -20,6 +20,8 @@
 #include "ui/Label.h"
 #include "ui/Window.h"
 
+namespace velmira {
+
 class ContrastTip : public ui::Window {
 public:
     // A tooltip owned by `owner` over the window `tool` (and whatever its container draws on it), asking
@@ -34,7 +36,7 @@ public:
     // The text last handed to the tooltip (lines separated by "\n"), and how often content was made; how often
     // colours changed.
     const std::string& LastText() const noexcept { return content_.text; }
-    const velmira::ContrastTipContent& LastContent() const noexcept { return content_; }
+    const ContrastTipContent& LastContent() const noexcept { return content_; }
     std::size_t TextComputations() const noexcept { return computations_; }
     std::size_t ColourChanges() const noexcept { return colourChanges_; }
     // Where the colour-vision samples are drawn, in client coordinates.
@@ -56,7 +58,7 @@ private:
 
     HWND tool_;
     ContrastSource& source_;
-    velmira::ContrastTipContent content_;
+    ContrastTipContent content_;
     ContrastTipDrawing drawing_;
     std::wstring wideText_;
     std::size_t computations_ = 0;
@@ -65,4 +67,6 @@ private:
 
 // The pixels of the image's picture inside the label's rectangle (both in their container's coordinates; the
 // picture starts at the image's top-left corner).
-std::vector<velmira::Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& label);
+std::vector<Rgb> PicturePixelsUnder(ui::Image& image, const ui::Label& label);
+
+}  // namespace velmira

@@ -6,6 +6,8 @@
 #include "ui/Dpi.h"
 #include "ui/UniqueHandle.h"
 
+namespace velmira {
+
 namespace {
 
 // 96-DPI figures.
@@ -30,13 +32,13 @@ std::vector<std::string> SplitLines(const std::string& text) {
     }
 }
 
-COLORREF ColorOf(velmira::Rgb c) {
+COLORREF ColorOf(Rgb c) {
     return RGB(c.red, c.green, c.blue);
 }
 
 }  // namespace
 
-void ContrastTipDrawing::Lay(const velmira::ContrastTipContent& content, UINT dpi) {
+void ContrastTipDrawing::Lay(const ContrastTipContent& content, UINT dpi) {
     const auto scaled = [dpi](int value) { return ui::ScaleLayout(value, dpi); };
     ui::Application& app = ui::Application::Get();
     font_ = app.Font({kFace, scaled(kTextHeight), false});
@@ -96,7 +98,7 @@ void ContrastTipDrawing::Paint(HDC dc, const RECT& client, bool frame) const {
     }
 }
 
-void PaintVisionSample(HDC dc, const RECT& sample, const velmira::VisionSample& vision, HFONT font) {
+void PaintVisionSample(HDC dc, const RECT& sample, const VisionSample& vision, HFONT font) {
     const ui::UniqueBrush background(::CreateSolidBrush(ColorOf(vision.background)));
     ::FillRect(dc, &sample, background ? background.get() : ::GetSysColorBrush(COLOR_INFOBK));
     // Framed, so that a sample as light or as dark as the window around it shows its edge.
@@ -107,3 +109,5 @@ void PaintVisionSample(HDC dc, const RECT& sample, const velmira::VisionSample& 
     RECT inside = sample;
     ::DrawTextA(dc, kSampleText, -1, &inside, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP);
 }
+
+}  // namespace velmira

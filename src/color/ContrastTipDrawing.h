@@ -9,14 +9,16 @@
 
 #include "color/ContrastTipContent.h"
 
+namespace velmira {
+
 // A sample of text over its background in the colours a colour vision sees them, framed so that its edge shows
 // however light or dark it is, in the sample's `font`.
-void PaintVisionSample(HDC dc, const RECT& sample, const velmira::VisionSample& vision, HFONT font);
+void PaintVisionSample(HDC dc, const RECT& sample, const VisionSample& vision, HFONT font);
 
 class ContrastTipDrawing {
 public:
     // Takes the content and measures it for `dpi`.
-    void Lay(const velmira::ContrastTipContent& content, UINT dpi);
+    void Lay(const ContrastTipContent& content, UINT dpi);
     bool Laid() const noexcept { return !lines_.empty(); }
     // The client area the content needs.
     SIZE Size() const noexcept { return size_; }
@@ -34,8 +36,10 @@ private:
     };
 
     std::vector<Line> lines_;
-    std::vector<velmira::VisionSample> visions_;
+    std::vector<VisionSample> visions_;
     HFONT font_ = nullptr;
     HFONT sampleFont_ = nullptr;
     SIZE size_{};
 };
+
+}  // namespace velmira

@@ -5,8 +5,10 @@
 #include "color/CopyFormats.h"
 #include "ui/PopupMenu.h"
 
-std::optional<std::string> ChooseCopyText(HWND owner, POINT screenPos, velmira::Rgb colour) {
-    const std::vector<velmira::CopyFormat> formats = velmira::CopyFormatsOf(colour);
+namespace velmira {
+
+std::optional<std::string> ChooseCopyText(HWND owner, POINT screenPos, Rgb colour) {
+    const std::vector<CopyFormat> formats = CopyFormatsOf(colour);
     std::vector<ui::MenuChoice> choices;
     for (std::size_t i = 0; i < formats.size(); ++i)
         choices.push_back({"&" + std::to_string(i + 1) + "  " + formats[i].text + "\t" + formats[i].use, true});
@@ -14,3 +16,5 @@ std::optional<std::string> ChooseCopyText(HWND owner, POINT screenPos, velmira::
     if (chosen < 0) return std::nullopt;
     return formats[static_cast<std::size_t>(chosen)].text;
 }
+
+}  // namespace velmira

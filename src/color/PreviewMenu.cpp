@@ -10,10 +10,12 @@
 #include "text/ChannelText.h"
 #include "ui/PopupMenu.h"
 
+namespace velmira {
+
 namespace {
 
 std::string ChannelString(std::uint8_t value) {
-    return velmira::HexAtLeastTwoDigits(value);
+    return HexAtLeastTwoDigits(value);
 }
 
 }  // namespace
@@ -23,19 +25,17 @@ PreviewMenu::PreviewMenu(ContrastSource& source, ColorGroup& text, ColorGroup& b
 
 void PreviewMenu::Popup(HWND owner, POINT screenPos) {
     const bool picture = source_.PictureInUse();
-    const std::vector<velmira::Rgb> pixels = picture ? source_.PixelsUnderText() : std::vector<velmira::Rgb>();
-    const std::vector<velmira::PreviewMenuItem> items =
-        velmira::PreviewMenuItems(source_.TextColour(), source_.BackgroundColour(), picture ? &pixels : nullptr);
+    const std::vector<Rgb> pixels = picture ? source_.PixelsUnderText() : std::vector<Rgb>();
+    const std::vector<PreviewMenuItem> items =
+        PreviewMenuItems(source_.TextColour(), source_.BackgroundColour(), picture ? &pixels : nullptr);
     std::vector<ui::MenuChoice> choices;
-    for (const velmira::PreviewMenuItem& item : items) choices.push_back({item.text, item.enabled});
+    for (const PreviewMenuItem& item : items) choices.push_back({item.text, item.enabled});
     const int chosen = ui::ChooseFromMenu(owner, screenPos, choices);
     if (chosen >= 0) Carry(items[static_cast<std::size_t>(chosen)].command);
 }
 
-void PreviewMenu::Carry(velmira::PreviewCommand command) {
-    using velmira::ContrastTarget;
-    using velmira::PreviewCommand;
-    const velmira::Rgb text = source_.TextColour(), background = source_.BackgroundColour();
+void PreviewMenu::Carry(PreviewCommand command) {
+    const Rgb text = source_.TextColour(), background = source_.BackgroundColour();
     const bool picture = source_.PictureInUse();
     const ContrastTarget target = command == PreviewCommand::TextAa || command == PreviewCommand::BackgroundAa
                                       ? ContrastTarget::Aa
@@ -43,26 +43,26 @@ void PreviewMenu::Carry(velmira::PreviewCommand command) {
     switch (command) {
     case PreviewCommand::TextAa:
     case PreviewCommand::TextAaa:
-        SetNearestPassing(text_, picture ? velmira::NearestPassingOver(text, source_.PixelsUnderText(), target)
-                                         : velmira::NearestPassingColour(text, background, target));
+        SetNearestPassing(text_, picture ? NearestPassingOver(text, source_.PixelsUnderText(), target)
+                                         : NearestPassingColour(text, background, target));
         break;
     case PreviewCommand::BackgroundAa:
     case PreviewCommand::BackgroundAaa:
-        if (!picture) SetNearestPassing(background_, velmira::NearestPassingColour(background, text, target));
+        if (!picture) SetNearestPassing(background_, NearestPassingColour(background, text, target));
         break;
     case PreviewCommand::Swap:
         if (!picture) Swap();
         break;
     case PreviewCommand::CopyCss:
-        velmira::CopyToClpBrd(velmira::CssText(text, background));
+        CopyToClpBrd(CssText(text, background));
         if (OnCopied) OnCopied();
         break;
     }
 }
 
-void PreviewMenu::SetNearestPassing(ColorGroup& group, const velmira::PassingColour& passing) {
+void PreviewMenu::SetNearestPassing(ColorGroup& group, const PassingColour& passing) {
     if (!passing.possible) return;
-    const velmira::Rgb c = passing.colour;
+    const Rgb c = passing.colour;
     group.SetChannels(ChannelString(c.red), ChannelString(c.green), ChannelString(c.blue));
 }
 
@@ -75,3 +75,5 @@ void PreviewMenu::Swap() {
                  background_.Hex(ColorGroup::kBlue));
     background_.SetChannels(red, green, blue);
 }
+
+}  // namespace velmira

@@ -12,6 +12,8 @@
 #include "color/NearestPassing.h"
 #include "color/PreviewMenuItems.h"
 
+namespace velmira {
+
 class PreviewMenu {
 public:
     // `source` tells the pair and the picture under the text as they stand; it and both groups must outlive
@@ -23,16 +25,18 @@ public:
     // Shows the menu at a screen point for the window `owner` and carries out the item chosen, if any.
     void Popup(HWND owner, POINT screenPos);
     // Carries out an item as though it had been chosen; one that is greyed out does nothing.
-    void Carry(velmira::PreviewCommand command);
+    void Carry(PreviewCommand command);
 
     // Raised after the pair was copied as CSS.
     std::function<void()> OnCopied;
 
 private:
-    void SetNearestPassing(ColorGroup& group, const velmira::PassingColour& passing);
+    void SetNearestPassing(ColorGroup& group, const PassingColour& passing);
     void Swap();
 
     ContrastSource& source_;
     ColorGroup& text_;
     ColorGroup& background_;
 };
+
+}  // namespace velmira

@@ -1,5 +1,7 @@
 #include "diag/DebugNotice.h"
 
+namespace velmira {
+
 ST_DebugNotice DebugNotice;
 
 namespace {
@@ -29,3 +31,5 @@ LRESULT DebugNotify(const ST_DebugNotice& record) {
         return 0;  // hung, or gone meanwhile
     return static_cast<LRESULT>(reply);
 }
+
+}  // namespace velmira

@@ -3,6 +3,8 @@
 // one WM_COPYDATA carrying the application window's handle. Nothing else is reported anywhere.
 #include <windows.h>
 
+namespace velmira {
+
 struct ST_DebugNotice {
     HWND applicationWindow = nullptr;
 };
@@ -14,3 +16,5 @@ extern ST_DebugNotice DebugNotice;
 int DebugAttach(ST_DebugNotice& record, HWND applicationWindow);
 // 0 when no monitor window exists or it does not answer within a short while, otherwise the monitor's reply.
 LRESULT DebugNotify(const ST_DebugNotice& record);
+
+}  // namespace velmira

@@ -16,6 +16,8 @@
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
 
+namespace velmira {
+
 namespace {
 
 constexpr char kMissingSuffix[] = "がありません。";
@@ -26,10 +28,10 @@ constexpr char kNoPluginSuffix[] = "にはPlug-inがありません。";
 
 // Copies the picture from the preview's top-left corner to the right and downwards, never scaled; the tiles at
 // the right and bottom edges are cut. A picture without width or height draws nothing.
-void DrawTiled(const velmira::DecodedPicture& picture, ui::Canvas& preview) {
+void DrawTiled(const DecodedPicture& picture, ui::Canvas& preview) {
     ::GdiFlush();
-    for (const velmira::TileRect& tile :
-         velmira::TileRects(picture.width, picture.height, preview.Width(), preview.Height())) {
+    for (const TileRect& tile :
+         TileRects(picture.width, picture.height, preview.Width(), preview.Height())) {
         const int columns = std::min(tile.Width(), picture.visibleWidth);
         const int rows = std::min(tile.Height(), picture.visibleHeight);
         for (int y = 0; y < rows; ++y) {
@@ -117,12 +119,12 @@ void BackgroundPicture::SetSPI() {
     spiLoader_.LoadPlugins(spiPath_);
     // Each plug-in that could not be loaded is named once, as a crash while decoding is; the others work.
     for (const std::string& failure : spiLoader_.GetFailures())
-        ui::Application::Get().ShowException(velmira::SpiHostFailure(failure));
+        ui::Application::Get().ShowException(SpiHostFailure(failure));
     const int count = spiLoader_.GetCount();
-    std::vector<velmira::ST_SpiInfo> plugins(static_cast<std::size_t>(count));
+    std::vector<ST_SpiInfo> plugins(static_cast<std::size_t>(count));
     spiLoader_.GetSpiInfo(count, plugins);
     // Only the entries change; the entry the user chose last stays selected by its number.
-    openDialog_.Filter = velmira::BuildOpenFilter(plugins);
+    openDialog_.Filter = BuildOpenFilter(plugins);
 }
 
 void BackgroundPicture::WMDropFiles(HDROP drop) {
@@ -143,9 +145,9 @@ void BackgroundPicture::WMDropFiles(HDROP drop) {
 }
 
 int BackgroundPicture::CheckFormat(const std::string& path) {
-    std::string extension(velmira::ExtensionOf(path, &velmira::IsLeadByte));
+    std::string extension(ExtensionOf(path, &IsLeadByte));
     if (!extension.empty()) ::CharLowerBuffA(extension.data(), static_cast<DWORD>(extension.size()));
-    return velmira::FormatOfLowerCaseExtension(extension);
+    return FormatOfLowerCaseExtension(extension);
 }
 
 bool BackgroundPicture::FindFile(const std::string& path, bool showMessage) {
@@ -171,7 +173,7 @@ void BackgroundPicture::LoadImageA(const std::string& path) {
     imagePath_ = path;
 
     ui::Canvas& preview = controls_.preview.Picture();
-    std::optional<velmira::DecodedPicture> picture = Decode(preview.Width(), preview.Height());
+    std::optional<DecodedPicture> picture = Decode(preview.Width(), preview.Height());
     if (!picture) {
         ui::Application::Get().ShowMessage(kUnsupportedMessage, MB_OK);
         return;
@@ -185,15 +187,15 @@ void BackgroundPicture::LoadImageA(const std::string& path) {
 
 // The picture at ImagePath, as much of it as a preview of maxWidth x maxHeight shows; none when no plug-in
 // reads it.
-std::optional<velmira::DecodedPicture> BackgroundPicture::Decode(int maxWidth, int maxHeight) {
+std::optional<DecodedPicture> BackgroundPicture::Decode(int maxWidth, int maxHeight) {
     switch (CheckFormat(imagePath_)) {
-    case velmira::kFormatBmp: {
-        velmira::FileByteSource file(imagePath_);
-        return velmira::DecodeBmp(file, maxWidth, maxHeight);
+    case kFormatBmp: {
+        FileByteSource file(imagePath_);
+        return DecodeBmp(file, maxWidth, maxHeight);
     }
-    case velmira::kFormatJpeg: {
-        velmira::FileByteSource file(imagePath_);
-        return velmira::DecodeJpeg(file, maxWidth, maxHeight);
+    case kFormatJpeg: {
+        FileByteSource file(imagePath_);
+        return DecodeJpeg(file, maxWidth, maxHeight);
     }
     default:
         if (!spiLoader_.LoadPicture(imagePath_, maxWidth, maxHeight)) return std::nullopt;
@@ -218,7 +220,7 @@ bool BackgroundPicture::PreviewResized() {
     if (shown_.visibleWidth < shown_.width || shown_.visibleHeight < shown_.height) {
         try {
             if (FindFile(imagePath_, false)) {
-                if (std::optional<velmira::DecodedPicture> again = Decode(preview.Width(), preview.Height()))
+                if (std::optional<DecodedPicture> again = Decode(preview.Width(), preview.Height()))
                     shown_ = std::move(*again);
             }
         } catch (const std::exception&) {
@@ -229,3 +231,5 @@ bool BackgroundPicture::PreviewResized() {
     controls_.preview.Invalidate();
     return true;
 }
+
+}  // namespace velmira

@@ -18,6 +18,8 @@
 #include "ui/Image.h"
 #include "ui/OpenDialog.h"
 
+namespace velmira {
+
 class BackgroundPicture {
 public:
     struct Controls {
@@ -47,7 +49,7 @@ public:
     void SetSpiPath(std::string folder) { spiPath_ = std::move(folder); }
     ui::OpenDialog& OpenDialog() noexcept { return openDialog_; }
     const ui::OpenDialog& OpenDialog() const noexcept { return openDialog_; }
-    velmira::SpiLoadClass& SpiLoader() noexcept { return spiLoader_; }
+    SpiLoadClass& SpiLoader() noexcept { return spiLoader_; }
 
     // The path the settings kept: shown in the path edit when there is one, loaded when the picture is switched on.
     void RestoreImagePath(std::string path);
@@ -80,16 +82,18 @@ private:
     // The shell's folder browser; a confirmed folder becomes the plug-in folder.
     void BtnSPIClick();
     void LoadReportingErrors(const std::string& path);
-    std::optional<velmira::DecodedPicture> Decode(int maxWidth, int maxHeight);
+    std::optional<DecodedPicture> Decode(int maxWidth, int maxHeight);
 
     Controls controls_;
     std::function<void()> showColours_;
     ui::OpenDialog openDialog_;
     bool useImage_ = false;
     std::string imagePath_;
-    velmira::DecodedPicture shown_;  // what the preview shows of the picture at ImagePath
+    DecodedPicture shown_;  // what the preview shows of the picture at ImagePath
     bool drawn_ = false;             // the picture is on the preview, not painted over with the colour
     // Released in reverse order: the plug-in folder, the plug-ins, then the picture's path.
-    velmira::SpiLoadClass spiLoader_;
+    SpiLoadClass spiLoader_;
     std::string spiPath_;
 };
+
+}  // namespace velmira

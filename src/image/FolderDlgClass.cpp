@@ -6,6 +6,8 @@
 
 #include <memory>
 
+namespace velmira {
+
 namespace {
 
 // The browser is a shell namespace view and needs COM on this thread. The program initialises nothing else
@@ -60,3 +62,5 @@ int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM, LPARAM data) {
     }
     return 0;
 }
+
+}  // namespace velmira

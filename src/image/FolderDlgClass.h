@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace velmira {
+
 class FolderDlgClass {
 public:
     HWND Owner = nullptr;
@@ -18,3 +20,5 @@ public:
 
 // The browser's callback: preselects InitialDir of the object that `data` points at (none for 0). Always 0.
 int CALLBACK BrowseCallbackProc(HWND hwnd, UINT message, LPARAM param, LPARAM data);
+
+}  // namespace velmira

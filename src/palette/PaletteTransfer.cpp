@@ -10,15 +10,17 @@
 #include "ui/IniFile.h"
 #include "ui/UniqueHandle.h"
 
+namespace velmira {
+
 namespace {
 
 // Larger than any palette of twenty thousand named colours; a larger file is no palette.
 constexpr DWORD kLargestFile = 8 * 1024 * 1024;
 
 // The export dialog's entries, in the order of PaletteFormat.
-constexpr velmira::PaletteFormat kExportFormats[] = {velmira::PaletteFormat::Gpl, velmira::PaletteFormat::Ase,
-                                                     velmira::PaletteFormat::Aco, velmira::PaletteFormat::Css,
-                                                     velmira::PaletteFormat::Txt};
+constexpr PaletteFormat kExportFormats[] = {PaletteFormat::Gpl, PaletteFormat::Ase,
+                                                     PaletteFormat::Aco, PaletteFormat::Css,
+                                                     PaletteFormat::Txt};
 
 std::string ReadWholeFile(const std::string& path) {
     ui::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -54,14 +56,14 @@ struct FoundColours {
     std::size_t unreadable = 0;
 };
 
-FoundColours ColoursOf(const velmira::PaletteContents& contents, const PaletteTransfer::SwatchColour& colourOf) {
+FoundColours ColoursOf(const PaletteContents& contents, const PaletteTransfer::SwatchColour& colourOf) {
     FoundColours found;
     found.unreadable = static_cast<std::size_t>(contents.unreadable);
-    for (const velmira::Swatch& swatch : contents.swatches) {
+    for (const Swatch& swatch : contents.swatches) {
         const std::optional<std::uint32_t> colour = colourOf(swatch);
         if (!colour) continue;
         found.colours.push_back(*colour);
-        if (swatch.model != velmira::SwatchModel::Rgb && swatch.model != velmira::SwatchModel::Text) ++found.converted;
+        if (swatch.model != SwatchModel::Rgb && swatch.model != SwatchModel::Text) ++found.converted;
     }
     return found;
 }
@@ -108,18 +110,18 @@ void PaletteTransfer::Import(HWND owner) {
 void PaletteTransfer::Export(HWND owner) {
     if (!exportDialog_.Execute(owner)) return;
     std::string path = exportDialog_.FileName;
-    std::optional<velmira::PaletteFormat> format = velmira::PaletteFormatOfName(path);
+    std::optional<PaletteFormat> format = PaletteFormatOfName(path);
     if (!format) {
         const int entry = std::clamp(exportDialog_.FilterIndex, 1, static_cast<int>(std::size(kExportFormats)));
         format = kExportFormats[entry - 1];
-        path += std::string(".") + velmira::PaletteExtension(*format);
+        path += std::string(".") + PaletteExtension(*format);
     }
     ExportFile(path, *format);
 }
 
 void PaletteTransfer::ImportFile(const std::string& path) {
     const std::string bytes = ReadWholeFile(path);
-    const std::optional<velmira::PaletteContents> contents = velmira::ReadPalette(bytes, path);
+    const std::optional<PaletteContents> contents = ReadPalette(bytes, path);
     const FoundColours found = contents ? ColoursOf(*contents, colourOf_) : FoundColours{};
     ui::Application& app = ui::Application::Get();
     if (found.colours.empty()) {
@@ -127,14 +129,16 @@ void PaletteTransfer::ImportFile(const std::string& path) {
         return;
     }
     const ui::IniFile file = ui::SettingsFileIn(appDir_);
-    velmira::PaletteSlots slots = velmira::ReadPaletteSlots(file);
+    PaletteSlots slots = ReadPaletteSlots(file);
     const std::size_t taken = std::min(found.colours.size(), slots.size());
     std::copy_n(found.colours.begin(), taken, slots.begin());
-    velmira::WritePaletteSlots(file, slots);
+    WritePaletteSlots(file, slots);
     app.ShowMessage(ImportedText(found, taken), MB_OK | MB_ICONINFORMATION);
 }
 
-void PaletteTransfer::ExportFile(const std::string& path, velmira::PaletteFormat format) {
-    const velmira::PaletteSlots slots = velmira::ReadPaletteSlots(ui::SettingsFileIn(appDir_));
-    WriteWholeFile(path, velmira::WritePalette(format, std::vector<std::uint32_t>(slots.begin(), slots.end())));
+void PaletteTransfer::ExportFile(const std::string& path, PaletteFormat format) {
+    const PaletteSlots slots = ReadPaletteSlots(ui::SettingsFileIn(appDir_));
+    WriteWholeFile(path, WritePalette(format, std::vector<std::uint32_t>(slots.begin(), slots.end())));
 }
+
+}  // namespace velmira

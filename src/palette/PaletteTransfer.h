@@ -12,10 +12,12 @@
 #include "palette/PaletteFile.h"
 #include "ui/OpenDialog.h"
 
+namespace velmira {
+
 class PaletteTransfer {
 public:
     // The colour of a swatch, packed with red in the low byte; nothing for a line of text without a colour.
-    using SwatchColour = std::function<std::optional<std::uint32_t>(const velmira::Swatch&)>;
+    using SwatchColour = std::function<std::optional<std::uint32_t>(const Swatch&)>;
 
     // `appDir` is the folder of the settings file with its trailing backslash, read when a file is moved; it
     // must outlive the object. `colourOf` is the colour science that turns a swatch into sRGB.
@@ -32,7 +34,7 @@ public:
     // and says so.
     void ImportFile(const std::string& path);
     // Writes the slots in the format of the name's extension. A file that cannot be written throws.
-    void ExportFile(const std::string& path, velmira::PaletteFormat format);
+    void ExportFile(const std::string& path, PaletteFormat format);
 
     ui::OpenDialog& ImportDialog() noexcept { return importDialog_; }
     ui::SaveDialog& ExportDialog() noexcept { return exportDialog_; }
@@ -43,3 +45,5 @@ private:
     ui::OpenDialog importDialog_;
     ui::SaveDialog exportDialog_;
 };
+
+}  // namespace velmira

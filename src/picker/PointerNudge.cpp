@@ -1,5 +1,7 @@
 #include "picker/PointerNudge.h"
 
+namespace velmira {
+
 bool NudgePointer(int dx, int dy) noexcept {
     POINT pointer{};
     if (!::GetCursorPos(&pointer)) return false;  // another desktop is active
@@ -21,3 +23,5 @@ bool NudgePointerForKey(UINT virtualKey, bool shift) noexcept {
         return false;
     }
 }
+
+}  // namespace velmira

@@ -8,6 +8,8 @@
 #include "ui/Dpi.h"
 #include "ui/UniqueHandle.h"
 
+namespace velmira {
+
 ScreenPick::ScreenPick(const ui::Window& owner) : owner_(owner) {}
 
 ScreenPick::~ScreenPick() {
@@ -139,8 +141,10 @@ void ScreenPick::GetColor(std::string& red, std::string& green, std::string& blu
         ui::ScopedGetDC screen(nullptr);
         value = ::GetPixel(screen.get(), x, y);
     }
-    red = velmira::HexAtLeastTwoDigits(value & 0xFF);
-    green = velmira::HexAtLeastTwoDigits((value >> 8) & 0xFF);
-    blue = velmira::HexAtLeastTwoDigits((value >> 16) & 0xFF);
+    red = HexAtLeastTwoDigits(value & 0xFF);
+    green = HexAtLeastTwoDigits((value >> 8) & 0xFF);
+    blue = HexAtLeastTwoDigits((value >> 16) & 0xFF);
     ::ReleaseCapture();
 }
+
+}  // namespace velmira

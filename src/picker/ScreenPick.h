@@ -20,6 +20,8 @@
 #include "ui/PointerGrab.h"
 #include "ui/Window.h"
 
+namespace velmira {
+
 class ScreenPick {
 public:
     // The scope window and the loupe are owned by `owner`'s window.
@@ -76,7 +78,7 @@ private:
 
     const ui::Window& owner_;
     bool loupeOn_ = true;
-    int zoom_ = velmira::kDefaultLoupeZoom;
+    int zoom_ = kDefaultLoupeZoom;
     std::unique_ptr<TScopeForm> scope_;
     std::unique_ptr<TLoupeForm> loupe_;  // declared after the sight, whose window it reads, so that it goes first
     // The monitor the pointer was last on and its DPI: asking the system costs a good part of a tick.
@@ -87,3 +89,5 @@ private:
     KeyboardEnd keyboardEnd_;
     ui::IdleTask grabLost_{[this] { EndWithoutButton(false); }};
 };
+
+}  // namespace velmira

@@ -1,5 +1,7 @@
 #include "settings/HistorySettings.h"
 
+namespace velmira {
+
 namespace {
 
 constexpr char kSection[] = "History";
@@ -29,3 +31,5 @@ void WriteHistorySection(const ui::IniFile& file, const std::vector<std::string>
             file.DeleteKey(kSection, KeyOf(i).c_str());
     }
 }
+
+}  // namespace velmira

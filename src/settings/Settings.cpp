@@ -3,6 +3,8 @@
 #include "settings/SettingsText.h"
 #include "text/SystemText.h"
 
+namespace velmira {
+
 namespace {
 
 constexpr char kOption[] = "Option";
@@ -34,8 +36,8 @@ Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(ui::Setti
 SettingsValues Settings::Read() const {
     SettingsValues v;
     // The dialog's default folder is the program's own, without the trailing backslash a drive root keeps.
-    const std::string defaultFolder = velmira::StartingFolder(appDir_, &velmira::IsLeadByte);
-    v.iniDir = velmira::StartingFolder(file_.ReadString(kOption, "IniDir", defaultFolder), &velmira::IsLeadByte);
+    const std::string defaultFolder = StartingFolder(appDir_, &IsLeadByte);
+    v.iniDir = StartingFolder(file_.ReadString(kOption, "IniDir", defaultFolder), &IsLeadByte);
     v.spi = file_.ReadString(kOption, "Spi", appDir_);
     v.loupe = file_.ReadBool(kOption, "Loupe", true);
     v.pickKey = file_.ReadString(kOption, "PickKey", "");
@@ -67,3 +69,5 @@ void Settings::Write(const SettingsValues& v) const {
     file_.WriteBool(kBackGround, "UseImage", v.useImage);
     file_.WriteString(kBackGround, "Path", v.path);
 }
+
+}  // namespace velmira

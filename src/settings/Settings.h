@@ -7,6 +7,8 @@
 
 #include "ui/IniFile.h"
 
+namespace velmira {
+
 struct SettingsValues {
     std::string iniDir;  // the open-file dialog's folder
     std::string spi;     // the plug-in folder
@@ -38,3 +40,5 @@ private:
     std::string appDir_;
     ui::IniFile file_;
 };
+
+}  // namespace velmira

@@ -29,6 +29,7 @@ namespace {
 using testsupport::Retype;
 using testsupport::MenuChooser;
 using testsupport::PumpUntil;
+using velmira::ContrastTip;
 
 BOOL CALLBACK CollectTooltip(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<std::pair<HWND, std::vector<HWND>>*>(param);

@@ -15,6 +15,11 @@
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
 
+using velmira::DebugAttach;
+using velmira::DebugNotice;
+using velmira::DebugNotify;
+using velmira::ST_DebugNotice;
+
 namespace {
 
 struct Notice {

@@ -16,6 +16,8 @@
 
 namespace {
 
+using velmira::BrowseCallbackProc;
+using velmira::FolderDlgClass;
 using testsupport::FolderBrowserDriver;
 using Answer = testsupport::FolderBrowserDriver::Answer;
 

@@ -12,6 +12,8 @@
 #include "ui/UniqueHandle.h"
 #include "support/ProgramFolder.h"
 
+using velmira::ColorGroup;
+
 namespace testsupport {
 
 bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
