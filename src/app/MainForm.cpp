@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "app/SwatchColour.h"
 #include "diag/DebugNotice.h"
@@ -59,10 +60,12 @@ struct TMainForm::ColorGroupControls {
 };
 
 // The six channel strings, AppDir and ImagePath start empty, the values and UseImage at 0.
-TMainForm::TMainForm()
-    : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, [this] { UpdateColor(); }),
+TMainForm::TMainForm(velmira::SpiHostOptions host, ui::ModalShown modalShown)
+    : modalShown_(std::move(modalShown)),
+      fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, [this] { UpdateColor(); }),
       backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, [this] { UpdateColor(); }),
-      background_({CheckBackImage, EditBackImage, BtnRef, ImageBackG, BackGColorControls()}, [this] { UpdateColor(); }),
+      background_({CheckBackImage, EditBackImage, BtnRef, ImageBackG, BackGColorControls()}, [this] { UpdateColor(); },
+                  std::move(host)),
       pick_(*this), palettes_(appDir_, &velmira::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "image/BmpDecoder.h"
 #include "image/DecodedPicture.h"
@@ -41,8 +42,9 @@ void DrawTiled(const velmira::DecodedPicture& picture, ui::Canvas& preview) {
 
 }  // namespace
 
-BackgroundPicture::BackgroundPicture(Controls controls, std::function<void()> showColours)
-    : controls_(std::move(controls)), showColours_(std::move(showColours)) {}
+BackgroundPicture::BackgroundPicture(Controls controls, std::function<void()> showColours,
+                                     velmira::SpiHostOptions host)
+    : controls_(std::move(controls)), showColours_(std::move(showColours)), spiLoader_(std::move(host)) {}
 
 // A load started by the user reports a decoder's error through the standard error display and ends there;
 // the caller goes on (the next dropped file, the rest of the start-up).
