@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s HELPER PLUGIN DIR [RUNS]\n", argv[0]);
         return 2;
     }
-    velmira::SpiHostProcess::SetProgram(argv[1]);
+    const velmira::SpiHostOptions helper{argv[1]};
     velmira::SpiLoadClass::SetBundledPlugin({});
     const std::string pluginPath = argv[2];
     const std::string folder = argv[3];
@@ -95,7 +95,7 @@ int main(int argc, char** argv) {
     // Listed once by the helper, and from then on from the cache, as at every start after the first.
     const std::string cache = folder + "\\spihost-bench.cache";
     {
-        velmira::SpiLoadClass lister;
+        velmira::SpiLoadClass lister(helper);
         lister.SetCacheFile(cache);
         lister.LoadPlugins(plugins);
     }
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
         }
         for (int i = 0; i < runs; ++i) {
             // First: a new host whose helper starts with this picture; later: the same helper again.
-            velmira::SpiLoadClass host;
+            velmira::SpiLoadClass host(helper);
             host.SetCacheFile(cache);
             host.LoadPlugins(plugins);
             const auto load = [&] { return host.LoadPicture(path, velmira::kPreviewWidth, velmira::kPreviewHeight); };

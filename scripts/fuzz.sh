@@ -21,8 +21,11 @@ if ! clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/p
   exit 1
 fi
 
+# Every library of this tree carries the fuzzer's coverage instrumentation; the fuzz targets add its main().
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMIRA_FUZZ=ON >/dev/null
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVELMIRA_FUZZ=ON -DVELMIRA_TESTS=ON \
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" >/dev/null
 cmake --build "$build" --target velmira_fuzzers
 
 fuzzdir=$build/tests/fuzz

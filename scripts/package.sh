@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Builds the release (build/release: MinGW, Release, the package's options) and writes
-# dist/velmira-<version>-win32.zip for Windows users. Two runs on one commit give the same bytes: the
-# programs carry no link time, and every member of the zip has the commit's time (SOURCE_DATE_EPOCH when
-# set), the same mode, no extra attributes, and its place in one fixed order.
+# Builds the release (build/release: MinGW, Release, the package's options, or the tree VELMIRA_PACKAGE_BUILD
+# names) and writes dist/velmira-<version>-win32.zip for Windows users. Two runs on one commit give the same
+# bytes: the programs carry no link time, and every member of the zip has the commit's time (SOURCE_DATE_EPOCH
+# when set), the same mode, no extra attributes, and its place in one fixed order.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup-deps.sh"
 
-build=$root/build/release
+# VELMIRA_PACKAGE_BUILD names a build tree already configured for the package (the MinGW toolchain, Release,
+# -DVELMIRA_PACKAGE=ON), whose programs are taken as they are: scripts/test.sh hands over the tree it tests.
+build=${VELMIRA_PACKAGE_BUILD:-$root/build/release}
 dist=$root/dist
 version=$(sed -n 's/^#define VELMIRA_VERSION_TEXT "\(.*\)"$/\1/p' "$root/src/resources/Version.h")
 [ -n "$version" ] || { echo "package.sh: no VELMIRA_VERSION_TEXT in src/resources/Version.h" >&2; exit 1; }
@@ -20,8 +22,14 @@ programs=(velmira:velmira.exe velmira_wic:velmira_wic.spi velmira_spihost:velmir
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)}
 [ -n "$epoch" ] || { echo "package.sh: not a git checkout; set SOURCE_DATE_EPOCH" >&2; exit 1; }
 
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DVELMIRA_TESTS=OFF -DVELMIRA_PACKAGE=ON >/dev/null
+if [ -z "${VELMIRA_PACKAGE_BUILD:-}" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DVELMIRA_TESTS=OFF -DVELMIRA_PACKAGE=ON >/dev/null
+fi
+for setting in CMAKE_BUILD_TYPE=Release VELMIRA_PACKAGE=ON; do
+  grep -qx "${setting%%=*}:[A-Z]*=${setting#*=}" "$build/CMakeCache.txt" 2>/dev/null ||
+    { echo "package.sh: $build is not configured with $setting" >&2; exit 1; }
+done
 known=$(cmake --build "$build" --target help)
 targets=() members=()
 for p in "${programs[@]}"; do

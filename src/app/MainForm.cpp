@@ -1,5 +1,8 @@
 #include "app/MainForm.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "app/SwatchColour.h"
 #include "diag/DebugNotice.h"
 #include "picker/SightIcon.h"
@@ -33,13 +36,14 @@ struct TMainForm::ColorGroupControls {
 // The members the window's creation starts empty or at 0 live with the parts that carry their rules: the six
 // channel strings and their values in the two colour groups (fontColor_, backGColor_), ImagePath and UseImage in
 // the background picture (background_), SpiPath and the plug-in host there too; AppDir is appDir_ here.
-TMainForm::TMainForm()
-    : fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, RadioHexDim,
+TMainForm::TMainForm(velmira::SpiHostOptions host, ui::ModalShown modalShown)
+    : modalShown_(std::move(modalShown)),
+      fontColor_({EditFont, {&EditFR, &EditFG, &EditFB}, {&BarFR, &BarFG, &BarFB}}, RadioHexDim,
                  [this] { return BackgroundColour(); }, [this] { UpdateColor(); }),
       backGColor_({EditBackG, {&EditBR, &EditBG, &EditBB}, {&BarBR, &BarBG, &BarBB}}, RadioHexDim,
                   [] { return velmira::Rgb{255, 255, 255}; }, [this] { UpdateColor(); }),
       background_({CheckBackImage, EditBackImage, BtnRef, BtnSPI, ImageBackG, BackGColorControls()},
-                  [this] { UpdateColor(); }),
+                  [this] { UpdateColor(); }, std::move(host)),
       pick_(*this), palettes_(appDir_, &velmira::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();

@@ -34,7 +34,9 @@
 
 class TMainForm : public ui::Form, private velmira::ContrastSource {
 public:
-    TMainForm();
+    // What tests put in the program's place: the plug-in helper they built, and a look at each modal dialog
+    // of the window once it is shown.
+    explicit TMainForm(velmira::SpiHostOptions host = {}, ui::ModalShown modalShown = {});
     ~TMainForm() override;
 
     // ---- Controls, in the order of the layout ------------------------------------------------------------------
@@ -146,6 +148,7 @@ private:
     bool PictureInUse() override;
     std::vector<velmira::Rgb> PixelsUnderText() override;
 
+    ui::ModalShown modalShown_;
     std::string appDir_;
     velmira::PairHistory history_;
     velmira::ColorGroup fontColor_;

@@ -10,7 +10,8 @@ namespace {
 // The dialog of one button click, published as ColorPallet for as long as it exists.
 class OpenedPallet {
 public:
-    explicit OpenedPallet(ui::Form& owner) : dialog_(std::make_unique<TColorPallet>(owner)) {
+    OpenedPallet(ui::Form& owner, const ui::ModalShown& modalShown)
+        : dialog_(std::make_unique<TColorPallet>(owner, modalShown)) {
         ColorPallet = dialog_.get();
     }
     OpenedPallet(const OpenedPallet&) = delete;
@@ -26,7 +27,7 @@ private:
 }  // namespace
 
 void TMainForm::ShowPallet(int mode, velmira::ColorGroup& group) {
-    OpenedPallet opened(*this);
+    OpenedPallet opened(*this, modalShown_);
     TColorPallet& dialog = *opened;
     dialog.PalletMode = mode;
     using velmira::ColorGroup;

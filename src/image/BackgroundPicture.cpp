@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "image/BmpDecoder.h"
 #include "image/DecodedPicture.h"
@@ -43,8 +44,9 @@ void DrawTiled(const DecodedPicture& picture, ui::Canvas& preview) {
 
 }  // namespace
 
-BackgroundPicture::BackgroundPicture(Controls controls, std::function<void()> showColours)
-    : controls_(std::move(controls)), showColours_(std::move(showColours)) {
+BackgroundPicture::BackgroundPicture(Controls controls, std::function<void()> showColours,
+                                     velmira::SpiHostOptions host)
+    : controls_(std::move(controls)), showColours_(std::move(showColours)), spiLoader_(std::move(host)) {
     ConnectControls();
 }
 

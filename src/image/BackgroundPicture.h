@@ -32,8 +32,9 @@ public:
         std::vector<ui::Window*> colourEditors;
     };
 
-    // `showColours` is the owner's refresh, raised when the picture is switched off.
-    BackgroundPicture(Controls controls, std::function<void()> showColours);
+    // `showColours` is the owner's refresh, raised when the picture is switched off; `host` names the plug-in
+    // helper and its time limit.
+    BackgroundPicture(Controls controls, std::function<void()> showColours, velmira::SpiHostOptions host = {});
     BackgroundPicture(const BackgroundPicture&) = delete;
     BackgroundPicture& operator=(const BackgroundPicture&) = delete;
 

@@ -27,9 +27,6 @@ constexpr std::size_t kDescribeBatch = 256;
 // The largest visible part asked for: a preview far larger than any screen's.
 constexpr std::size_t kMaxVisibleBytes = std::size_t{64} << 20;
 
-std::string g_program;
-DWORD g_answerTimeoutMs = kSpiHostAnswerTimeoutMs;
-
 std::string CurrentFolder() {
     char folder[MAX_PATH];
     const DWORD length = ::GetCurrentDirectoryA(MAX_PATH, folder);
@@ -117,13 +114,9 @@ std::string SpiFailureText(const std::string& path, SpiPluginState state) {
 
 SpiHostBusy::SpiHostBusy() : std::runtime_error(kBusy) {}
 
-void SpiHostProcess::SetProgram(const std::string& path) { g_program = path; }
-
-std::string SpiHostProcess::Program() {
-    return g_program.empty() ? ExecutableDirectory() + kHelperName : g_program;
+std::string SpiHostProcess::Program() const {
+    return options_.program.empty() ? ExecutableDirectory() + kHelperName : options_.program;
 }
-
-void SpiHostProcess::SetAnswerTimeout(DWORD ms) noexcept { g_answerTimeoutMs = ms; }
 
 void SpiHostProcess::Start() {
     const std::string program = Program();
@@ -228,7 +221,7 @@ SpiHostProcess::Outcome SpiHostProcess::Ask(spihost::Request request, const std:
 
 SpiHostProcess::Outcome SpiHostProcess::WaitForAnswer(std::uint32_t serial) {
     const HANDLE handles[] = {answerEvent_.get(), process_.get()};
-    const DWORD timeout = g_answerTimeoutMs;
+    const DWORD timeout = options_.answerTimeoutMs;
     std::uint32_t calls = control_->calls;
     DWORD since = ::GetTickCount();
     for (;;) {

@@ -11,6 +11,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "image/DecodedPicture.h"
@@ -40,6 +41,14 @@ std::string SpiFailureText(const std::string& path, SpiPluginState state);
 // How long a call into a plug-in may go unanswered before the helper is ended.
 constexpr DWORD kSpiHostAnswerTimeoutMs = 10000;
 
+// Which helper program a host starts and how long each call into a plug-in may go unanswered. An empty program
+// is velmira_spihost.exe beside the running program; the tests, which run from a folder of their own, name the
+// one the build made, and shorten the time limit where they make plug-ins hang.
+struct SpiHostOptions {
+    std::string program;
+    DWORD answerTimeoutMs = kSpiHostAnswerTimeoutMs;
+};
+
 // What a plug-in file turned out to be when the helper loaded it and asked for its information.
 struct SpiPluginDescription {
     SpiPluginState state = SpiPluginState::NotAPlugin;
@@ -49,17 +58,10 @@ struct SpiPluginDescription {
 
 class SpiHostProcess {
 public:
-    SpiHostProcess() = default;
+    explicit SpiHostProcess(SpiHostOptions options = {}) : options_(std::move(options)) {}
     SpiHostProcess(const SpiHostProcess&) = delete;
     SpiHostProcess& operator=(const SpiHostProcess&) = delete;
     ~SpiHostProcess() { Stop(); }
-
-    // The helper program every host starts: by default velmira_spihost.exe beside the running program. The
-    // tests, which run from a folder of their own, name the one the build made.
-    static void SetProgram(const std::string& path);
-    static std::string Program();
-    // The time limit of each call, kSpiHostAnswerTimeoutMs unless a test shortens it.
-    static void SetAnswerTimeout(DWORD ms) noexcept;
 
     // What each file of `paths` is, in the same order. A plug-in that crashes or hangs while it loads or tells
     // its information is Crashed or Hung, and the rest are asked in a fresh helper. Throws SpiHostFailure only
@@ -94,6 +96,8 @@ private:
     // its answer; starts the helper first when it is not running. Throws SpiHostBusy while another request waits.
     Outcome Ask(spihost::Request request, const std::vector<std::string>& plugins, int plugin,
                 const std::string& fileName, const std::function<void(spihost::ControlBlock&)>& prepare = {});
+    // The helper program this host starts.
+    std::string Program() const;
     void Start();
     Outcome WaitForAnswer(std::uint32_t serial);
     // The plug-in of `plugins` whose code ran when the helper stopped, or -1.
@@ -101,6 +105,7 @@ private:
     // Ends a helper that does not answer, and lets its handles go.
     void Abandon(Outcome outcome) noexcept;
 
+    SpiHostOptions options_;
     ui::UniqueKernelHandle job_;
     ui::UniqueKernelHandle process_;
     DWORD processId_ = 0;

@@ -1,5 +1,7 @@
 #include "image/SpiLoadClass.h"
 
+#include <utility>
+
 #include <algorithm>
 
 #include "text/SystemText.h"
@@ -69,7 +71,8 @@ void SpiLoadClass::SetBundledPlugin(const std::string& path) {
 
 std::string SpiLoadClass::BundledPlugin() { return g_bundledSet ? g_bundled : ExecutableDirectory() + kBundledName; }
 
-SpiLoadClass::SpiLoadClass() : CacheFile(ui::PluginCacheFileIn(ExecutableDirectory())) {}
+SpiLoadClass::SpiLoadClass(SpiHostOptions host)
+    : CacheFile(ui::PluginCacheFileIn(ExecutableDirectory())), Host(std::move(host)) {}
 
 SpiLoadClass::~SpiLoadClass() { UnloadPlugins(); }
 

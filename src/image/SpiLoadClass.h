@@ -27,7 +27,8 @@ struct ST_SpiPlugin {
 
 class SpiLoadClass {
 public:
-    SpiLoadClass();
+    // `host` names the helper program and its time limit (SpiHostOptions).
+    explicit SpiLoadClass(SpiHostOptions host = {});
     SpiLoadClass(const SpiLoadClass&) = delete;
     SpiLoadClass& operator=(const SpiLoadClass&) = delete;
     ~SpiLoadClass();

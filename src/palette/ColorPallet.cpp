@@ -21,7 +21,7 @@ std::string PanelName(int slot) {
 
 }  // namespace
 
-TColorPallet::TColorPallet(ui::Form& owner) {
+TColorPallet::TColorPallet(ui::Form& owner, ui::ModalShown modalShown) : ui::Form(std::move(modalShown)) {
     BuildLayout(owner);
     AppDir = velmira::ExecutableDirectory();
 }

@@ -20,7 +20,7 @@ public:
     static constexpr int kSlotCount = velmira::kPaletteSlots;
 
     // Builds the dialog, owned by `owner`, hidden until it is shown.
-    explicit TColorPallet(ui::Form& owner);
+    explicit TColorPallet(ui::Form& owner, ui::ModalShown modalShown = {});
 
     // ---- Controls ------------------------------------------------------------------------------------------------
     ui::Label LabelPallet;

@@ -7,8 +7,6 @@
 
 namespace ui {
 
-std::function<void(Form&)> Form::ModalShownHook;
-
 void Form::Create(const FormLayout& layout) {
     DWORD style = WS_CLIPCHILDREN;
     DWORD exStyle = WS_EX_CONTROLPARENT;
@@ -135,7 +133,7 @@ int Form::ShowModal() {
         DisabledTaskWindows disabled(Handle());
         Show();
         ::SetActiveWindow(Handle());
-        if (ModalShownHook) ModalShownHook(*this);
+        if (modalShown_) modalShown_(*this);
         Application& app = Application::Get();
         while (modalResult_ == mrNone) {
             if (!app.HandleOneMessage()) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/Container.h"
@@ -32,8 +33,14 @@ struct FormLayout {
     bool noActivate = false;  // a click never activates it (a window that only shows something)
 };
 
+class Form;
+// Called once a modal form is shown, inside its modal loop: how tests drive modal forms.
+using ModalShown = std::function<void(Form&)>;
+
 class Form : public Container {
 public:
+    explicit Form(ModalShown modalShown = {}) : modalShown_(std::move(modalShown)) {}
+
     void Create(const FormLayout& layout);
 
     void Show();
@@ -45,9 +52,6 @@ public:
     int ShowModal();
     void SetModalResult(int result) noexcept { modalResult_ = result; }
     int ModalResult() const noexcept { return modalResult_; }
-
-    // Tests drive modal forms from here: called once the form is shown, inside its modal loop.
-    static std::function<void(Form&)> ModalShownHook;
 
     // The close event. An exception from it abandons the close, and the error display shows it.
     std::function<void()> OnClose;
@@ -78,6 +82,7 @@ private:
         std::function<void()> run;
     };
 
+    ModalShown modalShown_;
     int modalResult_ = mrNone;
     bool modal_ = false;
     bool placing_ = false;  // moving to its place for its DPI while it is made

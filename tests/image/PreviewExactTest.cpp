@@ -22,7 +22,7 @@ protected:
         testsupport::RemoveSettings();
         folder = testsupport::ProgramFolder() + "preview_exact\\";
         ::CreateDirectoryA(folder.c_str(), nullptr);
-        form = std::make_unique<TMainForm>();
+        form = testsupport::NewMainForm();
         form->Show();
         testsupport::PumpPending();
     }

@@ -75,7 +75,6 @@ protected:
         testsupport::SetBackColour(*form, "44", "55", "66");
     }
     void TearDown() override {
-        ui::Form::ModalShownHook = nullptr;
         ui::Application::Get().SetMessageBoxHandler(nullptr);
         MainWindowTest::TearDown();
     }
@@ -85,7 +84,7 @@ protected:
     // dialog was published as ColorPallet while it ran and that nothing of it is left afterwards.
     void OpenThrough(ui::Button& button, const std::function<void(TColorPallet&)>& drive) {
         bool ran = false;
-        ui::Form::ModalShownHook = [&](ui::Form& shown) {
+        modalShown = [&](ui::Form& shown) {
             ran = true;
             auto* dialog = dynamic_cast<TColorPallet*>(&shown);
             ASSERT_NE(dialog, nullptr);
@@ -97,7 +96,7 @@ protected:
             if (dialog->ModalResult() == ui::mrNone) dialog->SetModalResult(ui::mrCancel);
         };
         Press(button);
-        ui::Form::ModalShownHook = nullptr;
+        modalShown = nullptr;
         EXPECT_TRUE(ran) << "the dialog was not shown";
         EXPECT_EQ(ColorPallet, nullptr);
         EXPECT_TRUE(::IsWindowEnabled(form->Handle()));

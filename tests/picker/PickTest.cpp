@@ -25,47 +25,6 @@ using testsupport::SendMouse;
 constexpr COLORREF kPatchColour = RGB(0x12, 0xAB, 0x0C);
 constexpr RECT kPatchRect{800, 600, 920, 720};
 
-// A topmost window filled with one colour, standing in for another program's window.
-class ColourPatch {
-public:
-    ColourPatch(const RECT& rect, COLORREF colour) : brush_(::CreateSolidBrush(colour)) {
-        static const bool registered = [] {
-            WNDCLASSEXA wc{};
-            wc.cbSize = sizeof wc;
-            wc.lpfnWndProc = &ColourPatch::Proc;
-            wc.hInstance = ::GetModuleHandleA(nullptr);
-            wc.lpszClassName = "VelmiraTestColourPatch";
-            return ::RegisterClassExA(&wc) != 0;
-        }();
-        EXPECT_TRUE(registered);
-        window_.reset(::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "VelmiraTestColourPatch",
-                                        "patch", WS_POPUP, rect.left, rect.top, rect.right - rect.left,
-                                        rect.bottom - rect.top, nullptr, nullptr, ::GetModuleHandleA(nullptr),
-                                        nullptr));
-        ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(brush_.get()));
-        ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
-        ::UpdateWindow(window_.get());
-    }
-    HWND Handle() const { return window_.get(); }
-
-private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg == WM_PAINT) {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(hwnd, &ps);
-            RECT client{};
-            ::GetClientRect(hwnd, &client);
-            ::FillRect(dc, &client, reinterpret_cast<HBRUSH>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA)));
-            ::EndPaint(hwnd, &ps);
-            return 0;
-        }
-        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
-
-    ui::UniqueBrush brush_;
-    ui::UniqueWindow window_;
-};
-
 BOOL CALLBACK FindLoupe(HWND hwnd, LPARAM found) {
     if (dynamic_cast<TLoupeForm*>(ui::Window::FromHandle(hwnd))) *reinterpret_cast<bool*>(found) = true;
     return TRUE;
@@ -89,9 +48,7 @@ RECT WindowRect(HWND hwnd) {
     return r;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
+bool SameRect(const RECT& a, const RECT& b) { return ::EqualRect(&a, &b) != FALSE; }
 
 // The sight on this test's display: its size, how far its top-left corner lies above and left of the pointer,
 // and how far its centre pixel does. At 96 DPI 29 x 29 with the centre 5 pixels off; at 150% and 200% the
@@ -110,15 +67,6 @@ RECT ScopeRectFor(POINT p) {
     return RECT{p.x - sight.reach, p.y - sight.reach, p.x - sight.reach + sight.size, p.y - sight.reach + sight.size};
 }
 
-struct Channels {
-    std::string red, green, blue;
-    bool operator==(const Channels& o) const { return red == o.red && green == o.green && blue == o.blue; }
-};
-
-void PrintTo(const Channels& c, std::ostream* os) {
-    *os << c.red << "," << c.green << "," << c.blue;
-}
-
 enum class Target { Font, BackG };
 
 class Pick : public testsupport::MainWindowTest {
@@ -126,8 +74,8 @@ protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         ::SetForegroundWindow(form->Handle());
-        SetColours({"00", "00", "00"}, {"FF", "FF", "FF"});
-        patch = std::make_unique<ColourPatch>(kPatchRect, kPatchColour);
+        SetColours("000000", "FFFFFF");
+        patch = std::make_unique<testsupport::PatternWindow>(kPatchRect, kPatchColour);
         ASSERT_TRUE(PumpUntil([] { return ScreenPixel(PatchPoint()) == kPatchColour; }));
     }
     void TearDown() override {
@@ -143,15 +91,16 @@ protected:
         return POINT{(kPatchRect.left + kPatchRect.right) / 2, (kPatchRect.top + kPatchRect.bottom) / 2};
     }
 
-    void SetColours(const Channels& text, const Channels& back) {
-        testsupport::SetTextColour(*form, text.red, text.green, text.blue);
-        testsupport::SetBackColour(*form, back.red, back.green, back.blue);
+    // Each colour as six hexadecimal digits, RRGGBB.
+    void SetColours(const std::string& text, const std::string& back) {
+        testsupport::SetTextColour(*form, text.substr(0, 2), text.substr(2, 2), text.substr(4, 2));
+        testsupport::SetBackColour(*form, back.substr(0, 2), back.substr(2, 2), back.substr(4, 2));
         PumpPending();
     }
     // The scope window of the pick in progress, or null.
     TScopeForm* Scope() { return form ? form->Pick().Scope() : nullptr; }
-    Channels TextColour() const { return {HexFR(*form), HexFG(*form), HexFB(*form)}; }
-    Channels BackColour() const { return {HexBR(*form), HexBG(*form), HexBB(*form)}; }
+    std::string TextColour() const { return HexFR(*form) + HexFG(*form) + HexFB(*form); }
+    std::string BackColour() const { return HexBR(*form) + HexBG(*form) + HexBB(*form); }
 
     ui::Panel& PanelOf(Target t) { return t == Target::Font ? form->PanelScopeFont : form->PanelScopeBackG; }
 
@@ -183,7 +132,7 @@ protected:
         ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && !ui::DragController::Get().Active(); }));
     }
 
-    std::unique_ptr<ColourPatch> patch;
+    std::unique_ptr<testsupport::PatternWindow> patch;
 };
 
 class PickInto : public Pick, public ::testing::WithParamInterface<Target> {};
@@ -211,14 +160,14 @@ TEST_P(PickInto, DragOntoAnotherWindowTakesThePixelUnderTheSightIntoThatColourOn
     ReleaseAndWait();
     EXPECT_FALSE(::IsWindow(scope));
 
-    const Channels patchColour{"12", "AB", "0C"};
+    const std::string patchColour = "12AB0C";
     if (target == Target::Font) {
         EXPECT_EQ(TextColour(), patchColour);
-        EXPECT_EQ(BackColour(), (Channels{"FF", "FF", "FF"}));
+        EXPECT_EQ(BackColour(), "FFFFFF");
         EXPECT_EQ(form->EditFont.Text(), "12AB0C");
     } else {
         EXPECT_EQ(BackColour(), patchColour);
-        EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
+        EXPECT_EQ(TextColour(), "000000");
         EXPECT_EQ(form->EditBackG.Text(), "12AB0C");
     }
 
@@ -273,7 +222,7 @@ TEST_F(Pick, AClickWithoutMovingPicksFromTheProgramsOwnWindow) {
     ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(OnIcon(Target::Font, 14, 14)) == RGB(0xC0, 0xC0, 0xC0); }));
     PressAt(press);
     ReleaseAndWait();
-    EXPECT_EQ(TextColour(), (Channels{"C0", "C0", "C0"}));
+    EXPECT_EQ(TextColour(), "C0C0C0");
 }
 
 TEST_F(Pick, ReleasingNearTheTopLeftCornerPicksOutsideTheScreenAsWhite) {
@@ -282,7 +231,7 @@ TEST_F(Pick, ReleasingNearTheTopLeftCornerPicksOutsideTheScreenAsWhite) {
     EXPECT_EQ(Scope()->GetCenter().x, -3);
     EXPECT_EQ(Scope()->GetCenter().y, -3);
     ReleaseAndWait();
-    EXPECT_EQ(TextColour(), (Channels{"FF", "FF", "FF"}));
+    EXPECT_EQ(TextColour(), "FFFFFF");
 }
 
 TEST_F(Pick, APressOnThePanelsBevelDragsWithoutASight) {
@@ -295,8 +244,8 @@ TEST_F(Pick, APressOnThePanelsBevelDragsWithoutASight) {
     SendMouse(MOUSEEVENTF_LEFTUP);
     ASSERT_TRUE(PumpUntil([] { return !ui::DragController::Get().Active(); }));
     EXPECT_EQ(Scope(), nullptr);
-    EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
-    EXPECT_EQ(BackColour(), (Channels{"FF", "FF", "FF"}));
+    EXPECT_EQ(TextColour(), "000000");
+    EXPECT_EQ(BackColour(), "FFFFFF");
 }
 
 // Esc ends the drag as a release does, with a pick where the sight stands: with the loupe (the default) and with
@@ -309,7 +258,7 @@ protected:
 };
 
 TEST_P(PickWithEsc, EscEndsTheDragWithAPickIntoThatColourOnly) {
-    SetColours({"12", "34", "56"}, {"AB", "CD", "EF"});
+    SetColours("123456", "ABCDEF");
     PressAt(OnIcon(Target::Font, 15, 15));
     MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
     if (GetParam()) {
@@ -318,15 +267,15 @@ TEST_P(PickWithEsc, EscEndsTheDragWithAPickIntoThatColourOnly) {
     SendKey(VK_ESCAPE);
     ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && !ui::DragController::Get().Active(); }));
     EXPECT_EQ(form->Pick().Loupe(), nullptr);
-    EXPECT_EQ(TextColour(), (Channels{"12", "AB", "0C"}));
-    EXPECT_EQ(BackColour(), (Channels{"AB", "CD", "EF"}));
+    EXPECT_EQ(TextColour(), "12AB0C");
+    EXPECT_EQ(BackColour(), "ABCDEF");
 
     // The drag is over: releasing the button afterwards picks nothing more.
-    SetColours({"00", "00", "00"}, {"FF", "FF", "FF"});
+    SetColours("000000", "FFFFFF");
     SendMouse(MOUSEEVENTF_LEFTUP);
     PumpUntil([] { return !(::GetAsyncKeyState(VK_LBUTTON) & 0x8000); }, 2000);
     PumpPending();
-    EXPECT_EQ(TextColour(), (Channels{"00", "00", "00"}));
+    EXPECT_EQ(TextColour(), "000000");
 }
 
 INSTANTIATE_TEST_SUITE_P(LoupeOnAndOff, PickWithEsc, ::testing::Bool(),
@@ -372,9 +321,9 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
     struct Case {
         const char* name;
         WORD start, end;
-        Channels text, back;  // afterwards
+        std::string text, back;  // afterwards, RRGGBB
     };
-    const Channels text{"12", "34", "56"}, back{"AB", "CD", "EF"}, patchColour{"12", "AB", "0C"};
+    const std::string text = "123456", back = "ABCDEF", patchColour = "12AB0C";
     const Case cases[] = {
         {"CtrlTThenEnter", 'T', VK_RETURN, patchColour, back},
         {"CtrlBThenSpace", 'B', VK_SPACE, text, patchColour},
@@ -407,7 +356,7 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         PumpPending();
         EXPECT_EQ(TextColour(), c.text);
         EXPECT_EQ(BackColour(), c.back);
-        EXPECT_EQ(form->EditFont.Text(), c.text.red + c.text.green + c.text.blue);
+        EXPECT_EQ(form->EditFont.Text(), c.text);
     }
 }
 
@@ -416,7 +365,7 @@ TEST_F(Pick, LosingTheCaptureEndsTheDragWithAPick) {
     MoveTo(POINT{PatchPoint().x + 5, PatchPoint().y + 5});
     ::SetCapture(patch->Handle());  // another window takes the mouse
     ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr; }));
-    EXPECT_EQ(BackColour(), (Channels{"12", "AB", "0C"}));
+    EXPECT_EQ(BackColour(), "12AB0C");
     EXPECT_FALSE(ui::DragController::Get().Active());
     ::ReleaseCapture();
 }

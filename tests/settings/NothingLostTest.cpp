@@ -59,27 +59,26 @@ class NothingLost : public ::testing::Test {
 protected:
     void SetUp() override { testsupport::RemoveSettings(); }
     void TearDown() override {
-        ui::Form::ModalShownHook = nullptr;
         form_.reset();
         RemoveDirectoryA(SettingsPath().c_str());
         testsupport::RemoveSettings();
     }
     void Start() {
-        form_ = std::make_unique<TMainForm>();
+        form_ = testsupport::NewMainForm([this](ui::Form& shown) { palletShown_(shown); });
         form_->Show();
         testsupport::PumpPending();
     }
     bool Open() const { return form_->Visible(); }
     // Opens the palette in save mode, stores the text colour into `slot` (1-based) and presses OK.
     void StoreIntoSlot(int slot) {
-        ui::Form::ModalShownHook = [slot](ui::Form& shown) {
+        palletShown_ = [slot](ui::Form& shown) {
             auto& pallet = static_cast<TColorPallet&>(shown);
             pallet.PalletClick(pallet.Panels[static_cast<std::size_t>(slot - 1)]);
             pallet.BtnOk.Click();
         };
         form_->BtnSaveFontClick();
-        ui::Form::ModalShownHook = nullptr;
     }
+    ui::ModalShown palletShown_;
     std::unique_ptr<TMainForm> form_;
 };
 

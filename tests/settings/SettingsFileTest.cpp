@@ -82,7 +82,7 @@ protected:
     }
 
     void Start() {
-        form = std::make_unique<TMainForm>();
+        form = testsupport::NewMainForm();
         form->Show();
         testsupport::PumpPending();
     }

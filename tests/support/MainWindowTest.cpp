@@ -7,7 +7,10 @@ namespace testsupport {
 void MainWindowTest::SetUp() {
     RemoveSettings();
     if (!settings.empty()) WriteFile(SettingsPath(), settings);
-    form = std::make_unique<TMainForm>();
+    const auto shown = [this](ui::Form& dialog) {
+        if (modalShown) modalShown(dialog);
+    };
+    form = NewMainForm(shown, answerTimeoutMs);
     form->Show();
     PumpPending();
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/MainForm.h"
+#include "image/SpiHostProcess.h"
 
 namespace testsupport {
 
@@ -17,6 +18,8 @@ protected:
     void TearDown() override;
 
     std::string settings;  // the settings file's text before the start; none when empty
+    ui::ModalShown modalShown;  // runs when a modal dialog of the window is shown
+    DWORD answerTimeoutMs = velmira::kSpiHostAnswerTimeoutMs;  // of each call into a plug-in
     std::unique_ptr<TMainForm> form;
 };
 

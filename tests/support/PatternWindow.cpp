@@ -1,6 +1,8 @@
 #include "support/PatternWindow.h"
 
+#include <optional>
 #include <stdexcept>
+#include <utility>
 
 namespace testsupport {
 
@@ -10,10 +12,28 @@ std::uint32_t PatternPixel(int x, int y) noexcept {
     return (red << 16) | (green << 8) | blue;
 }
 
-PatternWindow::PatternWindow(const RECT& r)
-    : picture_(std::make_unique<ui::Canvas>(r.right - r.left, r.bottom - r.top)) {
-    for (int y = 0; y < picture_->Height(); ++y)
-        for (int x = 0; x < picture_->Width(); ++x) picture_->Row(y)[x] = PatternPixel(r.left + x, r.top + y);
+namespace {
+
+// The window's picture: `colour` everywhere, or without one the pattern of its screen position.
+std::unique_ptr<ui::Canvas> PictureOf(const RECT& r, std::optional<COLORREF> colour) {
+    auto picture = std::make_unique<ui::Canvas>(r.right - r.left, r.bottom - r.top);
+    for (int y = 0; y < picture->Height(); ++y)
+        for (int x = 0; x < picture->Width(); ++x)
+            picture->Row(y)[x] = colour ? static_cast<std::uint32_t>(GetRValue(*colour) << 16 |
+                                                                     GetGValue(*colour) << 8 | GetBValue(*colour))
+                                        : PatternPixel(r.left + x, r.top + y);
+    return picture;
+}
+
+}  // namespace
+
+PatternWindow::PatternWindow(const RECT& r) : PatternWindow(r, PictureOf(r, std::nullopt), "pattern") {}
+
+PatternWindow::PatternWindow(const RECT& r, COLORREF colour, const char* title)
+    : PatternWindow(r, PictureOf(r, colour), title) {}
+
+PatternWindow::PatternWindow(const RECT& r, std::unique_ptr<ui::Canvas> picture, const char* title)
+    : picture_(std::move(picture)) {
     static const bool registered = [] {
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof wc;
@@ -24,7 +44,7 @@ PatternWindow::PatternWindow(const RECT& r)
     }();
     if (!registered) throw std::runtime_error("cannot register the pattern window");
     window_.reset(::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, "VelmiraTestPattern",
-                                    "pattern", WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
+                                    title, WS_POPUP, r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
                                     nullptr, ::GetModuleHandleA(nullptr), nullptr));
     if (!window_) throw std::runtime_error("cannot create the pattern window");
     ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(picture_.get()));

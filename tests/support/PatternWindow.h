@@ -1,6 +1,7 @@
 #pragma once
-// Stands in for another program's window under a pick: a topmost window that is never activated, whose every
-// pixel has a colour given by its screen position, so that a pixel seen anywhere tells where it came from.
+// Stands in for another program's window under a pick: a topmost window that is never activated, either of one
+// colour or with every pixel's colour given by its screen position, so that a pixel seen anywhere tells where it
+// came from.
 #include <windows.h>
 
 #include <cstdint>
@@ -16,10 +17,14 @@ std::uint32_t PatternPixel(int x, int y) noexcept;
 
 class PatternWindow {
 public:
+    // Every pixel PatternPixel of its screen position.
     explicit PatternWindow(const RECT& screenRect);
+    // Every pixel `colour`; `title` names the window for those who look for it from outside.
+    PatternWindow(const RECT& screenRect, COLORREF colour, const char* title = "patch");
     HWND Handle() const noexcept { return window_.get(); }
 
 private:
+    PatternWindow(const RECT& screenRect, std::unique_ptr<ui::Canvas> picture, const char* title);
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     std::unique_ptr<ui::Canvas> picture_;

@@ -31,4 +31,9 @@ inline std::string ProgramFolder() {
     return path.substr(0, path.size() - FileNameOf(path).size());
 }
 
+// The plug-in helper that the build made, one folder above the tests (the program looks for it beside itself).
+inline std::string BuiltSpiHost() {
+    return ProgramFolder() + "..\\velmira_spihost.exe";
+}
+
 }  // namespace testsupport

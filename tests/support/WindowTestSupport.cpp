@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <utility>
 #include <vector>
 #include <sstream>
 
@@ -169,6 +170,11 @@ namespace {
 
 ::testing::AssertionResult HasBounds(const ui::GraphicControl& control, int left, int top, int width, int height) {
     return RectIs(control.Bounds(), left, top, width, height);
+}
+
+std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown, DWORD answerTimeoutMs) {
+    return std::make_unique<TMainForm>(velmira::SpiHostOptions{BuiltSpiHost(), answerTimeoutMs},
+                                       std::move(modalShown));
 }
 
 std::string SettingsPath() {

@@ -8,11 +8,14 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "image/SpiHostProcess.h"
 #include "support/ProgramFolder.h"
+#include "ui/Form.h"
 
 class TMainForm;
 
@@ -83,6 +86,11 @@ UINT PrefixDpi();
 ::testing::AssertionResult HasBounds(const RECT& bounds, int left, int top, int width, int height);
 ::testing::AssertionResult HasBounds(const ui::Window& control, int left, int top, int width, int height);
 ::testing::AssertionResult HasBounds(const ui::GraphicControl& control, int left, int top, int width, int height);
+
+// The main window as the program makes it, with the plug-in helper the build made and its time limit for each
+// call into a plug-in; `modalShown` sees each of its modal dialogs once it is shown.
+std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown = {},
+                                       DWORD answerTimeoutMs = velmira::kSpiHostAnswerTimeoutMs);
 
 std::string SettingsPath();
 // Removes the settings file and what the program keeps beside it about the plug-ins.
