@@ -17,6 +17,7 @@
 #include "image/SpiLoadClass.h"
 #include "image/SpiPluginCalls.h"
 #include "support/ProgramFolder.h"
+#include "ui/SystemLibrary.h"
 #include "support/TestFolders.h"
 
 namespace velmira::spitest {
@@ -52,7 +53,7 @@ inline void WriteBytes(const std::string& path, const std::string& bytes) {
 template <class Fn>
 Fn TestExport(const SpiPluginModule* plugin, const char* name) {
     if (!plugin) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(plugin->Module.get(), name)));
+    return ui::ExportOf<Fn>(plugin->Module.get(), name);
 }
 
 // A bitmap's pixels, top row first, as 0x00RRGGBB.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "image/SpiInterface.h"
+#include "ui/SystemLibrary.h"
 #include "ui/UniqueHandle.h"
 #include "support/ProgramFolder.h"
 
@@ -25,8 +26,7 @@ TEST(WicInfoTest, InformationCallsLoadNeitherTheImagingComponentNorCom) {
     ASSERT_FALSE(Loaded("oleaut32.dll"));
     const ui::UniqueModule plugin(::LoadLibraryA(PluginPath().c_str()));
     ASSERT_TRUE(plugin) << PluginPath();
-    const auto info = reinterpret_cast<spi::GetPluginInfoFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(plugin.get(), "GetPluginInfo")));
+    const auto info = ui::ExportOf<spi::GetPluginInfoFn>(plugin.get(), "GetPluginInfo");
     ASSERT_NE(info, nullptr);
 
     // The host's sequence: pattern and description pairs from index 2 on, until one answers 0.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -23,21 +24,12 @@ const std::string& PluginPath() {
 }
 
 Plugin& ThePlugin() {
-    static Plugin plugin = [] {
-        Plugin p;
-        p.module.reset(::LoadLibraryA(PluginPath().c_str()));
-        if (!p.module) return p;
-        p.Find(p.GetPluginInfo, "GetPluginInfo");
-        p.Find(p.IsSupported, "IsSupported");
-        p.Find(p.GetPictureInfo, "GetPictureInfo");
-        p.Find(p.GetPicture, "GetPicture");
-        p.Find(p.GetPreview, "GetPreview");
-        p.Find(p.GetArchiveInfo, "GetArchiveInfo");
-        p.Find(p.GetFile, "GetFile");
-        p.Find(p.VelmiraGetPictureRegion, "VelmiraGetPictureRegion");
-        return p;
+    // An empty record when the plug-in does not load, so that each test fails on its own call.
+    static const std::unique_ptr<Plugin> plugin = [] {
+        auto loaded = velmira::LoadSpiPlugin(PluginPath());
+        return loaded ? std::move(loaded) : std::make_unique<Plugin>();
     }();
-    return plugin;
+    return *plugin;
 }
 
 // ---- pictures made with the encoders ----

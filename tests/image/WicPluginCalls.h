@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/SpiInterface.h"
+#include "image/SpiPluginCalls.h"
 #include "image/wic/ComPtr.h"
 #include "ui/UniqueHandle.h"
 
@@ -24,22 +25,8 @@ struct Rgb {
 
 // ---- the plug-in, as the host sees it ----
 
-struct Plugin {
-    ui::UniqueModule module;
-    spi::GetPluginInfoFn GetPluginInfo = nullptr;
-    spi::IsSupportedFn IsSupported = nullptr;
-    spi::GetPictureInfoFn GetPictureInfo = nullptr;
-    spi::GetPictureFn GetPicture = nullptr;
-    spi::GetPreviewFn GetPreview = nullptr;
-    spi::GetArchiveInfoFn GetArchiveInfo = nullptr;
-    spi::GetFileFn GetFile = nullptr;
-    spi::VelmiraGetPictureRegionFn VelmiraGetPictureRegion = nullptr;
-
-    template <class Fn>
-    void Find(Fn& fn, const char* name) {
-        fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module.get(), name)));
-    }
-};
+// The bundled plug-in, loaded by the host's own routine.
+using Plugin = velmira::SpiPluginModule;
 
 // The build puts the plug-in beside the program, one folder above the tests.
 const std::string& PluginPath();
@@ -125,10 +112,10 @@ void ExpectDib(const Decoded& d, int width, int height);
 class WicPluginTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        ASSERT_TRUE(ThePlugin().module) << "cannot load " << PluginPath();
+        ASSERT_TRUE(ThePlugin().Module) << "cannot load " << PluginPath();
     }
     void SetUp() override {
-        ASSERT_TRUE(ThePlugin().module) << "cannot load " << PluginPath();
+        ASSERT_TRUE(ThePlugin().Module) << "cannot load " << PluginPath();
         ASSERT_TRUE(ThePlugin().GetPluginInfo && ThePlugin().IsSupported && ThePlugin().GetPictureInfo &&
                     ThePlugin().GetPicture && ThePlugin().GetPreview && ThePlugin().GetArchiveInfo &&
                     ThePlugin().GetFile)

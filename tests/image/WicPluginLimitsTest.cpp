@@ -157,7 +157,7 @@ TEST_F(WicPluginTest, TwoHundredDecodesLeaveNoHandlesOrMemoryBehind) {
 }
 
 TEST_F(WicPluginTest, ThePluginNeedsNoCompilerRuntimeDll) {
-    const auto base = reinterpret_cast<const BYTE*>(ThePlugin().module.get());
+    const auto base = reinterpret_cast<const BYTE*>(ThePlugin().Module.get());
     const auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + dos->e_lfanew);
     const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];

@@ -13,6 +13,7 @@
 #include "support/PatternWindow.h"
 #include "support/WindowTestSupport.h"
 #include "ui/DragController.h"
+#include "ui/SystemLibrary.h"
 #include "ui/UniqueHandle.h"
 
 namespace {
@@ -382,13 +383,10 @@ TEST_F(Pick, DestroyingTheMainWindowMidPickTakesTheSightWithIt) {
 // The manifest (the test carries the program's resources) makes the process per-monitor DPI aware, so that
 // pointer positions, window placement and the pixel read all use the same physical screen coordinates.
 TEST(PickScreen, TheProgramIsPerMonitorDpiAware) {
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
     using GetContext = HANDLE(WINAPI*)();
     using GetAwareness = int(WINAPI*)(HANDLE);
-    auto getContext = reinterpret_cast<GetContext>(
-        reinterpret_cast<void*>(::GetProcAddress(user32, "GetThreadDpiAwarenessContext")));
-    auto getAwareness = reinterpret_cast<GetAwareness>(
-        reinterpret_cast<void*>(::GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext")));
+    const auto getContext = ui::LoadedSystemExport<GetContext>("user32.dll", "GetThreadDpiAwarenessContext");
+    const auto getAwareness = ui::LoadedSystemExport<GetAwareness>("user32.dll", "GetAwarenessFromDpiAwarenessContext");
     ASSERT_TRUE(getContext && getAwareness);
     constexpr int kPerMonitorAware = 2;  // DPI_AWARENESS_PER_MONITOR_AWARE
     EXPECT_EQ(getAwareness(getContext()), kPerMonitorAware);
