@@ -148,8 +148,7 @@ Timing TimeLoads(const std::string& path, const Case& c, Mode mode, int repeats)
 
 int RunWindows(const std::string& dir, const std::string& tsvPath, const std::string& helper,
                const std::string& plugin) {
-    velmira::SpiLoadClass::SetBundledPlugin(plugin);
-    velmira::SpiLoadClass host(velmira::SpiHostOptions{helper});
+    velmira::SpiLoadClass host(velmira::SpiHostOptions{helper, velmira::kSpiHostAnswerTimeoutMs, plugin});
     host.SetCacheFile({});
     host.LoadPlugins(Join(dir, "no-plugins"));  // the bundled plug-in alone
     g_host = &host;

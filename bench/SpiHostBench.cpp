@@ -83,10 +83,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s HELPER PLUGIN DIR [RUNS]\n", argv[0]);
         return 2;
     }
-    const velmira::SpiHostOptions helper{argv[1]};
-    velmira::SpiLoadClass::SetBundledPlugin({});
     const std::string pluginPath = argv[2];
     const std::string folder = argv[3];
+    // The test plug-in alone: the bundled one is named where none lies.
+    const velmira::SpiHostOptions helper{argv[1], velmira::kSpiHostAnswerTimeoutMs, folder + "\\no-bundled.spi"};
     const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 15;
     // The plug-in alone in a folder of its own, as the program loads it.
     const std::string plugins = folder + "\\plugins";

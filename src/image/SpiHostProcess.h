@@ -41,12 +41,14 @@ std::string SpiFailureText(const std::string& path, SpiPluginState state);
 // How long a call into a plug-in may go unanswered before the helper is ended.
 constexpr DWORD kSpiHostAnswerTimeoutMs = 10000;
 
-// Which helper program a host starts and how long each call into a plug-in may go unanswered. An empty program
-// is velmira_spihost.exe beside the running program; the tests, which run from a folder of their own, name the
-// one the build made, and shorten the time limit where they make plug-ins hang.
+// Which helper program a host starts, how long each call into a plug-in may go unanswered, and which bundled
+// plug-in it lists after the folder's. An empty program is velmira_spihost.exe beside the running program, an
+// empty bundled plug-in velmira_wic.spi there; the tests, which run from a folder of their own, name the ones the
+// build made, and shorten the time limit where they make plug-ins hang.
 struct SpiHostOptions {
     std::string program;
     DWORD answerTimeoutMs = kSpiHostAnswerTimeoutMs;
+    std::string bundledPlugin;
 };
 
 // What a plug-in file turned out to be when the helper loaded it and asked for its information.

@@ -17,8 +17,6 @@ constexpr char kBundledName[] = "velmira_wic.spi";
 constexpr DWORD kMaxCacheBytes = 1 << 20;
 
 // Whether a test named the bundled plug-in, and which (empty: none).
-bool g_bundledSet = false;
-std::string g_bundled;
 
 std::string FullPath(const std::string& path) {
     char full[MAX_PATH];
@@ -64,15 +62,10 @@ struct SpiLoadClass::PluginFile {
     bool inFolder = false;
 };
 
-void SpiLoadClass::SetBundledPlugin(const std::string& path) {
-    g_bundledSet = true;
-    g_bundled = path;
-}
-
-std::string SpiLoadClass::BundledPlugin() { return g_bundledSet ? g_bundled : ExecutableDirectory() + kBundledName; }
-
 SpiLoadClass::SpiLoadClass(SpiHostOptions host)
-    : CacheFile(ui::PluginCacheFileIn(ExecutableDirectory())), Host(std::move(host)) {}
+    : CacheFile(ui::PluginCacheFileIn(ExecutableDirectory())),
+      Bundled(host.bundledPlugin.empty() ? ExecutableDirectory() + kBundledName : host.bundledPlugin),
+      Host(std::move(host)) {}
 
 SpiLoadClass::~SpiLoadClass() { UnloadPlugins(); }
 
@@ -99,7 +92,7 @@ std::vector<SpiLoadClass::PluginFile> SpiLoadClass::PluginFiles() const {
     }
     // After the folder's own, so that a user's plug-in for one of its formats comes first; not twice when the
     // folder is the bundled plug-in's own.
-    const std::string bundled = FullPath(BundledPlugin());
+    const std::string bundled = FullPath(Bundled);
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     if (!bundled.empty() && ::GetFileAttributesExA(bundled.c_str(), GetFileExInfoStandard, &attributes) &&
         !(attributes.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&

@@ -63,11 +63,6 @@ public:
     bool IsHostRunning() const noexcept { return Host.Running(); }
     DWORD GetHostProcessId() const noexcept { return Host.ProcessId(); }
 
-    // The bundled plug-in every host lists after the folder's: by default velmira_wic.spi beside the running
-    // program, which is part of the program rather than one of the user's plug-ins. The tests, which run from a
-    // folder of their own, name the one the build made.
-    static void SetBundledPlugin(const std::string& path);
-    static std::string BundledPlugin();
     // Where what the helper found is kept: by default velmira_spi.cache beside the program, as the settings are;
     // empty for nowhere.
     void SetCacheFile(std::string path) { CacheFile = std::move(path); }
@@ -89,6 +84,8 @@ private:
     std::vector<std::string> Failures;
     DecodedPicture Picture;
     std::string CacheFile;
+    // The bundled plug-in, listed after the folder's: part of the program rather than one of the user's plug-ins.
+    std::string Bundled;
     SpiHostProcess Host;
 };
 

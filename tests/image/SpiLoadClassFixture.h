@@ -102,7 +102,7 @@ protected:
 
     // A host of the helper the build made, with this time limit for each call, and no cache file.
     static std::unique_ptr<SpiLoadClass> NewHost(DWORD answerTimeoutMs) {
-        auto host = std::make_unique<SpiLoadClass>(SpiHostOptions{testsupport::BuiltSpiHost(), answerTimeoutMs});
+        auto host = std::make_unique<SpiLoadClass>(SpiHostOptions{testsupport::BuiltSpiHost(), answerTimeoutMs, {}});
         host->SetCacheFile({});
         return host;
     }

@@ -67,8 +67,10 @@ TEST_F(PluginFolderTest, EveryChosenFolderKeepsTheBundledFormatsAndOneWithoutPlu
     const std::string own = PluginFolder({});
     const std::string bundled = own + "\\velmira_wic.spi";
     ASSERT_TRUE(::CopyFileA((testsupport::ProgramFolder() + "..\\velmira_wic.spi").c_str(), bundled.c_str(), FALSE));
-    const std::string saved = velmira::SpiLoadClass::BundledPlugin();
-    velmira::SpiLoadClass::SetBundledPlugin(bundled);
+    form.reset();
+    form = testsupport::NewMainForm({}, answerTimeoutMs, bundled);
+    form->Show();
+    testsupport::SetBackColour(*form, "40", "40", "40");
     struct Case {
         const char* what;
         std::string folder;
@@ -99,7 +101,6 @@ TEST_F(PluginFolderTest, EveryChosenFolderKeepsTheBundledFormatsAndOneWithoutPlu
         testsupport::SetBackColour(*form, "40", "40", "40");
     }
     UsePlugins(NewFolder());  // lets the copy go before its folder is removed
-    velmira::SpiLoadClass::SetBundledPlugin(saved);
 }
 
 TEST_F(PluginFolderTest, CancellingChangesNothing) {

@@ -172,8 +172,8 @@ namespace {
     return RectIs(control.Bounds(), left, top, width, height);
 }
 
-std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown, DWORD answerTimeoutMs) {
-    return std::make_unique<TMainForm>(velmira::SpiHostOptions{BuiltSpiHost(), answerTimeoutMs},
+std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown, DWORD answerTimeoutMs, std::string bundledPlugin) {
+    return std::make_unique<TMainForm>(velmira::SpiHostOptions{BuiltSpiHost(), answerTimeoutMs, std::move(bundledPlugin)},
                                        std::move(modalShown));
 }
 

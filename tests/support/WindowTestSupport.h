@@ -88,9 +88,11 @@ UINT PrefixDpi();
 ::testing::AssertionResult HasBounds(const ui::GraphicControl& control, int left, int top, int width, int height);
 
 // The main window as the program makes it, with the plug-in helper the build made and its time limit for each
-// call into a plug-in; `modalShown` sees each of its modal dialogs once it is shown.
+// call into a plug-in; `modalShown` sees each of its modal dialogs once it is shown. An empty `bundledPlugin` is
+// velmira_wic.spi beside the test program.
 std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown = {},
-                                       DWORD answerTimeoutMs = velmira::kSpiHostAnswerTimeoutMs);
+                                       DWORD answerTimeoutMs = velmira::kSpiHostAnswerTimeoutMs,
+                                       std::string bundledPlugin = {});
 
 std::string SettingsPath();
 // Removes the settings file and what the program keeps beside it about the plug-ins.
