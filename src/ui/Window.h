@@ -107,8 +107,7 @@ protected:
 
 private:
     static LRESULT CALLBACK OwnWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK StandardControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                                UINT_PTR subclassId, DWORD_PTR refData);
+    static LRESULT CALLBACK StandardControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
     void Attach(HWND hwnd);
@@ -122,6 +121,7 @@ private:
 
     HWND hwnd_ = nullptr;
     bool standard_ = false;
+    WNDPROC standardProc_ = nullptr;  // a standard control's own procedure, which ours goes on to
     UINT dpi_ = kLayoutDpi;
     std::optional<RECT> layout_;
     std::optional<FontSpec> font_;

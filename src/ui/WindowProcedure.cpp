@@ -2,8 +2,6 @@
 // message to its object.
 #include "ui/Window.h"
 
-#include <commctrl.h>
-
 #include <stdexcept>
 #include <string>
 
@@ -15,7 +13,6 @@ namespace ui {
 namespace {
 
 constexpr char kOwnClassName[] = "VelmiraWindow";
-constexpr UINT_PTR kSubclassId = 1;
 
 // The atom of the property that marks a window as ours and carries its object. Its name holds the process id, so
 // that no other program's window carries it by chance; the atom goes with the program.
@@ -67,14 +64,19 @@ Window::~Window() {
     liveObjects_.fetch_sub(1, std::memory_order_relaxed);
 }
 
+// The object is the window's property, which FromHandle reads for any window, and its user data, which our window
+// procedures read on every message: that costs no call into the window server, as reading a property does under
+// Wine, where the property was the largest part of making the main window's controls.
 void Window::Attach(HWND hwnd) {
     if (!::SetPropA(hwnd, Property().Name(), this)) throw std::runtime_error("SetProp failed");
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     hwnd_ = hwnd;
     liveWindows_.fetch_add(1, std::memory_order_relaxed);
 }
 
 void Window::Detach() noexcept {
     ::RemovePropA(hwnd_, Property().Name());
+    ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
     hwnd_ = nullptr;
     liveWindows_.fetch_sub(1, std::memory_order_relaxed);
     OnWindowDestroyed();
@@ -123,7 +125,9 @@ void Window::CreateStandard(const char* className, DWORD exStyle, DWORD style, H
     if (!(style & WS_CHILD)) dpi_ = DpiOfWindow(hwnd);
     Attach(hwnd);
     standard_ = true;
-    if (!::SetWindowSubclass(hwnd, &Window::StandardControlProc, kSubclassId, reinterpret_cast<DWORD_PTR>(this))) {
+    standardProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::StandardControlProc)));
+    if (!standardProc_) {
         Detach();
         throw std::runtime_error(std::string("cannot subclass ") + className);
     }
@@ -136,15 +140,16 @@ LRESULT CALLBACK Window::OwnWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         // A window that cannot be marked as ours is not made: CreateWindowEx then fails.
         if (!RunGuarded([&] { self->Attach(hwnd); })) return FALSE;
     }
-    Window* self = FromHandle(hwnd);
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!self) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
     return self->Dispatch(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK Window::StandardControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                             DWORD_PTR refData) {
-    auto* self = reinterpret_cast<Window*>(refData);
-    if (msg == WM_NCDESTROY) ::RemoveWindowSubclass(hwnd, &Window::StandardControlProc, kSubclassId);
+LRESULT CALLBACK Window::StandardControlProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    // The control's own procedure again for its last message, which it handles as its end.
+    if (msg == WM_NCDESTROY) ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(self->standardProc_));
     return self->Dispatch(msg, wParam, lParam);
 }
 
@@ -163,7 +168,7 @@ LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT Window::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (standard_) return ::DefSubclassProc(hwnd_, msg, wParam, lParam);
+    if (standard_) return ::CallWindowProcA(standardProc_, hwnd_, msg, wParam, lParam);
     return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
 }
 
