@@ -146,7 +146,7 @@ bench_scroll() {
   [ -d "$win/bench/startup/plugins20/plugins" ] || startup_setups
   echo "## Main window creation and scroll thumb drag under Wine (in-process)"
   in_wine wine "$win/bench/velmira_scroll_bench.exe" "$(winpath "$win/bench/startup/plugins20/plugins")" \
-    "$(winpath "$data/jpeg-8000x6000.jpg")" 2> >(grep -v fixme >&2)
+    "$(winpath "$data/jpeg-8000x6000.jpg")" "$(winpath "$win/velmira_spihost.exe")" 2> >(grep -v fixme >&2)
 }
 
 bench_loupe() {
