@@ -1,5 +1,9 @@
 // Loupe benchmark: the cost of one tick of the loupe while a colour is picked.
 //
+// Natively: the pure part of a tick that samples a 15 x 15 square (cells, drawing with the square's outline,
+// the square's mean, darkest and lightest pixel and the readout's text), and the palette's contrast table for
+// twenty distinct colours (380 pairs) with its text.
+//
 // Natively and under Wine (pure code): the drawing of the loupe's picture from a capture - which cells the
 // sight hides, the cells, grid, hatch and rings - at each zoom, at 96 and 144 DPI.
 // Under Wine (the Windows build): TLoupeForm::Update as the sight's timer calls it - one screen capture, the
@@ -20,9 +24,12 @@
 #include <string>
 #include <vector>
 
+#include "color/ContrastTable.h"
+#include "color/SampleStats.h"
 #include "picker/LoupeLayout.h"
 #include "picker/LoupePicture.h"
 #include "picker/ScopePlacement.h"
+#include "picker/SampleSquare.h"
 #include "picker/ScopeRegion.h"
 
 #ifdef _WIN32
@@ -104,6 +111,61 @@ void NativeDrawing() {
     }
 }
 
+// The pure part of a tick at the largest sampled square: what a tick at one pixel does, plus the square's
+// outline, its figures and their text.
+void NativeSampledTick() {
+    const std::vector<velmira::RegionRun> runs = SightRuns();
+    const int side = 15;
+    const velmira::LoupeGeometry g = velmira::LoupeGeometryFor(velmira::kDefaultLoupeZoom, 96, 3);
+    std::vector<std::uint32_t> capture(static_cast<std::size_t>(g.pixels) * g.pixels);
+    for (std::size_t i = 0; i < capture.size(); ++i) capture[i] = static_cast<std::uint32_t>(i * 2654435761u);
+    std::vector<std::uint32_t> picture(static_cast<std::size_t>(g.width) * g.height);
+    const std::vector<velmira::Rgb> white{velmira::Rgb{0xFF, 0xFF, 0xFF}};
+    std::vector<double> ms;
+    for (int i = 0; i < 3000; ++i) {
+        const velmira::ScreenPoint pointer{400 + i % 50, 300 + i % 37};
+        const auto start = Clock::now();
+        const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin(pointer, 29, 29);
+        const velmira::ScreenPoint pick = velmira::ScopeCenter(origin, 29, 29);
+        velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, g.pixels, {0, 0, 1920, 1080});
+        velmira::HideUnderRuns(cells, pick, runs, origin);
+        velmira::PaintLoupe(g, cells, capture.data(), velmira::LoupeColours{}, picture.data(), g.width, side);
+        const std::vector<velmira::Rgb> square =
+            velmira::ColoursOf(velmira::SquareOfCapture(cells, capture.data(), side));
+        const std::string text = velmira::SampledReadoutText(velmira::SampleOf(square), white);
+        ms.push_back(Ms(Clock::now() - start));
+        g_sink = g_sink + picture[static_cast<std::size_t>(i) % picture.size()] + static_cast<std::uint32_t>(text.size());
+    }
+    const Figures f = FiguresOf(ms);
+    std::printf("| Loupe tick, 15 x 15 square, zoom 8, 96 DPI (pure part) | %.4f | %.4f | 1 |\n", f.median, f.p95);
+}
+
+void NativeContrastTable() {
+    std::vector<velmira::Rgb> palette;
+    for (int i = 0; i < 20; ++i)
+        palette.push_back(velmira::Rgb{static_cast<std::uint8_t>(i * 13), static_cast<std::uint8_t>(255 - i * 11),
+                                       static_cast<std::uint8_t>(i * 37 % 256)});
+    std::vector<double> ms;
+    std::size_t pairs = 0;
+    for (int i = 0; i < 300; ++i) {
+        const auto start = Clock::now();
+        const std::vector<velmira::ContrastTableRow> rows = velmira::ContrastTableRows(palette);
+        const std::string text = velmira::ContrastTableText(rows);
+        ms.push_back(Ms(Clock::now() - start));
+        pairs = rows.size();
+        g_sink = g_sink + static_cast<std::uint32_t>(text.size());
+    }
+    const Figures f = FiguresOf(ms);
+    std::printf("| Palette contrast table, 20 colours (%zu pairs), rows and text | %.4f | %.4f | 5 |\n", pairs, f.median,
+                f.p95);
+}
+
+void NativeSampling() {
+    std::printf("| What | Median ms | p95 ms | Limit ms |\n|---|---:|---:|---:|\n");
+    NativeSampledTick();
+    NativeContrastTable();
+}
+
 #ifdef _WIN32
 
 void PumpPending() {
@@ -119,8 +181,8 @@ void PumpFor(int ms) {
 }
 
 TLoupeForm::Readout AgainstWhite() {
-    return [](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-        return velmira::PickReadoutText({r, g, b}, velmira::Rgb{0xFF, 0xFF, 0xFF});
+    return [](int, const std::vector<std::uint32_t>& square) {
+        return velmira::PickReadoutText(velmira::ColoursOf(square).front(), velmira::Rgb{0xFF, 0xFF, 0xFF});
     };
 }
 
@@ -227,8 +289,8 @@ void Show(POINT pointer, int seconds) {
     scope.ShowInactive();
     PumpFor(300);
     const velmira::Rgb other = form->BackGColor().Colour();
-    TLoupeForm loupe(form->Handle(), scope.Handle(), [other](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-        return velmira::PickReadoutText({r, g, b}, other);
+    TLoupeForm loupe(form->Handle(), scope.Handle(), [other](int, const std::vector<std::uint32_t>& square) {
+        return velmira::PickReadoutText(velmira::ColoursOf(square).front(), other);
     });
     const UINT dpi = ui::DpiAtPoint(pointer);
     loupe.Update(scope.GetCenter(), scope.GetCenter(), pointer, dpi);
@@ -269,5 +331,9 @@ int main(int argc, char** argv) {
     std::printf("## Drawing one loupe picture, native (3000 pictures each)\n\n");
 #endif
     NativeDrawing();
+#ifndef _WIN32
+    std::printf("\n## A sampled square's tick and the palette's contrast table, native (medians of 3000 and 300)\n\n");
+    NativeSampling();
+#endif
     return 0;
 }

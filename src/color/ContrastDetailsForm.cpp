@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "color/ContrastTipDrawing.h"
+#include "color/TextSizes.h"
 #include "color/VisionDeficiency.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
@@ -90,7 +91,9 @@ void TContrastDetailsForm::ColoursChanged() {
 
 void TContrastDetailsForm::Refresh() {
     content_ = velmira::ContentOf(source_);
-    Text.SetTextIfChanged(WithCrLf(content_.text));
+    std::string text = content_.text;
+    if (content_.judged) text += "\n\n" + velmira::TextSizeVerdictText(content_.ratio, content_.lc);
+    Text.SetTextIfChanged(WithCrLf(text));
     RECT column{};
     ::GetClientRect(Handle(), &column);
     column.left = SampleColumnLeft();

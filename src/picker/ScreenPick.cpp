@@ -3,9 +3,12 @@
 #include <utility>
 
 #include "picker/PointerNudge.h"
+#include "picker/SampleSquare.h"
 #include "text/ChannelText.h"
 #include "ui/DragController.h"
+#include "ui/Canvas.h"
 #include "ui/Dpi.h"
+#include "ui/SystemLibrary.h"
 #include "ui/UniqueHandle.h"
 
 namespace velmira {
@@ -23,7 +26,8 @@ void ScreenPick::Start(TLoupeForm::Readout readout) {
     if (scope_) return;
     auto scope = std::make_unique<TScopeForm>(owner_.Handle());
     std::unique_ptr<TLoupeForm> loupe;
-    if (loupeOn_) loupe = std::make_unique<TLoupeForm>(owner_.Handle(), scope->Handle(), std::move(readout), zoom_);
+    if (loupeOn_)
+        loupe = std::make_unique<TLoupeForm>(owner_.Handle(), scope->Handle(), std::move(readout), zoom_, sample_);
     // The loupe captures the screen before the sight moves: what the sight's last move uncovered has been
     // repainted by then, so that the only pixels of ours in the capture are the sight's, which it hatches. It
     // moves beside the point the sight moves to, never over it, so that a drop reads no pixel of the loupe.
@@ -58,9 +62,22 @@ void ScreenPick::KeyWithoutButton(UINT virtualKey, bool repeat) {
         EndWithoutButton(false);
         break;
     default:
-        NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
+        if (!StepSample(virtualKey)) NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
         break;
     }
+}
+
+void ScreenPick::SetSampleSize(int side) {
+    sample_ = SampleSizeOf(side);
+    if (loupe_) loupe_->SetSample(sample_);
+}
+
+// By the character the key types, so that the keys are found on every keyboard layout.
+bool ScreenPick::StepSample(UINT virtualKey) {
+    const UINT typed = ::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_CHAR) & 0x7FFF;
+    if (typed != '[' && typed != ']') return false;
+    SetSampleSize(SampleSizeAfter(sample_, typed == ']' ? 1 : -1));
+    return true;
 }
 
 // The pick's own state is gone before `ended` runs: it may start the next pick.
@@ -113,6 +130,7 @@ void ScreenPick::Cancel() {
 }
 
 bool ScreenPick::KeyDown(UINT virtualKey) {
+    if (scope_ && StepSample(virtualKey)) return true;
     if (!loupe_) return false;
     switch (virtualKey) {
     case VK_LEFT:
@@ -128,6 +146,13 @@ bool ScreenPick::KeyDown(UINT virtualKey) {
 }
 
 bool ScreenPick::Wheel(int delta) {
+    if (scope_ && ::GetKeyState(VK_CONTROL) < 0) {
+        sampleWheelRest_ += delta;
+        const int steps = sampleWheelRest_ / WHEEL_DELTA;
+        sampleWheelRest_ -= steps * WHEEL_DELTA;
+        if (steps) SetSampleSize(SampleSizeAfter(sample_, steps));
+        return true;
+    }
     if (!loupe_) return false;
     loupe_->Wheel(delta);
     zoom_ = loupe_->Zoom();
@@ -145,6 +170,45 @@ void ScreenPick::GetColor(std::string& red, std::string& green, std::string& blu
     green = HexAtLeastTwoDigits((value >> 8) & 0xFF);
     blue = HexAtLeastTwoDigits((value >> 16) & 0xFF);
     ::ReleaseCapture();
+}
+
+namespace {
+
+// What the sight and the loupe covered is shown again: our own windows paint it now, and a composing desktop
+// shows the frame without them (other programs' windows keep their picture while covered there). Without
+// composition, another program repaints on its own thread; its pixels are read as they stand.
+void ShowWhatOurWindowsCovered() {
+    ::EnumThreadWindows(
+        ::GetCurrentThreadId(),
+        [](HWND window, LPARAM) -> BOOL {
+            ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            return TRUE;
+        },
+        0);
+    static const ui::SystemLibrary dwm("dwmapi.dll");
+    using Flush = HRESULT(WINAPI*)();
+    if (const auto flush = dwm.Function<Flush>("DwmFlush")) flush();
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> ScreenPick::ReadSquare(POINT centre, int side) {
+    ShowWhatOurWindowsCovered();
+    const ScreenPoint middle{static_cast<int>(centre.x), static_cast<int>(centre.y)};
+    const ScreenRect area = LoupeArea(middle, side);
+    ui::Canvas square(side, side);
+    bool copied = false;
+    {
+        ui::ScopedGetDC screen(nullptr);
+        copied = screen && ::BitBlt(square.DC(), 0, 0, side, side, screen.get(), area.left, area.top, SRCCOPY);
+    }
+    ::GdiFlush();
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const ScreenRect screen{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                            top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const LoupeCells cells = LoupeCellsOn(middle, side, copied ? screen : ScreenRect{});
+    ::ReleaseCapture();
+    return SquareOfCapture(cells, square.Row(0), side);
 }
 
 }  // namespace velmira
