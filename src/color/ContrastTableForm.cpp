@@ -1,13 +1,14 @@
 #include "color/ContrastTableForm.h"
 
 #include <algorithm>
+#include <fstream>
 #include <stdexcept>
 #include <utility>
 
 #include "color/Clipboard.h"
 #include "text/SystemText.h"
 #include "ui/Dpi.h"
-#include "ui/UniqueHandle.h"
+#include "ui/SideWindow.h"
 
 namespace {
 
@@ -36,17 +37,6 @@ ui::FormLayout TableLayout(HWND owner, const TContrastTableForm::Place& place) {
     return layout;
 }
 
-// The multi-line edit breaks lines at CR LF only; the table's line ends are LF, never a trail byte.
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 // Code page 932 text as UTF-8, for the CSV file that other programs read.
 std::string Utf8Of(const std::string& text) {
     const std::wstring wide = velmira::WideText(text);
@@ -63,7 +53,7 @@ std::string Utf8Of(const std::string& text) {
 TContrastTableForm::TContrastTableForm(HWND owner, Palette palette, const Place& place)
     : palette_(std::move(palette)) {
     Create(TableLayout(owner, place));
-    KeepOnScreen();
+    ui::KeepOnWorkArea(Handle());
     Text.CreateReadOnlyText(*this, {kFace, 12, false});
     Text.SetAccessibleName(kCaption);
     ::SendMessageA(Text.Handle(), EM_SETTABSTOPS, static_cast<WPARAM>(std::size(kTabStops)),
@@ -75,21 +65,6 @@ TContrastTableForm::TContrastTableForm(HWND owner, Palette palette, const Place&
     AddShortcut(0, VK_ESCAPE, [this] { Close(); });
     AddShortcut(MOD_CONTROL, 'C', [this] { CopyTable(); });
     LayOut();
-}
-
-// A place saved on a monitor that is gone, or on a smaller or more scaled one, would leave the window partly or
-// wholly off the screen: it moves onto the work area of the nearest monitor, its top-left corner first.
-void TContrastTableForm::KeepOnScreen() {
-    RECT r{};
-    ::GetWindowRect(Handle(), &r);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!::GetMonitorInfoA(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    const RECT& work = monitor.rcWork;
-    const int left = std::max<int>(std::min<int>(r.left, work.right - (r.right - r.left)), work.left);
-    const int top = std::max<int>(std::min<int>(r.top, work.bottom - (r.bottom - r.top)), work.top);
-    if (left != r.left || top != r.top)
-        ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TContrastTableForm::ShowTable() {
@@ -108,11 +83,11 @@ void TContrastTableForm::PaletteChanged() {
 
 void TContrastTableForm::Refresh() {
     rows_ = velmira::ContrastTableRows(palette_());
-    Text.SetTextIfChanged(WithCrLf(velmira::ContrastTableText(rows_)));
+    Text.SetTextIfChanged(ui::WithCrLf(velmira::ContrastTableText(rows_)));
 }
 
 void TContrastTableForm::CopyTable() {
-    velmira::CopyToClpBrd(WithCrLf(velmira::ContrastTableText(rows_)));
+    velmira::CopyToClpBrd(ui::WithCrLf(velmira::ContrastTableText(rows_)));
 }
 
 void TContrastTableForm::SaveCsvClick() {
@@ -121,21 +96,14 @@ void TContrastTableForm::SaveCsvClick() {
 
 void TContrastTableForm::SaveCsvFile(const std::string& path) {
     const std::string bytes = Utf8Of(velmira::ContrastTableCsv(rows_));
-    ui::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        throw std::runtime_error(path + " に書き込めません");
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw std::runtime_error(path + " に書き込めません");
 }
 
 TContrastTableForm::Place TContrastTableForm::CurrentPlace() const {
-    RECT window{}, client{};
-    ::GetWindowRect(Handle(), &window);
-    ::GetClientRect(Handle(), &client);
-    const UINT dpi = Dpi();
-    return Place{ui::UnscaleLayout(window.left, dpi), ui::UnscaleLayout(window.top, dpi),
-                 ui::UnscaleLayout(client.right, dpi), ui::UnscaleLayout(client.bottom, dpi)};
+    return ui::CurrentSidePlace(Handle(), Dpi());
 }
 
 // The text takes what the button under it leaves.
@@ -158,14 +126,9 @@ LRESULT TContrastTableForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_SIZE:
         if (Text.Handle()) LayOut();
         break;
-    case WM_GETMINMAXINFO: {
-        const RECT frame = ui::FrameAround(RECT{0, 0, Scale(kMinWidth), Scale(kMinHeight)},
-                                           static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)),
-                                           static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)), Dpi());
-        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = POINT{frame.right - frame.left, frame.bottom - frame.top};
+    case WM_GETMINMAXINFO:
+        ui::LimitTrackSize(Handle(), kMinWidth, kMinHeight, Dpi(), lParam);
         return 0;
-    }
     default:
         break;
     }

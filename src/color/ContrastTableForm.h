@@ -15,13 +15,12 @@
 #include "ui/Edit.h"
 #include "ui/Form.h"
 #include "ui/OpenDialog.h"
+#include "ui/SideWindow.h"
 
 class TContrastTableForm : public ui::Form {
 public:
     // Where the window stands: its left and top corner and its client size, 96-DPI figures.
-    struct Place {
-        int left, top, width, height;
-    };
+    using Place = ui::SidePlace;
     // The palette's colours as they stand when asked.
     using Palette = std::function<std::vector<velmira::Rgb>()>;
 
@@ -51,7 +50,6 @@ protected:
     void OnDpiChanged() override;
 
 private:
-    void KeepOnScreen();
     void Refresh();
     void LayOut();
 

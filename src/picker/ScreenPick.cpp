@@ -174,17 +174,16 @@ void ScreenPick::GetColor(std::string& red, std::string& green, std::string& blu
 
 namespace {
 
+BOOL CALLBACK PaintNow(HWND window, LPARAM) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return TRUE;
+}
+
 // What the sight and the loupe covered is shown again: our own windows paint it now, and a composing desktop
 // shows the frame without them (other programs' windows keep their picture while covered there). Without
 // composition, another program repaints on its own thread; its pixels are read as they stand.
 void ShowWhatOurWindowsCovered() {
-    ::EnumThreadWindows(
-        ::GetCurrentThreadId(),
-        [](HWND window, LPARAM) -> BOOL {
-            ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-            return TRUE;
-        },
-        0);
+    ::EnumThreadWindows(::GetCurrentThreadId(), &PaintNow, 0);
     static const ui::SystemLibrary dwm("dwmapi.dll");
     using Flush = HRESULT(WINAPI*)();
     if (const auto flush = dwm.Function<Flush>("DwmFlush")) flush();
