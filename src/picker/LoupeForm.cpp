@@ -121,10 +121,12 @@ void TLoupeForm::SetZoom(int zoom) {
     Redraw();
 }
 
+// The sight leaves the square uncovered: its shape changed with it.
 void TLoupeForm::SetSample(int side) {
     side = velmira::SampleSizeOf(side);
     if (side == sample_) return;
     sample_ = side;
+    if (sight_) sightRuns_ = WindowShape(sight_);
     Redraw();
 }
 

@@ -8,7 +8,6 @@
 #include "ui/DragController.h"
 #include "ui/Canvas.h"
 #include "ui/Dpi.h"
-#include "ui/SystemLibrary.h"
 #include "ui/UniqueHandle.h"
 
 namespace velmira {
@@ -25,6 +24,7 @@ ScreenPick::~ScreenPick() {
 void ScreenPick::Start(TLoupeForm::Readout readout) {
     if (scope_) return;
     auto scope = std::make_unique<TScopeForm>(owner_.Handle());
+    scope->SetClearSquare(sample_);  // before the loupe reads the sight's shape
     std::unique_ptr<TLoupeForm> loupe;
     if (loupeOn_)
         loupe = std::make_unique<TLoupeForm>(owner_.Handle(), scope->Handle(), std::move(readout), zoom_, sample_);
@@ -69,6 +69,7 @@ void ScreenPick::KeyWithoutButton(UINT virtualKey, bool repeat) {
 
 void ScreenPick::SetSampleSize(int side) {
     sample_ = SampleSizeOf(side);
+    if (scope_) scope_->SetClearSquare(sample_);
     if (loupe_) loupe_->SetSample(sample_);
 }
 
@@ -172,27 +173,7 @@ void ScreenPick::GetColor(std::string& red, std::string& green, std::string& blu
     ::ReleaseCapture();
 }
 
-namespace {
-
-BOOL CALLBACK PaintNow(HWND window, LPARAM) {
-    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    return TRUE;
-}
-
-// What the sight and the loupe covered is shown again: our own windows paint it now, and a composing desktop
-// shows the frame without them (other programs' windows keep their picture while covered there). Without
-// composition, another program repaints on its own thread; its pixels are read as they stand.
-void ShowWhatOurWindowsCovered() {
-    ::EnumThreadWindows(::GetCurrentThreadId(), &PaintNow, 0);
-    static const ui::SystemLibrary dwm("dwmapi.dll");
-    using Flush = HRESULT(WINAPI*)();
-    if (const auto flush = dwm.Function<Flush>("DwmFlush")) flush();
-}
-
-}  // namespace
-
 std::vector<std::uint32_t> ScreenPick::ReadSquare(POINT centre, int side) {
-    ShowWhatOurWindowsCovered();
     const ScreenPoint middle{static_cast<int>(centre.x), static_cast<int>(centre.y)};
     const ScreenRect area = LoupeArea(middle, side);
     ui::Canvas square(side, side);

@@ -69,9 +69,9 @@ public:
     // stays for the next pick. True when it was taken.
     bool Wheel(int delta);
 
-    // The square of `side` centred on the point as the screen shows it once our windows have gone from over it
-    // (a pick's end reads it after End): its pixels, 0x00RRGGBB, row by row; a pixel off every monitor is white,
-    // as a single pixel reads there. The mouse capture is released.
+    // The square of `side` centred on the point: its pixels, 0x00RRGGBB, row by row; a pixel off every monitor is
+    // white, as a single pixel reads there. The mouse capture is released. The sight leaves the square it samples
+    // uncovered, as it leaves its centre pixel, so that the screen there shows what lies beneath.
     std::vector<std::uint32_t> ReadSquare(POINT centre, int side);
 
     // The pixel at the point as three channel strings of two upper-case digits (a point outside every monitor

@@ -320,7 +320,8 @@ TEST_F(Pick, AnArrowKeyMovesThePickPointByOnePixelAndNotTheCaretOfTheFocusedEdit
 // No key reaches the edit with the focus meanwhile. "[" and "]" step the side of the square the pick samples,
 // which stays for the next pick: over one-pixel black and white squares a 3 x 3 square centred on black
 // takes the mean of five black and four white pixels, with Shift the pixel that stands out most against the
-// other colour, and back at one pixel exactly the centre pixel.
+// other colour, and back at one pixel exactly the centre pixel. The sight leaves the square uncovered, and the
+// loupe's text gives the square's figures.
 TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
     const testsupport::PatternWindow checks(RECT{300, 450, 420, 570}, &testsupport::CheckerPixel, "checks");
     const POINT onChecks{360, 510};  // black: 360 + 510 is even
@@ -339,8 +340,8 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         {"CtrlBThenSpace", PatchPoint(), {}, 'B', VK_SPACE, false, text, patchColour, "12AB0C  "},
         {"CtrlTThenEsc", PatchPoint(), {}, 'T', VK_ESCAPE, false, text, back, nullptr},
         {"SquareOfThreeTakesTheMean", onChecks, {VK_OEM_6, VK_OEM_6, VK_OEM_4}, 'T', VK_RETURN, false, "717171",
-         back, "平均 717171 "},
-        {"ShiftTakesTheStrongestPixel", onChecks, {}, 'B', VK_SPACE, true, text, "FFFFFF", "最明 FFFFFF "},
+         back, "、最明 FFFFFF "},
+        {"ShiftTakesTheStrongestPixel", onChecks, {}, 'B', VK_SPACE, true, text, "FFFFFF", "、最明 FFFFFF "},
         {"SizeOneTakesTheCentrePixel", onChecks, {VK_OEM_4}, 'T', VK_RETURN, false, "000000", back, "000000  "},
     };
     for (const Case& c : cases) {
