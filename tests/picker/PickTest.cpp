@@ -317,8 +317,8 @@ TEST_F(Pick, AnArrowKeyMovesThePickPointByOnePixelAndNotTheCaretOfTheFocusedEdit
 
 // A pick with no mouse button down, started with Ctrl+T or Ctrl+B: the sight follows the pointer, the arrow keys
 // move it, Enter or Space take the pixel under the sight's centre as a drag's end does and Esc gives the pick up.
-// No key reaches the edit with the focus meanwhile. "[" and "]" step the side of the square the pick samples,
-// which stays for the next pick: over one-pixel black and white squares a 3 x 3 square centred on black
+// No key reaches the edit with the focus meanwhile. "[" and "]" (and the wheel with Ctrl) step the side of the
+// square the pick samples, which stays for the next pick: over one-pixel black and white squares a 3 x 3 square centred on black
 // takes the mean of five black and four white pixels, with Shift the pixel that stands out most against the
 // other colour, and back at one pixel exactly the centre pixel. The sight leaves the square uncovered, and the
 // loupe's text gives the square's figures.
@@ -329,6 +329,7 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         const char* name;
         POINT at;
         std::vector<WORD> sizeKeys;
+        int ctrlWheel;  // notches turned with Ctrl after the keys
         WORD start, end;
         bool shift;
         std::string text, back;  // afterwards, RRGGBB
@@ -336,13 +337,13 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
     };
     const std::string text = "123456", back = "ABCDEF", patchColour = "12AB0C";
     const Case cases[] = {
-        {"CtrlTThenEnter", PatchPoint(), {}, 'T', VK_RETURN, false, patchColour, back, "12AB0C  "},
-        {"CtrlBThenSpace", PatchPoint(), {}, 'B', VK_SPACE, false, text, patchColour, "12AB0C  "},
-        {"CtrlTThenEsc", PatchPoint(), {}, 'T', VK_ESCAPE, false, text, back, nullptr},
-        {"SquareOfThreeTakesTheMean", onChecks, {VK_OEM_6, VK_OEM_6, VK_OEM_4}, 'T', VK_RETURN, false, "717171",
-         back, "、最明 FFFFFF "},
-        {"ShiftTakesTheStrongestPixel", onChecks, {}, 'B', VK_SPACE, true, text, "FFFFFF", "、最明 FFFFFF "},
-        {"SizeOneTakesTheCentrePixel", onChecks, {VK_OEM_4}, 'T', VK_RETURN, false, "000000", back, "000000  "},
+        {"CtrlTThenEnter", PatchPoint(), {}, 0, 'T', VK_RETURN, false, patchColour, back, "12AB0C  "},
+        {"CtrlBThenSpace", PatchPoint(), {}, 0, 'B', VK_SPACE, false, text, patchColour, "12AB0C  "},
+        {"CtrlTThenEsc", PatchPoint(), {}, 0, 'T', VK_ESCAPE, false, text, back, nullptr},
+        {"SquareOfThreeTakesTheMean", onChecks, {VK_OEM_6, VK_OEM_6, VK_OEM_4, VK_OEM_6}, -1, 'T', VK_RETURN, false,
+         "717171", back, "、最明 FFFFFF "},
+        {"ShiftTakesTheStrongestPixel", onChecks, {}, 0, 'B', VK_SPACE, true, text, "FFFFFF", "、最明 FFFFFF "},
+        {"SizeOneTakesTheCentrePixel", onChecks, {VK_OEM_4}, 0, 'T', VK_RETURN, false, "000000", back, "000000  "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -360,6 +361,7 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         WaitForSightAt(POINT{pointer.x + 1, pointer.y});
         EXPECT_EQ(Scope()->GetCenter().x, c.at.x);
         for (const WORD key : c.sizeKeys) SendKey(key);
+        if (c.ctrlWheel) testsupport::SendWheel(c.ctrlWheel * WHEEL_DELTA, {VK_CONTROL});
         // The new centre lay under the sight's line until the nudge; the window there, in this thread, repaints it
         // once the queue is idle.
         const COLORREF under = ScreenPixel(c.at);

@@ -98,12 +98,23 @@ void SendMouse(DWORD flags) {
     ::SendInput(1, &input, sizeof input);
 }
 
-void SendWheel(int delta) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-    input.mi.mouseData = static_cast<DWORD>(delta);
-    ::SendInput(1, &input, sizeof input);
+void SendWheel(int delta, std::initializer_list<WORD> held) {
+    std::vector<INPUT> inputs;
+    const auto press = [&inputs](WORD vk, DWORD flags) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.dwFlags = flags;
+        inputs.push_back(input);
+    };
+    for (const WORD modifier : held) press(modifier, 0);
+    INPUT wheel{};
+    wheel.type = INPUT_MOUSE;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.mouseData = static_cast<DWORD>(delta);
+    inputs.push_back(wheel);
+    for (auto it = std::rbegin(held); it != std::rend(held); ++it) press(*it, KEYEVENTF_KEYUP);
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof inputs[0]);
 }
 
 void SendKey(WORD key, std::initializer_list<WORD> held) {

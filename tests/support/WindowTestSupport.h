@@ -68,7 +68,7 @@ void SendScroll(ui::ScrollBar& bar, int code, int thumbPos = 0);
 // the pointer, the wheel by `delta`, a key pressed and released while the `held` keys (VK_CONTROL, VK_SHIFT...)
 // are held down.
 void SendMouse(DWORD flags);
-void SendWheel(int delta);
+void SendWheel(int delta, std::initializer_list<WORD> held = {});
 void SendKey(WORD key, std::initializer_list<WORD> held = {});
 
 // The clipboard's CF_TEXT, read as another program would; nothing when there is none.
