@@ -23,25 +23,11 @@ constexpr int kSampleGap = 8;
 constexpr int kMinWidth = 240;
 constexpr int kMinHeight = 160;
 
-ui::FormLayout DetailsLayout(HWND owner, const TContrastDetailsForm::Place& place) {
-    ui::FormLayout layout;
-    layout.caption = kCaption;
-    layout.left = place.left;
-    layout.top = place.top;
-    layout.width = std::max(place.width, kMinWidth);
-    layout.height = std::max(place.height, kMinHeight);
-    layout.border = ui::FormBorder::Sizeable;
-    layout.minimizeBox = false;
-    layout.topmost = true;  // it stands beside the main window, which is always on top
-    layout.owner = owner;
-    return layout;
-}
-
 }  // namespace
 
 TContrastDetailsForm::TContrastDetailsForm(HWND owner, velmira::ContrastSource& source, const Place& place)
     : source_(source) {
-    Create(DetailsLayout(owner, place));
+    Create(ui::SideLayout(owner, kCaption, place, kMinWidth, kMinHeight));
     ui::KeepOnWorkArea(Handle());
     Text.CreateReadOnlyText(*this, {kFace, 12, false});
     Text.SetAccessibleName(kCaption);
@@ -51,12 +37,7 @@ TContrastDetailsForm::TContrastDetailsForm(HWND owner, velmira::ContrastSource& 
 
 void TContrastDetailsForm::ShowDetails() {
     Refresh();
-    if (Visible()) {
-        ::SetActiveWindow(Handle());
-    } else {
-        Show();
-    }
-    ::SetFocus(Text.Handle());
+    ui::ShowWithFocusOn(*this, Text.Handle());
 }
 
 void TContrastDetailsForm::ColoursChanged() {

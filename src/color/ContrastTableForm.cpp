@@ -23,20 +23,6 @@ constexpr int kMinHeight = 160;
 // Tab stops in dialog units: the two colours, the ratio, the four results, the Lc.
 constexpr int kTabStops[] = {40, 80, 140, 176, 208, 248, 284};
 
-ui::FormLayout TableLayout(HWND owner, const TContrastTableForm::Place& place) {
-    ui::FormLayout layout;
-    layout.caption = kCaption;
-    layout.left = place.left;
-    layout.top = place.top;
-    layout.width = std::max(place.width, kMinWidth);
-    layout.height = std::max(place.height, kMinHeight);
-    layout.border = ui::FormBorder::Sizeable;
-    layout.minimizeBox = false;
-    layout.topmost = true;  // it stands beside the main window, which is always on top
-    layout.owner = owner;
-    return layout;
-}
-
 // Code page 932 text as UTF-8, for the CSV file that other programs read.
 std::string Utf8Of(const std::string& text) {
     const std::wstring wide = velmira::WideText(text);
@@ -52,7 +38,7 @@ std::string Utf8Of(const std::string& text) {
 
 TContrastTableForm::TContrastTableForm(HWND owner, Palette palette, const Place& place)
     : palette_(std::move(palette)) {
-    Create(TableLayout(owner, place));
+    Create(ui::SideLayout(owner, kCaption, place, kMinWidth, kMinHeight));
     ui::KeepOnWorkArea(Handle());
     Text.CreateReadOnlyText(*this, {kFace, 12, false});
     Text.SetAccessibleName(kCaption);
@@ -69,12 +55,7 @@ TContrastTableForm::TContrastTableForm(HWND owner, Palette palette, const Place&
 
 void TContrastTableForm::ShowTable() {
     Refresh();
-    if (Visible()) {
-        ::SetActiveWindow(Handle());
-    } else {
-        Show();
-    }
-    ::SetFocus(Text.Handle());
+    ui::ShowWithFocusOn(*this, Text.Handle());
 }
 
 void TContrastTableForm::PaletteChanged() {

@@ -6,6 +6,29 @@
 
 namespace ui {
 
+FormLayout SideLayout(HWND owner, const char* caption, const SidePlace& place, int minWidth, int minHeight) {
+    FormLayout layout;
+    layout.caption = caption;
+    layout.left = place.left;
+    layout.top = place.top;
+    layout.width = std::max(place.width, minWidth);
+    layout.height = std::max(place.height, minHeight);
+    layout.border = FormBorder::Sizeable;
+    layout.minimizeBox = false;
+    layout.topmost = true;
+    layout.owner = owner;
+    return layout;
+}
+
+void ShowWithFocusOn(Form& form, HWND focus) {
+    if (form.Visible()) {
+        ::SetActiveWindow(form.Handle());
+    } else {
+        form.Show();
+    }
+    ::SetFocus(focus);
+}
+
 void KeepOnWorkArea(HWND window) {
     RECT r{};
     ::GetWindowRect(window, &r);

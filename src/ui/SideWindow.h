@@ -6,12 +6,21 @@
 
 #include <string>
 
+#include "ui/Form.h"
+
 namespace ui {
 
 // A window's left and top corner and its client size, 96-DPI figures.
 struct SidePlace {
     int left, top, width, height;
 };
+
+// A sizeable, always-on-top form titled `caption`, owned by `owner`, at `place` and never smaller than
+// `minWidth` x `minHeight` (96-DPI): it stands beside the main window, which is always on top.
+FormLayout SideLayout(HWND owner, const char* caption, const SidePlace& place, int minWidth, int minHeight);
+
+// Shows `form` (or brings it to the front when it is shown) and gives `focus`, a control of it, the keyboard.
+void ShowWithFocusOn(Form& form, HWND focus);
 
 // A place saved on a monitor that is gone, or on a smaller or more scaled one, would leave the window partly or
 // wholly off the screen: it moves onto the work area of the nearest monitor, its top-left corner first.

@@ -98,39 +98,37 @@ void SendMouse(DWORD flags) {
     ::SendInput(1, &input, sizeof input);
 }
 
+namespace {
+
+INPUT KeyInput(WORD vk, DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+// `inputs` with the `held` keys pressed around them, in one go.
+void SendHolding(const std::vector<INPUT>& inputs, std::initializer_list<WORD> held) {
+    std::vector<INPUT> all;
+    for (const WORD modifier : held) all.push_back(KeyInput(modifier, 0));
+    all.insert(all.end(), inputs.begin(), inputs.end());
+    for (auto it = std::rbegin(held); it != std::rend(held); ++it) all.push_back(KeyInput(*it, KEYEVENTF_KEYUP));
+    ::SendInput(static_cast<UINT>(all.size()), all.data(), sizeof all[0]);
+}
+
+}  // namespace
+
 void SendWheel(int delta, std::initializer_list<WORD> held) {
-    std::vector<INPUT> inputs;
-    const auto press = [&inputs](WORD vk, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    for (const WORD modifier : held) press(modifier, 0);
     INPUT wheel{};
     wheel.type = INPUT_MOUSE;
     wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
     wheel.mi.mouseData = static_cast<DWORD>(delta);
-    inputs.push_back(wheel);
-    for (auto it = std::rbegin(held); it != std::rend(held); ++it) press(*it, KEYEVENTF_KEYUP);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof inputs[0]);
+    SendHolding({wheel}, held);
 }
 
 void SendKey(WORD key, std::initializer_list<WORD> held) {
-    std::vector<INPUT> inputs;
-    const auto press = [&inputs](WORD vk, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    for (const WORD modifier : held) press(modifier, 0);
-    press(key, 0);
-    press(key, KEYEVENTF_KEYUP);
-    for (auto it = std::rbegin(held); it != std::rend(held); ++it) press(*it, KEYEVENTF_KEYUP);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof inputs[0]);
+    SendHolding({KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP)}, held);
 }
 
 std::optional<std::string> ClipboardText() {
