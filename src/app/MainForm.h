@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "color/ColorGroup.h"
-#include "color/ContrastDetailsForm.h"
-#include "color/ContrastTip.h"
+#include "colorwindows/ColorGroup.h"
+#include "colorwindows/ContrastDetailsForm.h"
+#include "colorwindows/ContrastTip.h"
 #include "color/PairHistory.h"
-#include "color/PreviewMenu.h"
+#include "colorwindows/PreviewMenu.h"
 #include "image/BackgroundPicture.h"
 #include "palette/PaletteTransfer.h"
 #include "picker/ScreenPick.h"

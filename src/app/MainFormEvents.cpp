@@ -3,10 +3,10 @@
 #include "app/MainForm.h"
 
 
-#include "color/Clipboard.h"
+#include "colorwindows/Clipboard.h"
 #include "color/ColorText.h"
 #include "color/Contrast.h"
-#include "color/CopyMenu.h"
+#include "colorwindows/CopyMenu.h"
 #include "settings/HistorySettings.h"
 #include "settings/Settings.h"
 

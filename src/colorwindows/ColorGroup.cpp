@@ -1,4 +1,4 @@
-#include "color/ColorGroup.h"
+#include "colorwindows/ColorGroup.h"
 
 #include <optional>
 

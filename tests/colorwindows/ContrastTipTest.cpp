@@ -15,8 +15,8 @@
 
 #include "app/MainForm.h"
 #include "color/Contrast.h"
-#include "color/ContrastDetailsForm.h"
-#include "color/ContrastTip.h"
+#include "colorwindows/ContrastDetailsForm.h"
+#include "colorwindows/ContrastTip.h"
 #include "color/NearestPassing.h"
 #include "color/VisionDeficiency.h"
 #include "support/MainWindowTest.h"

@@ -1,8 +1,8 @@
-#include "color/ContrastDetailsForm.h"
+#include "colorwindows/ContrastDetailsForm.h"
 
 #include <algorithm>
 
-#include "color/ContrastTipDrawing.h"
+#include "colorwindows/ContrastTipDrawing.h"
 #include "color/VisionDeficiency.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"

@@ -1,4 +1,4 @@
-#include "color/ContrastTipDrawing.h"
+#include "colorwindows/ContrastTipDrawing.h"
 
 #include <algorithm>
 
