@@ -24,7 +24,7 @@
 #include "color/PairHistory.h"
 #include "colorwindows/PreviewMenu.h"
 #include "image/BackgroundPicture.h"
-#include "palette/PaletteTransfer.h"
+#include "palettewindows/PaletteTransfer.h"
 #include "picker/ScreenPick.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
 #include "support/LiveCounts.h"
 #include "support/PictureWriter.h"
 #include "support/WindowTestSupport.h"

@@ -1,10 +1,10 @@
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
 
 #include <exception>
 #include <string>
 #include <utility>
 
-#include "palette/PaletteSlots.h"
+#include "palettewindows/PaletteSlots.h"
 #include "palette/PaletteText.h"
 #include "text/SystemText.h"
 #include "ui/Application.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "palette/PaletteSlots.h"
+#include "palettewindows/PaletteSlots.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
 #include "ui/Label.h"

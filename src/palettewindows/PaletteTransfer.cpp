@@ -1,11 +1,11 @@
-#include "palette/PaletteTransfer.h"
+#include "palettewindows/PaletteTransfer.h"
 
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
 #include <vector>
 
-#include "palette/PaletteSlots.h"
+#include "palettewindows/PaletteSlots.h"
 #include "ui/Application.h"
 #include "ui/IniFile.h"
 #include "ui/UniqueHandle.h"
