@@ -6,6 +6,7 @@
 #include "app/SwatchColour.h"
 #include "diag/DebugNotice.h"
 #include "picker/SightIcon.h"
+#include "settings/ProgramFiles.h"
 #include "text/SystemText.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
@@ -44,13 +45,14 @@ TMainForm::TMainForm(velmira::SpiHostOptions host, ui::ModalShown modalShown)
                   [] { return velmira::Rgb{255, 255, 255}; }, [this] { UpdateColor(); }),
       background_({CheckBackImage, EditBackImage, BtnRef, BtnSPI, ImageBackG, BackGColorControls()},
                   [this] { UpdateColor(); }, std::move(host)),
-      pick_(*this), palettes_(appDir_, &velmira::ColourOfSwatch) {
+      pick_(*this), palettes_([this] { return velmira::SettingsFileIn(appDir_); }, &velmira::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();
     ConnectKeyboard();
 
     velmira::DebugAttach(velmira::DebugNotice, ui::Application::Get().Handle());
     appDir_ = velmira::ExecutableDirectory();
+    background_.SpiLoader().SetCacheFile(velmira::PluginCacheFileIn(appDir_));
     LabelText.SetCaption(kSampleText);
     LoadIniFile();
     background_.SetSPI();

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "text/SystemText.h"
-#include "ui/IniFile.h"
 #include "ui/UniqueHandle.h"
 
 namespace velmira {
@@ -63,8 +62,7 @@ struct SpiLoadClass::PluginFile {
 };
 
 SpiLoadClass::SpiLoadClass(SpiHostOptions host)
-    : CacheFile(ui::PluginCacheFileIn(ExecutableDirectory())),
-      Bundled(host.bundledPlugin.empty() ? ExecutableDirectory() + kBundledName : host.bundledPlugin),
+    : Bundled(host.bundledPlugin.empty() ? ExecutableDirectory() + kBundledName : host.bundledPlugin),
       Host(std::move(host)) {}
 
 SpiLoadClass::~SpiLoadClass() { UnloadPlugins(); }

@@ -91,8 +91,8 @@ std::string NoPaletteText(const std::string& path, std::size_t unreadable) {
 
 }  // namespace
 
-PaletteTransfer::PaletteTransfer(const std::string& appDir, SwatchColour colourOf)
-    : appDir_(appDir), colourOf_(std::move(colourOf)) {
+PaletteTransfer::PaletteTransfer(SettingsFile settingsFile, SwatchColour colourOf)
+    : settingsFile_(std::move(settingsFile)), colourOf_(std::move(colourOf)) {
     const std::string palettes = "*.gpl;*.ase;*.aco;*.css;*.txt";
     importDialog_.Filter = "パレット (" + palettes + ")|" + palettes +
                            "|GIMP パレット (*.gpl)|*.gpl|Adobe Swatch Exchange (*.ase)|*.ase|Photoshop スウォッチ "
@@ -128,7 +128,7 @@ void PaletteTransfer::ImportFile(const std::string& path) {
         app.ShowMessage(NoPaletteText(path, found.unreadable), MB_OK | MB_ICONWARNING);
         return;
     }
-    const ui::IniFile file = ui::SettingsFileIn(appDir_);
+    const ui::IniFile file = settingsFile_();
     PaletteSlots slots = ReadPaletteSlots(file);
     const std::size_t taken = std::min(found.colours.size(), slots.size());
     std::copy_n(found.colours.begin(), taken, slots.begin());
@@ -137,7 +137,7 @@ void PaletteTransfer::ImportFile(const std::string& path) {
 }
 
 void PaletteTransfer::ExportFile(const std::string& path, PaletteFormat format) {
-    const PaletteSlots slots = ReadPaletteSlots(ui::SettingsFileIn(appDir_));
+    const PaletteSlots slots = ReadPaletteSlots(settingsFile_());
     WriteWholeFile(path, WritePalette(format, std::vector<std::uint32_t>(slots.begin(), slots.end())));
 }
 
