@@ -8,7 +8,7 @@
 #include "palettewindows/PaletteSlots.h"
 #include "ui/Application.h"
 #include "ui/IniFile.h"
-#include "ui/UniqueHandle.h"
+#include "ui/WholeFile.h"
 
 namespace velmira {
 
@@ -21,29 +21,6 @@ constexpr DWORD kLargestFile = 8 * 1024 * 1024;
 constexpr PaletteFormat kExportFormats[] = {PaletteFormat::Gpl, PaletteFormat::Ase,
                                                      PaletteFormat::Aco, PaletteFormat::Css,
                                                      PaletteFormat::Txt};
-
-std::string ReadWholeFile(const std::string& path) {
-    ui::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size)) throw std::runtime_error(path + "を読み込めません");
-    if (size.QuadPart > kLargestFile) return std::string();
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-        throw std::runtime_error(path + "を読み込めません");
-    return bytes;
-}
-
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    ui::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        throw std::runtime_error(path + " に書き込めません");
-}
 
 std::string Count(std::size_t n) {
     return std::to_string(n);
@@ -120,8 +97,9 @@ void PaletteTransfer::Export(HWND owner) {
 }
 
 void PaletteTransfer::ImportFile(const std::string& path) {
-    const std::string bytes = ReadWholeFile(path);
-    const std::optional<PaletteContents> contents = ReadPalette(bytes, path);
+    const std::optional<std::string> bytes = ui::ReadWholeFile(path, kLargestFile);
+    if (!bytes) throw std::runtime_error(path + "を読み込めません");
+    const std::optional<PaletteContents> contents = ReadPalette(*bytes, path);
     const FoundColours found = contents ? ColoursOf(*contents, colourOf_) : FoundColours{};
     ui::Application& app = ui::Application::Get();
     if (found.colours.empty()) {
@@ -138,7 +116,8 @@ void PaletteTransfer::ImportFile(const std::string& path) {
 
 void PaletteTransfer::ExportFile(const std::string& path, PaletteFormat format) {
     const PaletteSlots slots = ReadPaletteSlots(settingsFile_());
-    WriteWholeFile(path, WritePalette(format, std::vector<std::uint32_t>(slots.begin(), slots.end())));
+    if (!ui::WriteWholeFile(path, WritePalette(format, std::vector<std::uint32_t>(slots.begin(), slots.end()))))
+        throw std::runtime_error(path + " に書き込めません");
 }
 
 }  // namespace velmira
