@@ -25,7 +25,7 @@ TColorPallet::TColorPallet(ui::Form& owner, ui::IniFile settings, ui::ModalShown
 }
 
 void TColorPallet::BuildLayout(ui::Form& owner) {
-    const ui::FontSpec font{"ＭＳ Ｐゴシック", 12, false};
+    const ui::FontSpec font{ui::kFace, 12, false};
     Create(ui::FormLayout{"ColorPallet", 307, 174, 355, 170, true, ui::FormBorder::Sizeable, true, true, false,
                           owner.Handle()});
     SetFont(font);
