@@ -3,12 +3,13 @@
 #include "app/MainForm.h"
 
 
-#include "color/Clipboard.h"
+#include "colorwindows/Clipboard.h"
 #include "color/ColorText.h"
 #include "color/Contrast.h"
-#include "color/CopyMenu.h"
 #include "color/SampleStats.h"
+#include "colorwindows/CopyMenu.h"
 #include "settings/HistorySettings.h"
+#include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
 #include "text/ChannelText.h"
 
@@ -138,7 +139,7 @@ void TMainForm::LoadIniFile() {
     background_.RestoreImagePath(values.path);
     pick_.SetLoupe(values.loupe);
     pick_.SetSampleSize(values.sample);
-    history_.Restore(velmira::ReadHistorySection(ui::SettingsFileIn(appDir_)));
+    history_.Restore(velmira::ReadHistorySection(velmira::SettingsFileIn(appDir_)));
     pickKeyText_ = values.pickKey;
     detailsPlace_ = {values.details.left, values.details.top, values.details.width, values.details.height};
     tablePlace_ = {values.table.left, values.table.top, values.table.width, values.table.height};
@@ -164,7 +165,7 @@ void TMainForm::SaveIniFile() {
     values.useImage = background_.UseImage();
     values.path = background_.ImagePath();
     velmira::Settings(appDir_).Write(values);
-    velmira::WriteHistorySection(ui::SettingsFileIn(appDir_), history_.Texts());
+    velmira::WriteHistorySection(velmira::SettingsFileIn(appDir_), history_.Texts());
 }
 
 void TMainForm::FormClose() {

@@ -2,22 +2,18 @@
 // written to and read from the files of other programs, and the palette's contrast table.
 #include "app/MainForm.h"
 
-#include "palette/PaletteSlots.h"
+#include "palettewindows/PaletteSlots.h"
+#include "settings/ProgramFiles.h"
 #include "text/ChannelText.h"
-#include "ui/IniFile.h"
 
 namespace {
-
-std::uint32_t Packed(velmira::Rgb colour) {
-    return velmira::PackColor(colour.red, colour.green, colour.blue);
-}
 
 // A pair as a small picture for its menu item: the background colour with a bar of the text colour across it,
 // framed in grey so that a white or black pair stands out from the menu.
 void DrawPairSwatch(HDC dc, const RECT& area, velmira::ColourPair pair) {
     const ui::UniqueBrush frame(::CreateSolidBrush(RGB(128, 128, 128)));
-    const ui::UniqueBrush back(::CreateSolidBrush(Packed(pair.background)));
-    const ui::UniqueBrush text(::CreateSolidBrush(Packed(pair.text)));
+    const ui::UniqueBrush back(::CreateSolidBrush(velmira::Packed(pair.background)));
+    const ui::UniqueBrush text(::CreateSolidBrush(velmira::Packed(pair.text)));
     RECT r = area;
     ::FillRect(dc, &r, frame.get());
     ::InflateRect(&r, -1, -1);
@@ -49,7 +45,7 @@ void TMainForm::ShowContrastTable() {
 // The palette as the settings file holds it, slot 1 first.
 std::vector<velmira::Rgb> TMainForm::PaletteColours() {
     std::vector<velmira::Rgb> colours;
-    for (const std::uint32_t slot : velmira::ReadPaletteSlots(ui::SettingsFileIn(appDir_)))
+    for (const std::uint32_t slot : velmira::ReadPaletteSlots(velmira::SettingsFileIn(appDir_)))
         colours.push_back(velmira::Rgb{static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(slot >> 8),
                                        static_cast<std::uint8_t>(slot >> 16)});
     return colours;

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "settings/ProgramFiles.h"
 #include "settings/SettingsText.h"
 #include "text/SystemText.h"
 
@@ -46,7 +47,7 @@ void WritePlace(const ui::IniFile& file, const std::string& name, const Settings
 
 }  // namespace
 
-Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(ui::SettingsFileIn(appDir)) {}
+Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(SettingsFileIn(appDir)) {}
 
 SettingsValues Settings::Read() const {
     SettingsValues v;
