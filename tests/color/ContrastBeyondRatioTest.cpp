@@ -354,6 +354,14 @@ TEST(ContrastTipContent, AddsApcaAndTheVisionsAfterTheWcagLines) {
     }
     EXPECT_EQ(velmira::PictureTipContent(Hex(0x000000), {}).text,
               velmira::PictureTipText(velmira::PictureContrastOf(Hex(0x000000), {})));
+    // The text sizes are judged by the pair's figures, and over a picture by the worst of each; with no pixel
+    // under the text, not at all.
+    EXPECT_TRUE(pair.judged);
+    EXPECT_DOUBLE_EQ(pair.lc, lc);
+    EXPECT_TRUE(picture.judged);
+    EXPECT_DOUBLE_EQ(picture.ratio, velmira::PictureContrastOf(Hex(0x000000), pixels).worst);
+    EXPECT_DOUBLE_EQ(picture.lc, velmira::WorstApcaContrastOver(Hex(0x000000), pixels));
+    EXPECT_FALSE(velmira::PictureTipContent(Hex(0x000000), {}).judged);
 
     // The one-line summary: the ratio, the highest level it meets, the Lc; over a picture the worst of each.
     struct Summary {
