@@ -19,8 +19,9 @@ constexpr int kButtonWidth = 112;
 constexpr int kButtonHeight = 25;
 constexpr int kMinWidth = 320;
 constexpr int kMinHeight = 160;
-// Tab stops in dialog units: the two colours, the ratio, the four results, the Lc.
-constexpr int kTabStops[] = {40, 80, 140, 176, 208, 248, 284};
+// Tab stops in dialog units (four to a character of the fixed-pitch face), each column a little wider than its
+// header or its widest figure: the two colours, the ratio, the four results, the Lc.
+constexpr int kTabStops[] = {36, 72, 136, 172, 200, 240, 272};
 
 // Code page 932 text as UTF-8, for the CSV file that other programs read.
 std::string Utf8Of(const std::string& text) {

@@ -20,7 +20,7 @@ struct SettingsValues {
         std::int32_t left = 680, top = 100, width = 360, height = 240;
     } details;
     // The palette's contrast table, the same way; by default below the details.
-    Place table{680, 380, 480, 300};
+    Place table{680, 380, 560, 300};
     // Channel strings, red, green, blue, taken as they are: a malformed one gives 0 but is written back unchanged.
     std::array<std::string, 3> font;
     std::array<std::string, 3> backG;

@@ -39,7 +39,7 @@ Keys DefaultKeys() {
     return Keys{{"IniDir", WithoutTrailingBackslash(dir)}, {"Spi", dir}, {"Loupe", "1"}, {"PickKey", ""},
                 {"Sample", "1"},
                 {"DetailsLeft", "680"}, {"DetailsTop", "100"}, {"DetailsWidth", "360"}, {"DetailsHeight", "240"},
-                {"TableLeft", "680"}, {"TableTop", "380"}, {"TableWidth", "480"}, {"TableHeight", "300"},
+                {"TableLeft", "680"}, {"TableTop", "380"}, {"TableWidth", "560"}, {"TableHeight", "300"},
                 {"FR", "00"}, {"FG", "00"}, {"FB", "00"}, {"BR", "FF"}, {"BG", "FF"}, {"BB", "FF"}, {"Input", "1"},
                 {"UseImage", "0"}, {"Path", ""}};
 }
