@@ -29,6 +29,7 @@ protected:
         FolderBrowserDriver driver(form->Handle(), Answer::Ok, select);
         ClickBtnSPI();
         ASSERT_TRUE(driver.Answered());
+        testsupport::WaitForPluginDescriptions(*form);
         if (preselected) *preselected = driver.Preselected();
     }
 };
