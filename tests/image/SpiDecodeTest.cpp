@@ -317,31 +317,43 @@ TEST_F(SpiLoadClassTest, ARequestWhileAnotherWaitsIsRefused) {
 }
 
 // Esc while a picture loads gives the load up at once, whatever the plug-in is doing, and ends the helper; nothing
-// is said, and the next picture starts a fresh helper.
-TEST_F(SpiLoadClassTest, EscDuringASlowLoadGivesItUpAndEndsTheHelper) {
+// is said. A close gives it up too, and is asked again for once the load has unwound. The next picture starts a
+// fresh helper.
+TEST_F(SpiLoadClassTest, EscOrACloseDuringASlowLoadGivesItUpAndEndsTheHelper) {
+    struct Case {
+        UINT message;
+        WPARAM wParam;
+        bool closeFollows;
+    };
+    const Case cases[] = {{WM_KEYDOWN, VK_ESCAPE, false}, {WM_CLOSE, 0, true}};
     Install("hostile", "hostile.spi");
     host_->LoadPlugins(folder_);
     const std::string never = File("never.hst", "HOSTE");  // GetPicture never returns
-    const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                        GetModuleHandleA(nullptr), nullptr);
-    ASSERT_TRUE(window);
-    std::thread esc([window] {
-        Sleep(1000);
-        PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
-    });
-    const DWORD start = GetTickCount();
-    bool givenUp = false;
-    try {
-        Load(never);
-    } catch (const SpiLoadGivenUp&) {
-        givenUp = true;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                            nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_TRUE(window);
+        std::thread user([&] {
+            Sleep(1000);
+            PostMessageA(window, c.message, c.wParam, 0);
+        });
+        const DWORD start = GetTickCount();
+        bool givenUp = false;
+        try {
+            Load(never);
+        } catch (const SpiLoadGivenUp&) {
+            givenUp = true;
+        }
+        const DWORD took = GetTickCount() - start;
+        user.join();
+        MSG close;
+        EXPECT_EQ(PeekMessageA(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE, c.closeFollows);
+        DestroyWindow(window);
+        EXPECT_TRUE(givenUp);
+        EXPECT_LT(took, kTestAnswerTimeoutMs) << "given up before the plug-in's time was up";
+        EXPECT_FALSE(host_->IsHostRunning());
     }
-    const DWORD took = GetTickCount() - start;
-    esc.join();
-    DestroyWindow(window);
-    EXPECT_TRUE(givenUp);
-    EXPECT_LT(took, kTestAnswerTimeoutMs) << "given up before the plug-in's time was up";
-    EXPECT_FALSE(host_->IsHostRunning());
     ASSERT_TRUE(Load(File("after.hst", "HOST0")));
     EXPECT_EQ(Pixels(), std::vector<std::uint32_t>(8, 0));
 }
