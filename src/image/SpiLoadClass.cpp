@@ -7,8 +7,8 @@
 #include <utility>
 
 #include "text/SystemText.h"
-#include "ui/IniFile.h"
 #include "ui/UniqueHandle.h"
+#include "ui/WholeFile.h"
 
 namespace velmira {
 
@@ -29,26 +29,6 @@ std::uint64_t FileTimeValue(const FILETIME& time) {
 }
 
 std::uint64_t FileSizeValue(DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; }
-
-std::string ReadWholeFile(const std::string& path) {
-    const ui::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    const DWORD size = file ? ::GetFileSize(file.get(), nullptr) : 0;
-    if (size == 0 || size > kMaxCacheBytes) return {};
-    std::string text(size, '\0');
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), text.data(), size, &read, nullptr)) return {};
-    text.resize(read);
-    return text;
-}
-
-// Best effort: a folder that cannot be written only means the plug-ins are asked again at the next start.
-void WriteWholeFile(const std::string& path, const std::string& text) {
-    const ui::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file) ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
 
 bool SameFile(const std::string& fullA, const std::string& fullB) { return ::lstrcmpiA(fullA.c_str(), fullB.c_str()) == 0; }
 
@@ -98,8 +78,7 @@ struct SpiLoadClass::Describer {
 };
 
 SpiLoadClass::SpiLoadClass(SpiHostOptions host)
-    : CacheFile(ui::PluginCacheFileIn(ExecutableDirectory())),
-      Bundled(host.bundledPlugin.empty() ? ExecutableDirectory() + kBundledName : host.bundledPlugin),
+    : Bundled(host.bundledPlugin.empty() ? ExecutableDirectory() + kBundledName : host.bundledPlugin),
       HostOptions(host),
       Host(std::move(host)) {}
 
@@ -172,7 +151,8 @@ void SpiLoadClass::BeginLoadPlugins(const std::string& folder) {
     Folder = folder;
     Failures.clear();
     Files = PluginFiles();
-    CacheText = CacheFile.empty() ? std::string() : ReadWholeFile(CacheFile);
+    CacheText =
+        CacheFile.empty() ? std::string() : ui::ReadWholeFile(CacheFile, kMaxCacheBytes).value_or(std::string());
     std::vector<std::size_t> unknown;
     Entries = CachedEntries(Files, unknown);
     Pending.assign(Entries.size(), false);
@@ -226,7 +206,8 @@ bool SpiLoadClass::TakeDescribed() {
         for (std::size_t i = 0; i < Entries.size(); ++i)
             if (!Pending[i]) known.push_back(Entries[i]);
         const std::string updated = FormatSpiCache(known);
-        if (!CacheFile.empty() && updated != CacheText) WriteWholeFile(CacheFile, updated);
+        // Best effort: a folder that cannot be written only means the plug-ins are asked again at the next start.
+        if (!CacheFile.empty() && updated != CacheText) ui::WriteWholeFile(CacheFile, updated);
     }
     if (changed) ListEntries();
     return changed;
