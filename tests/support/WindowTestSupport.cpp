@@ -182,8 +182,14 @@ namespace {
 }
 
 std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown, DWORD answerTimeoutMs, std::string bundledPlugin) {
-    return std::make_unique<TMainForm>(velmira::SpiHostOptions{BuiltSpiHost(), answerTimeoutMs, std::move(bundledPlugin)},
-                                       std::move(modalShown));
+    auto form = std::make_unique<TMainForm>(
+        velmira::SpiHostOptions{BuiltSpiHost(), answerTimeoutMs, std::move(bundledPlugin)}, std::move(modalShown));
+    WaitForPluginDescriptions(*form);
+    return form;
+}
+
+void WaitForPluginDescriptions(TMainForm& form) {
+    EXPECT_TRUE(PumpUntil([&] { return !form.Background().SpiLoader().Describing(); }, 60000));
 }
 
 std::string SettingsPath() {

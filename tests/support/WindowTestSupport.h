@@ -90,6 +90,8 @@ UINT PrefixDpi();
 // The main window as the program makes it, with the plug-in helper the build made and its time limit for each
 // call into a plug-in; `modalShown` sees each of its modal dialogs once it is shown. An empty `bundledPlugin` is
 // velmira_wic.spi beside the test program.
+// Lets the window take the descriptions of the plug-ins its cache did not know, which it waits for nowhere else.
+void WaitForPluginDescriptions(TMainForm& form);
 std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown = {},
                                        DWORD answerTimeoutMs = velmira::kSpiHostAnswerTimeoutMs,
                                        std::string bundledPlugin = {});
