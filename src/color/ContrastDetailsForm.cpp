@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "color/ColorText.h"
 #include "color/ContrastTipDrawing.h"
 #include "color/VisionDeficiency.h"
 #include "ui/Application.h"
@@ -32,6 +33,7 @@ ui::FormLayout DetailsLayout(HWND owner, const TContrastDetailsForm::Place& plac
     layout.minimizeBox = false;
     layout.topmost = true;  // it stands beside the main window, which is always on top
     layout.owner = owner;
+    layout.physicalPlace = true;
     return layout;
 }
 
@@ -45,6 +47,12 @@ std::string WithCrLf(const std::string& text) {
         out += c;
     }
     return out;
+}
+
+// The pair the details are about, first, so that a copy of the text into a report says which colours it measured.
+std::string PairLine(velmira::ContrastSource& source) {
+    return "文字 " + velmira::HexText(source.TextColour()) + " / 背景 " +
+           (source.PictureInUse() ? std::string("画像") : velmira::HexText(source.BackgroundColour()));
 }
 
 }  // namespace
@@ -90,7 +98,7 @@ void TContrastDetailsForm::ColoursChanged() {
 
 void TContrastDetailsForm::Refresh() {
     content_ = velmira::ContentOf(source_);
-    Text.SetTextIfChanged(WithCrLf(content_.text));
+    Text.SetTextIfChanged(WithCrLf(PairLine(source_) + "\n" + content_.text));
     RECT column{};
     ::GetClientRect(Handle(), &column);
     column.left = SampleColumnLeft();
@@ -102,8 +110,7 @@ TContrastDetailsForm::Place TContrastDetailsForm::CurrentPlace() const {
     ::GetWindowRect(Handle(), &window);
     ::GetClientRect(Handle(), &client);
     const UINT dpi = Dpi();
-    return Place{ui::UnscaleLayout(window.left, dpi), ui::UnscaleLayout(window.top, dpi),
-                 ui::UnscaleLayout(client.right, dpi), ui::UnscaleLayout(client.bottom, dpi)};
+    return Place{window.left, window.top, ui::UnscaleLayout(client.right, dpi), ui::UnscaleLayout(client.bottom, dpi)};
 }
 
 int TContrastDetailsForm::SampleColumnLeft() const {

@@ -80,7 +80,7 @@ void BackgroundPicture::CheckBackImageClick() {
     useImage_ = controls_.useImage.Checked();
     controls_.path.SetEnabled(useImage_);
     controls_.browse.SetEnabled(useImage_);
-    controls_.path.SetColor(::GetSysColor(useImage_ ? COLOR_WINDOW : COLOR_MENU));
+    controls_.path.SetSystemColor(useImage_ ? COLOR_WINDOW : COLOR_MENU);
     for (ui::Window* control : controls_.colourEditors) control->SetEnabled(!useImage_);
     if (useImage_) {
         // Each switch reads the file again, so a picture changed or deleted meanwhile shows as it is.

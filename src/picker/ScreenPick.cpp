@@ -58,7 +58,7 @@ void ScreenPick::KeyWithoutButton(UINT virtualKey, bool repeat) {
         EndWithoutButton(false);
         break;
     default:
-        NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
+        if (!ZoomKey(virtualKey)) NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
         break;
     }
 }
@@ -122,6 +122,23 @@ bool ScreenPick::KeyDown(UINT virtualKey) {
         // Taken even where the pointer cannot move, so that the key never moves a focused edit's caret.
         NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
         return true;
+    default:
+        return ZoomKey(virtualKey);
+    }
+}
+
+// + and - of the main keyboard (with Shift or without: layouts put + on either) and the keypad, and PageUp and
+// PageDown, zoom as one notch of the wheel does.
+bool ScreenPick::ZoomKey(UINT virtualKey) {
+    switch (virtualKey) {
+    case VK_ADD:
+    case VK_OEM_PLUS:
+    case VK_PRIOR:
+        return Wheel(WHEEL_DELTA);
+    case VK_SUBTRACT:
+    case VK_OEM_MINUS:
+    case VK_NEXT:
+        return Wheel(-WHEEL_DELTA);
     default:
         return false;
     }

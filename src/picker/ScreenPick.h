@@ -56,9 +56,10 @@ public:
     bool RunsWithoutButton() const noexcept { return grab_ != nullptr; }
 
     // A key pressed while the loupe is up: an arrow key moves the pointer by one physical pixel (ten with
-    // Shift). True when the key was taken; without the loupe none is. Esc is left to the drag, which ends with a
-    // pick.
+    // Shift); + and - (main keyboard and keypad), PageUp and PageDown zoom the loupe as the wheel does. True when
+    // the key was taken; without the loupe none is. Esc is left to the drag, which ends with a pick.
     bool KeyDown(UINT virtualKey);
+    bool ZoomKey(UINT virtualKey);
     // The wheel while the loupe is up zooms it; the zoom stays for the next pick. True when it was taken.
     bool Wheel(int delta);
 

@@ -295,6 +295,48 @@ TEST_F(MainFormLayout, ADpiChangeLaysTheWindowOutAgainAndKeepsWhatItShows) {
     expectStateKept();
 }
 
+// Answers the program's message box, which is the active window while it is up.
+void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+    char kind[16] = {};
+    const HWND box = ::GetActiveWindow();
+    if (box && ::GetClassNameA(box, kind, sizeof kind) && std::string(kind) == "#32770")
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// Whatever takes the keyboard for a while (the contrast details, a message box), the control that had the focus
+// has it again afterwards; F6 and Alt+F6 (Shift: back) move between the main window and the details, each time
+// onto the control that had the focus there.
+TEST_F(MainFormLayout, TheFocusComesBackAndF6MovesBetweenTheWindows) {
+    using testsupport::PumpUntil;
+    using testsupport::SendKey;
+    ::SetForegroundWindow(form->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == form->Handle(); }));
+    const HWND edit = form->EditFG.Handle();
+    ::SetFocus(edit);
+    const auto focusIn = [](HWND window, HWND control) {
+        return PumpUntil([&] { return ::GetActiveWindow() == window && ::GetFocus() == control; });
+    };
+    SendKey('D', {VK_CONTROL});
+    ASSERT_TRUE(PumpUntil([&] { return form->ContrastDetails() && form->ContrastDetails()->Visible(); }));
+    const HWND details = form->ContrastDetails()->Handle(), text = form->ContrastDetails()->Text.Handle();
+    EXPECT_TRUE(focusIn(details, text)) << "Ctrl+D";
+    SendKey(VK_F6);
+    EXPECT_TRUE(focusIn(form->Handle(), edit)) << "F6";
+    SendKey(VK_F6, {VK_MENU});
+    EXPECT_TRUE(focusIn(details, text)) << "Alt+F6";
+    SendKey(VK_F6, {VK_SHIFT});
+    EXPECT_TRUE(focusIn(form->Handle(), edit)) << "Shift+F6";
+    SendKey(VK_F6);
+    ASSERT_TRUE(focusIn(details, text)) << "F6 again";
+    SendKey(VK_ESCAPE);
+    EXPECT_TRUE(focusIn(form->Handle(), edit)) << "after the details closed";
+
+    const UINT_PTR answer = ::SetTimer(nullptr, 0, 100, &AnswerMessageBox);
+    ui::Application::Get().ShowMessage("確認", MB_OK);
+    ::KillTimer(nullptr, answer);
+    EXPECT_TRUE(focusIn(form->Handle(), edit)) << "after a message box";
+}
+
 // The contrast details beside the main window go and come back with it.
 TEST_F(MainFormLayout, MinimisingHidesTheWindowAndRestoringShowsItAgain) {
     ui::Application::Get().SetMainForm(form.get());

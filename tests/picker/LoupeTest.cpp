@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "color/Contrast.h"
 #include "picker/LoupeForm.h"
@@ -260,6 +261,11 @@ TEST_F(LoupeInAPick, ShowsThePixelTheDropTakesAndLeavesNothingBehindAfterTheDrop
     ExpectLoupeShowsThePatternAround(loupe, pick, form->Pick().Scope()->Handle());
     testsupport::SendWheel(WHEEL_DELTA);
     EXPECT_TRUE(PumpUntil([&] { return loupe.Zoom() == 16; })) << "the wheel did not reach the loupe";
+    // The keys zoom as the wheel does: - and PageDown out, PageUp and + in.
+    for (const auto& [key, zoom] : {std::pair<WORD, int>{VK_SUBTRACT, 8}, {VK_NEXT, 4}, {VK_PRIOR, 8}, {VK_OEM_PLUS, 16}}) {
+        testsupport::SendKey(key);
+        EXPECT_TRUE(PumpUntil([&] { return loupe.Zoom() == zoom; })) << "key " << key << " did not zoom to " << zoom;
+    }
 
     testsupport::SendMouse(MOUSEEVENTF_LEFTUP);
     ASSERT_NO_FATAL_FAILURE(WaitForThePickToEnd());

@@ -315,9 +315,35 @@ TEST_F(Pick, AnArrowKeyMovesThePickPointByOnePixelAndNotTheCaretOfTheFocusedEdit
     EXPECT_EQ(form->EditFont.Text(), hex);
 }
 
+// The left-button presses and releases that reach the windows under the pointer, seen from below every window
+// as the system hands them out (a low-level hook installed before the pick's own, so called after it).
+class ClicksBeneath {
+public:
+    ClicksBeneath() {
+        current_ = this;
+        hook_.reset(::SetWindowsHookExA(WH_MOUSE_LL, &ClicksBeneath::Seen, ::GetModuleHandleA(nullptr), 0));
+    }
+    ClicksBeneath(const ClicksBeneath&) = delete;
+    ClicksBeneath& operator=(const ClicksBeneath&) = delete;
+    ~ClicksBeneath() {
+        hook_.reset();
+        current_ = nullptr;
+    }
+    bool Watching() const noexcept { return static_cast<bool>(hook_); }
+    int count = 0;
+
+private:
+    static LRESULT CALLBACK Seen(int code, WPARAM message, LPARAM data) {
+        if (code == HC_ACTION && current_ && (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)) ++current_->count;
+        return ::CallNextHookEx(nullptr, code, message, data);
+    }
+    static inline ClicksBeneath* current_ = nullptr;
+    ui::UniqueHook hook_;
+};
+
 // A pick with no mouse button down, started with Ctrl+T or Ctrl+B: the sight follows the pointer, the arrow keys
-// move it, Enter or Space take the pixel under the sight's centre as a drag's end does and Esc gives the pick up.
-// No key reaches the edit with the focus meanwhile.
+// move it, Enter, Space or a left click take the pixel under the sight's centre as a drag's end does and Esc gives
+// the pick up. No key reaches the edit with the focus meanwhile, and the click reaches no window beneath.
 TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
     struct Case {
         const char* name;
@@ -329,9 +355,12 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         {"CtrlTThenEnter", 'T', VK_RETURN, patchColour, back},
         {"CtrlBThenSpace", 'B', VK_SPACE, text, patchColour},
         {"CtrlTThenEsc", 'T', VK_ESCAPE, text, back},
+        {"CtrlTThenClick", 'T', 0, patchColour, back},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        ClicksBeneath beneath;
+        ASSERT_TRUE(beneath.Watching());
         SetColours(text, back);
         ::SetFocus(form->EditFont.Handle());
         ::SendMessageA(form->EditFont.Handle(), EM_SETSEL, 2, 2);
@@ -352,8 +381,14 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         ::SendMessageA(form->EditFont.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
                        reinterpret_cast<LPARAM>(&selEnd));
         EXPECT_EQ(selStart, 2u) << "the arrow key moved the caret of the focused edit";
-        SendKey(c.end);
+        if (c.end) {
+            SendKey(c.end);
+        } else {
+            SendMouse(MOUSEEVENTF_LEFTDOWN);
+            SendMouse(MOUSEEVENTF_LEFTUP);
+        }
         ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && form->Pick().Loupe() == nullptr; }));
+        EXPECT_EQ(beneath.count, 0) << "the click went on to the window under the pointer";
         PumpPending();
         EXPECT_EQ(TextColour(), c.text);
         EXPECT_EQ(BackColour(), c.back);
