@@ -142,11 +142,11 @@ void Application::ProcessMessages() {
     RunIdleTasks();
 }
 
-void Application::AddForm(Form* form) {
+void Application::FormMade(Form* form) {
     if (std::find(forms_.begin(), forms_.end(), form) == forms_.end()) forms_.push_back(form);
 }
 
-void Application::RemoveForm(Form* form) noexcept {
+void Application::FormGone(Form* form) noexcept {
     forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
 }
 

@@ -45,8 +45,8 @@ public:
     void ProcessMessages();
 
     // The forms that F6 and Alt+F6 move between, in the order they were made (Form does this itself).
-    void AddForm(Form* form);
-    void RemoveForm(Form* form) noexcept;
+    void FormMade(Form* form);
+    void FormGone(Form* form) noexcept;
 
     // The tasks waiting for the loop to be idle, kept by IdleTask itself.
     void AddIdleTask(IdleTask* task);

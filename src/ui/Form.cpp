@@ -40,7 +40,7 @@ void Form::Create(const FormLayout& layout) {
     }
     HWND owner = layout.owner ? layout.owner : Application::Get().Handle();
     CreateOwn(exStyle, style, owner, layout.caption, layout.left, layout.top, width, height);
-    Application::Get().AddForm(this);
+    Application::Get().FormMade(this);
     // Only the made window knows its monitor; hidden until shown, it moves to its place for that DPI unseen.
     SetDpi(DpiOfWindow(Handle()));
     if (Dpi() != kLayoutDpi) {
@@ -54,7 +54,7 @@ void Form::Create(const FormLayout& layout) {
 }
 
 Form::~Form() {
-    Application::Get().RemoveForm(this);
+    Application::Get().FormGone(this);
 }
 
 SIZE Form::OuterSizeFor(UINT dpi) const {

@@ -118,7 +118,9 @@ TEST_F(ScreenReader, EveryControlTellsWhatItIsFor) {
     for (const Named& n : names) {
         const ReaderView view = Read(n.control);
         EXPECT_EQ(view.name, n.name);
-        if (n.role) EXPECT_EQ(view.role, n.role) << n.name;
+        if (n.role) {
+            EXPECT_EQ(view.role, n.role) << n.name;
+        }
         EXPECT_TRUE(view.children) << n.name << ": no IEnumVARIANT";
         EXPECT_EQ(view.window, n.control) << n.name << ": WindowFromAccessibleObject";
     }

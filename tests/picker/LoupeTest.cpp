@@ -262,9 +262,11 @@ TEST_F(LoupeInAPick, ShowsThePixelTheDropTakesAndLeavesNothingBehindAfterTheDrop
     testsupport::SendWheel(WHEEL_DELTA);
     EXPECT_TRUE(PumpUntil([&] { return loupe.Zoom() == 16; })) << "the wheel did not reach the loupe";
     // The keys zoom as the wheel does: - and PageDown out, PageUp and + in.
-    for (const auto& [key, zoom] : {std::pair<WORD, int>{VK_SUBTRACT, 8}, {VK_NEXT, 4}, {VK_PRIOR, 8}, {VK_OEM_PLUS, 16}}) {
-        testsupport::SendKey(key);
-        EXPECT_TRUE(PumpUntil([&] { return loupe.Zoom() == zoom; })) << "key " << key << " did not zoom to " << zoom;
+    const std::pair<WORD, int> zoomKeys[] = {{VK_SUBTRACT, 8}, {VK_NEXT, 4}, {VK_PRIOR, 8}, {VK_OEM_PLUS, 16}};
+    for (const auto& step : zoomKeys) {
+        testsupport::SendKey(step.first);
+        EXPECT_TRUE(PumpUntil([&] { return loupe.Zoom() == step.second; }))
+            << "key " << step.first << " did not zoom to " << step.second;
     }
 
     testsupport::SendMouse(MOUSEEVENTF_LEFTUP);
