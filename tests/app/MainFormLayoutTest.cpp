@@ -10,6 +10,7 @@
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Application.h"
+#include "ui/Canvas.h"
 #include "ui/Dpi.h"
 
 namespace {
@@ -335,6 +336,42 @@ TEST_F(MainFormLayout, TheFocusComesBackAndF6MovesBetweenTheWindows) {
     ui::Application::Get().ShowMessage("確認", MB_OK);
     ::KillTimer(nullptr, answer);
     EXPECT_TRUE(focusIn(form->Handle(), edit)) << "after a message box";
+}
+
+// The window menu's item whose text starts with `text`: whether it can be chosen.
+bool MenuItemEnabled(HWND window, const std::string& text) {
+    HMENU menu = ::GetSystemMenu(window, FALSE);
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        char item[128] = {};
+        ::GetMenuStringA(menu, static_cast<UINT>(i), item, sizeof item, MF_BYPOSITION);
+        if (std::string(item).rfind(text, 0) == 0)
+            return !(::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED);
+    }
+    ADD_FAILURE() << "no item " << text;
+    return false;
+}
+
+bool HasBlackPixels(const ui::Canvas& picture) {
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            if (picture.Pixel(x, y) == RGB(0, 0, 0)) return true;
+    return false;
+}
+
+// While a picture is the background its colour cannot be picked: the window menu's item is greyed out and the pick
+// icon's sight is drawn grey, as a disabled control's text is; both come back with the colour.
+TEST_F(MainFormLayout, InPictureModeTheBackgroundPickIsShownDisabled) {
+    const testsupport::MessageBoxRecorder boxes;
+    for (const bool ticked : {true, false}) {
+        SCOPED_TRACE(ticked ? "ticked" : "unticked");
+        ::SendMessageA(form->CheckBackImage.Handle(), BM_CLICK, 0, 0);
+        ASSERT_EQ(form->Background().UseImage(), ticked);
+        EXPECT_EQ(MenuItemEnabled(form->Handle(), "背景色をスポイトで取る"), !ticked);
+        EXPECT_TRUE(MenuItemEnabled(form->Handle(), "文字色をスポイトで取る"));
+        ::GdiFlush();
+        EXPECT_EQ(HasBlackPixels(form->ImageScopeBackG.Picture()), !ticked);
+        EXPECT_TRUE(HasBlackPixels(form->ImageScopeFont.Picture()));
+    }
 }
 
 // The contrast details beside the main window go and come back with it.
