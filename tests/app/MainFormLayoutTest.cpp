@@ -374,6 +374,28 @@ TEST_F(MainFormLayout, InPictureModeTheBackgroundPickIsShownDisabled) {
     }
 }
 
+// A change of the system's colours while the program runs (a high-contrast theme switched on) reaches the controls
+// too, which the system does not tell: the colours they keep are read again.
+TEST_F(MainFormLayout, ASystemColourChangeReachesTheControls) {
+    const int elements[] = {COLOR_BTNFACE, COLOR_MENU};
+    const COLORREF before[] = {::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_MENU)};
+    const COLORREF changed[] = {RGB(0x20, 0x40, 0x60), RGB(0x60, 0x40, 0x20)};
+    ASSERT_TRUE(::SetSysColors(2, elements, changed));
+    const bool followed = testsupport::PumpUntil([&] {
+        return form->GroupFont.Color() == changed[0] && form->PanelScopeBackG.Color() == changed[0];
+    });
+    HDC dc = ::GetDC(form->EditBackImage.Handle());
+    const auto brush = ::SendMessageA(form->GroupBackImage.Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                      reinterpret_cast<LPARAM>(form->EditBackImage.Handle()));
+    const COLORREF editBack = ::GetBkColor(dc);
+    ::ReleaseDC(form->EditBackImage.Handle(), dc);
+    ::SetSysColors(2, elements, before);
+    EXPECT_TRUE(followed) << "a group box or a panel kept the old face colour";
+    EXPECT_NE(brush, 0);
+    EXPECT_EQ(editBack, changed[1]) << "the picture's path box kept the old menu colour";
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return form->GroupFont.Color() == before[0]; }));
+}
+
 // The contrast details beside the main window go and come back with it.
 TEST_F(MainFormLayout, MinimisingHidesTheWindowAndRestoringShowsItAgain) {
     ui::Application::Get().SetMainForm(form.get());
