@@ -8,9 +8,9 @@
 
 #include "app/MainForm.h"
 #include "picker/SightIcon.h"
+#include "settings/ProgramFiles.h"
 #include "settings/SettingsText.h"
 #include "ui/Application.h"
-#include "ui/IniFile.h"
 
 namespace {
 
@@ -136,7 +136,7 @@ void TMainForm::RegisterPickKey() {
     const std::optional<velmira::KeyCombination> key = velmira::ReadKeyCombinationText(pickKeyText_);
     if (!key) {
         ui::Application::Get().ShowMessage(
-            std::string(ui::kSettingsFileName) + " の PickKey=" + pickKeyText_ + " はキーとして読めないため、使いません。",
+            std::string(velmira::kSettingsFileName) + " の PickKey=" + pickKeyText_ + " はキーとして読めないため、使いません。",
             MB_OK | MB_ICONWARNING);
         return;
     }
