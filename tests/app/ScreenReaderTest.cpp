@@ -9,9 +9,10 @@
 
 #include "app/MainForm.h"
 #include "color/Contrast.h"
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
+#include "ui/IniFile.h"
 
 namespace {
 
@@ -127,8 +128,8 @@ TEST_F(ScreenReader, EveryControlTellsWhatItIsFor) {
     EXPECT_EQ(Read(f.PanelBackG.Handle()).value, "21.00:1 AAA, Lc 106.0");
 
     // A palette slot is a button with its number and colour.
-    TColorPallet pallet(f);
     testsupport::WriteFile(testsupport::SettingsPath(), "[Pallet]\r\nPalllet3=12AB0C\r\n");
+    TColorPallet pallet(f, ui::IniFile(testsupport::SettingsPath()));
     pallet.SetCurColor("00", "00", "00");
     const ReaderView slot = Read(pallet.Panels[2].Handle());
     EXPECT_EQ(slot.name, "パレット 3");
