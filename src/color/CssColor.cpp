@@ -288,6 +288,23 @@ std::string_view WithoutImportant(std::string_view text) noexcept {
     return !before.empty() && before.back() == '!' ? Trimmed(before.substr(0, before.size() - 1)) : text;
 }
 
+// Where a function whose arguments start at `pos` ends: after its closing parenthesis, nested ones and strings
+// counted, or at the end of the text.
+std::size_t EndOfFunction(std::string_view text, std::size_t pos) noexcept {
+    for (int depth = 1; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (IsQuote(c)) {
+            pos = text.find(c, pos + 1);
+            if (pos == std::string_view::npos) return text.size();
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && --depth == 0) {
+            return pos + 1;
+        }
+    }
+    return text.size();
+}
+
 }  // namespace
 
 std::optional<RgbaColour> PastedCssColour(std::string_view text) {
@@ -302,12 +319,23 @@ std::optional<RgbaColour> PastedCssColour(std::string_view text) {
 std::optional<RgbaColour> FirstCssColourIn(std::string_view line) {
     for (std::size_t pos = 0; pos < line.size(); ++pos) {
         const char c = line[pos];
+        if (IsQuote(c)) {  // a string is text, not a colour
+            const std::size_t end = line.find(c, pos + 1);
+            if (end == std::string_view::npos) return std::nullopt;
+            pos = end;
+            continue;
+        }
         const bool startsWord = pos == 0 || !IsNameByte(line[pos - 1]);
         if (!startsWord || !(c == '#' || c == '$' || IsLetter(c))) continue;
         Scanner scanner(line, pos);
         const std::optional<RgbaColour> colour = Rounded(ColourAt(scanner));
         // A colour must end where its word does: "#12345" in "#123456z" or "red" in "red-team" is none.
         if (colour && !IsNameByte(scanner.Peek())) return colour;
+        // Any other function (url(), var(), color-mix(), ...) is skipped whole: what it holds is no colour of
+        // this value.
+        Scanner name(line, pos);
+        name.Name();
+        if (IsLetter(c) && name.Take('(')) pos = EndOfFunction(line, name.Position()) - 1;
     }
     return std::nullopt;
 }

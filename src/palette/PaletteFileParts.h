@@ -34,9 +34,13 @@ public:
         contents_.swatches.push_back(std::move(swatch));
     }
     void Unreadable() { ++contents_.unreadable; }
+    void SkippedLine() { ++contents_.skippedLines; }
+    // The file ended before the entries it announced.
+    void Lost(long long entries) { contents_.lostEntries += entries; }
 
+    // Nothing for a file that held nothing at all; a damaged one says what it lost even with no colour read.
     std::optional<PaletteContents> Contents() const {
-        if (contents_.swatches.empty() && contents_.unreadable == 0) return std::nullopt;
+        if (contents_.swatches.empty() && contents_.unreadable == 0 && contents_.lostEntries == 0) return std::nullopt;
         return contents_;
     }
 

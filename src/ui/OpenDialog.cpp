@@ -17,7 +17,7 @@ namespace {
 // Room for any path the dialog can hand back (an explorer-style dialog accepts long names).
 constexpr std::size_t kFileBufferSize = 32 * 1024;
 
-using GetFileNameFn = BOOL(WINAPI*)(OPENFILENAMEA*);
+using GetFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
 
 // The common dialogs' DLL is loaded when a dialog first opens, and kept: loaded with the program, it and the
 // printing DLLs it brings along were start-up time spent before the main window could show, for a dialog that
@@ -28,33 +28,37 @@ const SystemLibrary& CommonDialogs() {
 }
 
 GetFileNameFn FileNameFunction(bool save) {
-    static const GetFileNameFn open = CommonDialogs().Function<GetFileNameFn>("GetOpenFileNameA");
-    static const GetFileNameFn saveAs = CommonDialogs().Function<GetFileNameFn>("GetSaveFileNameA");
+    static const GetFileNameFn open = CommonDialogs().Function<GetFileNameFn>("GetOpenFileNameW");
+    static const GetFileNameFn saveAs = CommonDialogs().Function<GetFileNameFn>("GetSaveFileNameW");
     return save ? saveAs : open;
 }
 
 }  // namespace
 
 bool FileDialog::Run(HWND owner, bool save, DWORD flags, const char* defaultExtension) {
-    const std::string filter = FilterToDialogForm(Filter, &velmira::IsLeadByte);
+    const std::wstring filter = velmira::WideText(FilterToDialogForm(Filter, &velmira::IsLeadByte));
+    const std::wstring initialDir = velmira::WideText(InitialDir);
+    const std::wstring extension = defaultExtension ? velmira::WideText(defaultExtension) : std::wstring();
     // The dialog starts with the last file name, as a user expects when opening it again.
-    std::vector<char> file(kFileBufferSize, '\0');
-    std::copy_n(FileName.begin(), std::min(FileName.size(), file.size() - 1), file.begin());
+    const std::wstring start = velmira::NarrowText(WideFileName) == FileName ? WideFileName : velmira::WideText(FileName);
+    std::vector<wchar_t> file(kFileBufferSize, L'\0');
+    std::copy_n(start.begin(), std::min(start.size(), file.size() - 1), file.begin());
 
-    OPENFILENAMEA ofn{};
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = Filter.empty() ? nullptr : filter.c_str();
     ofn.nFilterIndex = static_cast<DWORD>(std::max(FilterIndex, 0));
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
-    ofn.lpstrDefExt = defaultExtension;
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    ofn.lpstrDefExt = defaultExtension ? extension.c_str() : nullptr;
     ofn.Flags = OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_EXPLORER | flags;
     // Cancel and a dialog that could not open both answer false; neither changes what the dialog keeps.
     const GetFileNameFn getFileName = FileNameFunction(save);
     if (!getFileName || !getFileName(&ofn)) return false;
-    FileName = file.data();
+    WideFileName = file.data();
+    FileName = velmira::NarrowText(WideFileName);
     FilterIndex = static_cast<int>(ofn.nFilterIndex);
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The common file dialogs, open and save, with the properties the program keeps between uses.
+// The common file dialogs, open and save, with the properties the program keeps between uses. They run as
+// wide-character dialogs, so that a name in any script comes back whole in WideFileName.
 #include <windows.h>
 
 #include <string>
@@ -14,6 +15,9 @@ public:
     int FilterIndex = 1;
     std::string InitialDir;
     std::string FileName;
+    // The name exactly as the user chose it, whatever its characters; FileName is the same in code page 932 (a
+    // character it lacks made a stand-in). A run starts with this name while FileName still stands for it.
+    std::wstring WideFileName;
 
 protected:
     // Runs the dialog owned by `owner`; true when the user confirmed a file.
