@@ -139,7 +139,7 @@ Triple SrgbOfHsl(double hue, double saturation, double lightness) noexcept {
     const double a = saturation * std::min(lightness, 1 - lightness);
     auto channel = [&](double n) {
         const double k = std::fmod(n + hue / 30, 12.0);
-        return lightness - a * std::max(-1.0, std::min({k - 3, 9 - k, 1.0}));
+        return lightness - a * std::max(-1.0, std::min(std::min(k - 3, 9 - k), 1.0));
     };
     return Triple{channel(0), channel(8), channel(4)};
 }

@@ -10,8 +10,7 @@
 namespace velmira {
 namespace {
 
-// Enough for any 8-bit colour in either form; the margin test over all of them says how many are used.
-constexpr int kMostDecimals = 6;
+constexpr int kMostDecimals = WrittenNumber::kMostDecimals;
 
 // How near each channel of a copy's exact value is to the 8-bit value copied, in 8-bit units: 0.4 from the
 // rounding edge, so that a reader whose arithmetic differs from ours in the last places of a float (a browser's
@@ -20,18 +19,10 @@ constexpr double kMargin = 0.1;
 
 constexpr double kPi = 3.14159265358979323846;
 
-constexpr double kPowersOfTen[kMostDecimals + 1] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
-
-}  // namespace
-
-double WrittenNumber::Value() const noexcept {
-    return static_cast<double>(digits) / kPowersOfTen[decimals];
-}
-
-namespace {
 
 WrittenNumber Rounded(double value, int decimals) noexcept {
-    return WrittenNumber{static_cast<long long>(std::floor(value * kPowersOfTen[decimals] + 0.5)), decimals};
+    return WrittenNumber{static_cast<long long>(std::floor(value * WrittenNumber::kPowersOfTen[decimals] + 0.5)),
+                         decimals};
 }
 
 // A hue that rounds to 360 is written as 0, the same angle.

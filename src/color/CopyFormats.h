@@ -22,9 +22,12 @@ std::vector<CopyFormat> CopyFormatsOf(Rgb colour);
 // A number of a decimal form as written: its digits over a power of ten. The quotient is exactly the double that
 // the colour reader makes of the text.
 struct WrittenNumber {
+    static constexpr int kMostDecimals = 6;  // enough for any 8-bit colour in either form
+    static constexpr double kPowersOfTen[kMostDecimals + 1] = {1, 10, 100, 1e3, 1e4, 1e5, 1e6};
+
     long long digits = 0;
-    int decimals = 0;
-    double Value() const noexcept;
+    int decimals = 0;  // 0 to kMostDecimals
+    double Value() const noexcept { return static_cast<double>(digits) / kPowersOfTen[decimals]; }
 };
 using Written = std::array<WrittenNumber, 3>;
 

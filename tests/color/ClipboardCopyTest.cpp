@@ -13,6 +13,8 @@
 #include "color/Clipboard.h"
 #include "color/CopyFormats.h"
 #include "color/PairHistory.h"
+#include "palette/PaletteFile.h"
+#include "text/SystemText.h"
 #include "support/FileDialogScript.h"
 #include "support/MainWindowTest.h"
 #include "support/MenuChooser.h"
@@ -231,6 +233,10 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
     PasteWithCtrlV(form->EditFG);
     EXPECT_EQ(form->EditFont.Text(), "7F7FFF");
     EXPECT_EQ(form->BarFB.Position(), 255);
+    // A colour copied with its context around it is that colour.
+    PutOnClipboard("  --brand: '#ff8000' !important;\r\n");
+    PasteWithCtrlV(form->EditFB);
+    EXPECT_EQ(form->EditFont.Text(), "FF8000");
     // Bare digits are the edit's own paste, and the key's release takes them as typed ones.
     PutOnClipboard("12AB0C");
     PasteWithCtrlV(form->EditBackG);
@@ -284,6 +290,44 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
     const std::string settings = testsupport::ReadFile(testsupport::SettingsPath());
     EXPECT_NE(settings.find("Palllet1=010000"), std::string::npos) << settings;
     EXPECT_NE(settings.find("Palllet20=140000"), std::string::npos) << settings;
+
+    // Palette files under names in any script: an export to "exporté" writes exporté.gpl, and an .ase of that
+    // kind cut short reads its whole colours and says that the rest was lost.
+    const std::wstring folder = velmira::WideText(testsupport::ProgramFolder());
+    const std::wstring exported = folder + L"export\u00E9";
+    {
+        testsupport::FileDialogScript saveAs([&](HWND opened) {
+            testsupport::TypeFileName(opened, exported);
+            testsupport::PressDialogButton(opened, IDOK);
+        });
+        testsupport::MenuChooser exportItem("e");
+        ChooseFromWindowMenu(exportItem);
+        EXPECT_TRUE(saveAs.Acted());
+    }
+    EXPECT_NE(::GetFileAttributesW((exported + L".gpl").c_str()), INVALID_FILE_ATTRIBUTES);
+    ::DeleteFileW((exported + L".gpl").c_str());
+    EXPECT_EQ(boxes.messages.size(), 1u) << "the export says nothing when it succeeds";
+
+    const std::wstring cut = folder + L"caf\u00E9.ase";
+    std::vector<std::uint32_t> twenty(20, 0x0000FFu), ten(10, 0x0000FFu);
+    const std::string ase = velmira::WritePalette(velmira::PaletteFormat::Ase, twenty);
+    const std::string cutAse = ase.substr(0, velmira::WritePalette(velmira::PaletteFormat::Ase, ten).size() + 5);
+    {
+        ui::UniqueFile file(::CreateFileW(cut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), cutAse.data(), static_cast<DWORD>(cutAse.size()), &written, nullptr));
+    }
+    testsupport::FileDialogScript open([&](HWND opened) {
+        testsupport::TypeFileName(opened, cut);
+        testsupport::PressDialogButton(opened, IDOK);
+    });
+    testsupport::MenuChooser importCut("i");
+    ChooseFromWindowMenu(importCut);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return boxes.messages.size() == 2; }));
+    ::DeleteFileW(cut.c_str());
+    ASSERT_EQ(boxes.messages.size(), 2u);
+    EXPECT_EQ(boxes.messages[1].text, "パレットの 1 番から 10 番に 10 色を読み込みました。\n\nファイルが途中で終わっています。"
+                                      "読み込めなかった項目は 10 個です。");
 }
 
 }  // namespace
