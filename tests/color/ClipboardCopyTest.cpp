@@ -229,14 +229,14 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
     PasteWithCtrlV(form->EditFont);
     EXPECT_EQ(form->EditFont.Text(), "FF8000");
     EXPECT_EQ(form->LabelText.FontColor(), RGB(255, 128, 0));
+    // A colour copied with its context around it is that colour.
+    PutOnClipboard("  --brand: '#12ab0c' !important;\r\n");
+    PasteWithCtrlV(form->EditFB);
+    EXPECT_EQ(form->EditFont.Text(), "12AB0C");
     PutOnClipboard("rgb(0 0 255 / 50%)");
     PasteWithCtrlV(form->EditFG);
     EXPECT_EQ(form->EditFont.Text(), "7F7FFF");
     EXPECT_EQ(form->BarFB.Position(), 255);
-    // A colour copied with its context around it is that colour.
-    PutOnClipboard("  --brand: '#ff8000' !important;\r\n");
-    PasteWithCtrlV(form->EditFB);
-    EXPECT_EQ(form->EditFont.Text(), "FF8000");
     // Bare digits are the edit's own paste, and the key's release takes them as typed ones.
     PutOnClipboard("12AB0C");
     PasteWithCtrlV(form->EditBackG);
@@ -275,14 +275,16 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
     std::string css = ":root {\r\n";
     for (int i = 1; i <= 22; ++i) css += "  --c" + std::to_string(i) + ": rgb(" + std::to_string(i) + " 0 0);\r\n";
     testsupport::WriteFile(path, css + "}\r\n");
-    testsupport::FileDialogScript dialog([&](HWND opened) {
-        testsupport::TypeFileName(opened, path);
-        testsupport::PressDialogButton(opened, IDOK);
-    });
-    testsupport::MenuChooser importItem("i");
-    ChooseFromWindowMenu(importItem);
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return !boxes.messages.empty(); }));
-    EXPECT_TRUE(dialog.Acted());
+    {
+        testsupport::FileDialogScript dialog([&](HWND opened) {
+            testsupport::TypeFileName(opened, path);
+            testsupport::PressDialogButton(opened, IDOK);
+        });
+        testsupport::MenuChooser importItem("i");
+        ChooseFromWindowMenu(importItem);
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return !boxes.messages.empty(); }));
+        EXPECT_TRUE(dialog.Acted());
+    }
     ::DeleteFileA(path.c_str());
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_NE(boxes.messages[0].text.find("20 色を読み込みました"), std::string::npos) << boxes.messages[0].text;
@@ -302,9 +304,10 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
         });
         testsupport::MenuChooser exportItem("e");
         ChooseFromWindowMenu(exportItem);
+        EXPECT_TRUE(testsupport::PumpUntil(
+            [&] { return ::GetFileAttributesW((exported + L".gpl").c_str()) != INVALID_FILE_ATTRIBUTES; }));
         EXPECT_TRUE(saveAs.Acted());
     }
-    EXPECT_NE(::GetFileAttributesW((exported + L".gpl").c_str()), INVALID_FILE_ATTRIBUTES);
     ::DeleteFileW((exported + L".gpl").c_str());
     EXPECT_EQ(boxes.messages.size(), 1u) << "the export says nothing when it succeeds";
 
@@ -317,13 +320,16 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
         DWORD written = 0;
         ASSERT_TRUE(::WriteFile(file.get(), cutAse.data(), static_cast<DWORD>(cutAse.size()), &written, nullptr));
     }
-    testsupport::FileDialogScript open([&](HWND opened) {
-        testsupport::TypeFileName(opened, cut);
-        testsupport::PressDialogButton(opened, IDOK);
-    });
-    testsupport::MenuChooser importCut("i");
-    ChooseFromWindowMenu(importCut);
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return boxes.messages.size() == 2; }));
+    {
+        testsupport::FileDialogScript open([&](HWND opened) {
+            testsupport::TypeFileName(opened, cut);
+            testsupport::PressDialogButton(opened, IDOK);
+        });
+        testsupport::MenuChooser importCut("i");
+        ChooseFromWindowMenu(importCut);
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return boxes.messages.size() == 2; }));
+        EXPECT_TRUE(open.Acted());
+    }
     ::DeleteFileW(cut.c_str());
     ASSERT_EQ(boxes.messages.size(), 2u);
     EXPECT_EQ(boxes.messages[1].text, "パレットの 1 番から 10 番に 10 色を読み込みました。\n\nファイルが途中で終わっています。"
