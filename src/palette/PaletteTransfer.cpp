@@ -115,6 +115,8 @@ PaletteTransfer::PaletteTransfer(const std::string& appDir, SwatchColour colourO
                            "(*.aco)|*.aco|CSS (*.css)|*.css|テキスト (*.txt)|*.txt|すべてのファイル (*.*)|*.*";
     exportDialog_.Filter = "GIMP パレット (*.gpl)|*.gpl|Adobe Swatch Exchange (*.ase)|*.ase|Photoshop スウォッチ "
                            "(*.aco)|*.aco|CSS (*.css)|*.css|テキスト (*.txt)|*.txt";
+    importDialog_.WideNames = true;
+    exportDialog_.WideNames = true;
     exportDialog_.FileName = "velmira";
     exportDialog_.DefaultExt = "gpl";
 }

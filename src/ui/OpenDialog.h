@@ -1,6 +1,5 @@
 #pragma once
-// The common file dialogs, open and save, with the properties the program keeps between uses. They run as
-// wide-character dialogs, so that a name in any script comes back whole in WideFileName.
+// The common file dialogs, open and save, with the properties the program keeps between uses.
 #include <windows.h>
 
 #include <string>
@@ -15,8 +14,10 @@ public:
     int FilterIndex = 1;
     std::string InitialDir;
     std::string FileName;
-    // The name exactly as the user chose it, whatever its characters; FileName is the same in code page 932 (a
-    // character it lacks made a stand-in). A run starts with this name while FileName still stands for it.
+    // With WideNames the dialog runs in UTF-16 and WideFileName is the name exactly as the user chose it,
+    // whatever its characters; FileName is then the same in code page 932 (a character it lacks made a
+    // stand-in). A run starts with the wide name while FileName still stands for it.
+    bool WideNames = false;
     std::wstring WideFileName;
 
 protected:
