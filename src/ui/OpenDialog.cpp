@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "text/SystemText.h"
@@ -21,22 +22,17 @@ constexpr std::size_t kFileBufferSize = 32 * 1024;
 // The dialog's calls and texts in either character width: the picture's dialog runs in the ANSI code page as
 // ever, the palette files' dialogs in UTF-16 so that any name comes back whole.
 template <class Char>
-struct DialogCalls;
-
-template <>
-struct DialogCalls<char> {
-    using FileName = OPENFILENAMEA;
-    static constexpr const char* kOpen = "GetOpenFileNameA";
-    static constexpr const char* kSave = "GetSaveFileNameA";
-    static std::string Text(std::string_view text) { return std::string(text); }
-};
-
-template <>
-struct DialogCalls<wchar_t> {
-    using FileName = OPENFILENAMEW;
-    static constexpr const char* kOpen = "GetOpenFileNameW";
-    static constexpr const char* kSave = "GetSaveFileNameW";
-    static std::wstring Text(std::string_view text) { return velmira::WideText(text); }
+struct DialogCalls {
+    static constexpr bool kWide = std::is_same_v<Char, wchar_t>;
+    using FileName = std::conditional_t<kWide, OPENFILENAMEW, OPENFILENAMEA>;
+    static constexpr const char* kOpen = kWide ? "GetOpenFileNameW" : "GetOpenFileNameA";
+    static constexpr const char* kSave = kWide ? "GetSaveFileNameW" : "GetSaveFileNameA";
+    static std::basic_string<Char> Text(std::string_view text) {
+        if constexpr (kWide)
+            return velmira::WideText(text);
+        else
+            return std::string(text);
+    }
 };
 
 // The common dialogs' DLL is loaded when a dialog first opens, and kept: loaded with the program, it and the
