@@ -8,6 +8,7 @@
 
 #include "app/SwatchColour.h"
 #include "palette/PaletteFile.h"
+#include "palette/PaletteFileParts.h"
 #include "palette/PaletteText.h"
 
 namespace {
@@ -162,6 +163,16 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         EXPECT_EQ(*read, *c.colours);
         EXPECT_EQ(velmira::ReadPalette(c.bytes, c.name)->unreadable, c.unreadable);
     }
+}
+
+// Eight megabytes of one-letter lines, the largest file read: what is kept is a palette's worth, not millions.
+TEST(PaletteFile, AHugeTextFileKeepsNoMoreLinesThanAnyPaletteHas) {
+    std::string lines;
+    lines.reserve(8 << 20);
+    while (lines.size() < (8u << 20)) lines += "a\n";
+    const std::optional<velmira::PaletteContents> read = velmira::ReadPalette(lines, "a.txt");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->swatches.size(), velmira::palette::kMaxSwatches);
 }
 
 }  // namespace
