@@ -7,7 +7,8 @@
 namespace ui {
 namespace {
 
-constexpr DWORD kReadShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// Others may hold the file open, even for writing, while we take our copy.
+constexpr DWORD kReadSharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
 std::optional<std::string> ReadOpened(const UniqueFile& file, std::uint64_t largest) {
     LARGE_INTEGER size{};
@@ -30,27 +31,27 @@ bool WriteOpened(const UniqueFile& file, std::string_view bytes) {
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t largest) {
-    return ReadOpened(UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ, kReadShare, nullptr, OPEN_EXISTING,
+    return ReadOpened(UniqueFile(::CreateFileA(path.c_str(), GENERIC_READ, kReadSharing, nullptr, OPEN_EXISTING,
                                                FILE_ATTRIBUTE_NORMAL, nullptr)),
                       largest);
 }
 
 std::optional<std::string> ReadWholeFile(const std::wstring& path, std::uint64_t largest) {
-    return ReadOpened(UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, kReadShare, nullptr, OPEN_EXISTING,
+    return ReadOpened(UniqueFile(::CreateFileW(path.c_str(), GENERIC_READ, kReadSharing, nullptr, OPEN_EXISTING,
                                                FILE_ATTRIBUTE_NORMAL, nullptr)),
                       largest);
 }
 
 bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-    return WriteOpened(
-        UniqueFile(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)),
-        bytes);
+    return WriteOpened(UniqueFile(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr)),
+                       bytes);
 }
 
 bool WriteWholeFile(const std::wstring& path, std::string_view bytes) {
-    return WriteOpened(
-        UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)),
-        bytes);
+    return WriteOpened(UniqueFile(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr)),
+                       bytes);
 }
 
 }  // namespace ui

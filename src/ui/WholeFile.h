@@ -1,5 +1,6 @@
 #pragma once
-// A small file read or written whole, in one call each way: the palette files, the plug-in host's cache.
+// A small file read or written whole, in one call each way: the palette files, the plug-in host's cache. A name
+// the user chose (a palette file) may hold characters that code page 932 lacks, so each call also takes it wide.
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -397,6 +398,25 @@ TEST_F(ColorPalletTest, AWriteErrorIsShownWhileOpenAndOkStillClosesAndDelivers) 
         EXPECT_EQ(Settings(), before);
     }
     EXPECT_EQ(HexFR(*form) + HexFG(*form) + HexFB(*form), "123456") << "load mode delivers the colour all the same";
+}
+
+// The window menu's palette files carry the slots of the settings file the main window names out to a file and
+// back into it; a file that cannot be read is an error, not an empty palette.
+TEST_F(ColorPalletTest, PaletteFilesCarryTheSlotsOutAndBackIntoTheSettingsFile) {
+    std::vector<std::string> stored = AllWhite();
+    stored[0] = "123456";
+    stored[19] = "ABCDEF";
+    StoreSlots(stored);
+    const std::string path = testsupport::ProgramFolder() + "slots.gpl";
+    form->Palettes().ExportFile(path, velmira::PaletteFormat::Gpl);
+
+    StoreSlots(AllWhite());
+    testsupport::MessageBoxRecorder recorder;
+    form->Palettes().ImportFile(path);
+    ::DeleteFileA(path.c_str());
+    EXPECT_EQ(SectionEntries(Settings(), "Pallet"), SlotEntries(stored));
+    EXPECT_EQ(recorder.messages.size(), 1u) << "the import says what it read";
+    EXPECT_THROW(form->Palettes().ImportFile(path), std::runtime_error);
 }
 
 // The palette's contrast table from the window menu: every ordered pair of the palette's distinct colours,
