@@ -122,9 +122,11 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         for (const float v : values) data += f32(v);
         return aseBlock(0x0001, data + u16(2));
     };
-    const std::string ase = "ASEF" + u16(1) + u16(0) + u32(6) + aseBlock(0xC001, utf16("G")) +
+    // CMYK black comes from K: magenta with 20% yellow under 60% black is (0.4, 0, 0.32) of full light.
+    const std::string ase = "ASEF" + u16(1) + u16(0) + u32(7) + aseBlock(0xC001, utf16("G")) +
                             aseColour("Red", "RGB ", {1, 0, 0}) + aseColour("C", "CMYK", {1, 0, 0, 0}) +
-                            aseColour("L", "LAB ", {0.5f, 0, 0}) + aseColour("K", "Gray", {0.5f}) + aseBlock(0xC002, "");
+                            aseColour("MK", "CMYK", {0, 1, 0.2f, 0.6f}) + aseColour("L", "LAB ", {0.5f, 0, 0}) +
+                            aseColour("K", "Gray", {0.5f}) + aseBlock(0xC002, "");
     // ACO version 1: a colour is its space and four words. CMYK counts 0 as full ink, grey its ink to 10000.
     auto aco = [&](unsigned space, unsigned w, unsigned x, unsigned y, unsigned z) {
         return u16(space) + u16(w) + u16(x) + u16(y) + u16(z);
@@ -140,7 +142,7 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         {"a.gpl", "GIMP Palette\nName: Test\nColumns: 2\n# comment\n  0   0   0\tBlack\n255 128   0 Orange\n",
          Colours{0x000000, 0x0080FF}, 0},
         // Lab L* 50 is sRGB 119 grey; ASE keeps L from 0 to 1, grey as 0 black to 1 white.
-        {"a.ase", ase, Colours{0x0000FF, 0xFFFF00, 0x777777, 0x808080}, 0},
+        {"a.ase", ase, Colours{0x0000FF, 0xFFFF00, 0x520066, 0x777777, 0x808080}, 0},
         {"a.aco", aco1, Colours{0x0080FF, 0xFFFF00, 0x777777, 0x808080}, 1},
         {"a.css", ":root {\r\n  --a: rebeccapurple;\r\n  --b: rgb(18 171 12 / 50%);\r\n}\r\n",
          Colours{0x993366, 0x85D588}, 0},
@@ -162,6 +164,17 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         EXPECT_EQ(*read, *c.colours);
         EXPECT_EQ(velmira::ReadPalette(c.bytes, c.name)->unreadable, c.unreadable);
     }
+
+    // What we write, byte for byte: ASE colours of the normal (process) type, not global or spot; ACO's version 1
+    // list, then version 2's with each name's length counting its terminating zero.
+    const Colours redBlue{0x0000FF, 0xFF0000};
+    EXPECT_EQ(velmira::WritePalette(velmira::PaletteFormat::Ase, redBlue),
+              "ASEF" + u16(1) + u16(0) + u32(2) + aseColour("Velmira 1", "RGB ", {1, 0, 0}) +
+                  aseColour("Velmira 2", "RGB ", {0, 0, 1}));
+    EXPECT_EQ(velmira::WritePalette(velmira::PaletteFormat::Aco, redBlue),
+              u16(1) + u16(2) + aco(0, 0xFFFF, 0, 0, 0) + aco(0, 0, 0, 0xFFFF, 0) + u16(2) + u16(2) +
+                  aco(0, 0xFFFF, 0, 0, 0) + u16(0) + utf16("Velmira 1") + aco(0, 0, 0, 0xFFFF, 0) + u16(0) +
+                  utf16("Velmira 2"));
 }
 
 }  // namespace
