@@ -61,7 +61,9 @@ TEST(Apca, UseFollowsTheBronzeLevelsOnTheExactMagnitude) {
         {-60.0, ApcaUse::ContentText, "Lc -60.0"}, {45.0, ApcaUse::LargeText, "Lc 45.0"},
         {-30.0, ApcaUse::SpotText, "Lc -30.0"},   {15.0, ApcaUse::NonText, "Lc 15.0"},
         {14.99, ApcaUse::NotUsable, "Lc 15.0"},   {0.0, ApcaUse::NotUsable, "Lc 0.0"},
-        {-0.04, ApcaUse::NotUsable, "Lc 0.0"},
+        {-0.04, ApcaUse::NotUsable, "Lc 0.0"},    {59.99, ApcaUse::LargeText, "Lc 60.0"},
+        {-44.99, ApcaUse::SpotText, "Lc -45.0"},  {29.99, ApcaUse::NonText, "Lc 30.0"},
+        {-0.1, ApcaUse::NotUsable, "Lc -0.1"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(velmira::ApcaUseOf(c.lc), c.use) << c.lc;

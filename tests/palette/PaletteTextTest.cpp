@@ -131,8 +131,10 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
     auto aco = [&](unsigned space, unsigned w, unsigned x, unsigned y, unsigned z) {
         return u16(space) + u16(w) + u16(x) + u16(y) + u16(z);
     };
-    const std::string aco1 = u16(1) + u16(5) + aco(0, 0xFFFF, 0x8000, 0, 0) + aco(2, 0, 0xFFFF, 0xFFFF, 0xFFFF) +
-                             aco(7, 5000, 0, 0, 0) + aco(8, 5000, 0, 0, 0) + aco(3, 1, 0, 0, 0);
+    // HSB keeps the hue in 65536ths of a turn: a third is green.
+    const std::string aco1 = u16(1) + u16(6) + aco(0, 0xFFFF, 0x8000, 0, 0) + aco(2, 0, 0xFFFF, 0xFFFF, 0xFFFF) +
+                             aco(7, 5000, 0, 0, 0) + aco(8, 5000, 0, 0, 0) + aco(3, 1, 0, 0, 0) +
+                             aco(1, 0x5555, 0xFFFF, 0xFFFF, 0);
     struct Case {
         const char* name;
         std::string bytes;
@@ -143,7 +145,7 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
          Colours{0x000000, 0x0080FF}, 0},
         // Lab L* 50 is sRGB 119 grey; ASE keeps L from 0 to 1, grey as 0 black to 1 white.
         {"a.ase", ase, Colours{0x0000FF, 0xFFFF00, 0x520066, 0x777777, 0x808080}, 0},
-        {"a.aco", aco1, Colours{0x0080FF, 0xFFFF00, 0x777777, 0x808080}, 1},
+        {"a.aco", aco1, Colours{0x0080FF, 0xFFFF00, 0x777777, 0x808080, 0x00FF00}, 1},
         {"a.css", ":root {\r\n  --a: rebeccapurple;\r\n  --b: rgb(18 171 12 / 50%);\r\n}\r\n",
          Colours{0x993366, 0x85D588}, 0},
         {"a.txt", "\xEF\xBB\xBF#FF8000\nnot a colour\n\n  hsl(120 100% 25%)\n", Colours{0x0080FF, 0x008000}, 0},
