@@ -146,6 +146,9 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         // Lab L* 50 is sRGB 119 grey; ASE keeps L from 0 to 1, grey as 0 black to 1 white.
         {"a.ase", ase, Colours{0x0000FF, 0xFFFF00, 0x520066, 0x777777, 0x808080}, 0},
         {"a.aco", aco1, Colours{0x0080FF, 0xFFFF00, 0x777777, 0x808080, 0x00FF00}, 1},
+        // Version 2 alone: each colour's name follows it as a length (its terminating zero counted) and UTF-16.
+        {"a.aco", u16(2) + u16(2) + aco(0, 0xFFFF, 0, 0, 0) + u16(0) + utf16("Red") + aco(0, 0, 0, 0xFFFF, 0) + u16(0) +
+             utf16("Blue"), Colours{0x0000FF, 0xFF0000}, 0},
         {"a.css", ":root {\r\n  --a: rebeccapurple;\r\n  --b: rgb(18 171 12 / 50%);\r\n}\r\n",
          Colours{0x993366, 0x85D588}, 0},
         {"a.txt", "\xEF\xBB\xBF#FF8000\nnot a colour\n\n  hsl(120 100% 25%)\n", Colours{0x0080FF, 0x008000}, 0},
