@@ -350,8 +350,8 @@ def native_tests(build):
     tests = {}
     for test in listing["tests"]:
         command = test.get("command") or []
-        if not command or not Path(command[0]).is_file():
-            continue
+        if not command or not Path(command[0]).resolve().is_relative_to(build.resolve()):
+            continue  # a script or another program: no test program of this build
         folder = next((p["value"] for p in test.get("properties", []) if p["name"] == "WORKING_DIRECTORY"), build)
         tests[test["name"]] = (command[0], command[1:], folder)
     return tests
@@ -367,6 +367,7 @@ def tests_linking(build, sources, tests):
     """{source: [test names]}: the tests whose program pulled the source's object in, as ninja's inputs and the
     program's own symbols say (a static library gives a program only the objects it calls)."""
     linking = {source: [] for source in sources}
+    object_symbols = {}
     for name, (program, _, _) in sorted(tests.items()):
         target = os.path.relpath(program, build)
         inputs = set(run(["ninja", "-C", str(build), "-t", "inputs", target]).stdout.split())
@@ -375,7 +376,7 @@ def tests_linking(build, sources, tests):
             if obj not in inputs:
                 continue
             symbols = strong_symbols(program) if symbols is None else symbols
-            if strong_symbols(build / obj) & symbols:
+            if object_symbols.setdefault(obj, strong_symbols(build / obj)) & symbols:
                 linking[source].append(name)
     return linking
 
@@ -433,17 +434,22 @@ def mutate(args, work):
     tree = copy_tree(work, args.revision)
     build = work / "build"
     configure(tree, build, args.sanitize)
-    sources = {s: o for s, o in pure_sources(build).items() if re.search(args.files, s)}
+    # Each file's share of the mutants is drawn by the seed and the file's name, so that --files picks the same
+    # mutants of a file as a run over every file does.
+    every = pure_sources(build)
+    candidates = {source: mutants_of(source, (tree / source).read_text()) for source in sorted(every)}
+    total = sum(len(found) for found in candidates.values())
+    share = 1 if args.count <= 0 else min(1, args.count / total)
+    sources = {s: o for s, o in every.items() if re.search(args.files, s)}
     if not sources:
         sys.exit("mutate: no source matches --files")
-
-    candidates = []
+    chosen = []
     for source in sorted(sources):
-        candidates.extend(mutants_of(source, (tree / source).read_text()))
-    chosen = candidates if args.count <= 0 or args.count >= len(candidates) else \
-        random.Random(args.seed).sample(candidates, args.count)
+        found = candidates[source]
+        chosen.extend(random.Random(f"{args.seed}:{source}").sample(found, round(share * len(found))))
     chosen.sort(key=lambda m: (m.file, m.start, m.replacement))
-    print(f"{len(chosen)} of {len(candidates)} mutants in {len(sources)} files (seed {args.seed})", flush=True)
+    print(f"{len(chosen)} of {sum(len(candidates[s]) for s in sources)} mutants in {len(sources)} files "
+          f"(seed {args.seed}, {share:.1%} of each file's)", flush=True)
     if args.list:
         for m in chosen:
             print(m.describe())
