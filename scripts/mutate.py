@@ -234,7 +234,7 @@ def mutants_of(file, source):
             for changed in (value + 1, value - 1):
                 if changed < 0:
                     continue
-                text = f"0x{changed:X}" if digits[:2].lower() == "0x" else str(changed)
+                text = f"0x{changed:0{len(digits) - 2}X}" if digits[:2].lower() == "0x" else str(changed)
                 found.append(Mutant(file, t.line, t.start, t.end, text + suffix, "constant", t.text))
         elif t.text in SWAPS and i not in templates and not (prev and prev.text == "operator"):
             if t.text in ("&", "*", "-", "+") and (prev is None or (prev.kind not in ("word", "number")
@@ -322,26 +322,37 @@ def ninja_inputs(build, target):
     return inputs
 
 
-def pure_sources(build):
-    """The sources under src/ of the static libraries the native build makes (the layers' pure files and the
-    bundled plug-in's decoders): the libraries from CMake's file API, their objects and sources from ninja's
-    graph. {source relative to the tree: its object file relative to the build}."""
+def codemodel_targets(build):
+    """The build's targets as CMake's file API describes them."""
     reply = build / ".cmake" / "api" / "v1" / "reply"
     index = json.loads(max(reply.glob("index-*.json")).read_text())
     codemodel = next(r for r in index["objects"] if r["kind"] == "codemodel")
     model = json.loads((reply / codemodel["jsonFile"]).read_text())
+    return [json.loads((reply / t["jsonFile"]).read_text()) for t in model["configurations"][0]["targets"]]
+
+
+def pure_sources(build):
+    """The sources under src/ of the static libraries the native build makes (the layers' pure files and the
+    bundled plug-in's decoders): the libraries from CMake's file API, their objects and sources from ninja's
+    graph. {source relative to the tree: its object file relative to the build}."""
     sources = {}
-    for target in model["configurations"][0]["targets"]:
-        data = json.loads((reply / target["jsonFile"]).read_text())
-        if data["type"] != "STATIC_LIBRARY":
+    for target in codemodel_targets(build):
+        if target["type"] != "STATIC_LIBRARY":
             continue
-        for artifact in data.get("artifacts", []):
+        for artifact in target.get("artifacts", []):
             for obj in ninja_inputs(build, artifact["path"]):
                 source = next(iter(ninja_inputs(build, obj)), "")
                 path = os.path.relpath(os.path.join(build, source), build.parent / "tree")
                 if path.startswith("src/") and path.endswith(".cpp"):
                     sources[path] = obj
     return sources
+
+
+def test_programs(build):
+    """The programs the tests folder builds (ctest names a program's path only once it exists)."""
+    return sorted(artifact["path"] for target in codemodel_targets(build)
+                  if target["type"] == "EXECUTABLE" and target["paths"]["source"].startswith("tests")
+                  for artifact in target.get("artifacts", []))
 
 
 def native_tests(build):
@@ -455,10 +466,10 @@ def mutate(args, work):
             print(m.describe())
         return 0
 
-    tests = native_tests(build)
-    result = run(["ninja", "-C", str(build), *sorted({os.path.relpath(t[0], build) for t in tests.values()})])
+    result = run(["ninja", "-C", str(build), *test_programs(build)])
     if result.returncode:
         sys.exit("mutate: the unchanged tree does not build\n" + result.stdout[-4000:])
+    tests = native_tests(build)
     linking = tests_linking(build, sources, tests)
 
     # The unchanged tree's tests must pass; their times set each test's limit.
