@@ -466,7 +466,9 @@ def mutate(args, work):
             print(m.describe())
         return 0
 
-    result = run(["ninja", "-C", str(build), *test_programs(build)])
+    # Paths relative to the work folder, so that ccache serves one work folder from another's compiles.
+    shared = {**os.environ, "CCACHE_BASEDIR": str(work), "CCACHE_NOHASHDIR": "1"}
+    result = run(["ninja", "-C", str(build), *test_programs(build)], env=shared)
     if result.returncode:
         sys.exit("mutate: the unchanged tree does not build\n" + result.stdout[-4000:])
     tests = native_tests(build)
