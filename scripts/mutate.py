@@ -494,6 +494,7 @@ def mutate(args, work):
         names = linking[m.file]
         if not names:
             counts[3] += 1
+            survivors.append(m)
             continue
         path = tree / m.file
         original = path.read_text()
@@ -515,11 +516,13 @@ def mutate(args, work):
         if number % 25 == 0:
             print(f"[{number}/{len(chosen)} in {time.monotonic() - began:.0f} s]", flush=True)
 
+    # A mutant of a file that no test links survives: nothing would notice the fault.
     caught = compiled = 0
     for file in sorted(score):
-        c, m, broken, untested = score[file]
+        c, built, broken, untested = score[file]
+        m = built + untested
         caught, compiled = caught + c, compiled + m
-        extra = (f", {broken} did not compile" if broken else "") + (f", {untested} linked by no test" if untested else "")
+        extra = (f", {broken} did not compile" if broken else "") + (", no test links it" if untested else "")
         percent = f"{100 * c / m:.1f}%" if m else "-"
         print(f"{file}: {c} of {m} ({percent}){extra}")
     if args.survivors:
