@@ -2,6 +2,7 @@
 // from the pick point, flipped at the right and bottom edges of the work area.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 #include "picker/LoupeLayout.h"
@@ -142,18 +143,11 @@ TEST(LoupePicture, EveryPixelLiesWhereTheLayoutPutsIt) {
                                   LoupeCell::Screen}};
     std::uint32_t capture[9] = {0xA00001, 0xA00002, 0xA00003, 0xA00004, 0xF0F0F0, 0xA00006, 0xA00007, 0xA00008, 0xA00009};
     const velmira::LoupeColours colours{0x111111, 0x222222, 0x333333, 0xC8C8C8, 0x444444, 0x555555};
-    auto colourOf = [&](char c) -> std::uint32_t {
-        switch (c) {
-        case '#': return colours.frame;
-        case '+': return colours.grid;
-        case '=': return colours.band;
-        case 'L': return colours.hatchLight;
-        case 'D': return colours.hatchDark;
-        case 'o': return colours.outside;
-        case 'K': return 0x000000;
-        case 'W': return 0xFFFFFF;
-        default: return capture[c - 'a'];
-        }
+    auto colourOf = [&](char c) {
+        const std::uint32_t fixed[] = {colours.frame, colours.grid,    colours.band, colours.hatchLight,
+                                       colours.hatchDark, colours.outside, 0x000000, 0xFFFFFF};
+        const char* const keys = "#+=LDoKW";
+        return c >= 'a' && c <= 'i' ? capture[c - 'a'] : fixed[std::strchr(keys, c) - keys];
     };
     // Rows further apart than the picture is wide; what lies between them stays as it was.
     const int stride = g.width + 3;
