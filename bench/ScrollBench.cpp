@@ -213,7 +213,7 @@ void CreationCosts(const std::string& pluginFolder, const std::string& picture, 
             form->Background().SetSpiPath(pluginFolder);
             record("SetSPI with the given plug-in folder", Time([&] { form->Background().SetSPI(); }));
         }
-        if (!picture.empty()) record("LoadImageA of the given picture", Time([&] { form->Background().LoadImageA(picture); }));
+        if (!picture.empty()) record("LoadPictureFile of the given picture", Time([&] { form->Background().LoadPictureFile(picture); }));
         form.reset();
         PumpPending();
     }

@@ -6,6 +6,7 @@
 #include "app/SwatchColour.h"
 #include "diag/DebugNotice.h"
 #include "picker/SightIcon.h"
+#include "settings/ProgramFiles.h"
 #include "text/SystemText.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
@@ -16,7 +17,7 @@ constexpr char kCaption[] = "Velmira Ver.2.30";
 constexpr char kSampleText[] = "あいうえお\n\nABCDEFG\n\n0123456789";
 
 ui::FontSpec WindowFont() {
-    return ui::FontSpec{"ＭＳ Ｐゴシック", 12, false};
+    return ui::FontSpec{ui::kFace, 12, false};
 }
 
 }  // namespace
@@ -44,13 +45,14 @@ TMainForm::TMainForm(velmira::SpiHostOptions host, ui::ModalShown modalShown)
                   [] { return velmira::Rgb{255, 255, 255}; }, [this] { UpdateColor(); }),
       background_({CheckBackImage, EditBackImage, BtnRef, BtnSPI, ImageBackG, BackGColorControls()},
                   [this] { UpdateColor(); }, std::move(host)),
-      pick_(*this), palettes_(appDir_, &velmira::ColourOfSwatch) {
+      pick_(*this), palettes_([this] { return velmira::SettingsFileIn(appDir_); }, &velmira::ColourOfSwatch) {
     BuildLayout();
     ConnectEvents();
     ConnectKeyboard();
 
     velmira::DebugAttach(velmira::DebugNotice, ui::Application::Get().Handle());
     appDir_ = velmira::ExecutableDirectory();
+    background_.SpiLoader().SetCacheFile(velmira::PluginCacheFileIn(appDir_));
     LabelText.SetCaption(kSampleText);
     LoadIniFile();
     background_.SetSPI();
@@ -85,7 +87,7 @@ void TMainForm::BuildLayout() {
     // Top level, in tab order.
     PanelBackG.Create({*this, 5, 5, 165, 190});
     ImageBackG.Create(PanelBackG, 1, 1, 163, 188);
-    LabelText.Create(PanelBackG, 10, 10, 58, 16, "テキスト", {"ＭＳ Ｐゴシック", 16, true});
+    LabelText.Create(PanelBackG, 10, 10, 58, 16, "テキスト", {ui::kFace, 16, true});
     LabelText.KeepColourInHighContrast();  // it shows the text colour being edited
 
     GroupBackImage.Create({*this, 5, 255, 455, 60}, "", font);
@@ -110,7 +112,7 @@ void TMainForm::BuildLayout() {
 
 void TMainForm::BuildColorGroup(const ColorGroupControls& g, int top, const char* caption) {
     const ui::FontSpec font = WindowFont();
-    const ui::FontSpec channelFont{"ＭＳ ゴシック", 21, true};
+    const ui::FontSpec channelFont{ui::kFixedFace, 21, true};
 
     g.group.Create({*this, 180, top, 280, 120}, caption, font);
     g.hex.Create({g.group, 15, 15, 60, 20}, font);

@@ -18,13 +18,13 @@
 #include <string>
 #include <vector>
 
-#include "color/ColorGroup.h"
-#include "color/ContrastDetailsForm.h"
-#include "color/ContrastTip.h"
+#include "colorwindows/ColorGroup.h"
+#include "colorwindows/ContrastDetailsForm.h"
+#include "colorwindows/ContrastTip.h"
 #include "color/PairHistory.h"
-#include "color/PreviewMenu.h"
+#include "colorwindows/PreviewMenu.h"
 #include "image/BackgroundPicture.h"
-#include "palette/PaletteTransfer.h"
+#include "palettewindows/PaletteTransfer.h"
 #include "picker/ScreenPick.h"
 #include "ui/Controls.h"
 #include "ui/Form.h"

@@ -3,11 +3,12 @@
 #include "app/MainForm.h"
 
 
-#include "color/Clipboard.h"
+#include "colorwindows/Clipboard.h"
 #include "color/ColorText.h"
 #include "color/Contrast.h"
-#include "color/CopyMenu.h"
+#include "colorwindows/CopyMenu.h"
 #include "settings/HistorySettings.h"
+#include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
 
 // The colour the preview shows, from the channel values: the edit may hold text that is no colour (a few typed
@@ -114,7 +115,7 @@ void TMainForm::LoadIniFile() {
     CheckBackImage.SetChecked(values.useImage);
     background_.RestoreImagePath(values.path);
     pick_.SetLoupe(values.loupe);
-    history_.Restore(velmira::ReadHistorySection(ui::SettingsFileIn(appDir_)));
+    history_.Restore(velmira::ReadHistorySection(velmira::SettingsFileIn(appDir_)));
     pickKeyText_ = values.pickKey;
     detailsPlace_ = {values.details.left, values.details.top, values.details.width, values.details.height};
 }
@@ -136,7 +137,7 @@ void TMainForm::SaveIniFile() {
     values.useImage = background_.UseImage();
     values.path = background_.ImagePath();
     velmira::Settings(appDir_).Write(values);
-    velmira::WriteHistorySection(ui::SettingsFileIn(appDir_), history_.Texts());
+    velmira::WriteHistorySection(velmira::SettingsFileIn(appDir_), history_.Texts());
 }
 
 void TMainForm::FormClose() {

@@ -7,9 +7,9 @@
 #include <utility>
 
 #include "app/MainForm.h"
+#include "settings/ProgramFiles.h"
 #include "settings/SettingsText.h"
 #include "ui/Application.h"
-#include "ui/IniFile.h"
 
 namespace {
 
@@ -121,7 +121,7 @@ void TMainForm::RegisterPickKey() {
     const std::optional<velmira::KeyCombination> key = velmira::ReadKeyCombinationText(pickKeyText_);
     if (!key) {
         ui::Application::Get().ShowMessage(
-            std::string(ui::kSettingsFileName) + " の PickKey=" + pickKeyText_ + " はキーとして読めないため、使いません。",
+            std::string(velmira::kSettingsFileName) + " の PickKey=" + pickKeyText_ + " はキーとして読めないため、使いません。",
             MB_OK | MB_ICONWARNING);
         return;
     }

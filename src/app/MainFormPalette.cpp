@@ -3,15 +3,16 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
+#include "settings/ProgramFiles.h"
 
 namespace {
 
 // The dialog of one button click, published as ColorPallet for as long as it exists.
 class OpenedPallet {
 public:
-    OpenedPallet(ui::Form& owner, const ui::ModalShown& modalShown)
-        : dialog_(std::make_unique<TColorPallet>(owner, modalShown)) {
+    OpenedPallet(ui::Form& owner, ui::IniFile settings, const ui::ModalShown& modalShown)
+        : dialog_(std::make_unique<TColorPallet>(owner, std::move(settings), modalShown)) {
         ColorPallet = dialog_.get();
     }
     OpenedPallet(const OpenedPallet&) = delete;
@@ -27,7 +28,7 @@ private:
 }  // namespace
 
 void TMainForm::ShowPallet(int mode, velmira::ColorGroup& group) {
-    OpenedPallet opened(*this, modalShown_);
+    OpenedPallet opened(*this, velmira::SettingsFileIn(appDir_), modalShown_);
     TColorPallet& dialog = *opened;
     dialog.PalletMode = mode;
     using velmira::ColorGroup;

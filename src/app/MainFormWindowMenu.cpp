@@ -6,16 +6,12 @@
 
 namespace {
 
-std::uint32_t Packed(velmira::Rgb colour) {
-    return velmira::PackColor(colour.red, colour.green, colour.blue);
-}
-
 // A pair as a small picture for its menu item: the background colour with a bar of the text colour across it,
 // framed in grey so that a white or black pair stands out from the menu.
 void DrawPairSwatch(HDC dc, const RECT& area, velmira::ColourPair pair) {
     const ui::UniqueBrush frame(::CreateSolidBrush(RGB(128, 128, 128)));
-    const ui::UniqueBrush back(::CreateSolidBrush(Packed(pair.background)));
-    const ui::UniqueBrush text(::CreateSolidBrush(Packed(pair.text)));
+    const ui::UniqueBrush back(::CreateSolidBrush(velmira::Packed(pair.background)));
+    const ui::UniqueBrush text(::CreateSolidBrush(velmira::Packed(pair.text)));
     RECT r = area;
     ::FillRect(dc, &r, frame.get());
     ::InflateRect(&r, -1, -1);

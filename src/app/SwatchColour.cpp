@@ -2,16 +2,8 @@
 
 #include "color/ColorSpaces.h"
 #include "color/CssColor.h"
-#include "text/ChannelText.h"
 
 namespace velmira {
-namespace {
-
-std::uint32_t Packed(Rgb colour) {
-    return PackColor(colour.red, colour.green, colour.blue);
-}
-
-}  // namespace
 
 std::optional<std::uint32_t> ColourOfSwatch(const Swatch& swatch) {
     const std::array<double, 4>& v = swatch.values;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "text/Blanks.h"
 #include "text/IntegerReading.h"
 
 namespace velmira {
@@ -14,12 +15,6 @@ std::string SixDigits(Rgb colour) {
     return buffer;
 }
 
-
-std::string_view Trimmed(std::string_view text) noexcept {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
 
 std::optional<Rgb> ColourOfSixDigits(std::string_view text) noexcept {
     text = Trimmed(text);

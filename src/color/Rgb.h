@@ -2,6 +2,8 @@
 // An 8-bit sRGB colour, the unit every colour computation of the program takes and gives.
 #include <cstdint>
 
+#include "text/ChannelText.h"
+
 namespace velmira {
 
 struct Rgb {
@@ -15,6 +17,11 @@ constexpr bool operator==(Rgb a, Rgb b) noexcept {
 }
 constexpr bool operator!=(Rgb a, Rgb b) noexcept {
     return !(a == b);
+}
+
+// The colour in the platform's packed order, red in the low byte.
+constexpr std::uint32_t Packed(Rgb colour) noexcept {
+    return PackColor(colour.red, colour.green, colour.blue);
 }
 
 }  // namespace velmira

@@ -65,7 +65,7 @@ HWND BackgroundPicture::DialogOwner() const {
 // the caller goes on (the next dropped file, the rest of the start-up).
 void BackgroundPicture::LoadReportingErrors(const std::string& path) {
     try {
-        LoadImageA(path);
+        LoadPictureFile(path);
     } catch (const std::exception& e) {
         ui::Application::Get().ShowException(e);
     }
@@ -170,7 +170,7 @@ bool BackgroundPicture::FindFile(const std::string& path, bool showMessage) {
     return found;
 }
 
-void BackgroundPicture::LoadImageA(const std::string& path) {
+void BackgroundPicture::LoadPictureFile(const std::string& path) {
     if (!FindFile(path, true)) return;
     imagePath_ = path;
 

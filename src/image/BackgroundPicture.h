@@ -64,7 +64,7 @@ public:
 
     // Reads the picture at the path and tiles it over the preview; a missing file or an unsupported format is
     // said in a message box and leaves everything as it was.
-    void LoadImageA(const std::string& path);
+    void LoadPictureFile(const std::string& path);
     int CheckFormat(const std::string& path);
     bool FindFile(const std::string& path, bool showMessage);
     // Reloads the plug-ins of the plug-in folder and offers their types in the open-file dialog.

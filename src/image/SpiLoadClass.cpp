@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "text/SystemText.h"
-#include "ui/IniFile.h"
 #include "ui/UniqueHandle.h"
+#include "ui/WholeFile.h"
 
 namespace velmira {
 
@@ -30,26 +30,6 @@ std::uint64_t FileTimeValue(const FILETIME& time) {
 
 std::uint64_t FileSizeValue(DWORD high, DWORD low) { return std::uint64_t{high} << 32 | low; }
 
-std::string ReadWholeFile(const std::string& path) {
-    const ui::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    const DWORD size = file ? ::GetFileSize(file.get(), nullptr) : 0;
-    if (size == 0 || size > kMaxCacheBytes) return {};
-    std::string text(size, '\0');
-    DWORD read = 0;
-    if (!::ReadFile(file.get(), text.data(), size, &read, nullptr)) return {};
-    text.resize(read);
-    return text;
-}
-
-// Best effort: a folder that cannot be written only means the plug-ins are asked again at the next start.
-void WriteWholeFile(const std::string& path, const std::string& text) {
-    const ui::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (file) ::WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-
 bool SameFile(const std::string& fullA, const std::string& fullB) { return ::lstrcmpiA(fullA.c_str(), fullB.c_str()) == 0; }
 
 }  // namespace
@@ -63,8 +43,7 @@ struct SpiLoadClass::PluginFile {
 };
 
 SpiLoadClass::SpiLoadClass(SpiHostOptions host)
-    : CacheFile(ui::PluginCacheFileIn(ExecutableDirectory())),
-      Bundled(host.bundledPlugin.empty() ? ExecutableDirectory() + kBundledName : host.bundledPlugin),
+    : Bundled(host.bundledPlugin.empty() ? ExecutableDirectory() + kBundledName : host.bundledPlugin),
       Host(std::move(host)) {}
 
 SpiLoadClass::~SpiLoadClass() { UnloadPlugins(); }
@@ -103,7 +82,8 @@ std::vector<SpiLoadClass::PluginFile> SpiLoadClass::PluginFiles() const {
 }
 
 std::vector<SpiCacheEntry> SpiLoadClass::Describe(const std::vector<PluginFile>& files) {
-    const std::string cacheText = CacheFile.empty() ? std::string() : ReadWholeFile(CacheFile);
+    const std::string cacheText =
+        CacheFile.empty() ? std::string() : ui::ReadWholeFile(CacheFile, kMaxCacheBytes).value_or(std::string());
     const std::vector<SpiCacheEntry> cached = ParseSpiCache(cacheText);
     std::vector<SpiCacheEntry> entries;
     std::vector<std::size_t> unknown;
@@ -137,7 +117,8 @@ std::vector<SpiCacheEntry> SpiLoadClass::Describe(const std::vector<PluginFile>&
             Failures.push_back(SpiFailureText(entry.path, entry.state));
     }
     const std::string updated = FormatSpiCache(entries);
-    if (!CacheFile.empty() && updated != cacheText) WriteWholeFile(CacheFile, updated);
+    // Best effort: a folder that cannot be written only means the plug-ins are asked again at the next start.
+    if (!CacheFile.empty() && updated != cacheText) ui::WriteWholeFile(CacheFile, updated);
     return entries;
 }
 

@@ -63,8 +63,7 @@ public:
     bool IsHostRunning() const noexcept { return Host.Running(); }
     DWORD GetHostProcessId() const noexcept { return Host.ProcessId(); }
 
-    // Where what the helper found is kept: by default velmira_spi.cache beside the program, as the settings are;
-    // empty for nowhere.
+    // Where what the helper found is kept, as the program names its file; empty (the default) for nowhere.
     void SetCacheFile(std::string path) { CacheFile = std::move(path); }
 
 private:

@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr char kReadoutFace[] = "ＭＳ ゴシック";
-
 ui::FormLayout LoupeLayout(HWND owner) {
     ui::FormLayout layout;
     layout.caption = "拡大鏡";  // what a screen reader calls it until its first readout
@@ -134,7 +132,7 @@ void TLoupeForm::Arrange(UINT dpi) {
     if (!picture_ || picture_->Width() != geometry.width || picture_->Height() != geometry.height)
         picture_ = std::make_unique<ui::Canvas>(geometry.width, geometry.height);
     // Its own font rather than the application's kept one, so that nothing of the loupe outlives the pick.
-    if (!font_ || dpi != dpi_) font_ = ui::MakeFont({kReadoutFace, velmira::kLoupeFontHeight, false, true}, dpi);
+    if (!font_ || dpi != dpi_) font_ = ui::MakeFont({ui::kFixedFace, velmira::kLoupeFontHeight, false, true}, dpi);
     geometry_ = geometry;
     dpi_ = dpi;
 }

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "settings/ProgramFiles.h"
 #include "settings/SettingsText.h"
 #include "text/SystemText.h"
 
@@ -31,7 +32,7 @@ void WriteChannels(const ui::IniFile& file, const ChannelKeys& channel, const st
 
 }  // namespace
 
-Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(ui::SettingsFileIn(appDir)) {}
+Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(SettingsFileIn(appDir)) {}
 
 SettingsValues Settings::Read() const {
     SettingsValues v;

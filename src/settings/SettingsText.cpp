@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include "text/Blanks.h"
+
 namespace velmira {
 namespace {
 
@@ -21,12 +23,6 @@ constexpr NamedKey kNamedKeys[] = {
 constexpr NamedKey kModifiers[] = {
     {"ctrl", kModControl}, {"control", kModControl}, {"alt", kModAlt}, {"shift", kModShift}, {"win", kModWin},
 };
-
-std::string_view Trimmed(std::string_view part) {
-    while (!part.empty() && (part.front() == ' ' || part.front() == '\t')) part.remove_prefix(1);
-    while (!part.empty() && (part.back() == ' ' || part.back() == '\t')) part.remove_suffix(1);
-    return part;
-}
 
 std::string Lower(std::string_view part) {
     std::string lower(part);

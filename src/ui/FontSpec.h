@@ -6,6 +6,11 @@
 
 namespace ui {
 
+// The faces the program's windows are set in: the proportional one of their texts, and the fixed-pitch one of
+// text set in columns.
+constexpr char kFace[] = "ＭＳ Ｐゴシック";
+constexpr char kFixedFace[] = "ＭＳ ゴシック";
+
 struct FontSpec {
     std::string face;  // code page 932
     int height = 12;   // character height in pixels at 96 DPI (without internal leading)

@@ -47,12 +47,4 @@ void IniFile::WriteBool(const char* section, const char* key, bool value) const 
     WriteString(section, key, value ? "1" : "0");
 }
 
-IniFile SettingsFileIn(const std::string& appDir) {
-    return IniFile(appDir + kSettingsFileName);
-}
-
-std::string PluginCacheFileIn(const std::string& appDir) {
-    return appDir + "velmira_spi.cache";
-}
-
 }  // namespace ui

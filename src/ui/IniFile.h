@@ -34,11 +34,4 @@ private:
     std::string path_;
 };
 
-// The files the program keeps in its own folder, `appDir` with the trailing backslash, named here and nowhere
-// else: the settings file, and beside it, as the settings are, the plug-in host's cache of what it found about
-// the plug-in files.
-constexpr char kSettingsFileName[] = "velmira.ini";
-IniFile SettingsFileIn(const std::string& appDir);
-std::string PluginCacheFileIn(const std::string& appDir);
-
 }  // namespace ui

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
 #include "support/LiveCounts.h"
 #include "support/PictureWriter.h"
 #include "support/WindowTestSupport.h"
@@ -113,7 +113,7 @@ protected:
     }
 
     void Loads(testsupport::MessageBoxRecorder& boxes) {
-        for (int i = 0; i < kLoadsPerRound; ++i) form_->Background().LoadImageA(folder_ + files_[i % files_.size()]);
+        for (int i = 0; i < kLoadsPerRound; ++i) form_->Background().LoadPictureFile(folder_ + files_[i % files_.size()]);
         testsupport::PumpPending();
         ASSERT_TRUE(boxes.messages.empty()) << boxes.messages.front().text << " / " << boxes.messages.front().caption;
         ASSERT_EQ(form_->EditBackImage.Text(), folder_ + files_[(kLoadsPerRound - 1) % files_.size()]);

@@ -42,7 +42,7 @@ protected:
     // Loads as a user's Enter would: a decoder's error goes to the standard error display.
     void Load(const std::string& path) {
         try {
-            form->Background().LoadImageA(path);
+            form->Background().LoadPictureFile(path);
         } catch (const std::exception& e) {
             ui::Application::Get().ShowException(e);
         }

@@ -59,7 +59,7 @@ TEST_F(BackgroundImage, EveryBmpVariantIsDrawnTiled) {
         MessageBoxRecorder boxes;
         const std::string path = Write(std::string("variant") + std::to_string(&c - cases) + ".bmp",
                                        EncodeBmp(format, picture));
-        form->Background().LoadImageA(path);
+        form->Background().LoadPictureFile(path);
         EXPECT_TRUE(boxes.messages.empty());
         EXPECT_EQ(form->EditBackImage.Text(), path);
         ExpectTiled(picture, c.tolerance, indexed ? &palette : nullptr);
@@ -68,7 +68,7 @@ TEST_F(BackgroundImage, EveryBmpVariantIsDrawnTiled) {
 
 TEST_F(BackgroundImage, TenByTenTilesSeventeenByNineteenWithCutLastColumnAndRow) {
     const TestPicture picture = GradientPicture(10, 10);
-    form->Background().LoadImageA(Write("ten.bmp", Bmp24(picture)));
+    form->Background().LoadPictureFile(Write("ten.bmp", Bmp24(picture)));
     ExpectTiled(picture);
     // 16 whole tiles and 3 columns across, 18 whole tiles and 8 rows down.
     for (int y = 0; y < 188; y += 17) EXPECT_EQ(Preview(162, y), ToColorRef(picture.At(2, y % 10)));
@@ -83,7 +83,7 @@ TEST_F(BackgroundImage, TenByTenTilesSeventeenByNineteenWithCutLastColumnAndRow)
 
 TEST_F(BackgroundImage, LargePictureShowsItsTopLeftCorner) {
     const TestPicture picture = GradientPicture(400, 300);
-    form->Background().LoadImageA(Write("large.bmp", Bmp24(picture)));
+    form->Background().LoadPictureFile(Write("large.bmp", Bmp24(picture)));
     ExpectTiled(picture);
     // A larger preview shows more of the picture than was read for the smaller one.
     Click(form->CheckBackImage);
@@ -93,7 +93,7 @@ TEST_F(BackgroundImage, LargePictureShowsItsTopLeftCorner) {
     velmira::test::JpegFormat jpeg;
     jpeg.quality = 100;
     jpeg.hSampling = jpeg.vSampling = 1;
-    form->Background().LoadImageA(Write("large.jpg", velmira::test::EncodeJpeg(jpeg, picture)));
+    form->Background().LoadPictureFile(Write("large.jpg", velmira::test::EncodeJpeg(jpeg, picture)));
     ExpectTiled(picture, 12);
 }
 
@@ -119,7 +119,7 @@ TEST_F(BackgroundImage, JpegVariantsAreDrawn) {
         format.progressive = c.progressive;
         format.quality = 100;
         format.hSampling = format.vSampling = 1;
-        form->Background().LoadImageA(Write(c.name, velmira::test::EncodeJpeg(format, picture)));
+        form->Background().LoadPictureFile(Write(c.name, velmira::test::EncodeJpeg(format, picture)));
         for (int by = 0; by < 188; by += 8)
             for (int bx = 0; bx < 163; bx += 8) {
                 const int x = std::min(bx + 4, 162), y = std::min(by + 4, 187);
@@ -132,7 +132,7 @@ TEST_F(BackgroundImage, JpegVariantsAreDrawn) {
     grey.color = velmira::test::JpegColor::Grayscale;
     grey.quality = 100;
     grey.hSampling = grey.vSampling = 1;
-    form->Background().LoadImageA(Write("grey.jpg", velmira::test::EncodeJpeg(grey, Solid(8, 8, 0x606060))));
+    form->Background().LoadPictureFile(Write("grey.jpg", velmira::test::EncodeJpeg(grey, Solid(8, 8, 0x606060))));
     EXPECT_LE(ChannelDistance(Preview(50, 50), RGB(0x60, 0x60, 0x60)), 3);
 }
 

@@ -118,7 +118,7 @@ protected:
         ASSERT_EQ(form->Dpi(), 144u);
     }
     void LoadGoodPicture(std::uint32_t rgb, const std::string& name = "good.bmp") {
-        form->Background().LoadImageA(Write(name, Bmp24(Solid(8, 8, rgb))));
+        form->Background().LoadPictureFile(Write(name, Bmp24(Solid(8, 8, rgb))));
         ASSERT_TRUE(PreviewIsUniform(ToColorRef(rgb)));
     }
 };

@@ -41,7 +41,7 @@ TEST_F(BackgroundImage, TickingEnablesThePathAndDisablesTheBackgroundColour) {
 TEST_F(BackgroundImage, UntickingPaintsTheColourAndTickingReadsTheFileAgain) {
     Click(form->CheckBackImage);
     const std::string path = Write("switch.bmp", Bmp24(Solid(5, 5, 0xFF0000)));
-    form->Background().LoadImageA(path);
+    form->Background().LoadPictureFile(path);
     ASSERT_TRUE(PreviewIsUniform(RGB(255, 0, 0)));
 
     // A colour update leaves the picture alone while it is in use.
@@ -63,7 +63,7 @@ TEST_F(BackgroundImage, UntickingPaintsTheColourAndTickingReadsTheFileAgain) {
 TEST_F(BackgroundImage, FileDeletedBetweenTwoTicksGivesTheMissingMessageAndKeepsTheColour) {
     Click(form->CheckBackImage);
     const std::string path = Write("deleted.bmp", Bmp24(Solid(5, 5, 0xFF0000)));
-    form->Background().LoadImageA(path);
+    form->Background().LoadPictureFile(path);
     Click(form->CheckBackImage);
     ASSERT_TRUE(PreviewIsUniform(kBackColour));
     ASSERT_TRUE(::DeleteFileA(path.c_str()));
@@ -174,7 +174,7 @@ TEST_F(BackgroundImage, PathsOfTheBufferSizeAndBeyondAreRefusedWithoutHarm) {
         path += std::string(length - path.size() - 4, 'b') + ".bmp";
         ASSERT_EQ(path.size(), length);
         MessageBoxRecorder boxes;
-        form->Background().LoadImageA(path);
+        form->Background().LoadPictureFile(path);
         ASSERT_EQ(boxes.messages.size(), 1u);
         EXPECT_EQ(boxes.messages[0].text, path + "がありません。");
         EXPECT_TRUE(form->Background().ImagePath().empty());
@@ -226,7 +226,7 @@ TEST_F(BackgroundImage, FailedLoadsKeepThePictureAndTheEditButTakeThePath) {
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string before = Write("before.bmp", Bmp24(Solid(6, 6, 0x00FF00)));
-        form->Background().LoadImageA(before);
+        form->Background().LoadPictureFile(before);
         ASSERT_TRUE(PreviewIsUniform(RGB(0, 255, 0)));
         const std::string path = Write(c.name, c.bytes);
 
@@ -244,12 +244,12 @@ TEST_F(BackgroundImage, FailedLoadsKeepThePictureAndTheEditButTakeThePath) {
         EXPECT_EQ(form->Background().ImagePath(), path);
         EXPECT_TRUE(PreviewIsUniform(RGB(0, 255, 0)));
         // The edit shows what was typed; a direct load leaves the previous path there.
-        form->Background().LoadImageA(before);
+        form->Background().LoadPictureFile(before);
         boxes.messages.clear();
         if (c.flags & MB_ICONERROR) {
-            EXPECT_THROW(form->Background().LoadImageA(path), std::runtime_error);
+            EXPECT_THROW(form->Background().LoadPictureFile(path), std::runtime_error);
         } else {
-            form->Background().LoadImageA(path);
+            form->Background().LoadPictureFile(path);
         }
         EXPECT_EQ(form->EditBackImage.Text(), before);
         EXPECT_EQ(form->Background().ImagePath(), path);
@@ -261,7 +261,7 @@ TEST_F(BackgroundImage, MissingFileChangesNothing) {
     const std::string before = form->Background().ImagePath();
     MessageBoxRecorder boxes;
     const std::string missing = PathOf("missing.bmp");
-    form->Background().LoadImageA(missing);
+    form->Background().LoadPictureFile(missing);
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text, missing + "がありません。");
     EXPECT_EQ(boxes.messages[0].flags, static_cast<UINT>(MB_OK));

@@ -84,7 +84,7 @@ TEST_F(PreviewExact, JpegLargerThanThePreviewEqualsLibjpegsFullDecode) {
             SCOPED_TRACE(std::string(v.name) + " " + std::to_string(size.width) + "x" + std::to_string(size.height));
             const std::string file =
                 velmira::test::EncodeJpeg(v.format, velmira::test::GradientPicture(size.width, size.height));
-            form->Background().LoadImageA(Write("photo.jpg", file));
+            form->Background().LoadPictureFile(Write("photo.jpg", file));
             EXPECT_EQ(form->EditBackImage.Text(), folder + "photo.jpg");
             ExpectPreviewShows(velmira::test::DecodeJpegWithLibjpeg(file));
         }
@@ -118,7 +118,7 @@ TEST_F(PreviewExact, BmpLargerThanThePreviewShowsTheWrittenPixels) {
         };
         for (const auto& c : cases) {
             SCOPED_TRACE(std::string(c.name) + " " + std::to_string(size.width) + "x" + std::to_string(size.height));
-            form->Background().LoadImageA(Write("picture.bmp", c.file));
+            form->Background().LoadPictureFile(Write("picture.bmp", c.file));
             ExpectPreviewShows(c.shown);
         }
     }

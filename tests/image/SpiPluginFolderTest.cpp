@@ -96,7 +96,7 @@ TEST_F(PluginFolderTest, EveryChosenFolderKeepsTheBundledFormatsAndOneWithoutPlu
         } else {
             EXPECT_TRUE(boxes.messages.empty());
         }
-        form->Background().LoadImageA(png);
+        form->Background().LoadPictureFile(png);
         EXPECT_EQ(Preview(), TiledP6());
         testsupport::SetBackColour(*form, "40", "40", "40");
     }

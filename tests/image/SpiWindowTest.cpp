@@ -52,7 +52,7 @@ TEST_F(SpiWindowTest, APictureDecodedByAPluginIsTiledOverThePreview) {
     const std::string path = PictureFile("tile.ppm", kP6);
     testsupport::MessageBoxRecorder boxes;
 
-    form->Background().LoadImageA(path);
+    form->Background().LoadPictureFile(path);
 
     EXPECT_TRUE(boxes.messages.empty());
     EXPECT_EQ(Preview(), TiledP6());
@@ -74,7 +74,7 @@ TEST_F(SpiWindowTest, TheFirstPluginThatAcceptsTheFileDecodesIt) {
         UsePlugins(PluginFolder({{c.first, "a.spi"}, {c.second, "b.spi"}}));
         testsupport::MessageBoxRecorder boxes;
 
-        form->Background().LoadImageA(path);
+        form->Background().LoadPictureFile(path);
 
         EXPECT_EQ(Preview() == TiledP6(), c.decoded) << c.first;
         EXPECT_EQ(boxes.messages.size(), c.decoded ? 0u : 1u) << c.first;
@@ -98,12 +98,12 @@ TEST_F(SpiWindowTest, AFailedDecodeSaysSoAndLeavesThePreviewAsItWas) {
         UsePlugins(PluginFolder({{"ppm", "a_ppm.spi"}, {c.plugin, "b_only.spi"}}));
         // A picture that loaded before stays on show.
         const std::string good = PictureFile("good.ppm", kP6);
-        form->Background().LoadImageA(good);
+        form->Background().LoadPictureFile(good);
         ASSERT_EQ(Preview(), TiledP6()) << c.plugin;
         const std::string bad = PictureFile(c.file, "not a PPM");
         testsupport::MessageBoxRecorder boxes;
 
-        form->Background().LoadImageA(bad);
+        form->Background().LoadPictureFile(bad);
 
         ASSERT_EQ(boxes.messages.size(), 1u) << c.plugin;
         EXPECT_EQ(boxes.messages[0].text, kUnsupported) << c.plugin;
@@ -146,7 +146,7 @@ TEST_F(HangingPluginTest, APluginThatCrashesOrHangsLeavesAMessageAndTheProgramWo
         EXPECT_EQ(boxes.messages[0].caption, "Velmira");
         EXPECT_EQ(boxes.messages[0].flags & MB_ICONERROR, static_cast<UINT>(MB_ICONERROR));
         const std::string good = PictureFile("good.ppm", kP6);
-        form->Background().LoadImageA(good);
+        form->Background().LoadPictureFile(good);
         EXPECT_EQ(boxes.messages.size(), 1u);
         EXPECT_EQ(Preview(), TiledP6());
         EXPECT_EQ(form->EditBackImage.Text(), good);
@@ -161,7 +161,7 @@ TEST_F(SpiWindowTest, AnotherFolderUnloadsTheOldPluginsAndRebuildsTheFilter) {
     const std::string first = PluginFolder({{"ppm", "old.spi"}});
     UsePlugins(first);
     const std::string oldPath = first + "\\old.spi";
-    form->Background().LoadImageA(PictureFile("before.ppm", kP6));  // the helper has the plug-in loaded
+    form->Background().LoadPictureFile(PictureFile("before.ppm", kP6));  // the helper has the plug-in loaded
     ASSERT_EQ(Preview(), TiledP6());
 
     UsePlugins(PluginFolder({{"twopairs", "new.spi"}}));
@@ -173,7 +173,7 @@ TEST_F(SpiWindowTest, AnotherFolderUnloadsTheOldPluginsAndRebuildsTheFilter) {
 
     // The old plug-in's format is no longer understood.
     testsupport::MessageBoxRecorder boxes;
-    form->Background().LoadImageA(PictureFile("x.ppm", kP6));
+    form->Background().LoadPictureFile(PictureFile("x.ppm", kP6));
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_EQ(boxes.messages[0].text, kUnsupported);
 }

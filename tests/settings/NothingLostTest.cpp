@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Form.h"
 #include "ui/UniqueHandle.h"

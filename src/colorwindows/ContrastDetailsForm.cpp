@@ -1,8 +1,8 @@
-#include "color/ContrastDetailsForm.h"
+#include "colorwindows/ContrastDetailsForm.h"
 
 #include <algorithm>
 
-#include "color/ContrastTipDrawing.h"
+#include "colorwindows/ContrastTipDrawing.h"
 #include "color/VisionDeficiency.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
@@ -11,7 +11,6 @@
 namespace {
 
 constexpr char kCaption[] = "コントラストの詳細";
-constexpr char kFace[] = "ＭＳ Ｐゴシック";
 // 96-DPI figures: the margins, the column of samples on the right, and the smallest client area.
 constexpr int kMargin = 8;
 constexpr int kSampleWidth = 72;
@@ -53,7 +52,7 @@ TContrastDetailsForm::TContrastDetailsForm(HWND owner, velmira::ContrastSource& 
     : source_(source) {
     Create(DetailsLayout(owner, place));
     KeepOnScreen();
-    Text.CreateReadOnlyText(*this, {kFace, 12, false});
+    Text.CreateReadOnlyText(*this, {ui::kFace, 12, false});
     Text.SetAccessibleName(kCaption);
     AddShortcut(0, VK_ESCAPE, [this] { Close(); });
     LayOut();
@@ -139,8 +138,8 @@ std::vector<RECT> TContrastDetailsForm::SampleRects() const {
 void TContrastDetailsForm::PaintBackground(HDC dc, const RECT& client) {
     ui::Form::PaintBackground(dc, client);
     ui::Application& app = ui::Application::Get();
-    const HFONT nameFont = app.Font({kFace, 12, false}, Dpi());
-    const HFONT sampleFont = app.Font({kFace, 12, true}, Dpi());
+    const HFONT nameFont = app.Font({ui::kFace, 12, false}, Dpi());
+    const HFONT sampleFont = app.Font({ui::kFace, 12, true}, Dpi());
     const std::vector<RECT> samples = SampleRects();
     ::SetBkMode(dc, TRANSPARENT);
     for (std::size_t i = 0; i < samples.size(); ++i) {

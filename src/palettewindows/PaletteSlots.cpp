@@ -1,4 +1,4 @@
-#include "palette/PaletteSlots.h"
+#include "palettewindows/PaletteSlots.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "color/ContrastTip.h"
+#include "colorwindows/ContrastTip.h"
 
 #include <commctrl.h>
 

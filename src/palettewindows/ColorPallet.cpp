@@ -1,14 +1,12 @@
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
 
 #include <exception>
 #include <string>
 #include <utility>
 
-#include "palette/PaletteSlots.h"
+#include "palettewindows/PaletteSlots.h"
 #include "palette/PaletteText.h"
-#include "text/SystemText.h"
 #include "ui/Application.h"
-#include "ui/IniFile.h"
 
 TColorPallet* ColorPallet = nullptr;
 
@@ -21,13 +19,13 @@ std::string PanelName(int slot) {
 
 }  // namespace
 
-TColorPallet::TColorPallet(ui::Form& owner, ui::ModalShown modalShown) : ui::Form(std::move(modalShown)) {
+TColorPallet::TColorPallet(ui::Form& owner, ui::IniFile settings, ui::ModalShown modalShown)
+    : ui::Form(std::move(modalShown)), settings_(std::move(settings)) {
     BuildLayout(owner);
-    AppDir = velmira::ExecutableDirectory();
 }
 
 void TColorPallet::BuildLayout(ui::Form& owner) {
-    const ui::FontSpec font{"ＭＳ Ｐゴシック", 12, false};
+    const ui::FontSpec font{ui::kFace, 12, false};
     Create(ui::FormLayout{"ColorPallet", 307, 174, 355, 170, true, ui::FormBorder::Sizeable, true, true, false,
                           owner.Handle()});
     SetFont(font);
@@ -64,10 +62,6 @@ ui::Panel* TColorPallet::PanelNamed(std::string_view name) {
     return nullptr;
 }
 
-std::string TColorPallet::SettingsPath() const {
-    return ui::SettingsFileIn(AppDir).Path();
-}
-
 void TColorPallet::SetCurColor(std::string red, std::string green, std::string blue) {
     PanelCurColor.SetColor(velmira::PaletteColorOfChannels(red, green, blue));
     if (PalletMode == kSaveMode) {
@@ -89,7 +83,7 @@ void TColorPallet::GetCurColor(std::string& red, std::string& green, std::string
 }
 
 void TColorPallet::LoadIniFile() {
-    const velmira::PaletteSlots slots = velmira::ReadPaletteSlots(ui::IniFile(SettingsPath()));
+    const velmira::PaletteSlots slots = velmira::ReadPaletteSlots(settings_);
     for (int slot = 1; slot <= kSlotCount; ++slot)
         if (ui::Panel* panel = PanelNamed(PanelName(slot))) panel->SetColor(slots[static_cast<std::size_t>(slot - 1)]);
 }
@@ -98,7 +92,7 @@ void TColorPallet::SaveIniFile() {
     velmira::PaletteSlots slots{};
     for (int slot = 1; slot <= kSlotCount; ++slot)
         if (ui::Panel* panel = PanelNamed(PanelName(slot))) slots[static_cast<std::size_t>(slot - 1)] = panel->Color();
-    velmira::WritePaletteSlots(ui::IniFile(SettingsPath()), slots);
+    velmira::WritePaletteSlots(settings_, slots);
 }
 
 std::string TColorPallet::GetPanelColor(COLORREF color) const {

@@ -1,4 +1,4 @@
-#include "color/ColorGroup.h"
+#include "colorwindows/ColorGroup.h"
 
 #include <optional>
 
@@ -45,7 +45,7 @@ Rgb ColorGroup::Colour() const noexcept {
 }
 
 COLORREF ColorGroup::Packed() const noexcept {
-    return PackColor(values_[kRed], values_[kGreen], values_[kBlue]);
+    return velmira::Packed(Colour());
 }
 
 void ColorGroup::SetChannel(Channel channel, std::string text) {

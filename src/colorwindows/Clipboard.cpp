@@ -1,4 +1,4 @@
-#include "color/Clipboard.h"
+#include "colorwindows/Clipboard.h"
 
 #include "ui/Clipboard.h"
 

@@ -15,7 +15,7 @@
 
 #include "color/ContrastSource.h"
 #include "color/ContrastTipContent.h"
-#include "color/ContrastTipDrawing.h"
+#include "colorwindows/ContrastTipDrawing.h"
 #include "ui/Image.h"
 #include "ui/Label.h"
 #include "ui/Window.h"

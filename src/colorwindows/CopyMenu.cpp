@@ -1,4 +1,4 @@
-#include "color/CopyMenu.h"
+#include "colorwindows/CopyMenu.h"
 
 #include <vector>
 

@@ -7,7 +7,7 @@
 
 #include <functional>
 
-#include "color/ColorGroup.h"
+#include "colorwindows/ColorGroup.h"
 #include "color/ContrastSource.h"
 #include "color/NearestPassing.h"
 #include "color/PreviewMenuItems.h"

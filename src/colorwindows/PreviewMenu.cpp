@@ -1,10 +1,10 @@
-#include "color/PreviewMenu.h"
+#include "colorwindows/PreviewMenu.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "color/Clipboard.h"
+#include "colorwindows/Clipboard.h"
 #include "color/ColorText.h"
 #include "color/NearestPassing.h"
 #include "text/ChannelText.h"

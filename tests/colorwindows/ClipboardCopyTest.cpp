@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "color/Clipboard.h"
+#include "colorwindows/Clipboard.h"
 #include "color/CopyFormats.h"
 #include "color/PairHistory.h"
 #include "support/FileDialogScript.h"

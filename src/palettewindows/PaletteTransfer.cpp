@@ -1,14 +1,14 @@
-#include "palette/PaletteTransfer.h"
+#include "palettewindows/PaletteTransfer.h"
 
 #include <algorithm>
 #include <iterator>
 #include <stdexcept>
 #include <vector>
 
-#include "palette/PaletteSlots.h"
+#include "palettewindows/PaletteSlots.h"
 #include "ui/Application.h"
 #include "ui/IniFile.h"
-#include "ui/UniqueHandle.h"
+#include "ui/WholeFile.h"
 
 namespace velmira {
 
@@ -21,29 +21,6 @@ constexpr DWORD kLargestFile = 8 * 1024 * 1024;
 constexpr PaletteFormat kExportFormats[] = {PaletteFormat::Gpl, PaletteFormat::Ase,
                                                      PaletteFormat::Aco, PaletteFormat::Css,
                                                      PaletteFormat::Txt};
-
-std::string ReadWholeFile(const std::string& path) {
-    ui::UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !::GetFileSizeEx(file.get(), &size)) throw std::runtime_error(path + "を読み込めません");
-    if (size.QuadPart > kLargestFile) return std::string();
-    std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() && (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                           read != bytes.size()))
-        throw std::runtime_error(path + "を読み込めません");
-    return bytes;
-}
-
-void WriteWholeFile(const std::string& path, const std::string& bytes) {
-    ui::UniqueFile file(
-        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-        throw std::runtime_error(path + " に書き込めません");
-}
 
 std::string Count(std::size_t n) {
     return std::to_string(n);
@@ -91,8 +68,8 @@ std::string NoPaletteText(const std::string& path, std::size_t unreadable) {
 
 }  // namespace
 
-PaletteTransfer::PaletteTransfer(const std::string& appDir, SwatchColour colourOf)
-    : appDir_(appDir), colourOf_(std::move(colourOf)) {
+PaletteTransfer::PaletteTransfer(SettingsFile settingsFile, SwatchColour colourOf)
+    : settingsFile_(std::move(settingsFile)), colourOf_(std::move(colourOf)) {
     const std::string palettes = "*.gpl;*.ase;*.aco;*.css;*.txt";
     importDialog_.Filter = "パレット (" + palettes + ")|" + palettes +
                            "|GIMP パレット (*.gpl)|*.gpl|Adobe Swatch Exchange (*.ase)|*.ase|Photoshop スウォッチ "
@@ -120,15 +97,16 @@ void PaletteTransfer::Export(HWND owner) {
 }
 
 void PaletteTransfer::ImportFile(const std::string& path) {
-    const std::string bytes = ReadWholeFile(path);
-    const std::optional<PaletteContents> contents = ReadPalette(bytes, path);
+    const std::optional<std::string> bytes = ui::ReadWholeFile(path, kLargestFile);
+    if (!bytes) throw std::runtime_error(path + "を読み込めません");
+    const std::optional<PaletteContents> contents = ReadPalette(*bytes, path);
     const FoundColours found = contents ? ColoursOf(*contents, colourOf_) : FoundColours{};
     ui::Application& app = ui::Application::Get();
     if (found.colours.empty()) {
         app.ShowMessage(NoPaletteText(path, found.unreadable), MB_OK | MB_ICONWARNING);
         return;
     }
-    const ui::IniFile file = ui::SettingsFileIn(appDir_);
+    const ui::IniFile file = settingsFile_();
     PaletteSlots slots = ReadPaletteSlots(file);
     const std::size_t taken = std::min(found.colours.size(), slots.size());
     std::copy_n(found.colours.begin(), taken, slots.begin());
@@ -137,8 +115,9 @@ void PaletteTransfer::ImportFile(const std::string& path) {
 }
 
 void PaletteTransfer::ExportFile(const std::string& path, PaletteFormat format) {
-    const PaletteSlots slots = ReadPaletteSlots(ui::SettingsFileIn(appDir_));
-    WriteWholeFile(path, WritePalette(format, std::vector<std::uint32_t>(slots.begin(), slots.end())));
+    const PaletteSlots slots = ReadPaletteSlots(settingsFile_());
+    if (!ui::WriteWholeFile(path, WritePalette(format, std::vector<std::uint32_t>(slots.begin(), slots.end()))))
+        throw std::runtime_error(path + " に書き込めません");
 }
 
 }  // namespace velmira

@@ -7,9 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "palette/PaletteSlots.h"
+#include "palettewindows/PaletteSlots.h"
 #include "ui/Button.h"
 #include "ui/Form.h"
+#include "ui/IniFile.h"
 #include "ui/Label.h"
 #include "ui/Panel.h"
 
@@ -19,8 +20,8 @@ public:
     static constexpr int kLoadMode = 1;
     static constexpr int kSlotCount = velmira::kPaletteSlots;
 
-    // Builds the dialog, owned by `owner`, hidden until it is shown.
-    explicit TColorPallet(ui::Form& owner, ui::ModalShown modalShown = {});
+    // Builds the dialog, owned by `owner`, hidden until it is shown; the slots are kept in `settings`.
+    TColorPallet(ui::Form& owner, ui::IniFile settings, ui::ModalShown modalShown = {});
 
     // ---- Controls ------------------------------------------------------------------------------------------------
     ui::Label LabelPallet;
@@ -36,7 +37,6 @@ public:
 
     // ---- State ---------------------------------------------------------------------------------------------------
     int PalletMode = kSaveMode;
-    std::string AppDir;  // the executable's folder with its trailing backslash
 
     // ---- Operations ----------------------------------------------------------------------------------------------
     // Shows the colour of the three channel strings, the labels of the mode, and the slots from the file.
@@ -55,7 +55,8 @@ public:
 
 private:
     void BuildLayout(ui::Form& owner);
-    std::string SettingsPath() const;
+
+    ui::IniFile settings_;
 };
 
 // The palette dialog while one of the main window's palette buttons has it open; null otherwise.

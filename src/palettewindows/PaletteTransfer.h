@@ -10,6 +10,7 @@
 #include <string>
 
 #include "palette/PaletteFile.h"
+#include "ui/IniFile.h"
 #include "ui/OpenDialog.h"
 
 namespace velmira {
@@ -18,10 +19,11 @@ class PaletteTransfer {
 public:
     // The colour of a swatch, packed with red in the low byte; nothing for a line of text without a colour.
     using SwatchColour = std::function<std::optional<std::uint32_t>(const Swatch&)>;
+    // The settings file that keeps the slots, asked each time a file is moved.
+    using SettingsFile = std::function<ui::IniFile()>;
 
-    // `appDir` is the folder of the settings file with its trailing backslash, read when a file is moved; it
-    // must outlive the object. `colourOf` is the colour science that turns a swatch into sRGB.
-    PaletteTransfer(const std::string& appDir, SwatchColour colourOf);
+    // `colourOf` is the colour science that turns a swatch into sRGB.
+    PaletteTransfer(SettingsFile settingsFile, SwatchColour colourOf);
     PaletteTransfer(const PaletteTransfer&) = delete;
     PaletteTransfer& operator=(const PaletteTransfer&) = delete;
 
@@ -40,7 +42,7 @@ public:
     ui::SaveDialog& ExportDialog() noexcept { return exportDialog_; }
 
 private:
-    const std::string& appDir_;
+    SettingsFile settingsFile_;
     SwatchColour colourOf_;
     ui::OpenDialog importDialog_;
     ui::SaveDialog exportDialog_;

@@ -1,4 +1,4 @@
-#include "color/ContrastTipDrawing.h"
+#include "colorwindows/ContrastTipDrawing.h"
 
 #include <algorithm>
 
@@ -11,7 +11,6 @@ namespace velmira {
 namespace {
 
 // 96-DPI figures.
-constexpr char kFace[] = "ＭＳ Ｐゴシック";
 constexpr int kTextHeight = 12;
 constexpr int kPadding = 4;
 constexpr int kLineGap = 2;
@@ -41,8 +40,8 @@ COLORREF ColorOf(Rgb c) {
 void ContrastTipDrawing::Lay(const ContrastTipContent& content, UINT dpi) {
     const auto scaled = [dpi](int value) { return ui::ScaleLayout(value, dpi); };
     ui::Application& app = ui::Application::Get();
-    font_ = app.Font({kFace, scaled(kTextHeight), false});
-    sampleFont_ = app.Font({kFace, scaled(kTextHeight), true});
+    font_ = app.Font({ui::kFace, scaled(kTextHeight), false});
+    sampleFont_ = app.Font({ui::kFace, scaled(kTextHeight), true});
     visions_ = content.visions;
 
     const std::vector<std::string> texts = SplitLines(content.text);

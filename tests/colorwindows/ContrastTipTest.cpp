@@ -15,8 +15,8 @@
 
 #include "app/MainForm.h"
 #include "color/Contrast.h"
-#include "color/ContrastDetailsForm.h"
-#include "color/ContrastTip.h"
+#include "colorwindows/ContrastDetailsForm.h"
+#include "colorwindows/ContrastTip.h"
 #include "color/NearestPassing.h"
 #include "color/VisionDeficiency.h"
 #include "support/MainWindowTest.h"
@@ -216,7 +216,7 @@ TEST_F(ContrastTipTest, PictureTextCountsThePixelsUnderTheSampleText) {
     const std::string path = testsupport::ProgramFolder() + "tippicture.bmp";
     testsupport::WriteFile(path, velmira::test::EncodeBmp(velmira::test::BmpFormat{}, pattern));
     form->CheckBackImage.SetChecked(true);
-    form->Background().LoadImageA(path);
+    form->Background().LoadPictureFile(path);
     ::DeleteFileA(path.c_str());
 
     // Black text: 1:1 against black, 21:1 against white, two thirds of the pixels white; the worst figures of

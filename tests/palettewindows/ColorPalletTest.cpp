@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
-#include "palette/ColorPallet.h"
+#include "palettewindows/ColorPallet.h"
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Application.h"
