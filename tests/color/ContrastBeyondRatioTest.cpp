@@ -154,6 +154,9 @@ TEST(NearestPassingColour, PassesKeepsTheHueAndHasNoNearerPassingColour) {
         EXPECT_GT(found.distance, 0);
         ExpectNoNearerPassingColour(original, fixed, c.level, found);
     }
+    // A grey stays grey, and only a grey is one: #767676 is the lightest grey that meets AA on white.
+    EXPECT_EQ(HexOf(velmira::NearestPassingColour(Hex(0x909090), Hex(0xFFFFFF), velmira::kAaNormal).colour), "767676");
+    EXPECT_FALSE(velmira::KeepsHue(Hex(0x909090), Hex(0x907070)));
     const velmira::PassingColour unchanged = velmira::NearestPassingColour(Hex(0x000000), Hex(0xFFFFFF), 7.0);
     EXPECT_EQ(HexOf(unchanged.colour), "000000");
     EXPECT_EQ(unchanged.distance, 0);
