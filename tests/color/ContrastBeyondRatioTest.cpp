@@ -175,6 +175,10 @@ TEST(NearestPassingColour, ALevelNoColourReachesIsReportedWithTheBestRatio) {
               "背景色を AAA (7:1) に合わせる(&4) - 不可: 文字色に対して白でも黒でも最大 " +
                   velmira::RatioText(aaa.bestRatio));
 
+    // Black reaches 6.9956:1 against #7AA200: shown rounded it would read as the 7:1 it misses.
+    EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Text, velmira::ContrastTarget::Aaa, Hex(0x7AA200)),
+              "文字色を AAA (7:1) に合わせる(&2) - 不可: 背景色に対して白でも黒でも最大 6.99:1");
+
     const velmira::PassingColour aa =
         velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aa);
     EXPECT_TRUE(aa.possible);
