@@ -237,10 +237,9 @@ def mutants_of(file, source):
                 text = f"0x{changed:0{len(digits) - 2}X}" if digits[:2].lower() == "0x" else str(changed)
                 found.append(Mutant(file, t.line, t.start, t.end, text + suffix, "constant", t.text))
         elif t.text in SWAPS and i not in templates and not (prev and prev.text == "operator"):
-            if t.text in ("&", "*", "-", "+") and (prev is None or (prev.kind not in ("word", "number")
-                                                                 and prev.text not in (")", "]"))):
-                if t.text in ("&", "*"):
-                    continue  # unary: an address or a dereference
+            if t.text in ("&", "*") and (prev is None or (prev.kind not in ("word", "number")
+                                                       and prev.text not in (")", "]"))):
+                continue  # unary: an address or a dereference
             if t.text in ("&", "*", "&&") and prev and prev.kind == "word" and following and following.kind == "word" \
                     and i + 2 < len(tokens) and tokens[i + 2].text in (",", ")", "=", ";", "{", "(", "[", ":"):
                 continue  # a declaration: "Type& name", "Type* name", "Type&& name"
