@@ -26,9 +26,9 @@
 #include <utility>
 #include <vector>
 
-#include "image/BmpDecoder.h"
-#include "image/ByteSource.h"
-#include "image/DecodedPicture.h"
+#include "picture/BmpDecoder.h"
+#include "picture/ByteSource.h"
+#include "picture/DecodedPicture.h"
 #include "image/JpegDecoder.h"
 #include "LoadBench.h"
 #include "support/CountingSource.h"
@@ -36,13 +36,13 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "image/FileByteSource.h"
+#include "picture/FileByteSource.h"
 #include "image/SpiHostProcess.h"
 #include "image/SpiLoadClass.h"
-#include "image/SpiPluginCalls.h"
+#include "spihost/SpiPluginCalls.h"
 #else
 #include "LoadPictures.h"
-#include "image/wic/LibraryPicture.h"
+#include "wicplugin/LibraryPicture.h"
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "image/ByteSource.h"
+#include "picture/ByteSource.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

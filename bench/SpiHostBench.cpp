@@ -18,7 +18,7 @@
 
 #include "image/SpiHostProcess.h"
 #include "image/SpiLoadClass.h"
-#include "image/SpiPluginCalls.h"
+#include "spihost/SpiPluginCalls.h"
 
 namespace {
 

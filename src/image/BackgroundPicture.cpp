@@ -5,9 +5,9 @@
 #include <optional>
 #include <utility>
 
-#include "image/BmpDecoder.h"
-#include "image/DecodedPicture.h"
-#include "image/FileByteSource.h"
+#include "picture/BmpDecoder.h"
+#include "picture/DecodedPicture.h"
+#include "picture/FileByteSource.h"
 #include "image/FolderDlgClass.h"
 #include "image/ImageFormat.h"
 #include "image/JpegDecoder.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "image/DecodedPicture.h"
+#include "picture/DecodedPicture.h"
 #include "image/SpiLoadClass.h"
 #include "ui/Button.h"
 #include "ui/CheckBox.h"

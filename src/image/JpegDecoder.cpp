@@ -13,7 +13,7 @@
 #include <jerror.h>
 
 #include "image/JpegRestartCut.h"
-#include "image/MemoryByteSource.h"
+#include "picture/MemoryByteSource.h"
 
 namespace velmira {
 namespace {

@@ -2,8 +2,8 @@
 // JPEG background pictures through libjpeg, at full size and the library's best quality.
 #include <string>
 
-#include "image/ByteSource.h"
-#include "image/DecodedPicture.h"
+#include "picture/ByteSource.h"
+#include "picture/DecodedPicture.h"
 
 namespace velmira {
 

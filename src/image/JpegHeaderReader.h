@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "image/ByteSource.h"
+#include "picture/ByteSource.h"
 
 namespace velmira::jpeg {
 

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "image/ByteSource.h"
+#include "picture/ByteSource.h"
 
 namespace velmira {
 

@@ -3,9 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "image/SpiPluginInfo.h"
-
 namespace velmira {
+
+// One plug-in's pair as the open-file dialog's filter needs it.
+struct ST_SpiInfo {
+    std::string Pattern;
+    std::string Description;
+};
 
 // The filter as "description|pattern|description|pattern..." with no "|" after the last pattern:
 // all pictures first, then JPEG, one entry per plug-in in list order, BMP and all files.

@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "image/DecodedPicture.h"
-#include "image/SpiHostProtocol.h"
+#include "picture/DecodedPicture.h"
+#include "spi/SpiHostProtocol.h"
 #include "image/SpiPluginCache.h"
 #include "ui/UniqueHandle.h"
 

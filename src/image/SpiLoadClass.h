@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "image/DecodedPicture.h"
+#include "picture/DecodedPicture.h"
 #include "image/SpiHostProcess.h"
 #include "image/SpiPluginCache.h"
-#include "image/SpiPluginInfo.h"
+#include "image/SpiFilter.h"
 
 namespace velmira {
 

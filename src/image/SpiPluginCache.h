@@ -7,15 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace velmira {
+#include "spi/SpiHostProtocol.h"
 
-// What a plug-in file turned out to be when the helper loaded it and asked for its information.
-enum class SpiPluginState : char {
-    Usable = 'U',
-    NotAPlugin = 'N',  // no DLL, or one without the exports a plug-in must have
-    Crashed = 'C',     // the helper crashed in its start-up code or its information
-    Hung = 'H',        // the helper was ended there for not answering in time
-};
+namespace velmira {
 
 struct SpiCacheEntry {
     std::string path;

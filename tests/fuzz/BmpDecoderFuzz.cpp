@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "image/BmpDecoder.h"
-#include "image/MemoryByteSource.h"
+#include "picture/BmpDecoder.h"
+#include "picture/MemoryByteSource.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     velmira::MemoryByteSource source(std::string_view(reinterpret_cast<const char*>(data), size));

@@ -8,7 +8,7 @@
 
 #include "image/JpegDecoder.h"
 #include "image/JpegRestartCut.h"
-#include "image/MemoryByteSource.h"
+#include "picture/MemoryByteSource.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "image/DecodedPicture.h"
-#include "image/MemoryByteSource.h"
-#include "image/wic/LibraryPicture.h"
+#include "picture/DecodedPicture.h"
+#include "picture/MemoryByteSource.h"
+#include "wicplugin/LibraryPicture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     velmira::MemoryByteSource source(std::string_view(reinterpret_cast<const char*>(data), size));

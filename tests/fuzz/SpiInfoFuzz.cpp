@@ -9,7 +9,7 @@
 
 #include "FuzzInput.h"
 #include "image/SpiFilter.h"
-#include "image/SpiPluginInfo.h"
+#include "spihost/SpiPluginInfo.h"
 #include "ui/DialogFilter.h"
 
 namespace {

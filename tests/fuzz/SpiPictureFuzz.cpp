@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "FuzzInput.h"
-#include "image/BmpDecoder.h"
-#include "image/SpiPictureCheck.h"
+#include "picture/BmpDecoder.h"
+#include "spihost/SpiPictureCheck.h"
 
 namespace {
 

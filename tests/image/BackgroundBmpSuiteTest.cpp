@@ -5,7 +5,7 @@
 #include <set>
 
 #include "image/BackgroundFixture.h"
-#include "image/BmpDecoder.h"
+#include "picture/BmpDecoder.h"
 #include "support/PictureWriter.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"

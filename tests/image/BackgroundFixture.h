@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/MainForm.h"
-#include "image/BmpDecoder.h"
+#include "picture/BmpDecoder.h"
 #include "support/PictureWriter.h"
 #include "ui/Dpi.h"
 #include "support/MainWindowTest.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/MainForm.h"
-#include "image/BmpDecoder.h"
+#include "picture/BmpDecoder.h"
 #include "image/JpegDecoder.h"
 #include "support/HostilePictures.h"
 #include "support/PictureWriter.h"

@@ -10,10 +10,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "image/BmpDecoder.h"
-#include "image/DecodedPicture.h"
+#include "picture/BmpDecoder.h"
+#include "picture/DecodedPicture.h"
 #include "image/JpegDecoder.h"
-#include "image/MemoryByteSource.h"
+#include "picture/MemoryByteSource.h"
 #include "support/HostilePictures.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <jerror.h>
 
 #include "image/JpegDecoder.h"
-#include "image/MemoryByteSource.h"
+#include "picture/MemoryByteSource.h"
 #include "support/PictureWriter.h"
 
 namespace velmira {

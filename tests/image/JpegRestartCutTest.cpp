@@ -11,7 +11,7 @@
 
 #include "image/JpegDecoder.h"
 #include "image/JpegRestartCut.h"
-#include "image/MemoryByteSource.h"
+#include "picture/MemoryByteSource.h"
 #include "support/CountingSource.h"
 #include "support/PictureWriter.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The plug-in host against real plug-in DLLs (tests/plugins), copied into a fresh folder for every test, and
 // the real helper process that the build puts one folder above the tests. Where a test must see what a plug-in
-// was handed, it loads the plug-in in its own process, makes the helper's calls (image/SpiPluginCalls.h) and asks
+// was handed, it loads the plug-in in its own process, makes the helper's calls (spihost/SpiPluginCalls.h) and asks
 // the plug-in.
 #include <windows.h>
 
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "image/SpiLoadClass.h"
-#include "image/SpiPluginCalls.h"
+#include "spihost/SpiPluginCalls.h"
 #include "support/ProgramFolder.h"
 #include "ui/SystemLibrary.h"
 #include "support/TestFolders.h"

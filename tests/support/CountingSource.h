@@ -3,7 +3,7 @@
 // only the part of a file it needs.
 #include <cstdint>
 
-#include "image/ByteSource.h"
+#include "picture/ByteSource.h"
 
 namespace velmira::test {
 
