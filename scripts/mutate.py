@@ -403,9 +403,11 @@ def run_test(program, arguments, folder, limit):
     try:
         return process.wait(timeout=limit) == 0
     except subprocess.TimeoutExpired:
-        os.killpg(process.pid, signal.SIGKILL)
-        process.wait()
         return False
+    finally:  # at the limit, or when the run itself is stopped
+        if process.poll() is None:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
 
 
 def build_targets(build, programs, limit):
