@@ -132,11 +132,11 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
     auto aco = [&](unsigned space, unsigned w, unsigned x, unsigned y, unsigned z) {
         return u16(space) + u16(w) + u16(x) + u16(y) + u16(z);
     };
-    // HSB keeps the hue in 65536ths of a turn: a third (just under 120 degrees) is green, here half saturated.
-    // Lab keeps hundredths, a and b signed: lab(50 40 -40) is sRGB (158.45, 92.21, 188.19) by CSS Color 4.
+    // HSB keeps the hue in 65536ths of a turn: a third (just under 120 degrees) is green, here half saturated
+    // and half bright. Lab keeps hundredths, a and b signed: lab(50 40 -40) is sRGB (158.45, 92.21, 188.19).
     const std::string aco1 = u16(1) + u16(7) + aco(0, 0xFFFF, 0x8000, 0, 0) + aco(2, 0x3333, 0xFFFF, 0xCCCC, 0x6666) +
                              aco(7, 5000, 0, 0, 0) + aco(8, 5000, 0, 0, 0) + aco(3, 1, 0, 0, 0) +
-                             aco(1, 0x5555, 0x8000, 0xFFFF, 0) + aco(7, 5000, 4000, 0x10000 - 4000, 0);
+                             aco(1, 0x5555, 0x8000, 0x8000, 0) + aco(7, 5000, 4000, 0x10000 - 4000, 0);
     struct Case {
         const char* name;
         std::string bytes;
@@ -147,7 +147,7 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
          Colours{0x000000, 0x0080FF}, 0},
         // Lab L* 50 is sRGB 119 grey; ASE keeps L from 0 to 1, grey as 0 black to 1 white.
         {"a.ase", ase, Colours{0x0000FF, 0xFFFF00, 0x520066, 0x777777, 0x808080}, 0},
-        {"a.aco", aco1, Colours{0x0080FF, 0x526614, 0x777777, 0x808080, 0x7FFF80, 0xBC5C9E}, 1},
+        {"a.aco", aco1, Colours{0x0080FF, 0x526614, 0x777777, 0x808080, 0x408040, 0xBC5C9E}, 1},
         // Version 2 alone: each colour's name follows it as a length (its terminating zero counted) and UTF-16.
         {"a.aco", u16(2) + u16(2) + aco(0, 0xFFFF, 0, 0, 0) + u16(0) + utf16("Red") + aco(0, 0, 0, 0xFFFF, 0) + u16(0) +
              utf16("Blue"), Colours{0x0000FF, 0xFF0000}, 0},
