@@ -1,5 +1,9 @@
 // Loupe benchmark: the cost of one tick of the loupe while a colour is picked.
 //
+// Natively: the pure part of a tick that samples a 15 x 15 square (cells, drawing with the square's outline,
+// the square's mean, darkest and lightest pixel and the readout's text), and the palette's contrast table for
+// twenty distinct colours (380 pairs) with its text.
+//
 // Natively and under Wine (pure code): the drawing of the loupe's picture from a capture - which cells the
 // sight hides, the cells, grid, hatch and rings - at each zoom, at 96 and 144 DPI.
 // Under Wine (the Windows build): TLoupeForm::Update as the sight's timer calls it - one screen capture, the
@@ -9,8 +13,10 @@
 //
 //   velmira_loupe_bench                          native: the drawing table
 //   velmira_loupe_bench.exe                      Windows: the update and sight tick tables, then the drawing
-//   velmira_loupe_bench.exe show X Y [SECONDS]   Windows: the main window, the sight with the pointer at (X, Y)
-//                                                and the loupe at the DPI there, held on screen for a screenshot
+//   velmira_loupe_bench.exe show X Y [SECONDS [SIDE]]
+//                                                Windows: the main window, the sight with the pointer at (X, Y)
+//                                                and the loupe at the DPI there sampling a square of SIDE (1),
+//                                                held on screen for a screenshot
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
@@ -20,9 +26,12 @@
 #include <string>
 #include <vector>
 
+#include "color/ContrastTable.h"
+#include "color/SampleStats.h"
 #include "picker/LoupeLayout.h"
 #include "picker/LoupePicture.h"
 #include "picker/ScopePlacement.h"
+#include "picker/SampleSquare.h"
 #include "picker/ScopeRegion.h"
 
 #ifdef _WIN32
@@ -75,6 +84,20 @@ std::vector<velmira::RegionRun> SightRuns() {
     return velmira::OpaqueRuns(29, 29, [](int x, int y) { return rows[y][x] == 'X' ? 1u : 0u; });
 }
 
+// The cells round the pick point of tick `i` (the pointer moving), drawn with a sampled square of `sample`.
+velmira::LoupeCells DrawTick(const velmira::LoupeGeometry& g, const std::vector<velmira::RegionRun>& runs,
+                             const std::vector<std::uint32_t>& capture, std::vector<std::uint32_t>& picture, int i,
+                             int sample) {
+    const velmira::ScreenPoint pointer{400 + i % 50, 300 + i % 37};
+    const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin(pointer, 29, 29);
+    const velmira::ScreenPoint pick = velmira::ScopeCenter(origin, 29, 29);
+    velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, g.pixels, {0, 0, 1920, 1080});
+    velmira::HideUnderRuns(cells, pick, runs, origin);
+    velmira::PaintLoupe(g, cells, capture.data(), velmira::LoupeColours{}, picture.data(), g.width, sample);
+    g_sink = g_sink + picture[static_cast<std::size_t>(i) % picture.size()];
+    return cells;
+}
+
 void NativeDrawing() {
     const std::vector<velmira::RegionRun> runs = SightRuns();
     std::printf("| Zoom | DPI | Pixels shown | Loupe px | Cells + drawing median ms | p95 ms |\n");
@@ -87,21 +110,65 @@ void NativeDrawing() {
             std::vector<std::uint32_t> picture(static_cast<std::size_t>(g.width) * g.height);
             std::vector<double> ms;
             for (int i = 0; i < 3000; ++i) {
-                const velmira::ScreenPoint pointer{400 + i % 50, 300 + i % 37};
                 const auto start = Clock::now();
-                const velmira::ScreenPoint origin = velmira::ScopeWindowOrigin(pointer, 29, 29);
-                const velmira::ScreenPoint pick = velmira::ScopeCenter(origin, 29, 29);
-                velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, g.pixels, {0, 0, 1920, 1080});
-                velmira::HideUnderRuns(cells, pick, runs, origin);
-                velmira::PaintLoupe(g, cells, capture.data(), velmira::LoupeColours{}, picture.data(), g.width);
+                DrawTick(g, runs, capture, picture, i, 1);
                 ms.push_back(Ms(Clock::now() - start));
-                g_sink = g_sink + picture[static_cast<std::size_t>(i) % picture.size()];
             }
             const Figures f = FiguresOf(ms);
             std::printf("| %d | %u | %d x %d | %d x %d | %.4f | %.4f |\n", zoom, dpi, g.pixels, g.pixels, g.width,
                         g.height, f.median, f.p95);
         }
     }
+}
+
+// The pure part of a tick at the largest sampled square: what a tick at one pixel does, plus the square's
+// outline, its figures and their text.
+void NativeSampledTick() {
+    const std::vector<velmira::RegionRun> runs = SightRuns();
+    const int side = 15;
+    const velmira::LoupeGeometry g = velmira::LoupeGeometryFor(velmira::kDefaultLoupeZoom, 96, 3);
+    std::vector<std::uint32_t> capture(static_cast<std::size_t>(g.pixels) * g.pixels);
+    for (std::size_t i = 0; i < capture.size(); ++i) capture[i] = static_cast<std::uint32_t>(i * 2654435761u);
+    std::vector<std::uint32_t> picture(static_cast<std::size_t>(g.width) * g.height);
+    const std::vector<velmira::Rgb> white{velmira::Rgb{0xFF, 0xFF, 0xFF}};
+    std::vector<double> ms;
+    for (int i = 0; i < 3000; ++i) {
+        const auto start = Clock::now();
+        const velmira::LoupeCells cells = DrawTick(g, runs, capture, picture, i, side);
+        const std::vector<velmira::Rgb> square =
+            velmira::ColoursOf(velmira::SquareOfCapture(cells, capture.data(), side));
+        const std::string text = velmira::SampledReadoutText(velmira::SampleOf(square), white);
+        ms.push_back(Ms(Clock::now() - start));
+        g_sink = g_sink + static_cast<std::uint32_t>(text.size());
+    }
+    const Figures f = FiguresOf(ms);
+    std::printf("| Loupe tick, 15 x 15 square, zoom 8, 96 DPI (pure part) | %.4f | %.4f | 1 |\n", f.median, f.p95);
+}
+
+void NativeContrastTable() {
+    std::vector<velmira::Rgb> palette;
+    for (int i = 0; i < 20; ++i)
+        palette.push_back(velmira::Rgb{static_cast<std::uint8_t>(i * 13), static_cast<std::uint8_t>(255 - i * 11),
+                                       static_cast<std::uint8_t>(i * 37 % 256)});
+    std::vector<double> ms;
+    std::size_t pairs = 0;
+    for (int i = 0; i < 300; ++i) {
+        const auto start = Clock::now();
+        const std::vector<velmira::ContrastTableRow> rows = velmira::ContrastTableRows(palette);
+        const std::string text = velmira::ContrastTableText(rows);
+        ms.push_back(Ms(Clock::now() - start));
+        pairs = rows.size();
+        g_sink = g_sink + static_cast<std::uint32_t>(text.size());
+    }
+    const Figures f = FiguresOf(ms);
+    std::printf("| Palette contrast table, 20 colours (%zu pairs), rows and text | %.4f | %.4f | 5 |\n", pairs, f.median,
+                f.p95);
+}
+
+void NativeSampling() {
+    std::printf("| What | Median ms | p95 ms | Limit ms |\n|---|---:|---:|---:|\n");
+    NativeSampledTick();
+    NativeContrastTable();
 }
 
 #ifdef _WIN32
@@ -119,8 +186,8 @@ void PumpFor(int ms) {
 }
 
 TLoupeForm::Readout AgainstWhite() {
-    return [](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-        return velmira::PickReadoutText({r, g, b}, velmira::Rgb{0xFF, 0xFF, 0xFF});
+    return [](int, const std::vector<std::uint32_t>& square) {
+        return velmira::PickReadoutText(velmira::ColoursOf(square).front(), velmira::Rgb{0xFF, 0xFF, 0xFF});
     };
 }
 
@@ -218,18 +285,24 @@ void SightTicks() {
 }
 
 // The main window as a user sees it, the sight over it and the loupe beside, left standing for a screenshot.
-void Show(POINT pointer, int seconds) {
+void Show(POINT pointer, int seconds, int side) {
     auto form = std::make_unique<TMainForm>();
     form->Show();
     PumpFor(300);
     ::SetCursorPos(pointer.x, pointer.y);
     TScopeForm scope(form->Handle());
+    scope.SetClearSquare(side);
     scope.ShowInactive();
     PumpFor(300);
     const velmira::Rgb other = form->BackGColor().Colour();
-    TLoupeForm loupe(form->Handle(), scope.Handle(), [other](std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-        return velmira::PickReadoutText({r, g, b}, other);
-    });
+    TLoupeForm loupe(
+        form->Handle(), scope.Handle(),
+        [other](int sampled, const std::vector<std::uint32_t>& square) {
+            const std::vector<velmira::Rgb> colours = velmira::ColoursOf(square);
+            return sampled > 1 ? velmira::SampledReadoutText(velmira::SampleOf(colours), {other})
+                               : velmira::PickReadoutText(colours.front(), other);
+        },
+        velmira::kDefaultLoupeZoom, side);
     const UINT dpi = ui::DpiAtPoint(pointer);
     loupe.Update(scope.GetCenter(), scope.GetCenter(), pointer, dpi);
     RECT at{};
@@ -254,7 +327,8 @@ int main(int argc, char** argv) {
     app.Initialize();
     app.SetTitle("Velmira");
     if (argc >= 4 && std::string(argv[1]) == "show") {
-        Show(POINT{std::atoi(argv[2]), std::atoi(argv[3])}, argc > 4 ? std::atoi(argv[4]) : 10);
+        Show(POINT{std::atoi(argv[2]), std::atoi(argv[3])}, argc > 4 ? std::atoi(argv[4]) : 10,
+             argc > 5 ? std::atoi(argv[5]) : 1);
         return 0;
     }
     std::printf("## One loupe tick under Wine (300 ticks each, the pick point moving)\n\n");
@@ -269,5 +343,7 @@ int main(int argc, char** argv) {
     std::printf("## Drawing one loupe picture, native (3000 pictures each)\n\n");
 #endif
     NativeDrawing();
+    std::printf("\n## A sampled square's tick (pure part) and the palette's contrast table (3000 and 300 runs)\n\n");
+    NativeSampling();
     return 0;
 }

@@ -20,6 +20,7 @@
 
 #include "colorwindows/ColorGroup.h"
 #include "colorwindows/ContrastDetailsForm.h"
+#include "colorwindows/ContrastTableForm.h"
 #include "colorwindows/ContrastTip.h"
 #include "color/PairHistory.h"
 #include "colorwindows/PreviewMenu.h"
@@ -110,6 +111,9 @@ public:
     void StartKeyboardPick(bool intoText);
     // The details window once it has been shown, or null.
     TContrastDetailsForm* ContrastDetails() const noexcept { return details_.get(); }
+    // The palette's contrast table, shown and given the keyboard (the window menu); null until first shown.
+    void ShowContrastTable();
+    TContrastTableForm* ContrastTable() const noexcept { return table_.get(); }
 
 protected:
     // Files dropped from the shell arrive as WM_DROPFILES; everything else goes to the form.
@@ -131,6 +135,8 @@ private:
     void RegisterPickKey();
     void PickKeyPressed();
     TLoupeForm::Readout PickReadout(bool intoText);
+    std::vector<velmira::Rgb> PickAgainst(bool intoText);
+    velmira::Rgb SampledPick(bool intoText, POINT point);
     void ShowPallet(int mode, velmira::ColorGroup& group);
     void CreateContrastTip();
     // The copies and the picks put the pair at the top of the history.
@@ -141,6 +147,8 @@ private:
     void AddColourItemsToWindowMenu();
     std::vector<ui::WindowMenuEntry> HistoryEntries();
     void ChoosePair(velmira::ColourPair pair);
+    std::vector<velmira::Rgb> PaletteColours();
+    void PaletteChanged();
 
     // What the contrast tip reports on.
     velmira::Rgb TextColour() override;
@@ -162,6 +170,9 @@ private:
     // The contrast details window, made when first shown, and where it stands (kept in the settings).
     std::unique_ptr<TContrastDetailsForm> details_;
     TContrastDetailsForm::Place detailsPlace_{};
+    // The palette's contrast table, made when first shown, and its place (kept in the settings).
+    std::unique_ptr<TContrastTableForm> table_;
+    TContrastTableForm::Place tablePlace_{};
     // The system-wide key that starts a pick of the text colour, as the settings give it; and the window that was
     // active when it was pressed, which gets the keyboard back when the pick ends.
     std::string pickKeyText_;

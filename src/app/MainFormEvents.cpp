@@ -6,10 +6,12 @@
 #include "colorwindows/Clipboard.h"
 #include "color/ColorText.h"
 #include "color/Contrast.h"
+#include "color/SampleStats.h"
 #include "colorwindows/CopyMenu.h"
 #include "settings/HistorySettings.h"
 #include "settings/ProgramFiles.h"
 #include "settings/Settings.h"
+#include "text/ChannelText.h"
 
 // The colour the preview shows, from the channel values: the edit may hold text that is no colour (a few typed
 // characters, a channel typed out of range), and the clipboard only ever receives a colour.
@@ -50,17 +52,24 @@ void TMainForm::ImageScopeStartDrag(const ui::Image& sender) {
     pick_.Start(PickReadout(&sender == &ImageScopeFont));
 }
 
-// The loupe's line for a candidate colour: its hex and its ratio against the other colour of the pair. Against a
-// picture that ratio is the worst over the picture's pixels under the sample text, as the contrast tip gives it;
-// the pixels are taken once, since the preview does not change while a pick runs.
+// What a picked colour is judged against: the other colour of the pair, or for the text over a picture the
+// picture's pixels under the sample text, taken once, since the preview does not change while a pick runs.
+std::vector<velmira::Rgb> TMainForm::PickAgainst(bool intoText) {
+    std::vector<velmira::Rgb> against;
+    if (intoText && PictureInUse()) against = PixelsUnderText();
+    if (against.empty()) against.push_back(intoText ? BackgroundColour() : TextColour());
+    return against;
+}
+
+// The loupe's line for a candidate colour: its hex and its ratio against the other colour of the pair (against a
+// picture the worst over the picture's pixels under the sample text, as the contrast tip gives it); for a sampled
+// square, the mean, the darkest and the lightest pixel, each with its ratio.
 TLoupeForm::Readout TMainForm::PickReadout(bool intoText) {
-    std::vector<velmira::Rgb> picture;
-    if (intoText && PictureInUse()) picture = PixelsUnderText();
-    const velmira::Rgb other = intoText ? BackgroundColour() : TextColour();
-    return [other, picture = std::move(picture)](std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-        const velmira::Rgb candidate{red, green, blue};
-        const velmira::Rgb against = picture.empty() ? other : velmira::LeastContrasting(candidate, picture);
-        return velmira::PickReadoutText(candidate, against);
+    return [against = PickAgainst(intoText)](int side, const std::vector<std::uint32_t>& square) {
+        const std::vector<velmira::Rgb> pixels = velmira::ColoursOf(square);
+        if (side > 1) return velmira::SampledReadoutText(velmira::SampleOf(pixels), against);
+        const velmira::Rgb candidate = pixels.front();
+        return velmira::PickReadoutText(candidate, velmira::LeastContrasting(candidate, against));
     };
 }
 
@@ -74,9 +83,23 @@ void TMainForm::ImageScopeBackGEndDrag() {
 
 void TMainForm::PickInto(velmira::ColorGroup& group, POINT point) {
     std::string red, green, blue;
-    pick_.GetColor(red, green, blue, point.x, point.y);
+    if (pick_.SampleSize() == 1) {
+        pick_.GetColor(red, green, blue, point.x, point.y);
+    } else {
+        const velmira::Rgb taken = SampledPick(&group == &fontColor_, point);
+        red = velmira::HexAtLeastTwoDigits(taken.red);
+        green = velmira::HexAtLeastTwoDigits(taken.green);
+        blue = velmira::HexAtLeastTwoDigits(taken.blue);
+    }
     group.SetChannels(red, green, blue);
     RememberPair();
+}
+
+// The mean of the square, or with Shift held as the pick ends the pixel of it that stands out most.
+velmira::Rgb TMainForm::SampledPick(bool intoText, POINT point) {
+    const bool strongest = ::GetKeyState(VK_SHIFT) < 0;
+    const std::vector<velmira::Rgb> square = velmira::ColoursOf(pick_.ReadSquare(point, pick_.SampleSize()));
+    return strongest ? velmira::StrongestAgainst(square, PickAgainst(intoText)) : velmira::MeanColour(square);
 }
 
 void TMainForm::CheckBackImageClick() {
@@ -115,9 +138,11 @@ void TMainForm::LoadIniFile() {
     CheckBackImage.SetChecked(values.useImage);
     background_.RestoreImagePath(values.path);
     pick_.SetLoupe(values.loupe);
+    pick_.SetSampleSize(values.sample);
     history_.Restore(velmira::ReadHistorySection(velmira::SettingsFileIn(appDir_)));
     pickKeyText_ = values.pickKey;
     detailsPlace_ = {values.details.left, values.details.top, values.details.width, values.details.height};
+    tablePlace_ = {values.table.left, values.table.top, values.table.width, values.table.height};
 }
 
 void TMainForm::SaveIniFile() {
@@ -125,9 +150,12 @@ void TMainForm::SaveIniFile() {
     values.iniDir = background_.OpenDialog().InitialDir;
     values.spi = background_.SpiPath();
     values.loupe = pick_.LoupeOn();
+    values.sample = pick_.SampleSize();
     values.pickKey = pickKeyText_;
     if (details_) detailsPlace_ = details_->CurrentPlace();
     values.details = {detailsPlace_.left, detailsPlace_.top, detailsPlace_.width, detailsPlace_.height};
+    if (table_) tablePlace_ = table_->CurrentPlace();
+    values.table = {tablePlace_.left, tablePlace_.top, tablePlace_.width, tablePlace_.height};
     using velmira::ColorGroup;
     for (int c = ColorGroup::kRed; c <= ColorGroup::kBlue; ++c) {
         values.font[c] = fontColor_.Hex(static_cast<ColorGroup::Channel>(c));

@@ -34,11 +34,13 @@ void TMainForm::ShowPallet(int mode, velmira::ColorGroup& group) {
     using velmira::ColorGroup;
     dialog.SetCurColor(group.Hex(ColorGroup::kRed), group.Hex(ColorGroup::kGreen), group.Hex(ColorGroup::kBlue));
     const int result = dialog.ShowModal();
-    if (mode == TColorPallet::kLoadMode && result == ui::mrOk) {
+    if (result != ui::mrOk) return;
+    if (mode == TColorPallet::kLoadMode) {
         std::string red, green, blue;
         dialog.GetCurColor(red, green, blue);
         group.SetChannels(red, green, blue);
     }
+    PaletteChanged();
 }
 
 void TMainForm::BtnSaveFontClick() {

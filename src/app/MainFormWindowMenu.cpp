@@ -1,7 +1,9 @@
-// The main window's own items in its window menu (Alt+Space): the history of colour pairs, and the palette
-// written to and read from the files of other programs.
+// The main window's own items in its window menu (Alt+Space): the history of colour pairs, the palette
+// written to and read from the files of other programs, and the palette's contrast table.
 #include "app/MainForm.h"
 
+#include "palettewindows/PaletteSlots.h"
+#include "settings/ProgramFiles.h"
 #include "text/ChannelText.h"
 
 namespace {
@@ -27,8 +29,30 @@ void TMainForm::AddColourItemsToWindowMenu() {
     ui::WindowMenu& menu = Menu();
     menu.AddSeparator();
     menu.AddSubmenu("履歴(&H)", [this] { return HistoryEntries(); });
-    menu.AddItem("パレットを読み込む(&I)...", [this] { palettes_.Import(Handle()); });
+    menu.AddItem("パレットを読み込む(&I)...", [this] {
+        palettes_.Import(Handle());
+        PaletteChanged();
+    });
     menu.AddItem("パレットを書き出す(&E)...", [this] { palettes_.Export(Handle()); });
+    menu.AddItem("パレットのコントラスト表(&M)...", [this] { ShowContrastTable(); });
+}
+
+void TMainForm::ShowContrastTable() {
+    if (!table_) table_ = std::make_unique<TContrastTableForm>(Handle(), [this] { return PaletteColours(); }, tablePlace_);
+    table_->ShowTable();
+}
+
+// The palette as the settings file holds it, slot 1 first.
+std::vector<velmira::Rgb> TMainForm::PaletteColours() {
+    std::vector<velmira::Rgb> colours;
+    for (const std::uint32_t slot : velmira::ReadPaletteSlots(velmira::SettingsFileIn(appDir_)))
+        colours.push_back(velmira::Rgb{static_cast<std::uint8_t>(slot), static_cast<std::uint8_t>(slot >> 8),
+                                       static_cast<std::uint8_t>(slot >> 16)});
+    return colours;
+}
+
+void TMainForm::PaletteChanged() {
+    if (table_) table_->PaletteChanged();
 }
 
 std::vector<ui::WindowMenuEntry> TMainForm::HistoryEntries() {

@@ -80,7 +80,10 @@ std::string SummaryOf(double ratio, double lc) {
 ContrastTipContent PairTipContent(Rgb text, Rgb background) {
     ContrastTipContent content;
     const double lc = ApcaContrast(text, background);
-    content.summary = SummaryOf(ContrastRatio(text, background), lc);
+    content.judged = true;
+    content.ratio = ContrastRatio(text, background);
+    content.lc = lc;
+    content.summary = SummaryOf(content.ratio, lc);
     content.text = ColourPairTipText(text, background);
     content.text += "\n" + ApcaLine("APCA ", lc);
     for (const Vision vision : kDeficientVisions) content.visions.push_back(PairSeenWith(vision, text, background));
@@ -102,6 +105,9 @@ ContrastTipContent PictureTipContent(Rgb text, std::vector<Rgb> pixels) {
         content.summary = content.text.substr(content.text.rfind('\n') + 1);  // no pixel under the text
         return content;
     }
+    content.judged = true;
+    content.ratio = contrast.worst;
+    content.lc = worstLc;
     content.summary = "最低 " + SummaryOf(contrast.worst, worstLc);
     content.text += "\n" + ApcaLine("APCA 最低 ", worstLc);
     AppendVisionLines(content, " 最低 ");

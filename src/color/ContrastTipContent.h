@@ -27,6 +27,11 @@ struct ContrastTipContent {
     // One line for a screen reader: the ratio, the highest WCAG level it meets and the APCA Lc
     // ("21.00:1 AAA, Lc 106.0"); over a picture the worst of each ("最低 4.60:1 AA, Lc 65.0").
     std::string summary;
+    // The ratio and the Lc the text sizes are judged by: the pair's, or over a picture the worst of each; not
+    // set (`judged` false) when no pixel of the picture lies under the text.
+    bool judged = false;
+    double ratio = 0;
+    double lc = 0;
 };
 
 ContrastTipContent PairTipContent(Rgb text, Rgb background);

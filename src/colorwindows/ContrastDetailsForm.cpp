@@ -2,10 +2,12 @@
 
 #include <algorithm>
 
+#include "color/TextSizes.h"
 #include "colorwindows/ContrastTipDrawing.h"
 #include "color/VisionDeficiency.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
+#include "ui/SideWindow.h"
 #include "ui/UniqueHandle.h"
 
 namespace {
@@ -20,67 +22,21 @@ constexpr int kSampleGap = 8;
 constexpr int kMinWidth = 240;
 constexpr int kMinHeight = 160;
 
-ui::FormLayout DetailsLayout(HWND owner, const TContrastDetailsForm::Place& place) {
-    ui::FormLayout layout;
-    layout.caption = kCaption;
-    layout.left = place.left;
-    layout.top = place.top;
-    layout.width = std::max(place.width, kMinWidth);
-    layout.height = std::max(place.height, kMinHeight);
-    layout.border = ui::FormBorder::Sizeable;
-    layout.minimizeBox = false;
-    layout.topmost = true;  // it stands beside the main window, which is always on top
-    layout.owner = owner;
-    return layout;
-}
-
-// The multi-line edit breaks lines at CR LF only; the content's line ends are LF, which is never the trail byte
-// of a double-byte character.
-std::string WithCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
-    }
-    return out;
-}
-
 }  // namespace
 
 TContrastDetailsForm::TContrastDetailsForm(HWND owner, velmira::ContrastSource& source, const Place& place)
     : source_(source) {
-    Create(DetailsLayout(owner, place));
-    KeepOnScreen();
+    Create(ui::SideLayout(owner, kCaption, place, kMinWidth, kMinHeight));
+    ui::KeepOnWorkArea(Handle());
     Text.CreateReadOnlyText(*this, {ui::kFace, 12, false});
     Text.SetAccessibleName(kCaption);
     AddShortcut(0, VK_ESCAPE, [this] { Close(); });
     LayOut();
 }
 
-// A place saved on a monitor that is gone, or on a smaller or more scaled one, would leave the window
-// partly or wholly off the screen: it moves onto the work area of the nearest monitor, its top-left corner first.
-void TContrastDetailsForm::KeepOnScreen() {
-    RECT r{};
-    ::GetWindowRect(Handle(), &r);
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!::GetMonitorInfoA(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    const RECT& work = monitor.rcWork;
-    const int left = std::max<int>(std::min<int>(r.left, work.right - (r.right - r.left)), work.left);
-    const int top = std::max<int>(std::min<int>(r.top, work.bottom - (r.bottom - r.top)), work.top);
-    if (left != r.left || top != r.top)
-        ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
 void TContrastDetailsForm::ShowDetails() {
     Refresh();
-    if (Visible()) {
-        ::SetActiveWindow(Handle());
-    } else {
-        Show();
-    }
-    ::SetFocus(Text.Handle());
+    ui::ShowWithFocusOn(*this, Text.Handle());
 }
 
 void TContrastDetailsForm::ColoursChanged() {
@@ -89,7 +45,9 @@ void TContrastDetailsForm::ColoursChanged() {
 
 void TContrastDetailsForm::Refresh() {
     content_ = velmira::ContentOf(source_);
-    Text.SetTextIfChanged(WithCrLf(content_.text));
+    std::string text = content_.text;
+    if (content_.judged) text += "\n\n" + velmira::TextSizeVerdictText(content_.ratio, content_.lc);
+    Text.SetTextIfChanged(ui::WithCrLf(text));
     RECT column{};
     ::GetClientRect(Handle(), &column);
     column.left = SampleColumnLeft();
@@ -97,12 +55,7 @@ void TContrastDetailsForm::Refresh() {
 }
 
 TContrastDetailsForm::Place TContrastDetailsForm::CurrentPlace() const {
-    RECT window{}, client{};
-    ::GetWindowRect(Handle(), &window);
-    ::GetClientRect(Handle(), &client);
-    const UINT dpi = Dpi();
-    return Place{ui::UnscaleLayout(window.left, dpi), ui::UnscaleLayout(window.top, dpi),
-                 ui::UnscaleLayout(client.right, dpi), ui::UnscaleLayout(client.bottom, dpi)};
+    return ui::CurrentSidePlace(Handle(), Dpi());
 }
 
 int TContrastDetailsForm::SampleColumnLeft() const {
@@ -164,14 +117,9 @@ LRESULT TContrastDetailsForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lPar
     case WM_SIZE:
         if (Text.Handle()) LayOut();
         break;
-    case WM_GETMINMAXINFO: {
-        const RECT frame = ui::FrameAround(RECT{0, 0, Scale(kMinWidth), Scale(kMinHeight)},
-                                           static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)),
-                                           static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)), Dpi());
-        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        limits->ptMinTrackSize = POINT{frame.right - frame.left, frame.bottom - frame.top};
+    case WM_GETMINMAXINFO:
+        ui::LimitTrackSize(Handle(), kMinWidth, kMinHeight, Dpi(), lParam);
         return 0;
-    }
     default:
         break;
     }

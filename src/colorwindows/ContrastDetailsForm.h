@@ -11,13 +11,12 @@
 #include "color/ContrastTipContent.h"
 #include "ui/Edit.h"
 #include "ui/Form.h"
+#include "ui/SideWindow.h"
 
 class TContrastDetailsForm : public ui::Form {
 public:
     // Where the window stands: its left and top corner and its client size, 96-DPI figures.
-    struct Place {
-        int left, top, width, height;
-    };
+    using Place = ui::SidePlace;
 
     // Built hidden, owned by `owner`, at `place` as far as the nearest monitor's work area allows; `source` must
     // outlive it.
@@ -40,7 +39,6 @@ protected:
     void OnDpiChanged() override;
 
 private:
-    void KeepOnScreen();
     void Refresh();
     void LayOut();
     int SampleColumnLeft() const;

@@ -26,6 +26,8 @@ constexpr char kUnsupportedMessage[] = "未対応の画像フォーマットで�
 constexpr char kPluginFolderPrompt[] = "Plug-in のあるパスを指定して下さい。";
 // After the folder's path, as with "がありません。".
 constexpr char kNoPluginSuffix[] = "にはPlug-inがありません。";
+// How often the window looks for plug-in descriptions that have ended.
+constexpr UINT kDescribedCheckMs = 100;
 
 // Copies the picture from the preview's top-left corner to the right and downwards, never scaled; the tiles at
 // the right and bottom edges are cut. A picture without width or height draws nothing.
@@ -66,6 +68,8 @@ HWND BackgroundPicture::DialogOwner() const {
 void BackgroundPicture::LoadReportingErrors(const std::string& path) {
     try {
         LoadPictureFile(path);
+    } catch (const SpiLoadGivenUp&) {
+        // the user's own doing: nothing to say
     } catch (const std::exception& e) {
         ui::Application::Get().ShowException(e);
     }
@@ -109,24 +113,51 @@ void BackgroundPicture::BtnSPIClick() {
     dialog.Title = kPluginFolderPrompt;
     dialog.InitialDir = current;
     if (!dialog.Execute()) return;
-    // The folder is kept even without plug-ins (the user may be about to put some there); the bundled plug-in's
-    // formats stay either way.
     spiPath_ = dialog.SelectedDir;
     SetSPI();
-    if (spiLoader_.GetFolderCount() == 0)
-        ui::Application::Get().ShowMessage(spiPath_ + kNoPluginSuffix, MB_OK | MB_ICONWARNING);
+    sayIfNoPlugins_ = true;
+    ShowPlugins();
 }
 
 void BackgroundPicture::SetSPI() {
-    spiLoader_.LoadPlugins(spiPath_);
+    describing_.Stop();
+    sayIfNoPlugins_ = false;
+    failuresShown_ = 0;
+    spiLoader_.BeginLoadPlugins(spiPath_);
+    ShowPlugins();
+    if (!spiLoader_.Describing()) return;
+    const HWND owner = DialogOwner();
+    if (owner) {
+        describing_.Start(owner, kDescribedCheckMs, [this] { TakeDescribedPlugins(); });
+    } else {
+        spiLoader_.FinishDescribing();
+        ShowPlugins();
+    }
+}
+
+void BackgroundPicture::TakeDescribedPlugins() {
+    const bool changed = spiLoader_.TakeDescribed();
+    if (!spiLoader_.Describing()) describing_.Stop();
+    if (changed || !spiLoader_.Describing()) ShowPlugins();
+}
+
+void BackgroundPicture::ShowPlugins() {
     // Each plug-in that could not be loaded is named once, as a crash while decoding is; the others work.
-    for (const std::string& failure : spiLoader_.GetFailures())
-        ui::Application::Get().ShowException(SpiHostFailure(failure));
+    const std::vector<std::string>& failures = spiLoader_.GetFailures();
+    while (failuresShown_ < failures.size())
+        ui::Application::Get().ShowException(SpiHostFailure(failures[failuresShown_++]));
     const int count = spiLoader_.GetCount();
     std::vector<ST_SpiInfo> plugins(static_cast<std::size_t>(count));
     spiLoader_.GetSpiInfo(count, plugins);
     // Only the entries change; the entry the user chose last stays selected by its number.
     openDialog_.Filter = BuildOpenFilter(plugins);
+    // The folder is kept even without plug-ins (the user may be about to put some there); the bundled plug-in's
+    // formats stay either way.
+    if (sayIfNoPlugins_ && !spiLoader_.Describing()) {
+        sayIfNoPlugins_ = false;
+        if (spiLoader_.GetFolderCount() == 0)
+            ui::Application::Get().ShowMessage(spiPath_ + kNoPluginSuffix, MB_OK | MB_ICONWARNING);
+    }
 }
 
 void BackgroundPicture::WMDropFiles(HDROP drop) {

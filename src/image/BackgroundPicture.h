@@ -17,6 +17,7 @@
 #include "ui/Edit.h"
 #include "ui/Image.h"
 #include "ui/OpenDialog.h"
+#include "ui/Timer.h"
 
 namespace velmira {
 
@@ -67,7 +68,8 @@ public:
     void LoadPictureFile(const std::string& path);
     int CheckFormat(const std::string& path);
     bool FindFile(const std::string& path, bool showMessage);
-    // Reloads the plug-ins of the plug-in folder and offers their types in the open-file dialog.
+    // Reloads the plug-ins of the plug-in folder and offers their types in the open-file dialog. Plug-ins the
+    // cache does not know join the dialog's types as their descriptions end, while the window goes on.
     void SetSPI();
 
     // The preview took another size (its window's DPI changed) and has no picture yet: the picture it showed is
@@ -83,6 +85,10 @@ private:
     // The shell's folder browser; a confirmed folder becomes the plug-in folder.
     void BtnSPIClick();
     void LoadReportingErrors(const std::string& path);
+    // Names the plug-ins that failed since they were last named, offers the listed ones' types, and, once all
+    // are described after a folder was chosen, says when it holds none.
+    void ShowPlugins();
+    void TakeDescribedPlugins();
     std::optional<DecodedPicture> Decode(int maxWidth, int maxHeight);
 
     Controls controls_;
@@ -95,6 +101,10 @@ private:
     // Released in reverse order: the plug-in folder, the plug-ins, then the picture's path.
     SpiLoadClass spiLoader_;
     std::string spiPath_;
+    // Looks for the descriptions that have ended while some are under way; stopped before the loader goes.
+    ui::Timer describing_;
+    std::size_t failuresShown_ = 0;
+    bool sayIfNoPlugins_ = false;  // a folder the user chose waits for its descriptions
 };
 
 }  // namespace velmira

@@ -183,7 +183,11 @@ Headers ReadHeaders(ChunkReader& in) {
         } else if (marker == kDht) {
             ReadHuffmanTables(ReadSegment(in, marker), headers);
         } else if (marker == kDqt || marker == kApp0 || marker == kApp14) {
-            headers.kept += ReadSegment(in, marker).bytes;  // libjpeg reads colour hints from APP0 and APP14
+            // libjpeg reads colour hints from APP0 and APP14. A file with more of them than any picture needs is
+            // left to the row decoder rather than kept whole.
+            const Segment segment = ReadSegment(in, marker);
+            if (segment.bytes.size() > kMaxKeptBytes - headers.kept.size()) GiveUp();
+            headers.kept += segment.bytes;
         } else if (marker == kDri) {
             const Segment dri = ReadSegment(in, marker);
             if (dri.PayloadSize() != 2) GiveUp();

@@ -14,6 +14,8 @@ namespace velmira::jpeg {
 // Reads start small, for the headers of files the cut turns down, and grow for the entropy-coded data.
 constexpr std::size_t kFirstChunkSize = 4 * 1024;
 constexpr std::size_t kChunkSize = 64 * 1024;
+// The most bytes of colour and quantisation segments the cut keeps (Headers::kept).
+constexpr std::size_t kMaxKeptBytes = 1024 * 1024;
 // Baseline 8-bit data: DC differences have at most 11 magnitude bits, AC coefficients 10.
 constexpr int kMaxDcBits = 11;
 constexpr int kMaxAcBits = 10;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "image/JpegEntropy.h"
@@ -165,6 +166,8 @@ std::optional<JpegCut> CutJpegAtRestarts(ByteSource& source, int maxWidth, int m
         return Cut(source, maxWidth, maxHeight);
     } catch (const NotCuttable&) {
         return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;  // the row decoder needs far less memory than the cut
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "text/SystemText.h"
 
@@ -16,14 +17,17 @@ constexpr char kCrashed[] = "が異常終了しました";
 constexpr char kNotAnswering[] = "が応答しないため中止しました";
 constexpr char kCannotStart[] = "を起動できません";
 constexpr char kBusy[] = "前の画像をまだ読み込んでいます";
+constexpr char kGivenUp[] = "画像の読み込みを中止しました";
 
 // How long the helper gets to unload its plug-ins and end when asked to, and to go once it has been ended.
 constexpr DWORD kQuitWaitMs = 2000;
 // The longest stretch without looking at the message queue: the system takes a thread that has not asked for
 // messages for five seconds as hung, and offers the user to end the program.
 constexpr DWORD kQueueCheckMs = 1000;
-// Plug-ins named in one request to describe them; their paths fit the block many times over.
-constexpr std::size_t kDescribeBatch = 256;
+// While a picture loads: how often the queue is looked at for a posted close, and after how long the pointer
+// shows that the program is busy.
+constexpr DWORD kLoadingQueueCheckMs = 100;
+constexpr DWORD kBusyCursorMs = 500;
 // The largest visible part asked for: a preview far larger than any screen's.
 constexpr std::size_t kMaxVisibleBytes = std::size_t{64} << 20;
 
@@ -44,14 +48,50 @@ SECURITY_ATTRIBUTES Inheritable() {
 
 std::string HandleText(HANDLE h) { return std::to_string(static_cast<unsigned long>(HandleToULong(h))); }
 
-// A job that ends the helper with the program, however the program ends; none where the system refuses one.
-ui::UniqueKernelHandle KillOnCloseJob() {
+// A job that ends the helper with the program, however the program ends, and keeps it from the user interface
+// of every process outside it: their windows (a plug-in cannot post to ours), the clipboard, global atoms, system
+// parameters, display settings, desktops, and exiting Windows. None where the system refuses a job; the limits
+// are left out where it refuses them alone.
+ui::UniqueKernelHandle HelperJob() {
     ui::UniqueKernelHandle job(::CreateJobObjectA(nullptr, nullptr));
     JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
     limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
     if (job && !::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits))
         job.reset();
+    JOBOBJECT_BASIC_UI_RESTRICTIONS ui{};
+    ui.UIRestrictionsClass = JOB_OBJECT_UILIMIT_HANDLES | JOB_OBJECT_UILIMIT_READCLIPBOARD |
+                             JOB_OBJECT_UILIMIT_WRITECLIPBOARD | JOB_OBJECT_UILIMIT_GLOBALATOMS |
+                             JOB_OBJECT_UILIMIT_SYSTEMPARAMETERS | JOB_OBJECT_UILIMIT_DISPLAYSETTINGS |
+                             JOB_OBJECT_UILIMIT_DESKTOP | JOB_OBJECT_UILIMIT_EXITWINDOWS;
+    if (job) ::SetInformationJobObject(job.get(), JobObjectBasicUIRestrictions, &ui, sizeof ui);
     return job;
+}
+
+// The helper's token: the program's own without its privileges, at low integrity, so that no plug-in can write
+// what the program keeps (velmira.ini, the plug-in cache: low integrity writes nothing of the user's) nor send
+// messages to its windows. None where the system makes no such token; the helper then runs with the program's
+// rights, in the job all the same.
+ui::UniqueKernelHandle RestrictedToken() {
+    HANDLE own = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY | TOKEN_ASSIGN_PRIMARY, &own))
+        return {};
+    const ui::UniqueKernelHandle ownToken(own);
+    HANDLE restricted = nullptr;
+    if (!::CreateRestrictedToken(own, DISABLE_MAX_PRIVILEGE, 0, nullptr, 0, nullptr, 0, nullptr, &restricted))
+        return {};
+    ui::UniqueKernelHandle token(restricted);
+    SID_IDENTIFIER_AUTHORITY mandatory = SECURITY_MANDATORY_LABEL_AUTHORITY;
+    PSID lowSid = nullptr;
+    if (!::AllocateAndInitializeSid(&mandatory, 1, SECURITY_MANDATORY_LOW_RID, 0, 0, 0, 0, 0, 0, 0, &lowSid))
+        return {};
+    const std::unique_ptr<void, PVOID(WINAPI*)(PSID)> low(lowSid, &::FreeSid);
+    TOKEN_MANDATORY_LABEL label{};
+    label.Label.Attributes = SE_GROUP_INTEGRITY;
+    label.Label.Sid = low.get();
+    if (!::SetTokenInformation(token.get(), TokenIntegrityLevel, &label,
+                               static_cast<DWORD>(sizeof label + ::GetLengthSid(low.get()))))
+        return {};
+    return token;
 }
 
 // The start-up attribute that limits what the helper inherits to the handles named, so that no other
@@ -85,10 +125,50 @@ private:
 };
 
 // Paints what needs painting while the helper works, so that the window does not stay blank for the seconds a
-// slow plug-in takes. Nothing else is taken from the queue: input waits until the load has ended.
+// slow plug-in takes.
 void DispatchPaint() {
     MSG msg;
     while (::PeekMessageA(&msg, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) ::DispatchMessageA(&msg);
+}
+
+// The user's input while a picture loads. Esc gives the load up, and so does a close of one of the thread's
+// windows (its close box, Alt+F4, a close posted or sent from elsewhere), which `close` then names for once the
+// load has unwound; the rest is dropped, as a busy window takes nothing.
+bool TakeInputWhileLoading(HWND& close) {
+    MSG msg;
+    // A close sent from elsewhere has been taken by the form already, which asked the program to end.
+    if (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        return true;
+    }
+    if (::PeekMessageA(&msg, nullptr, WM_CLOSE, WM_CLOSE, PM_REMOVE)) {
+        close = msg.hwnd;
+        return true;
+    }
+    while (::PeekMessageA(&msg, nullptr, WM_SYSCOMMAND, WM_SYSCOMMAND, PM_REMOVE))
+        if ((msg.wParam & 0xFFF0) == SC_CLOSE) {
+            close = msg.hwnd;
+            return true;
+        }
+    static constexpr UINT kInput[][2] = {
+        {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}, {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}};
+    for (const auto& range : kInput)
+        while (::PeekMessageA(&msg, nullptr, range[0], range[1], PM_REMOVE)) {
+            if (msg.message == WM_KEYDOWN && msg.wParam == VK_ESCAPE) return true;
+            const bool closeKey = msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4;
+            const bool closeBox = msg.message == WM_NCLBUTTONDOWN && msg.wParam == HTCLOSE;
+            if (closeKey || closeBox) {
+                close = ::GetAncestor(msg.hwnd, GA_ROOT);
+                return true;
+            }
+        }
+    return false;
+}
+
+// What is left of `limit` from `start` at `now`.
+DWORD Left(DWORD start, DWORD limit, DWORD now) {
+    const DWORD elapsed = now - start;
+    return elapsed >= limit ? 0 : limit - elapsed;
 }
 
 // Marks a request as waiting for its answer for as long as it does.
@@ -113,6 +193,41 @@ std::string SpiFailureText(const std::string& path, SpiPluginState state) {
 }
 
 SpiHostBusy::SpiHostBusy() : std::runtime_error(kBusy) {}
+
+SpiLoadGivenUp::SpiLoadGivenUp() : std::runtime_error(kGivenUp) {}
+
+SpiHostProcess::PictureRequest::PictureRequest(SpiHostProcess& host) : host_(host) {
+    host_.requestStart_ = ::GetTickCount();
+}
+
+SpiHostProcess::PictureRequest::~PictureRequest() {
+    // The busy pointer goes with the load, not at the next move of the mouse.
+    if (::GetTickCount() - *host_.requestStart_ >= kBusyCursorMs) ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+    host_.requestStart_.reset();
+}
+
+DWORD WaitWhileLoading(const HANDLE* handles, DWORD count, DWORD ms, DWORD since) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        HWND close = nullptr;
+        if (TakeInputWhileLoading(close)) {
+            if (close) ::PostMessageA(close, WM_CLOSE, 0, 0);
+            return kWaitGivenUp;
+        }
+        DispatchPaint();
+        const DWORD now = ::GetTickCount();
+        const DWORD loading = now - since;
+        if (loading >= kBusyCursorMs) ::SetCursor(::LoadCursorA(nullptr, IDC_APPSTARTING));
+        const DWORD left = Left(start, ms, now);
+        if (left == 0) return WAIT_TIMEOUT;
+        DWORD slice = std::min(left, kLoadingQueueCheckMs);
+        if (loading < kBusyCursorMs) slice = std::min(slice, kBusyCursorMs - loading);
+        // Posted messages other than a close wait for the load; the queue is looked at for a close in each slice.
+        const DWORD wait = ::MsgWaitForMultipleObjectsEx(count, handles, slice, QS_INPUT | QS_PAINT | QS_SENDMESSAGE,
+                                                         MWMO_INPUTAVAILABLE);
+        if (wait < WAIT_OBJECT_0 + count || wait == WAIT_FAILED) return wait;
+    }
+}
 
 std::string SpiHostProcess::Program() const {
     return options_.program.empty() ? ExecutableDirectory() + kHelperName : options_.program;
@@ -143,13 +258,20 @@ void SpiHostProcess::Start() {
         startup.lpAttributeList = inherited.get();
         const DWORD flags = CREATE_SUSPENDED | (inherited.get() ? EXTENDED_STARTUPINFO_PRESENT : 0);
         PROCESS_INFORMATION info{};
-        started = ::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
-                                   nullptr, &startup.StartupInfo, &info) != FALSE;
+        // With fewer rights where the system makes the token and starts a process with it; as the program
+        // otherwise (the job's limits still hold).
+        const ui::UniqueKernelHandle token = RestrictedToken();
+        if (token)
+            started = ::CreateProcessAsUserA(token.get(), program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                             flags, nullptr, nullptr, &startup.StartupInfo, &info) != FALSE;
+        if (!started)
+            started = ::CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, flags, nullptr,
+                                       nullptr, &startup.StartupInfo, &info) != FALSE;
         if (started) {
             process_.reset(info.hProcess);
             processId_ = info.dwProcessId;
             const ui::UniqueKernelHandle thread(info.hThread);
-            job_ = KillOnCloseJob();
+            job_ = HelperJob();
             // Refused where the program itself runs in a job that allows no other; the helper then ends when
             // it sees the program gone.
             if (job_ && !::AssignProcessToJobObject(job_.get(), process_.get())) job_.reset();
@@ -187,17 +309,29 @@ void SpiHostProcess::Stop() noexcept {
     job_.reset();
 }
 
-void SpiHostProcess::Abandon(Outcome outcome) noexcept {
-    if (outcome == Outcome::TimedOut) {
+void SpiHostProcess::Abandon(Outcome) noexcept {
+    // Whatever it did, a helper that is given up is not asked to end: one that lies or hangs would not.
+    if (process_) {
         ::TerminateProcess(process_.get(), 1);
         ::WaitForSingleObject(process_.get(), kQuitWaitMs);
     }
     Stop();
 }
 
+void SpiHostProcess::Fail(Outcome outcome, const std::string& plugin) {
+    Abandon(outcome);
+    if (outcome == Outcome::GivenUp) throw SpiLoadGivenUp();
+    throw SpiHostFailure(
+        SpiFailureText(plugin, outcome == Outcome::TimedOut ? SpiPluginState::Hung : SpiPluginState::Crashed));
+}
+
+spihost::HelperFields SpiHostProcess::Answer() const noexcept {
+    return control_ ? spihost::ReadHelperFields(*control_) : spihost::HelperFields{};
+}
+
 SpiHostProcess::Outcome SpiHostProcess::Ask(spihost::Request request, const std::vector<std::string>& plugins,
-                                            int plugin, const std::string& fileName,
-                                            const std::function<void(spihost::ControlBlock&)>& prepare) {
+                                            int plugin, const std::string& fileName, int maxWidth, int maxHeight,
+                                            HANDLE section) {
     const ScopedBusy busy(busy_);
     const auto text = spihost::PackRequestText({fileName, CurrentFolder(), plugins});
     if (!text) return Outcome::TooLong;
@@ -205,76 +339,95 @@ SpiHostProcess::Outcome SpiHostProcess::Ask(spihost::Request request, const std:
     if (Running() && ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0) Stop();
     if (!Running()) Start();
     spihost::ControlBlock& c = *control_;
+    const std::uint32_t serial = ++serial_;
     c.request = request;
-    c.serial = ++serial_;
+    c.serial = serial;
     c.plugin = plugin;
     c.textBytes = static_cast<std::uint32_t>(text->size());
     std::memcpy(c.text, text->data(), text->size());
+    c.maxWidth = maxWidth;
+    c.maxHeight = maxHeight;
     c.pixels = 0;
-    if (prepare) prepare(c);
-    c.answer = spihost::kNoAnswer;
-    c.calling = spihost::kNoPlugin;
+    HANDLE lent = nullptr;
+    if (section && ::DuplicateHandle(::GetCurrentProcess(), section, process_.get(), &lent, FILE_MAP_WRITE, FALSE, 0))
+        c.pixels = HandleToULong(lent);
+    c.helper.answer = spihost::kNoAnswer;
+    c.helper.calling = spihost::kNoPlugin;
+    const std::uint32_t calls = Answer().calls;
     ::SetEvent(requestEvent_.get());
-    const Outcome outcome = WaitForAnswer(c.serial);
-    return outcome;
+    return WaitForAnswer(serial, calls);
 }
 
-SpiHostProcess::Outcome SpiHostProcess::WaitForAnswer(std::uint32_t serial) {
-    const HANDLE handles[] = {answerEvent_.get(), process_.get()};
-    const DWORD timeout = options_.answerTimeoutMs;
-    std::uint32_t calls = control_->calls;
-    DWORD since = ::GetTickCount();
+SpiHostProcess::Outcome SpiHostProcess::WaitForAnswer(std::uint32_t serial, std::uint32_t calls) {
+    const HANDLE handles[] = {answerEvent_.get(), process_.get(), giveUp_};
+    const DWORD count = giveUp_ ? 3 : 2;
+    const DWORD limit = options_.answerTimeoutMs;
+    const DWORD start = ::GetTickCount();
+    // In a picture request each call into a plug-in has the whole limit, counted again from each call the helper
+    // says has begun, but never past the request's own end: the count cannot make a wait longer than that. A
+    // description has the limit for the plug-in's loading and all its information together, counted from its
+    // first call, so that a helper slow to start is not taken for a plug-in that hangs; the helper's start-up
+    // has a limit of its own.
+    const bool picture = requestStart_.has_value();
+    const DWORD requestStart = requestStart_.value_or(start);
+    const DWORD requestLimit = picture ? kSpiRequestCallLimits * limit : 2 * limit;
+    bool begun = false;
+    DWORD callStart = start;
     for (;;) {
-        DispatchPaint();
-        // Each call into a plug-in has the whole limit: a slow load of many plug-ins is no hang of the last one.
-        if (control_->calls != calls) {
-            calls = control_->calls;
-            since = ::GetTickCount();
+        const DWORD now = ::GetTickCount();
+        const std::uint32_t seen = Answer().calls;
+        if (seen != calls && (picture || !begun)) {
+            calls = seen;
+            callStart = now;
+            begun = true;
         }
-        const DWORD elapsed = ::GetTickCount() - since;
-        if (elapsed >= timeout) return Outcome::TimedOut;
-        const DWORD wait = ::MsgWaitForMultipleObjects(2, handles, FALSE, std::min(timeout - elapsed, kQueueCheckMs),
-                                                       QS_PAINT);
-        if (wait == WAIT_OBJECT_0 && control_->answerSerial == serial) return Outcome::Answered;
+        const DWORD left = std::min(Left(callStart, limit, now), Left(requestStart, requestLimit, now));
+        if (left == 0) return Outcome::TimedOut;
+        // A picture is waited for on the window's thread, which takes Esc and a close meanwhile; a description
+        // on a thread of its own, which the give-up event ends.
+        const DWORD slice = std::min(left, kQueueCheckMs);
+        const DWORD wait = picture ? WaitWhileLoading(handles, count, slice, requestStart)
+                                   : ::WaitForMultipleObjects(count, handles, FALSE, slice);
+        if (wait == kWaitGivenUp || (count == 3 && wait == WAIT_OBJECT_0 + 2)) return Outcome::GivenUp;
+        if (wait == WAIT_OBJECT_0 && Answer().answerSerial == serial) return Outcome::Answered;
         if (wait == WAIT_OBJECT_0 + 1 || wait == WAIT_FAILED) return Outcome::Died;
     }
 }
 
-int SpiHostProcess::Calling(const std::vector<std::string>& plugins) const {
-    // The value is the helper's, so it is only trusted as an index into the list.
-    const std::int32_t calling = control_ ? control_->calling : spihost::kNoPlugin;
-    return calling >= 0 && static_cast<std::size_t>(calling) < plugins.size() ? calling : -1;
+bool SpiHostProcess::RequestTimeUp() const {
+    return requestStart_ &&
+           ::GetTickCount() - *requestStart_ >= kSpiRequestCallLimits * options_.answerTimeoutMs;
 }
 
-std::vector<SpiPluginDescription> SpiHostProcess::Describe(const std::vector<std::string>& paths) {
+int SpiHostProcess::Calling(const std::vector<std::string>& plugins) const {
+    const std::optional<std::size_t> calling = spihost::CallingPlugin(Answer(), plugins.size());
+    return calling ? static_cast<int>(*calling) : -1;
+}
+
+SpiPluginDescription SpiHostProcess::Describe(const std::string& path) {
     using State = SpiPluginState;
-    std::vector<SpiPluginDescription> found(paths.size());
-    for (std::size_t from = 0; from < paths.size();) {
-        const std::vector<std::string> batch(paths.begin() + static_cast<std::ptrdiff_t>(from),
-                                             paths.begin() + static_cast<std::ptrdiff_t>(
-                                                                 std::min(paths.size(), from + kDescribeBatch)));
-        const Outcome outcome = Ask(spihost::kDescribe, batch, 0, std::string());
-        if (outcome == Outcome::TooLong) break;  // paths no file system has: nothing to describe
-        const std::size_t described = std::min<std::size_t>(control_->described, batch.size());
-        const auto replies = spihost::ReadDescriptions(control_->reply, std::min<std::size_t>(control_->replyBytes,
-                                                       sizeof control_->reply), described);
-        for (std::size_t i = 0; replies && i < replies->size(); ++i) {
-            const spihost::PluginDescription& reply = (*replies)[i];
-            found[from + i] = {reply.state, reply.pattern, reply.description};
-        }
-        if (outcome == Outcome::Answered) {
-            from += std::max<std::size_t>(described, 1);
-            continue;
-        }
-        // The plug-in after the last one described was running: it is left out, and the rest go on afresh.
+    const std::vector<std::string> list{path};
+    const Outcome outcome = Ask(spihost::kDescribe, list, 0, std::string());
+    if (outcome == Outcome::TooLong) return {};  // a path no file system has: nothing to describe
+    if (outcome == Outcome::GivenUp) {
         Abandon(outcome);
-        if (described < batch.size()) {
-            found[from + described].state = outcome == Outcome::TimedOut ? State::Hung : State::Crashed;
-            ++from;
-        }
-        from += described;
+        throw SpiLoadGivenUp();
     }
-    return found;
+    if (outcome != Outcome::Answered) {
+        Abandon(outcome);
+        return {outcome == Outcome::TimedOut ? State::Hung : State::Crashed, {}, {}};
+    }
+    const spihost::HelperFields answer = Answer();
+    std::vector<char> reply(spihost::ReplyBytes(answer));
+    spihost::CopyShared(reply.data(), control_->reply, reply.size());
+    const auto read = spihost::ReadDescriptions(reply.data(), reply.size(), spihost::DescribedCount(answer, 1));
+    if (!read || read->size() != 1) {
+        // An answer no helper of ours gives: something in it wrote the block, so the plug-in counts as crashed.
+        Abandon(Outcome::Died);
+        return {State::Crashed, {}, {}};
+    }
+    const spihost::PluginDescription& d = read->front();
+    return {d.state, d.pattern, d.description};
 }
 
 int SpiHostProcess::Find(const std::vector<std::string>& plugins, const std::string& fileName) {
@@ -288,15 +441,20 @@ int SpiHostProcess::Find(const std::vector<std::string>& plugins, const std::str
         for (std::size_t from = 0; from < asked.size();) {
             const Outcome outcome = Ask(round, asked, static_cast<int>(from), fileName);
             if (outcome == Outcome::TooLong) return -1;
+            if (outcome == Outcome::GivenUp) Fail(outcome, {});
             if (outcome == Outcome::Answered) {
-                const std::int32_t found = control_->found;
-                if (control_->answer == spihost::kFound && found >= static_cast<std::int32_t>(from) &&
-                    static_cast<std::size_t>(found) < asked.size())
-                    return found;
-                break;
+                const spihost::HelperFields answer = Answer();
+                if (answer.answer != spihost::kFound) break;
+                const std::optional<std::size_t> found = spihost::FoundPlugin(answer, from, asked.size());
+                // An index no helper of ours gives: which plug-in wrote it cannot be told, so the helper is named.
+                if (!found) Fail(Outcome::Died, Program());
+                return static_cast<int>(*found);
             }
-            // The plug-in that was asked declines by crashing or hanging; the round goes on after it.
+            // The plug-in that was asked declines by crashing or hanging, and the round goes on after it; once the
+            // request's own time is up, the load ends there.
             const int calling = Calling(asked);
+            if (outcome == Outcome::TimedOut && RequestTimeUp())
+                Fail(outcome, plugins[calling >= static_cast<int>(from) ? static_cast<std::size_t>(calling) : from]);
             Abandon(outcome);
             if (calling < static_cast<int>(from)) break;
             if (byHandle) handleFormFaults_.insert(asked[static_cast<std::size_t>(calling)]);
@@ -308,46 +466,37 @@ int SpiHostProcess::Find(const std::vector<std::string>& plugins, const std::str
 
 std::optional<DecodedPicture> SpiHostProcess::Decode(const std::vector<std::string>& plugins, int index,
                                                      const std::string& fileName, int maxWidth, int maxHeight) {
-    if (index < 0 || static_cast<std::size_t>(index) >= plugins.size() || maxWidth < 1 || maxHeight < 1 ||
-        std::size_t(maxWidth) * std::size_t(maxHeight) > kMaxVisibleBytes / 4)
-        return std::nullopt;
+    const std::optional<std::uint32_t> bytes = spihost::SectionBytes(maxWidth, maxHeight, kMaxVisibleBytes);
+    if (index < 0 || static_cast<std::size_t>(index) >= plugins.size() || !bytes) return std::nullopt;
     // The visible part comes into a section of the program's own, lent to the helper for this request: once the
     // answer is there the pixels are the program's, whatever becomes of the helper.
-    const DWORD bytes = static_cast<DWORD>(std::size_t(maxWidth) * std::size_t(maxHeight) * 4);
     const ui::UniqueKernelHandle section(
-        ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, bytes, nullptr));
+        ::CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, *bytes, nullptr));
     if (!section) return std::nullopt;
-    const ui::UniqueMappedView view(::MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, bytes));
+    const ui::UniqueMappedView view(::MapViewOfFile(section.get(), FILE_MAP_READ, 0, 0, *bytes));
     if (!view) return std::nullopt;
-    const Outcome outcome = Ask(spihost::kDecode, plugins, index, fileName, [&](spihost::ControlBlock& c) {
-        HANDLE lent = nullptr;
-        c.maxWidth = maxWidth;
-        c.maxHeight = maxHeight;
-        if (::DuplicateHandle(::GetCurrentProcess(), section.get(), process_.get(), &lent, FILE_MAP_WRITE, FALSE, 0))
-            c.pixels = HandleToULong(lent);
-    });
+    const std::string& plugin = plugins[static_cast<std::size_t>(index)];
+    const Outcome outcome = Ask(spihost::kDecode, plugins, index, fileName, maxWidth, maxHeight, section.get());
     if (outcome == Outcome::TooLong) return std::nullopt;
     if (outcome != Outcome::Answered) {
         // Code of ours runs in the helper between the plug-in's calls too; the plug-in decoding is named then.
         const int calling = Calling(plugins);
-        const std::string& name = plugins[static_cast<std::size_t>(calling >= 0 ? calling : index)];
-        Abandon(outcome);
-        throw SpiHostFailure(
-            SpiFailureText(name, outcome == Outcome::TimedOut ? SpiPluginState::Hung : SpiPluginState::Crashed));
+        Fail(outcome, calling >= 0 ? plugins[static_cast<std::size_t>(calling)] : plugin);
     }
-    const spihost::ControlBlock& c = *control_;
-    if (c.answer != spihost::kDecoded || c.width < 1 || c.height < 1 ||
-        c.visibleWidth != std::min(c.width, maxWidth) || c.visibleHeight != std::min(c.height, maxHeight))
-        return std::nullopt;
+    const spihost::HelperFields answer = Answer();
+    if (answer.answer != spihost::kDecoded) return std::nullopt;
+    const std::optional<spihost::PictureSizes> sizes = spihost::DecodedSizes(answer, maxWidth, maxHeight);
+    // Sizes no helper of ours gives: the plug-in that decoded wrote them.
+    if (!sizes) Fail(Outcome::Died, plugin);
     DecodedPicture picture;
-    picture.width = c.width;
-    picture.height = c.height;
-    picture.visibleWidth = c.visibleWidth;
-    picture.visibleHeight = c.visibleHeight;
-    const auto* pixels = static_cast<const std::uint32_t*>(view.get());
+    picture.width = sizes->width;
+    picture.height = sizes->height;
+    picture.visibleWidth = sizes->visibleWidth;
+    picture.visibleHeight = sizes->visibleHeight;
+    // No more than the section holds: the visible part is at most what was asked.
     picture.pixels.resize(std::size_t(picture.visibleWidth) * std::size_t(picture.visibleHeight));
-    std::transform(pixels, pixels + picture.pixels.size(), picture.pixels.begin(),
-                   [](std::uint32_t p) { return p & 0x00FFFFFFu; });
+    const auto* pixels = static_cast<const volatile std::uint32_t*>(view.get());
+    for (std::size_t i = 0; i < picture.pixels.size(); ++i) picture.pixels[i] = pixels[i] & 0x00FFFFFFu;
     return picture;
 }
 

@@ -1,8 +1,10 @@
 #include "image/SpiLoadClass.h"
 
-#include <utility>
-
 #include <algorithm>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <utility>
 
 #include "text/SystemText.h"
 #include "ui/UniqueHandle.h"
@@ -15,8 +17,6 @@ namespace {
 constexpr char kBundledName[] = "velmira_wic.spi";
 // A cache file is a few lines per plug-in; anything far larger is no cache of ours.
 constexpr DWORD kMaxCacheBytes = 1 << 20;
-
-// Whether a test named the bundled plug-in, and which (empty: none).
 
 std::string FullPath(const std::string& path) {
     char full[MAX_PATH];
@@ -42,11 +42,57 @@ struct SpiLoadClass::PluginFile {
     bool inFolder = false;
 };
 
+// The files the cache did not know, described one by one in a helper of their own on a thread of its own: the
+// window goes on meanwhile and takes each description as it ends (TakeDescribed).
+struct SpiLoadClass::Describer {
+    std::vector<std::string> paths;
+    std::mutex mutex;
+    std::vector<SpiPluginDescription> done;  // guarded by `mutex`, in the order of `paths`
+    std::string failure;                     // guarded by `mutex`: the helper could not be started
+    bool finished = false;                   // guarded by `mutex`
+    std::size_t taken = 0;                   // of `done`, by the window's thread
+    ui::UniqueKernelHandle stop{::CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    ui::UniqueKernelHandle progress{::CreateEventA(nullptr, FALSE, FALSE, nullptr)};
+    std::thread thread;
+
+    void Run(const SpiHostOptions& options) noexcept {
+        std::string failed;
+        try {
+            SpiHostProcess host(options, stop.get());
+            for (const std::string& path : paths) {
+                SpiPluginDescription description = host.Describe(path);
+                const std::lock_guard<std::mutex> lock(mutex);
+                done.push_back(std::move(description));
+                ::SetEvent(progress.get());
+            }
+        } catch (const SpiHostFailure& e) {
+            failed = e.what();
+        } catch (const std::exception&) {
+            // given up, or out of memory: the files not described stay out of the list and the cache
+        }
+        const std::lock_guard<std::mutex> lock(mutex);
+        failure = std::move(failed);
+        finished = true;
+        ::SetEvent(progress.get());
+    }
+};
+
 SpiLoadClass::SpiLoadClass(SpiHostOptions host)
     : Bundled(host.bundledPlugin.empty() ? ExecutableDirectory() + kBundledName : host.bundledPlugin),
+      HostOptions(host),
       Host(std::move(host)) {}
 
-SpiLoadClass::~SpiLoadClass() { UnloadPlugins(); }
+SpiLoadClass::~SpiLoadClass() {
+    StopDescribing();
+    UnloadPlugins();
+}
+
+void SpiLoadClass::StopDescribing() noexcept {
+    if (!describer_) return;
+    ::SetEvent(describer_->stop.get());
+    if (describer_->thread.joinable()) describer_->thread.join();
+    describer_.reset();
+}
 
 void SpiLoadClass::UnloadPlugins() noexcept {
     Current = nullptr;
@@ -81,12 +127,10 @@ std::vector<SpiLoadClass::PluginFile> SpiLoadClass::PluginFiles() const {
     return files;
 }
 
-std::vector<SpiCacheEntry> SpiLoadClass::Describe(const std::vector<PluginFile>& files) {
-    const std::string cacheText =
-        CacheFile.empty() ? std::string() : ui::ReadWholeFile(CacheFile, kMaxCacheBytes).value_or(std::string());
-    const std::vector<SpiCacheEntry> cached = ParseSpiCache(cacheText);
+std::vector<SpiCacheEntry> SpiLoadClass::CachedEntries(const std::vector<PluginFile>& files,
+                                                        std::vector<std::size_t>& unknown) {
+    const std::vector<SpiCacheEntry> cached = ParseSpiCache(CacheText);
     std::vector<SpiCacheEntry> entries;
-    std::vector<std::size_t> unknown;
     for (const PluginFile& file : files) {
         const auto known = std::find_if(cached.begin(), cached.end(), [&](const SpiCacheEntry& e) {
             return e.size == file.size && e.time == file.time && SameFile(e.path, file.path);
@@ -95,45 +139,97 @@ std::vector<SpiCacheEntry> SpiLoadClass::Describe(const std::vector<PluginFile>&
         entries.push_back(known != cached.end() ? *known
                                                 : SpiCacheEntry{file.path, file.size, file.time, SpiPluginState::NotAPlugin, {}, {}});
     }
-    if (unknown.empty()) return entries;
-
-    std::vector<std::string> paths;
-    for (std::size_t i : unknown) paths.push_back(entries[i].path);
-    std::vector<SpiPluginDescription> found;
-    try {
-        found = Host.Describe(paths);
-    } catch (const SpiHostFailure& e) {
-        // No helper to ask: the files it would have described stay out of the list, and out of the cache.
-        Failures.push_back(e.what());
-        for (auto i = unknown.rbegin(); i != unknown.rend(); ++i) entries.erase(entries.begin() + *i);
-        return entries;
-    }
-    for (std::size_t k = 0; k < unknown.size(); ++k) {
-        SpiCacheEntry& entry = entries[unknown[k]];
-        entry.state = found[k].state;
-        entry.pattern = found[k].pattern;
-        entry.description = found[k].description;
-        if (entry.state == SpiPluginState::Crashed || entry.state == SpiPluginState::Hung)
-            Failures.push_back(SpiFailureText(entry.path, entry.state));
-    }
-    const std::string updated = FormatSpiCache(entries);
-    // Best effort: a folder that cannot be written only means the plug-ins are asked again at the next start.
-    if (!CacheFile.empty() && updated != cacheText) ui::WriteWholeFile(CacheFile, updated);
     return entries;
 }
 
-void SpiLoadClass::LoadPlugins(const std::string& folder) {
+void SpiLoadClass::BeginLoadPlugins(const std::string& folder) {
     if (Host.Busy()) throw SpiHostBusy();
+    StopDescribing();
     // The helper lets the old plug-ins go with it, so that their files are free; the next picture starts another.
     Host.Reset();
     UnloadPlugins();
     Folder = folder;
     Failures.clear();
-    const std::vector<PluginFile> files = PluginFiles();
-    const std::vector<SpiCacheEntry> entries = Describe(files);
+    Files = PluginFiles();
+    CacheText =
+        CacheFile.empty() ? std::string() : ui::ReadWholeFile(CacheFile, kMaxCacheBytes).value_or(std::string());
+    std::vector<std::size_t> unknown;
+    Entries = CachedEntries(Files, unknown);
+    Pending.assign(Entries.size(), false);
+    if (!unknown.empty()) {
+        describer_ = std::make_unique<Describer>();
+        for (std::size_t i : unknown) {
+            Pending[i] = true;
+            describer_->paths.push_back(Entries[i].path);
+        }
+        Describer& describer = *describer_;
+        describer.thread = std::thread([&describer, options = HostOptions] { describer.Run(options); });
+    }
+    ListEntries();
+}
+
+bool SpiLoadClass::TakeDescribed() {
+    if (!describer_ || Host.Busy()) return false;
+    Describer& d = *describer_;
+    std::vector<SpiPluginDescription> described;
+    std::string failure;
+    bool finished = false;
+    {
+        const std::lock_guard<std::mutex> lock(d.mutex);
+        described.assign(d.done.begin() + static_cast<std::ptrdiff_t>(d.taken), d.done.end());
+        failure = d.failure;
+        finished = d.finished;
+    }
+    bool changed = !described.empty();
+    // The pending entries in order: each description goes to the next one still waiting.
+    for (std::size_t i = 0, k = 0; i < Entries.size() && k < described.size(); ++i) {
+        if (!Pending[i]) continue;
+        SpiCacheEntry& entry = Entries[i];
+        entry.state = described[k].state;
+        entry.pattern = described[k].pattern;
+        entry.description = described[k].description;
+        Pending[i] = false;
+        ++k;
+        if (entry.state == SpiPluginState::Crashed || entry.state == SpiPluginState::Hung)
+            Failures.push_back(SpiFailureText(entry.path, entry.state));
+    }
+    d.taken += described.size();
+    if (finished) {
+        d.thread.join();
+        describer_.reset();
+        // Files left undescribed (no helper to ask, or given up) stay out of the list and of the cache.
+        if (!failure.empty()) {
+            Failures.push_back(failure);
+            changed = true;
+        }
+        std::vector<SpiCacheEntry> known;
+        for (std::size_t i = 0; i < Entries.size(); ++i)
+            if (!Pending[i]) known.push_back(Entries[i]);
+        const std::string updated = FormatSpiCache(known);
+        // Best effort: a folder that cannot be written only means the plug-ins are asked again at the next start.
+        if (!CacheFile.empty() && updated != CacheText) ui::WriteWholeFile(CacheFile, updated);
+    }
+    if (changed) ListEntries();
+    return changed;
+}
+
+void SpiLoadClass::FinishDescribing(std::optional<DWORD> since) {
+    while (describer_) {
+        const HANDLE progress = describer_->progress.get();
+        const DWORD wait = since ? WaitWhileLoading(&progress, 1, INFINITE, *since)
+                                 : ::WaitForSingleObject(progress, INFINITE);
+        if (wait == kWaitGivenUp) throw SpiLoadGivenUp();
+        if (wait == WAIT_FAILED) return;
+        TakeDescribed();
+    }
+}
+
+void SpiLoadClass::ListEntries() {
+    UnloadPlugins();
     ST_SpiPlugin* last = nullptr;
-    for (const SpiCacheEntry& entry : entries) {
-        if (entry.state != SpiPluginState::Usable) continue;
+    for (std::size_t i = 0; i < Entries.size(); ++i) {
+        const SpiCacheEntry& entry = Entries[i];
+        if (Pending[i] || entry.state != SpiPluginState::Usable) continue;
         auto plugin = std::make_unique<ST_SpiPlugin>();
         plugin->Pattern = entry.pattern;
         plugin->Description = entry.description;
@@ -142,10 +238,7 @@ void SpiLoadClass::LoadPlugins(const std::string& folder) {
         (last ? last->Next : First) = std::move(plugin);
         last = &added;
         ++Count;
-        const bool inFolder = std::any_of(files.begin(), files.end(), [&](const PluginFile& f) {
-            return f.inFolder && f.path == entry.path;
-        });
-        if (inFolder) ++FolderCount;
+        if (Files[i].inFolder) ++FolderCount;
     }
 }
 
@@ -176,6 +269,9 @@ bool SpiLoadClass::FindPlugin() {
 
 bool SpiLoadClass::LoadPicture(const std::string& fileName, int maxWidth, int maxHeight) {
     if (Host.Busy()) throw SpiHostBusy();
+    // The file may be for a plug-in still being described; its own time starts once the list is whole.
+    FinishDescribing(::GetTickCount());
+    const SpiHostProcess::PictureRequest request(Host);
     FileName = fileName;
     Picture = DecodedPicture{};
     if (!FindPlugin()) return false;

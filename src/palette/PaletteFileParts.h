@@ -25,19 +25,24 @@ inline std::string SlotName(std::size_t index) {
     return "Velmira " + std::to_string(index + 1);
 }
 
+// The most swatches a reader keeps: more than any palette of named colours has, and far more than the palette's
+// slots take. The rest of a file is not read into memory: eight megabytes of one-letter lines would be millions.
+constexpr std::size_t kMaxSwatches = 20000;
+
 // Gathers what a reader finds.
 class Collector {
 public:
     void Add(Swatch swatch) {
         for (const double v : swatch.values)
             if (!std::isfinite(v)) return Unreadable();
-        contents_.swatches.push_back(std::move(swatch));
+        if (contents_.swatches.size() < kMaxSwatches) contents_.swatches.push_back(std::move(swatch));
     }
     void Unreadable() { ++contents_.unreadable; }
 
-    std::optional<PaletteContents> Contents() const {
+    // What was found, handed over rather than copied.
+    std::optional<PaletteContents> Contents() {
         if (contents_.swatches.empty() && contents_.unreadable == 0) return std::nullopt;
-        return contents_;
+        return std::move(contents_);
     }
 
 private:

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "picker/LoupePicture.h"
+#include "picker/SampleSquare.h"
 #include "ui/Application.h"
 #include "ui/CaptureExclusion.h"
 #include "ui/Dpi.h"
@@ -64,8 +65,9 @@ std::vector<velmira::RegionRun> WindowShape(HWND window) {
 
 }  // namespace
 
-TLoupeForm::TLoupeForm(HWND owner, HWND sight, Readout readout, int zoom)
-    : readout_(std::move(readout)), sight_(sight), zoom_(velmira::LoupeZoomAfter(zoom, 0)) {
+TLoupeForm::TLoupeForm(HWND owner, HWND sight, Readout readout, int zoom, int sample)
+    : readout_(std::move(readout)), sight_(sight), zoom_(velmira::LoupeZoomAfter(zoom, 0)),
+      sample_(velmira::SampleSizeOf(sample)) {
     Create(LoupeLayout(owner));
     if (sight_) {
         sightRuns_ = WindowShape(sight_);
@@ -90,7 +92,7 @@ void TLoupeForm::Update(POINT pickPoint, POINT sightCentre, POINT pointer, UINT 
     const velmira::ScreenPoint pick{pickPoint.x, pickPoint.y};
     // Captured while the loupe stands where the last tick put it; it moves only afterwards.
     const velmira::LoupeCells cells =
-        Capture(pick) ? CellsAround(pick) : velmira::LoupeCellsOn(pick, geometry_.pixels, velmira::ScreenRect{});
+        Capture(pick) ? CellsAround(pick) : velmira::LoupeCellsOn(pick, CaptureSide(), velmira::ScreenRect{});
     const std::string text = ReadoutFor(cells);
     Paint(cells, text);
     Place(velmira::ScreenPoint{sightCentre.x, sightCentre.y}, pointer);
@@ -104,7 +106,9 @@ void TLoupeForm::Update(POINT pickPoint, POINT sightCentre, POINT pointer, UINT 
 void TLoupeForm::Announce(const std::string& text) {
     if (text.empty() || text == announced_) return;
     announced_ = text;
-    SetText(text);
+    std::string name = text;  // "\n" is never the trail byte of a double-byte character
+    for (std::size_t at; (at = name.find('\n')) != std::string::npos;) name.replace(at, 1, "、");
+    SetText(name);
     ui::NotifyAccessibleChange(Handle(), EVENT_OBJECT_NAMECHANGE);
 }
 
@@ -112,8 +116,26 @@ void TLoupeForm::SetZoom(int zoom) {
     zoom = velmira::LoupeZoomAfter(zoom, 0);
     if (zoom == zoom_) return;
     zoom_ = zoom;
-    // Around where the sight stands, which the loupe stands clear of.
+    Redraw();
+}
+
+// The sight leaves the square uncovered: its shape changed with it.
+void TLoupeForm::SetSample(int side) {
+    side = velmira::SampleSizeOf(side);
+    if (side == sample_) return;
+    sample_ = side;
+    if (sight_) sightRuns_ = WindowShape(sight_);
+    Redraw();
+}
+
+// Around where the sight stands, which the loupe stands clear of.
+void TLoupeForm::Redraw() {
     if (updated_) Update(lastSightCentre_, lastSightCentre_, lastPointer_, dpi_);
+}
+
+// A square larger than the shown area (at the closest zoom) is captured whole; the cells show its middle.
+int TLoupeForm::CaptureSide() const noexcept {
+    return std::max(geometry_.pixels, sample_);
 }
 
 void TLoupeForm::Wheel(int delta) {
@@ -125,10 +147,13 @@ void TLoupeForm::Wheel(int delta) {
 
 // The geometry, both canvases and the font follow the zoom and the DPI; nothing is made again on a plain tick.
 void TLoupeForm::Arrange(UINT dpi) {
-    if (dpi == dpi_ && geometry_.zoom == zoom_ && picture_) return;
-    const velmira::LoupeGeometry geometry = velmira::LoupeGeometryFor(zoom_, dpi);
-    if (!capture_ || capture_->Width() != geometry.pixels)
-        capture_ = std::make_unique<ui::Canvas>(geometry.pixels, geometry.pixels);
+    const int lines = sample_ > 1 ? 3 : 1;
+    if (dpi == dpi_ && geometry_.zoom == zoom_ && geometry_.lines == lines && capture_ &&
+        capture_->Width() == CaptureSide() && picture_)
+        return;
+    const velmira::LoupeGeometry geometry = velmira::LoupeGeometryFor(zoom_, dpi, lines);
+    const int side = std::max(geometry.pixels, sample_);
+    if (!capture_ || capture_->Width() != side) capture_ = std::make_unique<ui::Canvas>(side, side);
     if (!picture_ || picture_->Width() != geometry.width || picture_->Height() != geometry.height)
         picture_ = std::make_unique<ui::Canvas>(geometry.width, geometry.height);
     // Its own font rather than the application's kept one, so that nothing of the loupe outlives the pick.
@@ -140,12 +165,12 @@ void TLoupeForm::Arrange(UINT dpi) {
 // One copy of the screen area, however many cells: reading pixel by pixel would cost a round trip each.
 // False when the screen could not be read: then no cell shows a pixel.
 bool TLoupeForm::Capture(velmira::ScreenPoint pick) {
-    const velmira::ScreenRect area = velmira::LoupeArea(pick, geometry_.pixels);
+    const int side = CaptureSide();
+    const velmira::ScreenRect area = velmira::LoupeArea(pick, side);
     bool copied = false;
     {
         ui::ScopedGetDC screen(nullptr);
-        copied = screen && ::BitBlt(capture_->DC(), 0, 0, geometry_.pixels, geometry_.pixels, screen.get(),
-                                    area.left, area.top, SRCCOPY);
+        copied = screen && ::BitBlt(capture_->DC(), 0, 0, side, side, screen.get(), area.left, area.top, SRCCOPY);
     }
     ::GdiFlush();
     return copied;
@@ -156,7 +181,7 @@ velmira::LoupeCells TLoupeForm::CellsAround(velmira::ScreenPoint pick) {
         displays_.screen = VirtualScreen();
         displays_.known = true;
     }
-    velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, geometry_.pixels, displays_.screen);
+    velmira::LoupeCells cells = velmira::LoupeCellsOn(pick, CaptureSide(), displays_.screen);
     RECT r{};
     if (HatchesSight() && ::IsWindowVisible(sight_) && ::GetWindowRect(sight_, &r))
         velmira::HideUnderRuns(cells, pick, sightRuns_, velmira::ScreenPoint{r.left, r.top});
@@ -165,23 +190,13 @@ velmira::LoupeCells TLoupeForm::CellsAround(velmira::ScreenPoint pick) {
     return cells;
 }
 
-// Off the screen the pick reads white, as the drop would. A pick pixel hidden under the loupe itself (only where
-// the work area is too small to hold the loupe clear of the sight) has no true colour, and gets no text.
+// Off the screen the pick reads white, as the drop would. A pixel hidden under the loupe itself (only where the
+// work area is too small to hold the loupe clear of the sight) has no true colour and is left out; a pick pixel
+// hidden so gets no text.
 std::string TLoupeForm::ReadoutFor(const velmira::LoupeCells& cells) const {
-    const int c = geometry_.Centre();
-    switch (cells.At(c, c)) {
-    case velmira::LoupeCell::Screen: {
-        const std::uint32_t pixel = capture_->Row(c)[c];
-        return readout_ ? readout_(static_cast<std::uint8_t>(pixel >> 16), static_cast<std::uint8_t>(pixel >> 8),
-                                   static_cast<std::uint8_t>(pixel))
-                        : std::string();
-    }
-    case velmira::LoupeCell::Outside:
-        return readout_ ? readout_(0xFF, 0xFF, 0xFF) : std::string();
-    case velmira::LoupeCell::Hidden:
-        break;
-    }
-    return std::string();
+    if (!readout_) return std::string();
+    const std::vector<std::uint32_t> square = velmira::SquareOfCapture(cells, capture_->Row(0), sample_);
+    return square.empty() ? std::string() : readout_(sample_, square);
 }
 
 namespace {
@@ -205,19 +220,31 @@ velmira::LoupeColours SystemLoupeColours() {
 void TLoupeForm::Paint(const velmira::LoupeCells& cells, const std::string& text) {
     const velmira::LoupeColours colours = SystemLoupeColours();
     ::GdiFlush();  // the last tick's text is drawn before the pixels are written again
-    velmira::PaintLoupe(geometry_, cells, capture_->Row(0), colours, picture_->Row(0), picture_->Width());
+    if (cells.pixels == geometry_.pixels) {
+        velmira::PaintLoupe(geometry_, cells, capture_->Row(0), colours, picture_->Row(0), picture_->Width(), sample_);
+    } else {
+        const velmira::LoupeCells shown = velmira::MiddleCells(cells, geometry_.pixels);
+        const std::vector<std::uint32_t> pixels = velmira::MiddlePixels(capture_->Row(0), cells.pixels, shown.pixels);
+        velmira::PaintLoupe(geometry_, shown, pixels.data(), colours, picture_->Row(0), picture_->Width(), sample_);
+    }
     DrawReadout(picture_->DC(), geometry_, font_.get(), text);
 }
 
 void TLoupeForm::DrawReadout(HDC dc, const velmira::LoupeGeometry& geometry, HFONT font, const std::string& text) {
     if (text.empty()) return;
-    RECT band{geometry.border, geometry.textTop, geometry.width - geometry.border,
-              geometry.textTop + geometry.textHeight};
     ui::ScopedSelectObject select(dc, font);
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
     const COLORREF oldColour = ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &band,
-                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    // Each line centred in its share of the band.
+    std::size_t start = 0;
+    for (int line = 0; line < geometry.lines && start <= text.size(); ++line) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        RECT band{geometry.border, geometry.textTop + geometry.textHeight * line / geometry.lines,
+                  geometry.width - geometry.border, geometry.textTop + geometry.textHeight * (line + 1) / geometry.lines};
+        ::DrawTextA(dc, text.c_str() + start, static_cast<int>(end - start), &band,
+                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        start = end + 1;
+    }
     ::SetTextColor(dc, oldColour);
     ::SetBkMode(dc, oldMode);
 }

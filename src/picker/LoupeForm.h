@@ -2,6 +2,7 @@
 // The loupe: while a colour is picked from the screen, a small borderless topmost window beside the sight shows
 // the screen pixels around the pick point magnified on a grid, with the pick pixel outlined, and under them a
 // line of text about the pick pixel (its hexadecimal form and its contrast with the other colour of the pair).
+// A pick that samples a square outlines the square too, and the text under the cells has a line per figure.
 //
 // Our own windows are not screen pixels. Where the system can leave the sight and the loupe out of screen
 // captures it is asked to; where it cannot, the cells that they cover are hatched. The sight never covers the
@@ -22,12 +23,14 @@
 
 class TLoupeForm : public ui::Form {
 public:
-    // The text under the cells for the pick pixel's colour.
-    using Readout = std::function<std::string(std::uint8_t red, std::uint8_t green, std::uint8_t blue)>;
+    // The text under the cells for the square of `side` round the pick pixel: its pixels (0x00RRGGBB) in
+    // reading order, those hidden under our own windows left out (none for a pick pixel hidden so). Lines are
+    // separated by "\n"; the window's text joins them.
+    using Readout = std::function<std::string(int side, const std::vector<std::uint32_t>& square)>;
 
     // Built hidden and owned by `owner`. `sight` is the scope window of the pick (null for none): its shape is
     // read once, here, and the cells under it are hatched where it cannot be left out of the capture.
-    TLoupeForm(HWND owner, HWND sight, Readout readout, int zoom = velmira::kDefaultLoupeZoom);
+    TLoupeForm(HWND owner, HWND sight, Readout readout, int zoom = velmira::kDefaultLoupeZoom, int sample = 1);
 
     // One tick: captures the screen around `pickPoint` once, draws the cells and the text, and places the loupe
     // beside `sightCentre` on the work area of the monitor under `pointer`, laid out for `dpi`; the first call
@@ -42,6 +45,9 @@ public:
     // redraws at once from a fresh capture around where the sight stands, once the loupe has been updated.
     void Wheel(int delta);
     int Zoom() const noexcept { return zoom_; }
+    // The side of the sampled square (velmira::kSampleSizes); a change redraws at once, as a zoom step does.
+    void SetSample(int side);
+    int Sample() const noexcept { return sample_; }
 
     // Whether cells under the sight are hatched: the system could not leave it out of the capture.
     bool HatchesSight() const noexcept { return sight_ && !sightExcluded_; }
@@ -57,7 +63,9 @@ protected:
 
 private:
     void SetZoom(int zoom);
+    void Redraw();
     void Arrange(UINT dpi);
+    int CaptureSide() const noexcept;
     bool Capture(velmira::ScreenPoint pick);
     velmira::LoupeCells CellsAround(velmira::ScreenPoint pick);
     velmira::ScreenRect WorkAreaAt(POINT pointer);
@@ -73,11 +81,12 @@ private:
     bool sightExcluded_ = false;
     bool selfExcluded_ = false;
     int zoom_ = velmira::kDefaultLoupeZoom;
+    int sample_ = 1;
     int wheelRest_ = 0;
 
     UINT dpi_ = 0;  // what the geometry, the canvases and the font are made for; 0 before the first update
     velmira::LoupeGeometry geometry_;
-    std::unique_ptr<ui::Canvas> capture_;  // the shown area, one pixel per screen pixel
+    std::unique_ptr<ui::Canvas> capture_;  // the shown area (or the sampled square, if larger), a pixel per pixel
     std::unique_ptr<ui::Canvas> picture_;  // the window's picture
     ui::UniqueFont font_;
 

@@ -11,6 +11,7 @@ namespace {
 constexpr int kView = 120;        // the view's side at zoom 8 without the closing grid line
 constexpr int kBorder = 1;
 constexpr int kTextHeight = 20;
+constexpr int kLineHeight = 16;  // each further line of the readout
 constexpr int kOutline = 1;
 constexpr int kGap = 20;          // between what lies within reach of the pick point and the loupe
 
@@ -49,7 +50,7 @@ int LoupePixelsAcross(int zoom) noexcept {
     return fit % 2 == 0 ? fit - 1 : fit;
 }
 
-LoupeGeometry LoupeGeometryFor(int zoom, unsigned dpi) noexcept {
+LoupeGeometry LoupeGeometryFor(int zoom, unsigned dpi, int readoutLines) noexcept {
     LoupeGeometry g;
     g.zoom = kLoupeZooms[ZoomIndex(zoom)];
     g.pixels = LoupePixelsAcross(g.zoom);
@@ -61,7 +62,8 @@ LoupeGeometry LoupeGeometryFor(int zoom, unsigned dpi) noexcept {
     g.gridLeft = g.border + (view - g.gridSide) / 2;
     g.gridTop = g.gridLeft;
     g.textTop = g.border + view;
-    g.textHeight = ui::ScaleLayout(kTextHeight, dpi);
+    g.lines = std::max(readoutLines, 1);
+    g.textHeight = ui::ScaleLayout(kTextHeight + (g.lines - 1) * kLineHeight, dpi);
     g.fontHeight = ui::ScaleLayout(kLoupeFontHeight, dpi);
     g.outline = std::max(1, ui::ScaleLayout(kOutline, dpi));
     g.stripe = std::max(1, g.cell / 4);

@@ -53,6 +53,7 @@ struct LoupeGeometry {
     int gridSide = 0;   // pixels * cell + 1
     int textTop = 0;    // the band under the cells that holds the readout
     int textHeight = 0;
+    int lines = 1;      // of the readout, each textHeight / lines high
     int fontHeight = 0; // character height of the readout
     int outline = 0;    // thickness of each of the two rings round the centre cell
     int stripe = 0;     // width of the hatch's stripes
@@ -65,7 +66,8 @@ struct LoupeGeometry {
     int Centre() const noexcept { return pixels / 2; }
 };
 
-LoupeGeometry LoupeGeometryFor(int zoom, unsigned dpi) noexcept;
+// `readoutLines`: one for a pixel, more for a sampled square's figures.
+LoupeGeometry LoupeGeometryFor(int zoom, unsigned dpi, int readoutLines = 1) noexcept;
 
 // The screen pixels the loupe shows: `pixels` across and down with the pick point in the middle.
 ScreenRect LoupeArea(ScreenPoint pick, int pixels) noexcept;

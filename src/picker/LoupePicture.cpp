@@ -52,8 +52,25 @@ std::uint32_t CentreRingColour(std::uint32_t pixel) noexcept {
     return 299 * red + 587 * green + 114 * blue >= 128 * 1000 ? 0x000000 : 0xFFFFFF;
 }
 
+namespace {
+
+void OutlineSample(const Pixels& picture, const LoupeGeometry& g, int sample) {
+    const int first = g.Centre() - sample / 2;
+    const int t = g.outline;
+    const int gridRight = g.gridLeft + g.gridSide, gridBottom = g.gridTop + g.gridSide;
+    const int left = std::max(g.CellLeft(first) - (t - 1), g.gridLeft);
+    const int top = std::max(g.CellTop(first) - (t - 1), g.gridTop);
+    const int right = std::min(g.CellLeft(first + sample) + t, gridRight);
+    const int bottom = std::min(g.CellTop(first + sample) + t, gridBottom);
+    picture.Frame(left, top, right, bottom, t, 0x000000);
+    picture.Frame(std::max(left - t, g.gridLeft), std::max(top - t, g.gridTop), std::min(right + t, gridRight),
+                  std::min(bottom + t, gridBottom), t, 0xFFFFFF);
+}
+
+}  // namespace
+
 void PaintLoupe(const LoupeGeometry& g, const LoupeCells& cells, const std::uint32_t* capture,
-                const LoupeColours& colours, std::uint32_t* out, int stride) {
+                const LoupeColours& colours, std::uint32_t* out, int stride, int sample) {
     const Pixels picture(out, g.width, g.height, stride);
     const int viewRight = g.width - g.border;
     picture.Fill(0, 0, g.width, g.height, colours.frame);
@@ -79,6 +96,8 @@ void PaintLoupe(const LoupeGeometry& g, const LoupeCells& cells, const std::uint
             }
         }
     }
+
+    if (sample > 1) OutlineSample(picture, g, sample);
 
     // The inner ring lies on the centre cell's grid lines and outwards; the outer ring round it.
     const int c = g.Centre();

@@ -23,8 +23,9 @@ struct LoupeColours {
 std::uint32_t CentreRingColour(std::uint32_t pixel) noexcept;
 
 // `capture` holds the shown area, `geometry.pixels` square, row by row; `out` is geometry.width x
-// geometry.height, `stride` pixels from one row to the next.
+// geometry.height, `stride` pixels from one row to the next. A `sample` side above 1 outlines the sampled
+// square round the centre cell too (on the grid lines, a black ring inside a white one), as far as it is shown.
 void PaintLoupe(const LoupeGeometry& geometry, const LoupeCells& cells, const std::uint32_t* capture,
-                const LoupeColours& colours, std::uint32_t* out, int stride);
+                const LoupeColours& colours, std::uint32_t* out, int stride, int sample = 1);
 
 }  // namespace velmira

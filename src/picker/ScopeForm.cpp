@@ -44,7 +44,24 @@ void TScopeForm::SetFactor(int factor) {
     if (!::GetObjectA(ScopeBitmap.get(), sizeof info, &info)) throw std::runtime_error("cannot read the SCOPE bitmap");
     baseSize_ = SIZE{info.bmWidth / factor, info.bmHeight / factor};
     factor_ = factor;
+    ApplyShape();
+}
+
+void TScopeForm::SetClearSquare(int side) {
+    if (side == clearSquare_) return;
+    clearSquare_ = side;
+    ApplyShape();
+}
+
+void TScopeForm::ApplyShape() {
     ui::UniqueRegion region = MakeRegion(ScopeBitmap.get());
+    if (clearSquare_ > 1) {
+        const velmira::ScreenPoint centre = velmira::ScopeCenter({0, 0}, baseSize_.cx * factor_, baseSize_.cy * factor_);
+        const int left = centre.x - clearSquare_ / 2, top = centre.y - clearSquare_ / 2;
+        const ui::UniqueRegion square(::CreateRectRgn(left, top, left + clearSquare_, top + clearSquare_));
+        if (!square || ::CombineRgn(region.get(), region.get(), square.get(), RGN_DIFF) == ERROR)
+            throw std::runtime_error("cannot clear the sampled square of the sight");
+    }
     if (!::SetWindowRgn(Handle(), region.get(), TRUE)) throw std::runtime_error("SetWindowRgn failed");
     region.release();  // the window owns its region
 }

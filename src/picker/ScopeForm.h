@@ -31,6 +31,9 @@ public:
     static ui::UniqueBitmap SightPicture(int factor);
     // The factor the sight is drawn at.
     int Factor() const noexcept { return factor_; }
+    // Leaves a square of `side` physical pixels round the centre pixel out of the window, so that the square a
+    // pick samples is never covered by the sight (1: the centre pixel alone, as always).
+    void SetClearSquare(int side);
 
     // One tick: the pointer as it was read once for the tick, the centre where the sight stands and the centre
     // it moves to.
@@ -65,6 +68,9 @@ private:
     // The picture and the shape for `factor`; the next move gives the window their size.
     void SetFactor(int factor);
 
+    void ApplyShape();
+
     int factor_ = 0;
+    int clearSquare_ = 1;
     SIZE baseSize_{};  // the picture at factor 1
 };

@@ -3,8 +3,10 @@
 #include <utility>
 
 #include "picker/PointerNudge.h"
+#include "picker/SampleSquare.h"
 #include "text/ChannelText.h"
 #include "ui/DragController.h"
+#include "ui/Canvas.h"
 #include "ui/Dpi.h"
 #include "ui/UniqueHandle.h"
 
@@ -22,8 +24,10 @@ ScreenPick::~ScreenPick() {
 void ScreenPick::Start(TLoupeForm::Readout readout) {
     if (scope_) return;
     auto scope = std::make_unique<TScopeForm>(owner_.Handle());
+    scope->SetClearSquare(sample_);  // before the loupe reads the sight's shape
     std::unique_ptr<TLoupeForm> loupe;
-    if (loupeOn_) loupe = std::make_unique<TLoupeForm>(owner_.Handle(), scope->Handle(), std::move(readout), zoom_);
+    if (loupeOn_)
+        loupe = std::make_unique<TLoupeForm>(owner_.Handle(), scope->Handle(), std::move(readout), zoom_, sample_);
     // The loupe captures the screen before the sight moves: what the sight's last move uncovered has been
     // repainted by then, so that the only pixels of ours in the capture are the sight's, which it hatches. It
     // moves beside the point the sight moves to, never over it, so that a drop reads no pixel of the loupe.
@@ -58,9 +62,23 @@ void ScreenPick::KeyWithoutButton(UINT virtualKey, bool repeat) {
         EndWithoutButton(false);
         break;
     default:
-        NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
+        if (!StepSample(virtualKey)) NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
         break;
     }
+}
+
+void ScreenPick::SetSampleSize(int side) {
+    sample_ = SampleSizeOf(side);
+    if (scope_) scope_->SetClearSquare(sample_);
+    if (loupe_) loupe_->SetSample(sample_);
+}
+
+// By the character the key types, so that the keys are found on every keyboard layout.
+bool ScreenPick::StepSample(UINT virtualKey) {
+    const UINT typed = ::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_CHAR) & 0x7FFF;
+    if (typed != '[' && typed != ']') return false;
+    SetSampleSize(SampleSizeAfter(sample_, typed == ']' ? 1 : -1));
+    return true;
 }
 
 // The pick's own state is gone before `ended` runs: it may start the next pick.
@@ -113,6 +131,7 @@ void ScreenPick::Cancel() {
 }
 
 bool ScreenPick::KeyDown(UINT virtualKey) {
+    if (scope_ && StepSample(virtualKey)) return true;
     if (!loupe_) return false;
     switch (virtualKey) {
     case VK_LEFT:
@@ -128,6 +147,13 @@ bool ScreenPick::KeyDown(UINT virtualKey) {
 }
 
 bool ScreenPick::Wheel(int delta) {
+    if (scope_ && ::GetKeyState(VK_CONTROL) < 0) {
+        sampleWheelRest_ += delta;
+        const int steps = sampleWheelRest_ / WHEEL_DELTA;
+        sampleWheelRest_ -= steps * WHEEL_DELTA;
+        if (steps) SetSampleSize(SampleSizeAfter(sample_, steps));
+        return true;
+    }
     if (!loupe_) return false;
     loupe_->Wheel(delta);
     zoom_ = loupe_->Zoom();
@@ -145,6 +171,24 @@ void ScreenPick::GetColor(std::string& red, std::string& green, std::string& blu
     green = HexAtLeastTwoDigits((value >> 8) & 0xFF);
     blue = HexAtLeastTwoDigits((value >> 16) & 0xFF);
     ::ReleaseCapture();
+}
+
+std::vector<std::uint32_t> ScreenPick::ReadSquare(POINT centre, int side) {
+    const ScreenPoint middle{static_cast<int>(centre.x), static_cast<int>(centre.y)};
+    const ScreenRect area = LoupeArea(middle, side);
+    ui::Canvas square(side, side);
+    bool copied = false;
+    {
+        ui::ScopedGetDC screen(nullptr);
+        copied = screen && ::BitBlt(square.DC(), 0, 0, side, side, screen.get(), area.left, area.top, SRCCOPY);
+    }
+    ::GdiFlush();
+    const int left = ::GetSystemMetrics(SM_XVIRTUALSCREEN), top = ::GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const ScreenRect screen{left, top, left + ::GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                            top + ::GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+    const LoupeCells cells = LoupeCellsOn(middle, side, copied ? screen : ScreenRect{});
+    ::ReleaseCapture();
+    return SquareOfCapture(cells, square.Row(0), side);
 }
 
 }  // namespace velmira

@@ -5,13 +5,16 @@
 // (the default), the loupe beside the sight shows the pixels around the pick point on each tick of the sight, the
 // arrow keys move the pointer a pixel at a time and the wheel zooms the loupe; with it off, a pick is the sight
 // alone. Esc ends a drag like a release, with a pick where the sight stands, and gives a pick without a button
-// up.
+// up. A pick may sample a square round the sight's pixel rather than the pixel alone: "[" and "]" (and the
+// wheel with Ctrl) step its side through velmira::kSampleSizes while any pick runs, and the side stays for the
+// next pick.
 #include <windows.h>
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "picker/LoupeForm.h"
 #include "picker/LoupeLayout.h"
@@ -35,6 +38,9 @@ public:
     // Whether the next pick brings the loupe and its keys.
     void SetLoupe(bool on) noexcept { loupeOn_ = on; }
     bool LoupeOn() const noexcept { return loupeOn_; }
+    // The side of the square a pick samples; any value not among velmira::kSampleSizes is 1.
+    void SetSampleSize(int side);
+    int SampleSize() const noexcept { return sample_; }
 
     // Opens the sight at the pointer, and with the loupe on the loupe beside it, whose text under the cells
     // `readout` makes. A second start while a pick runs leaves the sight where it is.
@@ -55,12 +61,18 @@ public:
     void StartWithoutButton(TLoupeForm::Readout readout, KeyboardEnd ended);
     bool RunsWithoutButton() const noexcept { return grab_ != nullptr; }
 
-    // A key pressed while the loupe is up: an arrow key moves the pointer by one physical pixel (ten with
-    // Shift). True when the key was taken; without the loupe none is. Esc is left to the drag, which ends with a
-    // pick.
+    // A key pressed while a pick runs: "[" and "]" step the sampled square down and up; with the loupe up an
+    // arrow key moves the pointer by one physical pixel (ten with Shift). True when the key was taken. Esc is
+    // left to the drag, which ends with a pick.
     bool KeyDown(UINT virtualKey);
-    // The wheel while the loupe is up zooms it; the zoom stays for the next pick. True when it was taken.
+    // The wheel while a pick runs: with Ctrl it steps the sampled square, without it zooms the loupe; either
+    // stays for the next pick. True when it was taken.
     bool Wheel(int delta);
+
+    // The square of `side` centred on the point: its pixels, 0x00RRGGBB, row by row; a pixel off every monitor is
+    // white, as a single pixel reads there. The mouse capture is released. The sight leaves the square it samples
+    // uncovered, as it leaves its centre pixel, so that the screen there shows what lies beneath.
+    std::vector<std::uint32_t> ReadSquare(POINT centre, int side);
 
     // The pixel at the point as three channel strings of two upper-case digits (a point outside every monitor
     // reads as white), and the mouse capture released.
@@ -74,11 +86,14 @@ private:
     void UpdateLoupe(const TScopeForm::Tick& tick);
     UINT DpiUnder(POINT pointer);
     void KeyWithoutButton(UINT virtualKey, bool repeat);
+    bool StepSample(UINT virtualKey);
     void EndWithoutButton(bool take);
 
     const ui::Window& owner_;
     bool loupeOn_ = true;
     int zoom_ = kDefaultLoupeZoom;
+    int sample_ = 1;
+    int sampleWheelRest_ = 0;
     std::unique_ptr<TScopeForm> scope_;
     std::unique_ptr<TLoupeForm> loupe_;  // declared after the sight, whose window it reads, so that it goes first
     // The monitor the pointer was last on and its DPI: asking the system costs a good part of a tick.

@@ -30,6 +30,21 @@ void WriteChannels(const ui::IniFile& file, const ChannelKeys& channel, const st
     for (std::size_t i = 0; i < values.size(); ++i) file.WriteString(kColor, channel.keys[i], values[i]);
 }
 
+// A window's place under the keys "<name>Left", "<name>Top", "<name>Width" and "<name>Height".
+SettingsValues::Place ReadPlace(const ui::IniFile& file, const std::string& name, const SettingsValues::Place& fallback) {
+    return SettingsValues::Place{file.ReadInteger(kOption, (name + "Left").c_str(), fallback.left),
+                                 file.ReadInteger(kOption, (name + "Top").c_str(), fallback.top),
+                                 file.ReadInteger(kOption, (name + "Width").c_str(), fallback.width),
+                                 file.ReadInteger(kOption, (name + "Height").c_str(), fallback.height)};
+}
+
+void WritePlace(const ui::IniFile& file, const std::string& name, const SettingsValues::Place& place) {
+    file.WriteInteger(kOption, (name + "Left").c_str(), place.left);
+    file.WriteInteger(kOption, (name + "Top").c_str(), place.top);
+    file.WriteInteger(kOption, (name + "Width").c_str(), place.width);
+    file.WriteInteger(kOption, (name + "Height").c_str(), place.height);
+}
+
 }  // namespace
 
 Settings::Settings(const std::string& appDir) : appDir_(appDir), file_(SettingsFileIn(appDir)) {}
@@ -42,11 +57,9 @@ SettingsValues Settings::Read() const {
     v.spi = file_.ReadString(kOption, "Spi", appDir_);
     v.loupe = file_.ReadBool(kOption, "Loupe", true);
     v.pickKey = file_.ReadString(kOption, "PickKey", "");
-    const SettingsValues::Place fallback;
-    v.details.left = file_.ReadInteger(kOption, "DetailsLeft", fallback.left);
-    v.details.top = file_.ReadInteger(kOption, "DetailsTop", fallback.top);
-    v.details.width = file_.ReadInteger(kOption, "DetailsWidth", fallback.width);
-    v.details.height = file_.ReadInteger(kOption, "DetailsHeight", fallback.height);
+    v.sample = file_.ReadInteger(kOption, "Sample", 1);
+    v.details = ReadPlace(file_, "Details", v.details);
+    v.table = ReadPlace(file_, "Table", v.table);
     v.font = ReadChannels(file_, kFontKeys);
     v.backG = ReadChannels(file_, kBackGKeys);
     v.input = file_.ReadInteger(kColor, "Input", 1);
@@ -60,10 +73,9 @@ void Settings::Write(const SettingsValues& v) const {
     file_.WriteString(kOption, "Spi", v.spi);
     file_.WriteBool(kOption, "Loupe", v.loupe);
     file_.WriteString(kOption, "PickKey", v.pickKey);
-    file_.WriteInteger(kOption, "DetailsLeft", v.details.left);
-    file_.WriteInteger(kOption, "DetailsTop", v.details.top);
-    file_.WriteInteger(kOption, "DetailsWidth", v.details.width);
-    file_.WriteInteger(kOption, "DetailsHeight", v.details.height);
+    file_.WriteInteger(kOption, "Sample", v.sample);
+    WritePlace(file_, "Details", v.details);
+    WritePlace(file_, "Table", v.table);
     WriteChannels(file_, kFontKeys, v.font);
     WriteChannels(file_, kBackGKeys, v.backG);
     file_.WriteInteger(kColor, "Input", v.input);

@@ -13,11 +13,14 @@ struct SettingsValues {
     std::string iniDir;  // the open-file dialog's folder
     std::string spi;     // the plug-in folder
     bool loupe = true;   // a pick shows the loupe and takes the arrow keys and the wheel
+    std::int32_t sample = 1;  // the side of the square a pick samples, as written (the pick reads it)
     std::string pickKey;  // the system-wide key that starts a pick of the text colour ("Ctrl+Alt+P"); none when empty
     // The contrast details window's place and client size, 96-DPI figures; by default right of the main window.
     struct Place {
         std::int32_t left = 680, top = 100, width = 360, height = 240;
     } details;
+    // The palette's contrast table, the same way; by default below the details.
+    Place table{680, 380, 560, 300};
     // Channel strings, red, green, blue, taken as they are: a malformed one gives 0 but is written back unchanged.
     std::array<std::string, 3> font;
     std::array<std::string, 3> backG;

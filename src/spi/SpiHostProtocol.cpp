@@ -72,6 +72,7 @@ std::optional<std::vector<PluginDescription>> ReadDescriptions(const char* reply
     std::vector<PluginDescription> descriptions;
     for (std::size_t i = 0; i < count; ++i) {
         std::string& first = (*texts)[2 * i];
+        if (first.size() > 1 + kMaxInfoText || (*texts)[2 * i + 1].size() > kMaxInfoText) return std::nullopt;
         const char state = first.empty() ? '\0' : first[0];
         if (state != static_cast<char>(SpiPluginState::Usable) &&
             state != static_cast<char>(SpiPluginState::NotAPlugin) &&
@@ -84,6 +85,57 @@ std::optional<std::vector<PluginDescription>> ReadDescriptions(const char* reply
         descriptions.push_back(std::move(d));
     }
     return descriptions;
+}
+
+void CopyShared(void* to, const volatile void* from, std::size_t size) noexcept {
+    auto* out = static_cast<unsigned char*>(to);
+    const auto* in = static_cast<const volatile unsigned char*>(from);
+    for (std::size_t i = 0; i < size; ++i) out[i] = in[i];
+}
+
+HelperFields ReadHelperFields(const volatile ControlBlock& block) noexcept {
+    HelperFields fields;
+    CopyShared(&fields, &block.helper, sizeof fields);
+    return fields;
+}
+
+std::optional<std::size_t> FoundPlugin(const HelperFields& answer, std::size_t from, std::size_t listSize) {
+    if (answer.answer != kFound || answer.found < 0) return std::nullopt;
+    const auto found = static_cast<std::size_t>(answer.found);
+    if (found < from || found >= listSize) return std::nullopt;
+    return found;
+}
+
+std::optional<std::size_t> CallingPlugin(const HelperFields& answer, std::size_t listSize) {
+    if (answer.calling < 0 || static_cast<std::size_t>(answer.calling) >= listSize) return std::nullopt;
+    return static_cast<std::size_t>(answer.calling);
+}
+
+std::size_t DescribedCount(const HelperFields& answer, std::size_t asked) {
+    return std::min<std::size_t>(answer.described, asked);
+}
+
+std::size_t ReplyBytes(const HelperFields& answer) {
+    return std::min<std::size_t>(answer.replyBytes, kReplyBytes);
+}
+
+std::optional<PictureSizes> DecodedSizes(const HelperFields& answer, std::int32_t maxWidth, std::int32_t maxHeight) {
+    if (answer.answer != kDecoded || answer.width < 1 || answer.height < 1 || maxWidth < 1 || maxHeight < 1)
+        return std::nullopt;
+    PictureSizes sizes;
+    sizes.width = answer.width;
+    sizes.height = answer.height;
+    sizes.visibleWidth = std::min(answer.width, maxWidth);
+    sizes.visibleHeight = std::min(answer.height, maxHeight);
+    if (answer.visibleWidth != sizes.visibleWidth || answer.visibleHeight != sizes.visibleHeight) return std::nullopt;
+    return sizes;
+}
+
+std::optional<std::uint32_t> SectionBytes(std::int32_t maxWidth, std::int32_t maxHeight, std::uint64_t limit) {
+    if (maxWidth < 1 || maxHeight < 1) return std::nullopt;
+    const std::uint64_t bytes = std::uint64_t(maxWidth) * std::uint64_t(maxHeight) * 4;
+    if (bytes > limit || bytes > 0xFFFFFFFFu) return std::nullopt;
+    return static_cast<std::uint32_t>(bytes);
 }
 
 }  // namespace velmira::spihost

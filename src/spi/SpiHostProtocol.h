@@ -45,6 +45,26 @@ constexpr std::size_t kControlBytes = 256 * 1024;
 constexpr std::size_t kReplyBytes = 64 * 1024;
 
 
+// The fields the helper writes. The program copies them once (ReadHelperFields) and checks the copy against its
+// own request before anything uses it: a plug-in in the helper can write the block at any moment.
+struct HelperFields {
+    std::uint32_t answerSerial;
+    std::uint32_t answer;
+    std::int32_t found;
+    // The plug-in whose code is running (its DLL's start-up included), kNoPlugin between calls: the one to
+    // name when the helper dies or stops answering.
+    std::int32_t calling;
+    // Counts the calls into plug-ins that have begun, so that each call of a picture request has the whole
+    // limit of one call; the request's own limit stays whatever it says.
+    std::uint32_t calls;
+    std::uint32_t described;   // kDescribe: entries complete in `reply`
+    std::uint32_t replyBytes;  // bytes of `reply` in use
+    std::int32_t width;        // kDecoded: the picture's size, and of its top-left part that was decoded
+    std::int32_t height;
+    std::int32_t visibleWidth;
+    std::int32_t visibleHeight;
+};
+
 struct ControlBlock {
     // Written by the program.
     std::uint32_t request;
@@ -54,21 +74,7 @@ struct ControlBlock {
     std::int32_t maxWidth;    // kDecode: the most columns and rows of the picture that are shown
     std::int32_t maxHeight;
     std::uint32_t pixels;     // kDecode: the helper's handle of the program's section for the visible part
-    // Written by the helper.
-    std::uint32_t answerSerial;
-    std::uint32_t answer;
-    std::int32_t found;
-    // The plug-in whose code is running (its DLL's start-up included), kNoPlugin between calls: the one to
-    // name when the helper dies or stops answering.
-    std::int32_t calling;
-    // Counts the calls into plug-ins that have begun, so that the program's time limit applies to each call.
-    std::uint32_t calls;
-    std::uint32_t described;   // kDescribe: entries complete in `reply`
-    std::uint32_t replyBytes;  // bytes of `reply` in use
-    std::int32_t width;        // kDecoded: the picture's size, and of its top-left part that was decoded
-    std::int32_t height;
-    std::int32_t visibleWidth;
-    std::int32_t visibleHeight;
+    HelperFields helper;
     char reply[kReplyBytes];
     char text[kControlBytes - kReplyBytes - 18 * sizeof(std::uint32_t)];
 };
@@ -100,8 +106,45 @@ struct PluginDescription {
 
 // Appends a description to the reply; false (and nothing written) when it does not fit in `room` bytes.
 bool AppendDescription(const PluginDescription& description, char* reply, std::size_t room, std::size_t& used);
-// The first `count` descriptions of a reply; none when the bytes do not hold that many.
+// The first `count` descriptions of a reply; none when the bytes do not hold that many, or a text is longer than
+// a plug-in's information buffer lets it be.
 std::optional<std::vector<PluginDescription>> ReadDescriptions(const char* reply, std::size_t size,
                                                                std::size_t count);
+
+// The longest pattern or description: a plug-in's whole 260-byte information buffer, which is cut at its end
+// when the plug-in wrote no zero.
+constexpr std::size_t kMaxInfoText = 260;
+
+// Copies bytes the other process may be writing at the same moment, each byte read once: what the copy holds is
+// all that is ever used of them.
+void CopyShared(void* to, const volatile void* from, std::size_t size) noexcept;
+HelperFields ReadHelperFields(const volatile ControlBlock& block) noexcept;
+
+// The checks of the program's copy against what it asked. Sizes it can work out itself are worked out here.
+//
+// The plug-in that found the file: an index of the list from `from` on; none when the answer is not kFound or
+// the index lies outside.
+std::optional<std::size_t> FoundPlugin(const HelperFields& answer, std::size_t from, std::size_t listSize);
+// The plug-in whose code ran when the helper stopped: an index of the list, or none.
+std::optional<std::size_t> CallingPlugin(const HelperFields& answer, std::size_t listSize);
+// How many descriptions of `asked` the reply holds, and how many of its bytes are in use: never more than asked
+// or than the reply has room for.
+std::size_t DescribedCount(const HelperFields& answer, std::size_t asked);
+std::size_t ReplyBytes(const HelperFields& answer);
+
+// A decoded picture's size and its visible part, min(width, maxWidth) x min(height, maxHeight), worked out from
+// the size the helper gave; none when the answer is no picture, a size is not positive, or the helper claims
+// another visible part than that.
+struct PictureSizes {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t visibleWidth = 0;
+    std::int32_t visibleHeight = 0;
+};
+std::optional<PictureSizes> DecodedSizes(const HelperFields& answer, std::int32_t maxWidth, std::int32_t maxHeight);
+
+// The bytes of the visible part the program lends the helper for maxWidth x maxHeight pixels of 4 bytes; none
+// when that is not positive or more than `limit`. Worked out in 64 bits, whatever the sizes.
+std::optional<std::uint32_t> SectionBytes(std::int32_t maxWidth, std::int32_t maxHeight, std::uint64_t limit);
 
 }  // namespace velmira::spihost

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 
 #include "ui/UniqueHandle.h"
 
@@ -16,12 +17,12 @@ namespace {
 class ScopedCalling {
 public:
     ScopedCalling(spihost::ControlBlock& control, std::size_t index) noexcept : control_(control) {
-        control_.calling = static_cast<std::int32_t>(index);
-        ++control_.calls;
+        control_.helper.calling = static_cast<std::int32_t>(index);
+        ++control_.helper.calls;
     }
     ScopedCalling(const ScopedCalling&) = delete;
     ScopedCalling& operator=(const ScopedCalling&) = delete;
-    ~ScopedCalling() { control_.calling = spihost::kNoPlugin; }
+    ~ScopedCalling() { control_.helper.calling = spihost::kNoPlugin; }
 
 private:
     spihost::ControlBlock& control_;
@@ -37,11 +38,11 @@ SpiHostServer::~SpiHostServer() {
 bool SpiHostServer::Serve() {
     const std::uint32_t serial = control_.serial;
     if (control_.request == spihost::kQuit) return false;
-    control_.answer = control_.request == spihost::kDecode     ? spihost::kNotDecoded
+    control_.helper.answer = control_.request == spihost::kDecode     ? spihost::kNotDecoded
                       : control_.request == spihost::kDescribe ? spihost::kDescribed
                                                                : spihost::kNotFound;
-    control_.described = 0;
-    control_.replyBytes = 0;
+    control_.helper.described = 0;
+    control_.helper.replyBytes = 0;
     const std::size_t textBytes = std::min<std::size_t>(control_.textBytes, sizeof control_.text);
     const auto text = spihost::UnpackRequestText(control_.text, textBytes);
     const std::size_t from = control_.plugin < 0 ? 0 : static_cast<std::size_t>(control_.plugin);
@@ -60,7 +61,7 @@ bool SpiHostServer::Serve() {
     // The program's section for the picture is closed here whatever happened to the request.
     if (control_.request == spihost::kDecode && control_.pixels != 0)
         ::CloseHandle(ULongToHandle(control_.pixels));
-    control_.answerSerial = serial;
+    control_.helper.answerSerial = serial;
     return true;
 }
 
@@ -86,11 +87,12 @@ void SpiHostServer::Describe(std::size_t from) {
         if (plugin) {
             description.state = SpiPluginState::Usable;
             const ScopedCalling calling(control_, i);
-            ReadSpiPluginInfo(*plugin, description.pattern, description.description, [this] { ++control_.calls; });
+            ReadSpiPluginInfo(*plugin, description.pattern, description.description,
+                              [this] { ++control_.helper.calls; });
         }
         if (!spihost::AppendDescription(description, control_.reply, sizeof control_.reply, used)) break;
-        control_.replyBytes = static_cast<std::uint32_t>(used);
-        ++control_.described;
+        control_.helper.replyBytes = static_cast<std::uint32_t>(used);
+        ++control_.helper.described;
     }
 }
 
@@ -102,8 +104,8 @@ void SpiHostServer::Find(std::size_t from, const std::string& fileName, bool byH
         if (!plugin) continue;
         const ScopedCalling calling(control_, i);
         if (byHandle ? AcceptsSpiFileHandle(*plugin, fileName) : AcceptsSpiFile(*plugin, fileName, head)) {
-            control_.found = static_cast<std::int32_t>(i);
-            control_.answer = spihost::kFound;
+            control_.helper.found = static_cast<std::int32_t>(i);
+            control_.helper.answer = spihost::kFound;
             return;
         }
     }
@@ -112,9 +114,10 @@ void SpiHostServer::Find(std::size_t from, const std::string& fileName, bool byH
 void SpiHostServer::Decode(std::size_t index, const std::string& fileName) {
     const SpiPluginModule* plugin = Plugin(index);
     const std::int32_t maxWidth = control_.maxWidth, maxHeight = control_.maxHeight;
-    if (!plugin || maxWidth < 1 || maxHeight < 1) return;
-    const std::size_t bytes = static_cast<std::size_t>(maxWidth) * static_cast<std::size_t>(maxHeight) * 4;
-    const ui::UniqueMappedView view(::MapViewOfFile(ULongToHandle(control_.pixels), FILE_MAP_WRITE, 0, 0, bytes));
+    // The program's section holds exactly this much; sizes that do not fit 32 bits name no section of it.
+    const std::optional<std::uint32_t> bytes = spihost::SectionBytes(maxWidth, maxHeight, 0xFFFFFFFFu);
+    if (!plugin || !bytes) return;
+    const ui::UniqueMappedView view(::MapViewOfFile(ULongToHandle(control_.pixels), FILE_MAP_WRITE, 0, 0, *bytes));
     if (!view) return;
     SpiRegion region;
     bool decoded = false;
@@ -124,11 +127,11 @@ void SpiHostServer::Decode(std::size_t index, const std::string& fileName) {
                                   region);
     }
     if (!decoded) return;
-    control_.width = region.width;
-    control_.height = region.height;
-    control_.visibleWidth = region.visibleWidth;
-    control_.visibleHeight = region.visibleHeight;
-    control_.answer = spihost::kDecoded;
+    control_.helper.width = region.width;
+    control_.helper.height = region.height;
+    control_.helper.visibleWidth = region.visibleWidth;
+    control_.helper.visibleHeight = region.visibleHeight;
+    control_.helper.answer = spihost::kDecoded;
 }
 
 }  // namespace velmira

@@ -70,6 +70,7 @@ protected:
         testsupport::PumpPending();
         form_->Background().SetSpiPath(pluginFolder_);
         form_->Background().SetSPI();
+        testsupport::WaitForPluginDescriptions(*form_);
     }
     void TearDown() override {
         form_.reset();
@@ -135,7 +136,10 @@ protected:
 
     // Each reload unloads every plug-in of the folder and loads them again.
     void Reloads() {
-        for (int i = 0; i < kReloadsPerRound; ++i) form_->Background().SetSPI();
+        for (int i = 0; i < kReloadsPerRound; ++i) {
+            form_->Background().SetSPI();
+            testsupport::WaitForPluginDescriptions(*form_);
+        }
     }
 
     std::string folder_;

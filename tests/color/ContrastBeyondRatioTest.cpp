@@ -11,10 +11,13 @@
 #include "color/Apca.h"
 #include "color/ColorText.h"
 #include "color/Contrast.h"
+#include "color/ContrastTable.h"
 #include "color/ContrastTipContent.h"
 #include "color/NearestPassing.h"
 #include "color/Oklab.h"
 #include "color/PreviewMenuItems.h"
+#include "color/SampleStats.h"
+#include "color/TextSizes.h"
 #include "color/VisionDeficiency.h"
 
 namespace {
@@ -69,6 +72,77 @@ TEST(Apca, UseFollowsTheBronzeLevelsOnTheExactMagnitude) {
         EXPECT_EQ(velmira::ApcaUseOf(c.lc), c.use) << c.lc;
         EXPECT_EQ(velmira::LcText(c.lc), c.shown) << c.lc;
     }
+}
+
+TEST(Apca, SmallestFontSizesFollowThePublishedLookupTable) {
+    // What fontLookupAPCA of apca-w3 0.1.9 answers for each Lc, weights 100 to 900; 0 for none (its 999, 777).
+    const struct {
+        double lc;
+        double px[velmira::kFontWeightCount];
+    } cases[] = {
+        {0, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {20, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {31.4, {0, 0, 117, 105, 98, 86, 65, 65, 65}},
+        {45, {108, 96, 72, 42, 32, 28, 24, 24, 24}},
+        {52.7, {87, 66, 54, 30, 26, 22.5, 19.5, 19.5, 19.5}},
+        {63.3, {69, 47, 35, 23, 20, 17.5, 15.5, 16, 18}},
+        {71.1, {63, 44, 27, 19.5, 18, 16, 14.5, 16, 18}},
+        {-77.7, {58, 40, 23.5, 18, 16, 15, 14, 16, 18}},
+        {88.8, {49, 33, 21.5, 16.5, 15.625, 14.625, 14, 16, 18}},
+        {96.2, {44, 28, 19.5, 15.5, 15, 14, 13.5, 16, 18}},
+        {106.04, {38, 25, 18, 14.5, 14, 13, 12, 16, 18}},
+        {-108.7, {37, 24, 18, 14.5, 13.5, 12.5, 11.5, 16, 18}},
+    };
+    for (const auto& c : cases) {
+        const auto sizes = velmira::ApcaMinimumFontSizes(c.lc);
+        for (int w = 0; w < velmira::kFontWeightCount; ++w) {
+            EXPECT_EQ(sizes[w].value_or(0), c.px[w]) << "Lc " << c.lc << ", weight " << velmira::kFontWeights[w];
+        }
+    }
+}
+
+TEST(TextSizes, TheDetailsNameTheSizeClassesAndTheSmallestSizePerWeight) {
+    EXPECT_EQ(velmira::TextSizeVerdictText(4.6, 71.1),
+              "大きな文字: 24px 以上、太字は 18.66px 以上\n"
+              "通常の文字 (それより小さい文字): AA ○ / AAA ×\n"
+              "大きな文字: AA ○ / AAA ○\n"
+              "APCA Lc 71.1 で読める最小の文字サイズ (太さごと)\n"
+              "100: 63px\n200: 44px\n300: 27px\n400: 19.5px\n500: 18px\n600: 16px\n700: 14.5px\n800: 16px\n900: 18px");
+    const std::string low = velmira::TextSizeVerdictText(3.2, -20);
+    EXPECT_NE(low.find("通常の文字 (それより小さい文字): AA × / AAA ×\n大きな文字: AA ○ / AAA ×\n"), std::string::npos);
+    EXPECT_NE(low.find("\n100: 使用不可\n"), std::string::npos);
+    EXPECT_EQ(velmira::FontSizeText(15.625), "15.625px");
+}
+
+TEST(ContrastTable, EveryOrderedPairOfDistinctColoursHighestRatioFirst) {
+    // The palette's repeated white counts once.
+    const std::vector<Rgb> palette = {Hex(0x000000), Hex(0xFFFFFF), Hex(0x767676), Hex(0xFFFFFF)};
+    const auto rows = velmira::ContrastTableRows(palette);
+    EXPECT_EQ(velmira::ContrastTableText(rows),
+              "文字\t背景\tコントラスト比\tAA 通常\tAA 大\tAAA 通常\tAAA 大\tAPCA Lc\n"
+              "000000\tFFFFFF\t21.00\t○\t○\t○\t○\t106.0\n"
+              "FFFFFF\t000000\t21.00\t○\t○\t○\t○\t-107.9\n"
+              "000000\t767676\t4.62\t○\t○\t×\t○\t32.5\n"
+              "767676\t000000\t4.62\t○\t○\t×\t○\t-30.1\n"
+              "FFFFFF\t767676\t4.54\t○\t○\t×\t○\t-77.0\n"
+              "767676\tFFFFFF\t4.54\t○\t○\t×\t○\t71.6\n");
+    const std::string csv = velmira::ContrastTableCsv(rows);
+    EXPECT_EQ(csv.substr(0, csv.find("\r\n", csv.find("\r\n") + 2) + 2),
+              "文字,背景,コントラスト比,AA 通常,AA 大,AAA 通常,AAA 大,APCA Lc\r\n000000,FFFFFF,21.00,yes,yes,yes,yes,106.0\r\n");
+    EXPECT_TRUE(velmira::ContrastTableRows({Hex(0x123456), Hex(0x123456)}).empty());
+}
+
+TEST(SampleStats, MeanRoundsHalfUpPerChannelAndTheExtremesGoByLuminance) {
+    // Red 1 and 2 give 1.5, up to 2; green 0 and 255 give 127.5, up to 128; blue 10, 11, 10 give 10.33, down.
+    EXPECT_EQ(HexOf(velmira::MeanColour({Hex(0x01000A), Hex(0x02FF0B), Hex(0x01000A), Hex(0x02FF0B)})), "02800B");
+    EXPECT_EQ(HexOf(velmira::MeanColour({Hex(0x00000A), Hex(0x00000B), Hex(0x00000A)})), "00000A");
+    const std::vector<Rgb> square = {Hex(0x808080), Hex(0x202020), Hex(0x0000FF), Hex(0xF0F0F0)};
+    const velmira::SquareSample sample = velmira::SampleOf(square);
+    EXPECT_EQ(HexOf(sample.mean), "6464A4");
+    EXPECT_EQ(HexOf(sample.darkest), "202020");  // pure blue has a luminance of 0.0722, this grey 0.0144
+    EXPECT_EQ(HexOf(sample.lightest), "F0F0F0");
+    EXPECT_EQ(HexOf(velmira::StrongestAgainst(square, {Hex(0xFFFFFF)})), "202020");
+    EXPECT_EQ(HexOf(velmira::StrongestAgainst(square, {Hex(0x000000)})), "F0F0F0");
 }
 
 TEST(VisionDeficiency, MatchesPublishedSimulatedColours) {
@@ -290,6 +364,14 @@ TEST(ContrastTipContent, AddsApcaAndTheVisionsAfterTheWcagLines) {
     }
     EXPECT_EQ(velmira::PictureTipContent(Hex(0x000000), {}).text,
               velmira::PictureTipText(velmira::PictureContrastOf(Hex(0x000000), {})));
+    // The text sizes are judged by the pair's figures, and over a picture by the worst of each; with no pixel
+    // under the text, not at all.
+    EXPECT_TRUE(pair.judged);
+    EXPECT_DOUBLE_EQ(pair.lc, lc);
+    EXPECT_TRUE(picture.judged);
+    EXPECT_DOUBLE_EQ(picture.ratio, velmira::PictureContrastOf(Hex(0x000000), pixels).worst);
+    EXPECT_DOUBLE_EQ(picture.lc, velmira::WorstApcaContrastOver(Hex(0x000000), pixels));
+    EXPECT_FALSE(velmira::PictureTipContent(Hex(0x000000), {}).judged);
 
     // The one-line summary: the ratio, the highest level it meets, the Lc; over a picture the worst of each.
     struct Summary {

@@ -333,6 +333,7 @@ TEST_F(BackgroundImage, WithoutPlugInsTheFilterHoldsTheFourFixedEntries) {
     form->Background().OpenDialog().FilterIndex = 3;
     form->Background().SetSpiPath(PathOf("noplugins"));
     form->Background().SetSPI();
+    testsupport::WaitForPluginDescriptions(*form);
     EXPECT_EQ(form->Background().OpenDialog().Filter,
               "ｲﾒｰｼﾞﾌｧｲﾙ|;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");
     EXPECT_EQ(form->Background().OpenDialog().FilterIndex, 3);
@@ -346,6 +347,7 @@ TEST_F(BackgroundImage, OtherFormatsAreDecodedByAPlugIn) {
                             (plugins + "\\ppm.spi").c_str(), FALSE));
     form->Background().SetSpiPath(plugins);
     form->Background().SetSPI();
+    testsupport::WaitForPluginDescriptions(*form);
     EXPECT_EQ(form->Background().OpenDialog().Filter,
               "ｲﾒｰｼﾞﾌｧｲﾙ|;*.ppm;*.pgm;*.bmp;*.jpg;*.jpeg|jpegﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg|PPM/PGM|*.ppm;*.pgm|"
               "BMPﾌｧｲﾙ(*.bmp)|*.bmp|すべてのﾌｧｲﾙ(*.*)|*.*");

@@ -57,6 +57,7 @@ protected:
         ::CreateDirectoryA(PathOf("empty").c_str(), nullptr);
         form->Background().SetSpiPath(PathOf("empty"));
         form->Background().SetSPI();
+        testsupport::WaitForPluginDescriptions(*form);
         dialogFolder = folder.substr(0, folder.size() - 1);
         form->Background().OpenDialog().InitialDir = dialogFolder;
         form->Background().OpenDialog().FilterIndex = 3;

@@ -100,6 +100,7 @@ TEST_F(HostileLoad, BrokenPluginAnswersGiveTheUnsupportedFormatMessage) {
                           (plugins + "hostile.spi").c_str(), FALSE));
     form_->Background().SetSpiPath(plugins);
     form_->Background().SetSPI();
+    testsupport::WaitForPluginDescriptions(*form_);
     ASSERT_EQ(form_->Background().SpiLoader().GetCount(), 1);
     testsupport::MessageBoxRecorder boxes;
     for (const char mode : std::string("whzWHqmsSbprctuiNPIgL")) {

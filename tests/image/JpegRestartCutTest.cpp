@@ -153,6 +153,14 @@ TEST(JpegRestartCutTest, CutsOnlyWideBaselineFilesWithRestarts) {
     JpegFormat oneLongInterval = rowIntervals;
     oneLongInterval.restartMcus = 80 * 4;  // four rows an interval: the cut would decode most of each row
     EXPECT_FALSE(Cut(test::EncodeJpeg(oneLongInterval, wide))) << "intervals as long as the rows it needs";
+
+    // More than a megabyte of segments the cut would keep: the row decoder reads the file instead.
+    std::string padded = test::EncodeJpeg(rowIntervals, wide);
+    const std::string app0 = std::string("\xFF\xE0\xFF\xFF", 4) + std::string(0xFFFD, '\0');
+    for (int i = 0; i < 17; ++i) padded.insert(2, app0);
+    EXPECT_FALSE(Cut(padded)) << "segments past the cap";
+    MemoryByteSource paddedFile(padded);
+    EXPECT_EQ(DecodeJpeg(paddedFile, 163, 188).width, 1280);
 }
 
 TEST(JpegRestartCutTest, TheLoadOfAWidePictureStopsAtTheCorner) {

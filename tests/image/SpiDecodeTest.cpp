@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "image/SpiLoadClassFixture.h"
@@ -313,6 +314,104 @@ TEST_F(SpiLoadClassTest, ARequestWhileAnotherWaitsIsRefused) {
     EXPECT_EQ(refused, "前の画像をまだ読み込んでいます");
     EXPECT_EQ(testsupport::FileNameOf(host_->GetFileName()), "slow.hst");
     EXPECT_EQ(Pixels(), std::vector<std::uint32_t>(8, 0));
+}
+
+// Esc while a picture loads gives the load up at once, whatever the plug-in is doing, and ends the helper; nothing
+// is said. A close gives it up too, and is asked again for once the load has unwound. The next picture starts a
+// fresh helper.
+TEST_F(SpiLoadClassTest, EscOrACloseDuringASlowLoadGivesItUpAndEndsTheHelper) {
+    struct Case {
+        UINT message;
+        WPARAM wParam;
+        bool closeFollows;
+    };
+    const Case cases[] = {{WM_KEYDOWN, VK_ESCAPE, false}, {WM_CLOSE, 0, true}};
+    Install("hostile", "hostile.spi");
+    host_->LoadPlugins(folder_);
+    const std::string never = File("never.hst", "HOSTE");  // GetPicture never returns
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                            nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_TRUE(window);
+        std::thread user([&] {
+            Sleep(1000);
+            PostMessageA(window, c.message, c.wParam, 0);
+        });
+        const DWORD start = GetTickCount();
+        bool givenUp = false;
+        try {
+            Load(never);
+        } catch (const SpiLoadGivenUp&) {
+            givenUp = true;
+        }
+        const DWORD took = GetTickCount() - start;
+        user.join();
+        MSG close;
+        EXPECT_EQ(PeekMessageA(&close, window, WM_CLOSE, WM_CLOSE, PM_REMOVE) != FALSE, c.closeFollows);
+        DestroyWindow(window);
+        EXPECT_TRUE(givenUp);
+        EXPECT_LT(took, kTestAnswerTimeoutMs) << "given up before the plug-in's time was up";
+        EXPECT_FALSE(host_->IsHostRunning());
+    }
+    ASSERT_TRUE(Load(File("after.hst", "HOST0")));
+    EXPECT_EQ(Pixels(), std::vector<std::uint32_t>(8, 0));
+}
+
+// A helper that lies (a stand-in for one a plug-in has taken over): whatever it writes, the program reads only
+// within what it asked for, waits no longer than a picture request's time, and names a crash or a time-out, or
+// finds the file unsupported; the program goes on.
+TEST_F(SpiLoadClassTest, WhatALyingHelperWritesNeverTakesTheProgramPastItsRequest) {
+    constexpr DWORD kCall = 1000;
+    struct Case {
+        const char* lie;
+        const char* message;  // after the path; empty: no failure, no picture bigger than asked
+        bool listed;          // the plug-in's description was taken
+    };
+    const Case cases[] = {
+        {"bigger", "が異常終了しました", true},         // sizes larger than asked
+        {"flip", "", true},                             // sizes changed while the program copies
+        {"serial", "", true},                           // answers that carry another request's number
+        {"index", "velmira", true},                     // a plug-in past the list found
+        {"counter", "が応答しないため中止しました", true},  // a call begun every 5 ms, and no answer
+        {"unterminated", "", false},                    // a description without its ending zero
+        {"described", "", true},                        // more descriptions than asked
+    };
+    File("a.spi", "not loaded by the liar");
+    const std::string picture = File("x.liar", "any");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.lie);
+        SetEnvironmentVariableA("VELMIRA_LIE", c.lie);
+        SpiLoadClass host(SpiHostOptions{testsupport::ProgramFolder() + "spihost_liar.exe", kCall, "none.spi"});
+        host.SetCacheFile({});
+        host.LoadPlugins(folder_);
+        ASSERT_EQ(host.GetCount(), c.listed ? 1 : 0);
+        if (!c.listed) {
+            EXPECT_EQ(host.GetFailures(), std::vector<std::string>{folder_ + "\\a.spi" "が異常終了しました"});
+            continue;
+        }
+        const DWORD start = GetTickCount();
+        std::string message;
+        bool loaded = false;
+        try {
+            // 64 x 64 pixels are four whole pages: a read past the section faults rather than passing unseen.
+            loaded = host.LoadPicture(picture, 64, 64);
+        } catch (const SpiHostFailure& e) {
+            message = e.what();
+        }
+        EXPECT_LT(GetTickCount() - start, kSpiRequestCallLimits * kCall + 2000) << "the request's time and no more";
+        if (loaded) {
+            EXPECT_LE(host.GetPicture().visibleWidth, 64);
+            EXPECT_LE(host.GetPicture().visibleHeight, 64);
+        }
+        if (std::string(c.message) == "velmira")
+            EXPECT_NE(message.find("spihost_liar.exeが異常終了しました"), std::string::npos) << message;
+        else if (*c.message)
+            EXPECT_EQ(message, folder_ + "\\a.spi" + c.message);
+        else
+            EXPECT_TRUE(message.empty() || message.find("a.spi") != std::string::npos) << message;
+    }
+    SetEnvironmentVariableA("VELMIRA_LIE", nullptr);
 }
 
 }  // namespace

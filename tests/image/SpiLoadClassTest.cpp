@@ -52,9 +52,11 @@ TEST_F(SpiLoadClassTest, AnUnchangedFolderIsListedFromTheCacheWithoutTheHelper) 
     const auto listed = [&](std::vector<std::string> names, bool helper, const char* what) {
         host_ = NewHost(kTestAnswerTimeoutMs);
         host_->SetCacheFile(cache);
-        host_->LoadPlugins(folder_);
+        host_->BeginLoadPlugins(folder_);
+        EXPECT_EQ(host_->Describing(), helper) << what;
+        host_->FinishDescribing();
         EXPECT_EQ(LoadedNames(), names) << what;
-        EXPECT_EQ(host_->IsHostRunning(), helper) << what;
+        EXPECT_FALSE(host_->IsHostRunning()) << what << ": the picture's helper waits for a picture";
     };
     listed({"a.spi", "b.spi"}, true, "first: the helper describes them");
     listed({"a.spi", "b.spi"}, false, "unchanged: from the cache");
@@ -130,14 +132,14 @@ TEST_F(SpiLoadClassTest, HandsThePairsToTheFilterInListOrder) {
 }
 
 // A plug-in that crashes or hangs while it loads or says what it reads is left out and named; the others work.
-// Each call into a plug-in has the whole time limit (shortened here), so that a slow one is not taken for hung.
+// Each plug-in has the time limit (shortened here) for its loading and all its information together.
 TEST_F(SpiLoadClassTest, PluginsThatCrashOrHangWhileTheyLoadAreLeftOutAndNamedAndTheOthersWork) {
     Install("faultload", "a_faultload.spi");
     Install("faultinfo", "b_faultinfo.spi");
     Install("hanginfo", "c_hanginfo.spi");
     Install("slowinfo", "d_slowinfo.spi");  // 1.5 s to load and 1.5 s for its pattern: 3 s in all
     Install("ppm", "e_ppm.spi");
-    host_ = NewHost(2500);
+    host_ = NewHost(kTestAnswerTimeoutMs);
     host_->LoadPlugins(folder_);
 
     EXPECT_EQ(LoadedNames(), (std::vector<std::string>{"d_slowinfo.spi", "e_ppm.spi"}));
@@ -146,6 +148,35 @@ TEST_F(SpiLoadClassTest, PluginsThatCrashOrHangWhileTheyLoadAreLeftOutAndNamedAn
                                                                folder_ + "\\c_hanginfo.spi" "が応答しないため中止しました"}));
     ASSERT_TRUE(Load(File("x.ppm", kP6)));
     EXPECT_EQ(Pixels(), kP6Pixels);
+}
+
+// A plug-in whose every information call takes 6 s and always has another pair: describing it has 10 s in all,
+// while the caller goes on; it is named once, and the next start, from the cache, does not ask it again.
+TEST_F(SpiLoadClassTest, ASlowPluginIsDescribedAwayFromTheCallerWithinTenSecondsInAll) {
+    Install("slowpairs", "a_slowpairs.spi");
+    Install("ppm", "b_ppm.spi");
+    const std::string cache = NewFolder() + "\\velmira_spi.cache";
+    host_ = NewHost(kSpiHostAnswerTimeoutMs);
+    host_->SetCacheFile(cache);
+    const DWORD start = GetTickCount();
+    host_->BeginLoadPlugins(folder_);
+    EXPECT_LT(GetTickCount() - start, 2000u) << "the caller waits for no description";
+    EXPECT_TRUE(host_->Describing());
+    host_->FinishDescribing();
+    const DWORD took = GetTickCount() - start;
+    EXPECT_GE(took, kSpiHostAnswerTimeoutMs);
+    EXPECT_LT(took, kSpiHostAnswerTimeoutMs + 5000) << "10 s for all of the plug-in's calls, not for each";
+    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"b_ppm.spi"});
+    EXPECT_EQ(host_->GetFailures(),
+              std::vector<std::string>{folder_ + "\\a_slowpairs.spi" "が応答しないため中止しました"});
+
+    auto next = NewHost(kSpiHostAnswerTimeoutMs);
+    next->SetCacheFile(cache);
+    next->BeginLoadPlugins(folder_);
+    EXPECT_FALSE(next->Describing());
+    EXPECT_FALSE(next->IsHostRunning());
+    EXPECT_TRUE(next->GetFailures().empty());
+    EXPECT_EQ(next->GetCount(), 1);
 }
 
 TEST_F(SpiLoadClassTest, LoadingAnotherFolderLetsTheOldPluginsGo) {

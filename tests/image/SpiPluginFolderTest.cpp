@@ -29,6 +29,7 @@ protected:
         FolderBrowserDriver driver(form->Handle(), Answer::Ok, select);
         ClickBtnSPI();
         ASSERT_TRUE(driver.Answered());
+        testsupport::WaitForPluginDescriptions(*form);
         if (preselected) *preselected = driver.Preselected();
     }
 };
@@ -159,17 +160,22 @@ protected:
     static std::string SpiSetting(const std::string& folder) { return "[Option]\r\nSpi=" + folder + "\r\n"; }
 };
 
-// The plug-ins are listed while the window is created, by the helper; none of their code runs in the program.
-// What the helper found is kept, so that the next start with the same plug-ins starts no process at all.
+// The plug-ins are described by a helper of their own while the window is created and goes on; none of their
+// code runs in the program. What the helper found is kept, so that the next start with the same plug-ins lists
+// them at once and starts no process at all.
 TEST_F(StartupPluginTest, ThePluginsAreListedWhileTheWindowIsCreatedAndUnchangedOnesStartNoHelper) {
     const std::string folder = PluginFolder({{"ppm", "ppm.spi"}});
     for (const bool again : {false, true}) {
-        Restart(SpiSetting(folder));
+        form.reset();
+        testsupport::WriteFile(testsupport::SettingsPath(), SpiSetting(folder));
+        form = std::make_unique<TMainForm>(velmira::SpiHostOptions{testsupport::BuiltSpiHost(), answerTimeoutMs, {}});
+        EXPECT_EQ(form->Background().SpiLoader().Describing(), !again) << (again ? "unchanged" : "first start");
+        testsupport::WaitForPluginDescriptions(*form);
 
         EXPECT_EQ(::GetModuleHandleA((folder + "\\ppm.spi").c_str()), nullptr);
         EXPECT_EQ(LoadedNames(), std::vector<std::string>{"ppm.spi"});
         EXPECT_EQ(form->Background().OpenDialog().Filter, kPpmFilter);
-        EXPECT_EQ(form->Background().SpiLoader().IsHostRunning(), !again) << (again ? "unchanged" : "first start");
+        EXPECT_FALSE(form->Background().SpiLoader().IsHostRunning()) << "the picture's helper waits for a picture";
     }
 }
 

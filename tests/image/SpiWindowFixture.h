@@ -77,6 +77,7 @@ protected:
     void UsePlugins(const std::string& folder) {
         form->Background().SetSpiPath(folder);
         form->Background().SetSPI();
+        testsupport::WaitForPluginDescriptions(*form);
     }
 
     std::string PictureFile(const std::string& name, const std::string& bytes) {

@@ -157,6 +157,33 @@ TEST_F(HangingPluginTest, APluginThatCrashesOrHangsLeavesAMessageAndTheProgramWo
     EXPECT_NE(settings.find("Path=" + pictures + "\\good.ppm"), std::string::npos) << settings;
 }
 
+// A plug-in whose every information call takes 6 s, and which always has another pair, holds the window for none
+// of it: the window goes on taking input while it is described, the plug-in is named once when its 10 s are up,
+// the others join the filter, and the next reload takes it from the cache without asking it again.
+TEST_F(SpiWindowTest, ASlowPluginIsDescribedWhileTheWindowTakesInput) {
+    const std::string folder = PluginFolder({{"slowpairs", "a_slow.spi"}, {"ppm", "b_ppm.spi"}});
+    testsupport::MessageBoxRecorder boxes;
+    const DWORD start = GetTickCount();
+    form->Background().SetSpiPath(folder);
+    form->Background().SetSPI();
+    EXPECT_LT(GetTickCount() - start, 2000u) << "the window waits for no description";
+    ASSERT_TRUE(form->Background().SpiLoader().Describing());
+    testsupport::SetTextColour(*form, "12", "34", "56");
+    EXPECT_EQ(form->EditFR.Text(), "12") << "input taken while the plug-ins are described";
+    EXPECT_TRUE(form->Background().SpiLoader().Describing());
+
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return !form->Background().SpiLoader().Describing(); }, 30000));
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    ASSERT_EQ(boxes.messages.size(), 1u);
+    EXPECT_EQ(boxes.messages[0].text, folder + "\\a_slow.spi" "が応答しないため中止しました.");
+    EXPECT_EQ(LoadedNames(), std::vector<std::string>{"b_ppm.spi"});
+    EXPECT_EQ(form->Background().OpenDialog().Filter, kPpmFilter);
+
+    form->Background().SetSPI();
+    EXPECT_FALSE(form->Background().SpiLoader().Describing()) << "known from the cache";
+    EXPECT_EQ(boxes.messages.size(), 1u) << "named once";
+}
+
 TEST_F(SpiWindowTest, AnotherFolderUnloadsTheOldPluginsAndRebuildsTheFilter) {
     const std::string first = PluginFolder({{"ppm", "old.spi"}});
     UsePlugins(first);

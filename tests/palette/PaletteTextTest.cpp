@@ -8,6 +8,7 @@
 
 #include "app/SwatchColour.h"
 #include "palette/PaletteFile.h"
+#include "palette/PaletteFileParts.h"
 #include "palette/PaletteText.h"
 
 namespace {
@@ -182,6 +183,16 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
               u16(1) + u16(2) + aco(0, 0xFFFF, 0, 0, 0) + aco(0, 0, 0, 0xFFFF, 0) + u16(2) + u16(2) +
                   aco(0, 0xFFFF, 0, 0, 0) + u16(0) + utf16("Velmira 1") + aco(0, 0, 0, 0xFFFF, 0) + u16(0) +
                   utf16("Velmira 2"));
+}
+
+// Eight megabytes of one-letter lines, the largest file read: what is kept is a palette's worth, not millions.
+TEST(PaletteFile, AHugeTextFileKeepsNoMoreLinesThanAnyPaletteHas) {
+    std::string lines;
+    lines.reserve(8 << 20);
+    while (lines.size() < (8u << 20)) lines += "a\n";
+    const std::optional<velmira::PaletteContents> read = velmira::ReadPalette(lines, "a.txt");
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->swatches.size(), velmira::palette::kMaxSwatches);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // while it runs its modal loop; the settings file beside the test executable is what it reads and writes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <sstream>
@@ -11,6 +12,7 @@
 
 #include "app/MainForm.h"
 #include "palettewindows/ColorPallet.h"
+#include "support/MenuChooser.h"
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Application.h"
@@ -360,6 +362,69 @@ TEST_F(ColorPalletTest, AWriteErrorIsShownWhileOpenAndOkStillClosesAndDelivers) 
         EXPECT_EQ(Settings(), before);
     }
     EXPECT_EQ(HexFR(*form) + HexFG(*form) + HexFB(*form), "123456") << "load mode delivers the colour all the same";
+}
+
+// The palette's contrast table from the window menu: every ordered pair of the palette's distinct colours,
+// highest ratio first, as text a screen reader reads; Ctrl+C copies it tab-separated, the CSV file is UTF-8 with
+// a header line, it follows the palette dialog's OK, and Esc closes it.
+TEST_F(ColorPalletTest, ContrastTableListsThePalettesPairsAndFollowsIt) {
+    std::vector<std::string> slots = AllWhite();
+    slots[0] = "000000";
+    slots[1] = "767676";
+    StoreSlots(slots);
+    {
+        // Its access key M is also the system's Move, which the menu would choose first: the item is looked for
+        // while the menu is up, and the menu left with the details' D.
+        testsupport::MenuChooser chooser("D");
+        ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_KEYMENU, ' ');
+        ASSERT_TRUE(chooser.pressed) << "the window menu never waited for a key";
+        EXPECT_TRUE(std::any_of(chooser.items.begin(), chooser.items.end(), [](const testsupport::MenuChooser::Item& i) {
+            return i.text == "パレットのコントラスト表(&M)...";
+        }));
+    }
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return form->ContrastDetails() && form->ContrastDetails()->Visible(); }));
+    form->ShowContrastTable();
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return form->ContrastTable() && form->ContrastTable()->Visible(); }));
+    TContrastTableForm& table = *form->ContrastTable();
+    EXPECT_EQ(table.ui::Window::Text(), "パレットのコントラスト表");
+    EXPECT_EQ(::GetWindow(table.Handle(), GW_OWNER), form->Handle());
+    EXPECT_EQ(::GetFocus(), table.Text.Handle());
+    const std::string text =
+        "文字\t背景\tコントラスト比\tAA 通常\tAA 大\tAAA 通常\tAAA 大\tAPCA Lc\r\n"
+        "000000\tFFFFFF\t21.00\t○\t○\t○\t○\t106.0\r\n"
+        "FFFFFF\t000000\t21.00\t○\t○\t○\t○\t-107.9\r\n"
+        "000000\t767676\t4.62\t○\t○\t×\t○\t32.5\r\n"
+        "767676\t000000\t4.62\t○\t○\t×\t○\t-30.1\r\n"
+        "767676\tFFFFFF\t4.54\t○\t○\t×\t○\t71.6\r\n"
+        "FFFFFF\t767676\t4.54\t○\t○\t×\t○\t-77.0\r\n";
+    EXPECT_EQ(table.Text.Text(), text);
+
+    ::SetForegroundWindow(table.Handle());
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ::GetActiveWindow() == table.Handle(); }));
+    testsupport::SendKey('C', {VK_CONTROL});
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return testsupport::ClipboardText() == text; }));
+
+    const std::string csv = testsupport::ProgramFolder() + "contrast-table.csv";
+    table.SaveCsvFile(csv);
+    const std::string written = testsupport::ReadFile(csv);
+    ::DeleteFileA(csv.c_str());
+    EXPECT_EQ(written.substr(0, written.find("\r\n", written.find("\r\n") + 2) + 2),
+              u8"文字,背景,コントラスト比,AA 通常,AA 大,AAA 通常,AAA 大,APCA Lc\r\n"
+              "000000,FFFFFF,21.00,yes,yes,yes,yes,106.0\r\n");
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 7);
+
+    // The text colour 112233 stored in slot 3 with the dialog's OK: three more colours' worth of pairs.
+    OpenThrough(form->BtnSaveFont, [&](TColorPallet& dialog) {
+        ClickSlot(dialog, 3);
+        Press(dialog.BtnOk);
+    });
+    EXPECT_EQ(table.Rows().size(), 12u);
+    EXPECT_NE(table.Text.Text().find("112233\tFFFFFF\t"), std::string::npos);
+
+    ::SetForegroundWindow(table.Handle());
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ::GetActiveWindow() == table.Handle(); }));
+    testsupport::SendKey(VK_ESCAPE);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return !table.Visible(); })) << "Esc did not close the table";
 }
 
 }  // namespace

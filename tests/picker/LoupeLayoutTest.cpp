@@ -2,11 +2,13 @@
 // from the pick point, flipped at the right and bottom edges of the work area.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
 #include "picker/LoupeLayout.h"
 #include "picker/LoupePicture.h"
+#include "picker/SampleSquare.h"
 #include "ui/DpiScale.h"
 
 namespace {
@@ -39,6 +41,40 @@ TEST(LoupeLayout, TheWheelStepsThroughFourEightAndSixteen) {
     EXPECT_EQ(velmira::LoupeZoomAfter(4, -3), 4);
     EXPECT_EQ(velmira::LoupeZoomAfter(5, 0), 8);  // not a step: the default
     EXPECT_EQ(velmira::LoupeZoomAfter(5, 1), 16);
+}
+
+// The sampled square: its sides, its outline round the centre cell on the grid lines (black inside white), the
+// band grown to three lines, and its pixels in reading order, hidden ones left out and those off the screen white.
+TEST(LoupeLayout, ASampledSquareStepsThroughItsSidesIsOutlinedAndReadInReadingOrder) {
+    EXPECT_EQ(velmira::SampleSizeAfter(1, 1), 3);
+    EXPECT_EQ(velmira::SampleSizeAfter(9, 1), 15);
+    EXPECT_EQ(velmira::SampleSizeAfter(15, 1), 15);
+    EXPECT_EQ(velmira::SampleSizeAfter(3, -2), 1);
+    EXPECT_EQ(velmira::SampleSizeOf(4), 1);
+
+    const LoupeGeometry g = LoupeGeometryFor(8, 96, 3);
+    EXPECT_EQ(g.height, 143 + 2 * 16);
+    velmira::LoupeCells cells = velmira::LoupeCellsOn({100, 100}, g.pixels, kScreen);
+    const std::vector<std::uint32_t> capture(static_cast<std::size_t>(g.pixels) * g.pixels, 0x808080);
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(g.width) * g.height);
+    velmira::PaintLoupe(g, cells, capture.data(), velmira::LoupeColours{}, out.data(), g.width, 3);
+    const auto at = [&](int x, int y) { return out[static_cast<std::size_t>(y) * g.width + x]; };
+    const int first = g.Centre() - 1, middle = g.CellTop(first) + g.cell / 2;
+    EXPECT_EQ(at(g.CellLeft(first), middle), 0x000000u);
+    EXPECT_EQ(at(g.CellLeft(first) - 1, middle), 0xFFFFFFu);
+    EXPECT_EQ(at(g.CellLeft(first + 3), middle), 0x000000u);
+    EXPECT_EQ(at(g.CellLeft(first + 3) + 1, middle), 0xFFFFFFu);
+    EXPECT_EQ(at(g.CellLeft(first) + g.cell / 2, middle), 0x808080u);
+
+    // At (99, 99) .. (101, 101): the first pixel hidden, the last row off a screen that ends at y 101.
+    std::vector<std::uint32_t> small(9);
+    for (std::size_t i = 0; i < small.size(); ++i) small[i] = 0x010101u * static_cast<std::uint32_t>(i);
+    cells = velmira::LoupeCellsOn({100, 100}, 3, ScreenRect{0, 0, 200, 101});
+    velmira::HideUnderRect(cells, {100, 100}, ScreenRect{99, 99, 100, 100});
+    EXPECT_EQ(velmira::SquareOfCapture(cells, small.data(), 3),
+              (std::vector<std::uint32_t>{0x010101, 0x020202, 0x030303, 0x040404, 0x050505, 0xFFFFFF, 0xFFFFFF,
+                                          0xFFFFFF}));
+    EXPECT_EQ(velmira::SquareOfCapture(cells, small.data(), 1), (std::vector<std::uint32_t>{0x040404}));
 }
 
 TEST(LoupeLayout, TheLoupeKeepsItsSizeAndShowsMorePixelsWhenZoomedOut) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "color/Contrast.h"
+#include "color/SampleStats.h"
 #include "picker/LoupeForm.h"
 #include "picker/LoupePicture.h"
 #include "picker/ScopeForm.h"
@@ -43,7 +44,9 @@ std::string HexOf(std::uint32_t pixel) {
 }
 
 TLoupeForm::Readout ReadoutAgainstWhite() {
-    return [](std::uint8_t r, std::uint8_t g, std::uint8_t b) { return velmira::PickReadoutText({r, g, b}, kOther); };
+    return [](int, const std::vector<std::uint32_t>& square) {
+        return velmira::PickReadoutText(velmira::ColoursOf(square).front(), kOther);
+    };
 }
 
 RECT WindowRect(HWND hwnd) {

@@ -317,26 +317,41 @@ TEST_F(Pick, AnArrowKeyMovesThePickPointByOnePixelAndNotTheCaretOfTheFocusedEdit
 
 // A pick with no mouse button down, started with Ctrl+T or Ctrl+B: the sight follows the pointer, the arrow keys
 // move it, Enter or Space take the pixel under the sight's centre as a drag's end does and Esc gives the pick up.
-// No key reaches the edit with the focus meanwhile.
+// No key reaches the edit with the focus meanwhile. "[" and "]" (and the wheel with Ctrl) step the side of the
+// square the pick samples, which stays for the next pick: over one-pixel black and white squares a 3 x 3 square centred on black
+// takes the mean of five black and four white pixels, with Shift the pixel that stands out most against the
+// other colour, and back at one pixel exactly the centre pixel. The sight leaves the square uncovered, and the
+// loupe's text gives the square's figures.
 TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
+    const testsupport::PatternWindow checks(RECT{300, 450, 420, 570}, &testsupport::CheckerPixel, "checks");
+    const POINT onChecks{360, 510};  // black: 360 + 510 is even
     struct Case {
         const char* name;
+        POINT at;
+        std::vector<WORD> sizeKeys;
+        int ctrlWheel;  // notches turned with Ctrl after the keys
         WORD start, end;
+        bool shift;
         std::string text, back;  // afterwards, RRGGBB
+        const char* readout;     // a part of the loupe's window text before the end
     };
     const std::string text = "123456", back = "ABCDEF", patchColour = "12AB0C";
     const Case cases[] = {
-        {"CtrlTThenEnter", 'T', VK_RETURN, patchColour, back},
-        {"CtrlBThenSpace", 'B', VK_SPACE, text, patchColour},
-        {"CtrlTThenEsc", 'T', VK_ESCAPE, text, back},
+        {"CtrlTThenEnter", PatchPoint(), {}, 0, 'T', VK_RETURN, false, patchColour, back, "12AB0C  "},
+        {"CtrlBThenSpace", PatchPoint(), {}, 0, 'B', VK_SPACE, false, text, patchColour, "12AB0C  "},
+        {"CtrlTThenEsc", PatchPoint(), {}, 0, 'T', VK_ESCAPE, false, text, back, nullptr},
+        {"SquareOfThreeTakesTheMean", onChecks, {VK_OEM_6, VK_OEM_6, VK_OEM_4, VK_OEM_6}, -1, 'T', VK_RETURN, false,
+         "717171", back, "、最明 FFFFFF "},
+        {"ShiftTakesTheStrongestPixel", onChecks, {}, 0, 'B', VK_SPACE, true, text, "FFFFFF", "、最明 FFFFFF "},
+        {"SizeOneTakesTheCentrePixel", onChecks, {VK_OEM_4}, 0, 'T', VK_RETURN, false, "000000", back, "000000  "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetColours(text, back);
         ::SetFocus(form->EditFont.Handle());
         ::SendMessageA(form->EditFont.Handle(), EM_SETSEL, 2, 2);
-        // The sight's centre one pixel left of the patch's middle, where the arrow key then brings it.
-        const POINT pointer{PatchPoint().x - 1 + Sight().centreOffset, PatchPoint().y + Sight().centreOffset};
+        // The sight's centre one pixel left of the point, where the arrow key then brings it.
+        const POINT pointer{c.at.x - 1 + Sight().centreOffset, c.at.y + Sight().centreOffset};
         ASSERT_TRUE(::SetCursorPos(pointer.x, pointer.y));
         SendKey(c.start, {VK_CONTROL});
         ASSERT_TRUE(PumpUntil([this] { return Scope() != nullptr; })) << "no sight";
@@ -344,21 +359,34 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         WaitForSightAt(pointer);
         SendKey(VK_RIGHT);
         WaitForSightAt(POINT{pointer.x + 1, pointer.y});
-        EXPECT_EQ(Scope()->GetCenter().x, PatchPoint().x);
-        // The new centre lay under the sight's line until the nudge; the patch, in this thread, repaints it once
-        // the queue is idle.
-        ASSERT_TRUE(PumpUntil([] { return ScreenPixel(PatchPoint()) == kPatchColour; }));
+        EXPECT_EQ(Scope()->GetCenter().x, c.at.x);
+        for (const WORD key : c.sizeKeys) SendKey(key);
+        if (c.ctrlWheel) testsupport::SendWheel(c.ctrlWheel * WHEEL_DELTA, {VK_CONTROL});
+        // The new centre lay under the sight's line until the nudge; the window there, in this thread, repaints it
+        // once the queue is idle.
+        const COLORREF under = ScreenPixel(c.at);
+        ASSERT_TRUE(PumpUntil([&] {
+            return ScreenPixel(c.at) == (c.at.x == PatchPoint().x ? kPatchColour : RGB(0, 0, 0)) &&
+                   (!c.readout || (form->Pick().Loupe() &&
+                                   form->Pick().Loupe()->Text().find(c.readout) != std::string::npos));
+        })) << "under the sight " << std::hex << under << ", loupe "
+            << (form->Pick().Loupe() ? form->Pick().Loupe()->Text() : std::string());
         DWORD selStart = 0, selEnd = 0;
         ::SendMessageA(form->EditFont.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
                        reinterpret_cast<LPARAM>(&selEnd));
         EXPECT_EQ(selStart, 2u) << "the arrow key moved the caret of the focused edit";
-        SendKey(c.end);
+        if (c.shift) {
+            SendKey(c.end, {VK_SHIFT});
+        } else {
+            SendKey(c.end);
+        }
         ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && form->Pick().Loupe() == nullptr; }));
         PumpPending();
         EXPECT_EQ(TextColour(), c.text);
         EXPECT_EQ(BackColour(), c.back);
         EXPECT_EQ(form->EditFont.Text(), c.text);
     }
+    EXPECT_EQ(form->Pick().SampleSize(), 1);
 }
 
 TEST_F(Pick, LosingTheCaptureEndsTheDragWithAPick) {

@@ -19,7 +19,9 @@ using Keys = std::map<std::string, std::string>;
 // The keys in the order the program writes them, with the section each belongs to.
 const std::pair<const char*, const char*> kKeyOrder[] = {
     {"Option", "IniDir"},       {"Option", "Spi"},         {"Option", "Loupe"},       {"Option", "PickKey"},
+    {"Option", "Sample"},
     {"Option", "DetailsLeft"},  {"Option", "DetailsTop"},  {"Option", "DetailsWidth"}, {"Option", "DetailsHeight"},
+    {"Option", "TableLeft"},    {"Option", "TableTop"},    {"Option", "TableWidth"},  {"Option", "TableHeight"},
     {"Color", "FR"},            {"Color", "FG"},           {"Color", "FB"},           {"Color", "BR"},
     {"Color", "BG"},            {"Color", "BB"},           {"Color", "Input"},        {"BackGround", "UseImage"},
     {"BackGround", "Path"},
@@ -31,11 +33,13 @@ std::string WithoutTrailingBackslash(std::string dir) {
 }
 
 // What a first start writes: the program's folder for both folders, the loupe on, no pick key, the contrast
-// details right of the main window, black on white, hexadecimal, no picture.
+// details right of the main window and the contrast table below them, black on white, hexadecimal, no picture.
 Keys DefaultKeys() {
     const std::string dir = testsupport::ProgramFolder();
     return Keys{{"IniDir", WithoutTrailingBackslash(dir)}, {"Spi", dir}, {"Loupe", "1"}, {"PickKey", ""},
+                {"Sample", "1"},
                 {"DetailsLeft", "680"}, {"DetailsTop", "100"}, {"DetailsWidth", "360"}, {"DetailsHeight", "240"},
+                {"TableLeft", "680"}, {"TableTop", "380"}, {"TableWidth", "560"}, {"TableHeight", "300"},
                 {"FR", "00"}, {"FG", "00"}, {"FB", "00"}, {"BR", "FF"}, {"BG", "FF"}, {"BB", "FF"}, {"Input", "1"},
                 {"UseImage", "0"}, {"Path", ""}};
 }
@@ -186,6 +190,9 @@ std::vector<LoadCase> LoadCases() {
         {"UnreadableLoupeIsTheDefault", {{"Loupe", "no"}}, [](TMainForm& f) { EXPECT_TRUE(f.Pick().LoupeOn()); },
          {{"Loupe", "1"}}},
         {"PickKeyIsKeptAsWritten", {{"PickKey", "Ctrl+Alt+P"}}, [](TMainForm&) {}, {}},
+        {"SampleSideIsKept", {{"Sample", "15"}}, [](TMainForm& f) { EXPECT_EQ(f.Pick().SampleSize(), 15); }, {}},
+        {"SampleSideNotOfferedIsOne", {{"Sample", "4"}}, [](TMainForm& f) { EXPECT_EQ(f.Pick().SampleSize(), 1); },
+         {{"Sample", "1"}}},
         {"ContrastDetailsOpenWhereTheyWereAndKeepWhereTheyGo",
          {{"DetailsLeft", "300"}, {"DetailsTop", "200"}, {"DetailsWidth", "400"}, {"DetailsHeight", "300"}},
          [](TMainForm& f) {

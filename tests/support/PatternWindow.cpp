@@ -12,22 +12,30 @@ std::uint32_t PatternPixel(int x, int y) noexcept {
     return (red << 16) | (green << 8) | blue;
 }
 
+std::uint32_t CheckerPixel(int x, int y) noexcept {
+    return (x + y) % 2 == 0 ? 0x000000 : 0xFFFFFF;
+}
+
 namespace {
 
-// The window's picture: `colour` everywhere, or without one the pattern of its screen position.
-std::unique_ptr<ui::Canvas> PictureOf(const RECT& r, std::optional<COLORREF> colour) {
+// The window's picture: `colour` everywhere, or without one the pixels `pixelAt` gives for its screen position.
+std::unique_ptr<ui::Canvas> PictureOf(const RECT& r, std::optional<COLORREF> colour,
+                                      std::uint32_t (*pixelAt)(int x, int y) = &PatternPixel) {
     auto picture = std::make_unique<ui::Canvas>(r.right - r.left, r.bottom - r.top);
     for (int y = 0; y < picture->Height(); ++y)
         for (int x = 0; x < picture->Width(); ++x)
             picture->Row(y)[x] = colour ? static_cast<std::uint32_t>(GetRValue(*colour) << 16 |
                                                                      GetGValue(*colour) << 8 | GetBValue(*colour))
-                                        : PatternPixel(r.left + x, r.top + y);
+                                        : pixelAt(r.left + x, r.top + y);
     return picture;
 }
 
 }  // namespace
 
 PatternWindow::PatternWindow(const RECT& r) : PatternWindow(r, PictureOf(r, std::nullopt), "pattern") {}
+
+PatternWindow::PatternWindow(const RECT& r, std::uint32_t (*pixelAt)(int x, int y), const char* title)
+    : PatternWindow(r, PictureOf(r, std::nullopt, pixelAt), title) {}
 
 PatternWindow::PatternWindow(const RECT& r, COLORREF colour, const char* title)
     : PatternWindow(r, PictureOf(r, colour), title) {}

@@ -98,28 +98,37 @@ void SendMouse(DWORD flags) {
     ::SendInput(1, &input, sizeof input);
 }
 
-void SendWheel(int delta) {
+namespace {
+
+INPUT KeyInput(WORD vk, DWORD flags) {
     INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_WHEEL;
-    input.mi.mouseData = static_cast<DWORD>(delta);
-    ::SendInput(1, &input, sizeof input);
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.dwFlags = flags;
+    return input;
+}
+
+// `inputs` with the `held` keys pressed around them, in one go.
+void SendHolding(const std::vector<INPUT>& inputs, std::initializer_list<WORD> held) {
+    std::vector<INPUT> all;
+    for (const WORD modifier : held) all.push_back(KeyInput(modifier, 0));
+    all.insert(all.end(), inputs.begin(), inputs.end());
+    for (auto it = std::rbegin(held); it != std::rend(held); ++it) all.push_back(KeyInput(*it, KEYEVENTF_KEYUP));
+    ::SendInput(static_cast<UINT>(all.size()), all.data(), sizeof all[0]);
+}
+
+}  // namespace
+
+void SendWheel(int delta, std::initializer_list<WORD> held) {
+    INPUT wheel{};
+    wheel.type = INPUT_MOUSE;
+    wheel.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    wheel.mi.mouseData = static_cast<DWORD>(delta);
+    SendHolding({wheel}, held);
 }
 
 void SendKey(WORD key, std::initializer_list<WORD> held) {
-    std::vector<INPUT> inputs;
-    const auto press = [&inputs](WORD vk, DWORD flags) {
-        INPUT input{};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.dwFlags = flags;
-        inputs.push_back(input);
-    };
-    for (const WORD modifier : held) press(modifier, 0);
-    press(key, 0);
-    press(key, KEYEVENTF_KEYUP);
-    for (auto it = std::rbegin(held); it != std::rend(held); ++it) press(*it, KEYEVENTF_KEYUP);
-    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof inputs[0]);
+    SendHolding({KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP)}, held);
 }
 
 std::optional<std::string> ClipboardText() {
@@ -173,8 +182,14 @@ namespace {
 }
 
 std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown, DWORD answerTimeoutMs, std::string bundledPlugin) {
-    return std::make_unique<TMainForm>(velmira::SpiHostOptions{BuiltSpiHost(), answerTimeoutMs, std::move(bundledPlugin)},
-                                       std::move(modalShown));
+    auto form = std::make_unique<TMainForm>(
+        velmira::SpiHostOptions{BuiltSpiHost(), answerTimeoutMs, std::move(bundledPlugin)}, std::move(modalShown));
+    WaitForPluginDescriptions(*form);
+    return form;
+}
+
+void WaitForPluginDescriptions(TMainForm& form) {
+    EXPECT_TRUE(PumpUntil([&] { return !form.Background().SpiLoader().Describing(); }, 60000));
 }
 
 std::string SettingsPath() {

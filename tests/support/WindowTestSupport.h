@@ -68,7 +68,7 @@ void SendScroll(ui::ScrollBar& bar, int code, int thumbPos = 0);
 // the pointer, the wheel by `delta`, a key pressed and released while the `held` keys (VK_CONTROL, VK_SHIFT...)
 // are held down.
 void SendMouse(DWORD flags);
-void SendWheel(int delta);
+void SendWheel(int delta, std::initializer_list<WORD> held = {});
 void SendKey(WORD key, std::initializer_list<WORD> held = {});
 
 // The clipboard's CF_TEXT, read as another program would; nothing when there is none.
@@ -90,6 +90,8 @@ UINT PrefixDpi();
 // The main window as the program makes it, with the plug-in helper the build made and its time limit for each
 // call into a plug-in; `modalShown` sees each of its modal dialogs once it is shown. An empty `bundledPlugin` is
 // velmira_wic.spi beside the test program.
+// Lets the window take the descriptions of the plug-ins its cache did not know, which it waits for nowhere else.
+void WaitForPluginDescriptions(TMainForm& form);
 std::unique_ptr<TMainForm> NewMainForm(ui::ModalShown modalShown = {},
                                        DWORD answerTimeoutMs = velmira::kSpiHostAnswerTimeoutMs,
                                        std::string bundledPlugin = {});

@@ -1,0 +1,38 @@
+#pragma once
+// What the windows that stand beside the main window share (the contrast details, the palette's contrast
+// table): a kept place, 96-DPI figures, that must land on a monitor that is there; a smallest client size; and
+// a read-only text whose lines the multi-line edit breaks at CR LF only.
+#include <windows.h>
+
+#include <string>
+
+#include "ui/Form.h"
+
+namespace ui {
+
+// A window's left and top corner and its client size, 96-DPI figures.
+struct SidePlace {
+    int left, top, width, height;
+};
+
+// A sizeable, always-on-top form titled `caption`, owned by `owner`, at `place` and never smaller than
+// `minWidth` x `minHeight` (96-DPI): it stands beside the main window, which is always on top.
+FormLayout SideLayout(HWND owner, const char* caption, const SidePlace& place, int minWidth, int minHeight);
+
+// Shows `form` (or brings it to the front when it is shown) and gives `focus`, a control of it, the keyboard.
+void ShowWithFocusOn(Form& form, HWND focus);
+
+// A place saved on a monitor that is gone, or on a smaller or more scaled one, would leave the window partly or
+// wholly off the screen: it moves onto the work area of the nearest monitor, its top-left corner first.
+void KeepOnWorkArea(HWND window);
+
+// Where the window stands now, as a place to keep.
+SidePlace CurrentSidePlace(HWND window, UINT dpi);
+
+// Answers WM_GETMINMAXINFO: the window is not sized below a client area of `minWidth` x `minHeight` (96-DPI).
+void LimitTrackSize(HWND window, int minWidth, int minHeight, UINT dpi, LPARAM minMaxInfo);
+
+// Text with LF line ends (LF is never the trail byte of a double-byte character) with CR LF instead.
+std::string WithCrLf(const std::string& text);
+
+}  // namespace ui
