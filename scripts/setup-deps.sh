@@ -26,6 +26,8 @@ packages=(
   libpng-dev libtiff-dev libwebp-dev libgif-dev zlib1g-dev
   # The benchmarks' reference decoder (djpeg) and peak-memory meter (GNU time).
   libjpeg-turbo-progs time
+  # The copy formats' check: each copied text drawn by a browser engine, headless.
+  chromium
 )
 
 missing_packages() {

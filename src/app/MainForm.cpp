@@ -94,7 +94,7 @@ void TMainForm::BuildLayout() {
     CheckBackImage.Create({GroupBackImage, 20, 0, 137, 17}, "背景に画像を指定する", font);
     EditBackImage.Create({GroupBackImage, 10, 25, 300, 20}, font);
     EditBackImage.SetEnabled(false);
-    EditBackImage.SetColor(::GetSysColor(COLOR_MENU));
+    EditBackImage.SetSystemColor(COLOR_MENU);
     BtnRef.Create({GroupBackImage, 310, 25, 50, 20}, "参照", font);
     BtnSPI.Create({GroupBackImage, 370, 25, 80, 20}, "Plug-inのパス", font);
 
@@ -145,7 +145,7 @@ void TMainForm::OnDpiChanged() {
     // Without a picture on the preview (none switched on, or none that could be read) it shows the colour.
     if (!background_.PreviewResized()) background_.ShowColour(backGColor_.Packed());
     velmira::ShowSightIn(ImageScopeFont);
-    velmira::ShowSightIn(ImageScopeBackG);
+    velmira::ShowSightIn(ImageScopeBackG, backGPickable_);
 }
 
 // The colour groups and the background picture wire their own controls; these are the ones the window's own

@@ -134,6 +134,7 @@ private:
     void NameControlsForScreenReaders();
     void RegisterPickKey();
     void PickKeyPressed();
+    void ShowBackGPickable();
     TLoupeForm::Readout PickReadout(bool intoText);
     std::vector<velmira::Rgb> PickAgainst(bool intoText);
     velmira::Rgb SampledPick(bool intoText, POINT point);
@@ -178,6 +179,9 @@ private:
     std::string pickKeyText_;
     std::unique_ptr<ui::HotKey> pickKey_;
     HWND activeBeforePickKey_ = nullptr;
+    // The window menu's pick of the background colour, and whether it and the pick icon show it can be used.
+    UINT backGPickItem_ = 0;
+    bool backGPickable_ = true;
     // The preview's contrast tooltip; made last and so released first, before the panel it watches.
     std::unique_ptr<velmira::ContrastTip> contrastTip_;
 };

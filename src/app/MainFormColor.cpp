@@ -12,6 +12,7 @@ void TMainForm::UpdateColor() {
     if (contrastTip_) contrastTip_->ColoursChanged();
     if (details_) details_->ColoursChanged();
     PanelBackG.AccessibleValueChanged();
+    ShowBackGPickable();
 }
 
 void TMainForm::UpdateHexDim() {

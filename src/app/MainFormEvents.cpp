@@ -2,6 +2,7 @@
 // pick, the background picture and its plug-ins, and the settings file; and what the contrast tip asks.
 #include "app/MainForm.h"
 
+#include <commctrl.h>
 
 #include "colorwindows/Clipboard.h"
 #include "color/ColorText.h"
@@ -122,6 +123,13 @@ LRESULT TMainForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_HOTKEY && pickKey_ && static_cast<int>(wParam) == pickKey_->Id()) {
         PickKeyPressed();
         return 0;
+    }
+    // The preview's menu and the window menu open over the preview, where the tip's timer may still be running:
+    // the tip is put away and waits until the menu is closed, so that it never stands over the menu's items.
+    if ((msg == WM_ENTERMENULOOP || msg == WM_EXITMENULOOP) && contrastTip_) {
+        const bool entering = msg == WM_ENTERMENULOOP;
+        if (entering) ::SendMessageA(contrastTip_->Handle(), TTM_POP, 0, 0);
+        ::SendMessageA(contrastTip_->Handle(), TTM_ACTIVATE, entering ? FALSE : TRUE, 0);
     }
     return ui::Form::HandleMessage(msg, wParam, lParam);
 }

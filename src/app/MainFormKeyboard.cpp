@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "app/MainForm.h"
+#include "picker/SightIcon.h"
 #include "settings/ProgramFiles.h"
 #include "settings/SettingsText.h"
 #include "ui/Application.h"
@@ -23,7 +24,7 @@ void TMainForm::BuildWindowMenu() {
     menu.AddSeparator();
     menu.AddItem("コントラストの詳細(&D)...\tCtrl+D", [this] { ShowContrastDetails(); });
     menu.AddItem("文字色をスポイトで取る(&T)\tCtrl+T", [this] { StartKeyboardPick(true); });
-    menu.AddItem("背景色をスポイトで取る(&B)\tCtrl+B", [this] { StartKeyboardPick(false); });
+    backGPickItem_ = menu.AddItem("背景色をスポイトで取る(&B)\tCtrl+B", [this] { StartKeyboardPick(false); });
     AddShortcut(MOD_CONTROL, 'D', [this] { ShowContrastDetails(); });
     AddShortcut(MOD_CONTROL, 'T', [this] { StartKeyboardPick(true); });
     AddShortcut(MOD_CONTROL, 'B', [this] { StartKeyboardPick(false); });
@@ -46,6 +47,7 @@ void TMainForm::ConnectKeyboard() {
 // label window before them, buttons whose caption leaves out their colour, and our own windows.
 void TMainForm::NameControlsForScreenReaders() {
     PanelBackG.SetAccessibleName("プレビュー");
+    PanelBackG.SetAccessibleRole(ROLE_SYSTEM_GRAPHIC);
     PanelBackG.SetAccessibleValue([this] { return velmira::ContentOf(*this).summary; });
     struct Group {
         const char* colour;
@@ -78,8 +80,19 @@ void TMainForm::NameControlsForScreenReaders() {
         g.scope.SetAccessibleName(g.scopeName);
         g.scope.SetAccessibleRole(ROLE_SYSTEM_PUSHBUTTON);
     }
+    GroupBackImage.SetAccessibleName("背景画像");
     EditBackImage.SetAccessibleName("背景画像のファイル");
     BtnRef.SetAccessibleName("背景画像を参照");
+}
+
+// While a picture is the background its colour is not picked: the window menu's item is greyed out and the pick
+// icon, disabled with the other controls of that colour, shows its sight in grey.
+void TMainForm::ShowBackGPickable() {
+    const bool pickable = !background_.UseImage();
+    if (pickable == backGPickable_) return;
+    backGPickable_ = pickable;
+    Menu().EnableItem(backGPickItem_, pickable);
+    velmira::ShowSightIn(ImageScopeBackG, pickable);
 }
 
 void TMainForm::ShowContrastDetails() {
@@ -104,8 +117,10 @@ void TMainForm::StartKeyboardPick(bool intoText) {
 
 // The key works from any program: the pick needs the keyboard, so the program takes it for as long as the pick
 // runs. A window that is hidden (the program is minimised) cannot take it; the sight then does.
+// While a dialog or a message box of ours is up the key does nothing: a pick would run inside its modal loop, where
+// Enter and Esc are the dialog's (a file dialog disables the window, which a message box may leave enabled).
 void TMainForm::PickKeyPressed() {
-    if (pick_.Scope()) return;
+    if (pick_.Scope() || ui::Application::Get().ModalRuns() || !::IsWindowEnabled(Handle())) return;
     HWND active = ::GetForegroundWindow();
     const bool ours = active && ui::Window::FromHandle(::GetAncestor(active, GA_ROOT));
     StartKeyboardPick(true);

@@ -19,9 +19,11 @@ std::optional<std::uint32_t> ColourOfSwatch(const Swatch& swatch) {
     case SwatchModel::Grey:
         return Packed(RgbOfEncoded({v[0], v[0], v[0]}));
     case SwatchModel::Text:
+    case SwatchModel::Value:
         break;
     }
-    const std::optional<RgbaColour> colour = FirstCssColourIn(swatch.line);
+    const std::optional<RgbaColour> colour =
+        swatch.model == SwatchModel::Value ? FirstCssColourIn(swatch.line) : PastedCssColour(swatch.line);
     if (!colour) return std::nullopt;
     return Packed(Over(*colour, Rgb{255, 255, 255}));
 }

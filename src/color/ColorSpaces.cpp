@@ -23,13 +23,16 @@ Triple EncodedSrgbOfOklab(const Triple& oklab) noexcept {
     return EncodedOfLinear(Multiply(kXyzToLinearSrgb, XyzOfOklab(oklab)));
 }
 
-Triple OklabOfEncodedSrgb(const Triple& encoded) noexcept {
-    return OklabOfXyz(Multiply(kLinearSrgbToXyz, LinearOfEncoded(encoded)));
-}
-
 double DeltaEOk(const Triple& x, const Triple& y) noexcept {
     const double dl = x[0] - y[0], da = x[1] - y[1], db = x[2] - y[2];
     return std::sqrt(dl * dl + da * da + db * db);
+}
+
+// A transfer function that is a power, extended to negative values by reflection.
+Triple LinearOfPower(const Triple& encoded, double exponent) noexcept {
+    Triple linear{};
+    for (int i = 0; i < 3; ++i) linear[i] = std::copysign(std::pow(std::fabs(encoded[i]), exponent), encoded[i]);
+    return linear;
 }
 
 double NormalisedHue(double degrees) noexcept {
@@ -59,6 +62,37 @@ Triple EncodedOfLinear(const Triple& linear) noexcept {
     return Triple{EncodedOfLinear(linear[0]), EncodedOfLinear(linear[1]), EncodedOfLinear(linear[2])};
 }
 
+Triple XyzOfLinearSrgb(const Triple& linear) noexcept {
+    return Multiply(kLinearSrgbToXyz, linear);
+}
+
+Triple XyzOfDisplayP3(const Triple& encoded) noexcept {
+    return Multiply(kLinearDisplayP3ToXyz, LinearOfEncoded(encoded));
+}
+
+Triple XyzOfA98Rgb(const Triple& encoded) noexcept {
+    return Multiply(kLinearA98RgbToXyz, LinearOfPower(encoded, 563.0 / 256));
+}
+
+Triple XyzOfProPhotoRgb(const Triple& encoded) noexcept {
+    Triple linear = LinearOfPower(encoded, 1.8);
+    for (int i = 0; i < 3; ++i)
+        if (std::fabs(encoded[i]) < 16.0 / 512) linear[i] = encoded[i] / 16;
+    return XyzOfXyzD50(Multiply(kLinearProPhotoToXyzD50, linear));
+}
+
+Triple XyzOfRec2020(const Triple& encoded) noexcept {
+    return Multiply(kLinearRec2020ToXyz, LinearOfPower(encoded, 2.4));
+}
+
+Triple XyzOfXyzD50(const Triple& xyzD50) noexcept {
+    return Multiply(kD50ToD65, xyzD50);
+}
+
+Triple XyzOfXyzD65(const Triple& xyzD65) noexcept {
+    return xyzD65;
+}
+
 Triple XyzD50OfLab(const Triple& lab) noexcept {
     constexpr double kappa = 24389.0 / 27;
     constexpr double epsilon = 216.0 / 24389;
@@ -74,6 +108,10 @@ Triple XyzD50OfLab(const Triple& lab) noexcept {
 Triple OklabOfXyz(const Triple& xyzD65) noexcept {
     const Triple lms = Multiply(kXyzToLms, xyzD65);
     return Multiply(kLmsRootToOklab, Triple{std::cbrt(lms[0]), std::cbrt(lms[1]), std::cbrt(lms[2])});
+}
+
+Triple OklabOfEncodedSrgb(const Triple& encoded) noexcept {
+    return OklabOfXyz(XyzOfLinearSrgb(LinearOfEncoded(encoded)));
 }
 
 Triple OklabOfLab(const Triple& lab) noexcept {
@@ -101,7 +139,7 @@ Triple SrgbOfHsl(double hue, double saturation, double lightness) noexcept {
     const double a = saturation * std::min(lightness, 1 - lightness);
     auto channel = [&](double n) {
         const double k = std::fmod(n + hue / 30, 12.0);
-        return lightness - a * std::max(-1.0, std::min({k - 3, 9 - k, 1.0}));
+        return lightness - a * std::max(-1.0, std::min(std::min(k - 3, 9 - k), 1.0));
     };
     return Triple{channel(0), channel(8), channel(4)};
 }

@@ -46,6 +46,22 @@ constexpr Matrix3 kLinearDisplayP3ToXyz{{
     {35783.0 / 156275, 247089.0 / 357200, 198249.0 / 2500400},
     {0.0, 32229.0 / 714400, 5220557.0 / 5000800},
 }};
+constexpr Matrix3 kLinearA98RgbToXyz{{
+    {573536.0 / 994567, 263643.0 / 1420810, 187206.0 / 994567},
+    {591459.0 / 1989134, 6239551.0 / 9945670, 374412.0 / 4972835},
+    {53769.0 / 1989134, 351524.0 / 4972835, 4929758.0 / 4972835},
+}};
+constexpr Matrix3 kLinearRec2020ToXyz{{
+    {63426534.0 / 99577255, 20160776.0 / 139408157, 47086771.0 / 278816314},
+    {26158966.0 / 99577255, 472592308.0 / 697040785, 8267143.0 / 139408157},
+    {0.0, 19567812.0 / 697040785, 295819943.0 / 278816314},
+}};
+// ProPhoto's primaries relative to D50: the matrix has no rational form, so it is given to 64-bit accuracy.
+constexpr Matrix3 kLinearProPhotoToXyzD50{{
+    {0.79776664490064230, 0.13518129740053308, 0.03134773412839220},
+    {0.28807482881940130, 0.71183523424187300, 0.00008993693872564},
+    {0.0, 0.0, 0.82510460251046020},
+}};
 // Bradford chromatic adaptation from D50 to D65.
 constexpr Matrix3 kD50ToD65{{
     {0.955473421488075, -0.02309845494876471, 0.06325924320057072},
@@ -82,9 +98,21 @@ double EncodedOfLinear(double linear) noexcept;
 Triple LinearOfEncoded(const Triple& encoded) noexcept;
 Triple EncodedOfLinear(const Triple& linear) noexcept;
 
+// XYZ relative to D65 of the colour() spaces other than sRGB, gamma-encoded where the space is: the linear
+// light of sRGB, display-p3, a98-rgb, prophoto-rgb (relative to D50), rec2020 (with the reference display's
+// transfer function, a pure power of 2.4), and XYZ relative to D50 or D65.
+Triple XyzOfLinearSrgb(const Triple& linear) noexcept;
+Triple XyzOfDisplayP3(const Triple& encoded) noexcept;
+Triple XyzOfA98Rgb(const Triple& encoded) noexcept;
+Triple XyzOfProPhotoRgb(const Triple& encoded) noexcept;
+Triple XyzOfRec2020(const Triple& encoded) noexcept;
+Triple XyzOfXyzD50(const Triple& xyzD50) noexcept;
+Triple XyzOfXyzD65(const Triple& xyzD65) noexcept;
+
 // CIE Lab (L 0 to 100) to XYZ relative to D50.
 Triple XyzD50OfLab(const Triple& lab) noexcept;
 Triple OklabOfXyz(const Triple& xyzD65) noexcept;
+Triple OklabOfEncodedSrgb(const Triple& encoded) noexcept;
 // CIE Lab relative to D50 to OKLab, through XYZ D50 and D65.
 Triple OklabOfLab(const Triple& lab) noexcept;
 Triple XyzOfOklab(const Triple& oklab) noexcept;

@@ -9,10 +9,19 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// Numbers beyond this size mean nothing more for a colour, and keep every conversion finite.
-constexpr double kLargestNumber = 1e6;
+// Far beyond any colour, yet small enough that a hue in turns stays finite in degrees.
+constexpr double kLargestNumber = 1e300;
 
 }  // namespace
+
+void Scanner::SkipBlanks() noexcept {
+    for (;;) {
+        while (!AtEnd() && IsBlank(text_[pos_])) ++pos_;
+        if (text_.substr(pos_, 2) != "/*") return;
+        const std::size_t end = text_.find("*/", pos_ + 2);
+        pos_ = end == std::string_view::npos ? text_.size() : end + 2;
+    }
+}
 
 bool Scanner::ReadComponent(Component& out) noexcept {
     if (IsLetter(Peek())) {
@@ -54,7 +63,7 @@ bool Scanner::ReadArguments(Arguments& out) {
     out.values.push_back(value);
     for (;;) {
         SkipBlanks();
-        if (Take(')')) break;
+        if (Take(')') || AtEnd()) break;
         if (Take(',')) {
             if (syntax == Syntax::Spaces) return false;
             syntax = Syntax::Commas;
@@ -65,7 +74,7 @@ bool Scanner::ReadArguments(Arguments& out) {
             if (!ReadComponent(out.alpha)) return false;
             out.hasAlpha = true;
             SkipBlanks();
-            if (!Take(')')) return false;
+            if (!Take(')') && !AtEnd()) return false;
             break;
         } else {
             if (syntax == Syntax::Commas) return false;

@@ -29,7 +29,9 @@ inline bool SameName(std::string_view text, std::string_view lowerName) noexcept
     return true;
 }
 
-// One value of a colour function: a number, a percentage, an angle (in degrees) or the keyword none.
+// One value of a colour function: a number, a percentage, an angle (in degrees) or the keyword none. The value
+// is as written, however large: a hue is reduced modulo 360 before anything else, other values are bounded where
+// they are used.
 struct Component {
     enum Kind { Number, Percentage, Angle, None } kind = Number;
     double value = 0;
@@ -55,9 +57,8 @@ public:
         ++pos_;
         return true;
     }
-    void SkipBlanks() noexcept {
-        while (!AtEnd() && IsBlank(text_[pos_])) ++pos_;
-    }
+    // Blanks and comments, which CSS drops between tokens; a comment left open runs to the end of the text.
+    void SkipBlanks() noexcept;
     // A run of name bytes (possibly empty).
     std::string_view Name() noexcept {
         const std::size_t start = pos_;
@@ -68,13 +69,15 @@ public:
     // A CSS number, its unit or "%" after it, or the keyword none.
     bool ReadComponent(Component& out) noexcept;
 
-    // The values between the parentheses of a function, and the closing parenthesis.
+    // The values between the parentheses of a function, and the closing parenthesis; the end of the text closes
+    // a function left open, as it closes every open block in CSS.
     bool ReadArguments(Arguments& out);
 
 private:
     // [+-] (digits [. digits] | . digits) [(e|E) [+-] digits], read without regard to the locale: the digits
     // as a whole number and a power of ten, which is within a unit or two in the last place of the exact value,
-    // far finer than any colour.
+    // far finer than any colour. A decimal with up to fifteen digits is their whole number divided by its power
+    // of ten, a single division, which the copy formats rely on to know the exact colour of their texts.
     bool ReadNumber(double& value) noexcept;
 
     std::string_view text_;

@@ -90,7 +90,7 @@ void ColorGroup::BarScroll(Channel channel, int position) {
 bool ColorGroup::PasteColour() {
     const std::optional<std::string> text = ui::ClipboardText();
     if (!text) return false;
-    const std::optional<RgbaColour> colour = ReadCssColour(*text);
+    const std::optional<RgbaColour> colour = PastedCssColour(*text);
     if (!colour) return false;
     const Rgb shown = Over(*colour, pasteUnder_());
     SetChannels(HexAtLeastTwoDigits(shown.red), HexAtLeastTwoDigits(shown.green),

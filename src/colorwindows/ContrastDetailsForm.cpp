@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "color/ColorText.h"
 #include "color/TextSizes.h"
-#include "colorwindows/ContrastTipDrawing.h"
 #include "color/VisionDeficiency.h"
+#include "colorwindows/ContrastTipDrawing.h"
 #include "ui/Application.h"
 #include "ui/Dpi.h"
 #include "ui/SideWindow.h"
@@ -21,6 +22,12 @@ constexpr int kNameHeight = 16;
 constexpr int kSampleGap = 8;
 constexpr int kMinWidth = 240;
 constexpr int kMinHeight = 160;
+
+// The pair the details are about, first, so that a copy of the text into a report says which colours it measured.
+std::string PairLine(velmira::ContrastSource& source) {
+    return "文字 " + velmira::HexText(source.TextColour()) + " / 背景 " +
+           (source.PictureInUse() ? std::string("画像") : velmira::HexText(source.BackgroundColour()));
+}
 
 }  // namespace
 
@@ -45,7 +52,7 @@ void TContrastDetailsForm::ColoursChanged() {
 
 void TContrastDetailsForm::Refresh() {
     content_ = velmira::ContentOf(source_);
-    std::string text = content_.text;
+    std::string text = PairLine(source_) + "\n" + content_.text;
     if (content_.judged) text += "\n\n" + velmira::TextSizeVerdictText(content_.ratio, content_.lc);
     Text.SetTextIfChanged(ui::WithCrLf(text));
     RECT column{};

@@ -15,7 +15,8 @@
 
 class TContrastDetailsForm : public ui::Form {
 public:
-    // Where the window stands: its left and top corner and its client size, 96-DPI figures.
+    // Where the window stands: its left and top corner in physical pixels of the virtual screen (a place divided by
+    // one monitor's DPI would come back on another monitor at a mix of DPIs), and its client size, 96-DPI figures.
     using Place = ui::SidePlace;
 
     // Built hidden, owned by `owner`, at `place` as far as the nearest monitor's work area allows; `source` must

@@ -84,14 +84,12 @@ void BackgroundPicture::CheckBackImageClick() {
     useImage_ = controls_.useImage.Checked();
     controls_.path.SetEnabled(useImage_);
     controls_.browse.SetEnabled(useImage_);
-    controls_.path.SetColor(::GetSysColor(useImage_ ? COLOR_WINDOW : COLOR_MENU));
+    controls_.path.SetSystemColor(useImage_ ? COLOR_WINDOW : COLOR_MENU);
     for (ui::Window* control : controls_.colourEditors) control->SetEnabled(!useImage_);
-    if (useImage_) {
-        // Each switch reads the file again, so a picture changed or deleted meanwhile shows as it is.
-        if (!imagePath_.empty()) LoadReportingErrors(std::string(imagePath_));
-    } else {
-        showColours_();
-    }
+    // Each switch on reads the file again, so a picture changed or deleted meanwhile shows as it is. Whatever it
+    // loaded, the window follows the switch itself too (the contrast tip, the pick of the background colour).
+    if (useImage_ && !imagePath_.empty()) LoadReportingErrors(std::string(imagePath_));
+    showColours_();
 }
 
 void BackgroundPicture::EditBackImageKeyPress(char& key) {

@@ -126,20 +126,27 @@ void AddAcoColour(std::uint32_t space, const std::array<std::uint32_t, 4>& v, Co
     }
 }
 
-// One version's list from where the reader stands; false when it is cut short or of another version.
+// One version's list from where the reader stands; false when it is cut short or of another version. A list cut
+// short keeps the colours read whole and counts the rest as lost.
 bool ReadAcoList(Reader& reader, std::uint32_t version, Collector& found) {
     if (reader.U16() != version) return false;
     const std::uint32_t count = reader.U16();
     for (std::uint32_t i = 0; i < count; ++i) {
+        if (!reader.Has(10)) {
+            found.Lost(count - i);
+            return false;
+        }
         const std::uint32_t space = reader.U16();
         std::array<std::uint32_t, 4> values{};
         for (std::uint32_t& v : values) v = reader.U16();
         if (version == 2) {
             const std::uint32_t nameLength = reader.U32();
-            if (nameLength > reader.Left() / 2) return false;
+            if (!reader.Ok() || nameLength > reader.Left() / 2) {
+                found.Lost(count - i);
+                return false;
+            }
             reader.Skip(2 * static_cast<std::size_t>(nameLength));
         }
-        if (!reader.Ok()) return false;
         AddAcoColour(space, values, found);
     }
     return reader.Ok();
@@ -172,10 +179,13 @@ std::optional<PaletteContents> ReadAse(std::string_view bytes) {
     if (!reader.Ok()) return std::nullopt;
     Collector found;
     constexpr std::uint32_t kColourBlock = 0x0001;
-    for (std::uint32_t i = 0; i < blocks && reader.Has(6); ++i) {
+    for (std::uint32_t i = 0; i < blocks; ++i) {
         const std::uint32_t type = reader.U16();
         const std::string_view block = reader.Bytes(reader.U32());
-        if (!reader.Ok()) break;  // a block cut off at the end of the file
+        if (!reader.Ok()) {  // the file ends before this block does
+            found.Lost(blocks - i);
+            break;
+        }
         if (type == kColourBlock) ReadAseColour(block, found);
     }
     return found.Contents();
@@ -207,8 +217,9 @@ std::optional<PaletteContents> ReadAco(std::string_view bytes) {
     const std::uint32_t version = first.U16();
     Reader reader(bytes);
     Collector listed;
-    if (version == 2) return ReadAcoList(reader, 2, listed) ? listed.Contents() : std::nullopt;
-    if (version != 1 || !ReadAcoList(reader, 1, listed)) return std::nullopt;
+    if (version != 1 && version != 2) return std::nullopt;
+    if (!ReadAcoList(reader, version, listed)) return listed.Contents();
+    if (version == 2) return listed.Contents();
     // The names' list that follows holds the same colours; a program reads it where it is whole.
     Collector named;
     if (reader.Has(4) && ReadAcoList(reader, 2, named)) return named.Contents();

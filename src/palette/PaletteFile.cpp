@@ -1,5 +1,6 @@
 #include "palette/PaletteFile.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "palette/AdobeSwatches.h"
@@ -25,15 +26,14 @@ constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 
 // ---- Lines -----------------------------------------------------------------------------------------------------
 
+// Lines ended by LF, CRLF or a CR alone (as older Mac programs write them).
 template <class Each>
 void ForEachLine(std::string_view text, Each each) {
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        each(line);
+        const std::size_t end = text.find_first_of("\r\n");
+        each(text.substr(0, end));
         if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
+        text.remove_prefix(end + (text.substr(end, 2) == "\r\n" ? 2 : 1));
     }
 }
 
@@ -70,7 +70,10 @@ std::optional<PaletteContents> ReadGimp(std::string_view text) {
         }
         if (line.empty() || line.front() == '#' || StartsWith(line, "Name:") || StartsWith(line, "Columns:")) return;
         const std::optional<int> r = TakeChannel(line), g = TakeChannel(line), b = TakeChannel(line);
-        if (r && g && b) found.Add(Swatch{SwatchModel::Rgb, {*r / 255.0, *g / 255.0, *b / 255.0, 0}, {}});
+        if (r && g && b)
+            found.Add(Swatch{SwatchModel::Rgb, {*r / 255.0, *g / 255.0, *b / 255.0, 0}, {}});
+        else
+            found.SkippedLine();
     });
     return found.Contents();
 }
@@ -87,12 +90,80 @@ std::string WriteGimp(const std::vector<std::uint32_t>& colours) {
 
 // ---- Text ------------------------------------------------------------------------------------------------------
 
-std::optional<PaletteContents> ReadText(std::string_view text) {
-    if (text.find('\0') != std::string_view::npos) return std::nullopt;
+std::string_view Trimmed(std::string_view text) noexcept {
+    constexpr std::string_view kBlanks = " \t\r\n\f";
+    const std::size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(kBlanks) + 1 - first);
+}
+
+// Whether the bytes are UTF-8, in which no byte of a longer character is ASCII: then every delimiter can be
+// looked for byte by byte. Other text is taken as code page 932, stepped a character at a time.
+bool IsUtf8(std::string_view text) noexcept {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > text.size()) return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += length;
+    }
+    return true;
+}
+
+// One statement of a stylesheet (up to ";", "}" or, with no ":" in it, a line end), comments left out: a
+// declaration's value after its first ":" outside parentheses and strings, or a line that may be a colour alone.
+void AddStatement(std::string_view statement, std::size_t colon, Collector& found) {
+    const bool declaration = colon != std::string_view::npos;
+    const std::string_view text = Trimmed(declaration ? statement.substr(colon + 1) : statement);
+    if (!text.empty()) found.Add(Swatch{declaration ? SwatchModel::Value : SwatchModel::Text, {}, std::string(text)});
+}
+
+std::optional<PaletteContents> ReadText(std::string_view bytes, LeadBytePredicate isLead) {
+    if (bytes.find('\0') != std::string_view::npos) return std::nullopt;
+    const std::string_view text = WithoutMark(bytes);
+    const bool utf8 = text.size() != bytes.size() || IsUtf8(text);
     Collector found;
-    ForEachLine(WithoutMark(text), [&](std::string_view line) {
-        if (!line.empty()) found.Add(Swatch{SwatchModel::Text, {}, std::string(line)});
-    });
+    std::string statement;
+    std::size_t colon = std::string_view::npos;
+    int depth = 0;  // of parentheses, within which ";" and ":" belong to a function's arguments
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const char c = text[pos];
+        const std::size_t next = utf8 ? pos + 1 : NextCharOffset(text, pos, isLead);
+        if (text.substr(pos, 2) == "/*") {
+            const std::size_t end = text.find("*/", pos + 2);
+            pos = end == std::string_view::npos ? text.size() : end + 2;
+            statement += ' ';
+            continue;
+        }
+        if (c == '"' || c == '\'') {  // a string, kept whole: nothing in it splits or ends the statement
+            std::size_t end = next;
+            while (end < text.size() && text[end] != c && text[end] != '\n')
+                end = utf8 ? end + 1 : NextCharOffset(text, end, isLead);
+            end = std::min(end + 1, text.size());
+            statement.append(text.substr(pos, end - pos));
+            pos = end;
+            continue;
+        }
+        if (next == pos + 1) {
+            if (c == '(') ++depth;
+            if (c == ')' && depth > 0) --depth;
+            const bool lineEnd = (c == '\r' || c == '\n') && colon == std::string_view::npos;
+            if (depth == 0 && (c == ';' || c == '{' || c == '}' || lineEnd)) {
+                // What ends in "{" is a selector or a rule's prelude, never a value.
+                if (c != '{') AddStatement(statement, colon, found);
+                statement.clear();
+                colon = std::string_view::npos;
+                pos = next;
+                continue;
+            }
+            if (c == ':' && depth == 0 && colon == std::string_view::npos) colon = statement.size();
+        }
+        statement.append(text.substr(pos, next - pos));
+        pos = next;
+    }
+    AddStatement(statement, colon, found);
     return found.Contents();
 }
 
@@ -154,7 +225,7 @@ std::optional<PaletteContents> ReadPalette(std::string_view bytes, std::string_v
     if (named == PaletteFormat::Aco) return ReadAco(bytes);
     // A name that promises a header the file lacks is no palette; anything else may be a text of colours.
     if (named == PaletteFormat::Ase || named == PaletteFormat::Gpl) return std::nullopt;
-    return ReadText(bytes);
+    return ReadText(bytes, isLead);
 }
 
 }  // namespace velmira

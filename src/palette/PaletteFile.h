@@ -13,7 +13,9 @@
 //   there is one.
 // - CSS custom properties (.css): ":root {", a line "  --velmira-n: #RRGGBB;" per slot, "}".
 // - Text (.txt): one "#RRGGBB" a line.
-// Any other file is read as text: the first CSS colour on each line.
+// Any other file is read as a stylesheet or a text of colours: the value of each declaration (after ":" up to
+// ";" or "}"), and each line that stands alone outside a declaration; never comments, strings, selectors or
+// property names. A GIMP palette reads with CR, LF or CRLF line ends.
 //
 // Colours are written packed with red in the low byte, as the palette keeps them. They are read as the file
 // gives them, model and values: how they become sRGB is the colours' business.
@@ -45,21 +47,25 @@ enum class SwatchModel {
     Cmyk,  // cyan, magenta, yellow, black ink, 0 to 1
     Lab,   // CIE L (0 to 100), a, b, relative to D50
     Grey,  // 0 black to 1 white
-    Text,  // one line of a text file, which may hold a colour
+    Text,   // a line of a text file outside any declaration, which may be one colour alone
+    Value,  // the value of a declaration in a stylesheet, whose first colour counts
 };
 struct Swatch {
     SwatchModel model = SwatchModel::Rgb;
     std::array<double, 4> values{};
-    std::string line;  // for Text
+    std::string line;  // for Text and Value
 };
 
 struct PaletteContents {
     std::vector<Swatch> swatches;  // in the file's order
     int unreadable = 0;            // colours in a model known only to its own library (spot inks, colour books)
+    int skippedLines = 0;          // lines of a GIMP palette that are no colour (values beyond 0 to 255, text)
+    long long lostEntries = 0;     // entries that a damaged file announced but ended before
 };
 
 // What the file holds, as its own header or else the name's extension says; nothing when the bytes are no
-// palette (a header missing or broken, bytes that are no text where text was expected).
+// palette (a header missing or broken, bytes that are no text where text was expected). A file cut short gives
+// the entries read whole and counts those it lost.
 std::optional<PaletteContents> ReadPalette(std::string_view bytes, std::string_view name,
                                            LeadBytePredicate isLead = IsCp932LeadByte);
 

@@ -38,10 +38,14 @@ public:
         if (contents_.swatches.size() < kMaxSwatches) contents_.swatches.push_back(std::move(swatch));
     }
     void Unreadable() { ++contents_.unreadable; }
+    void SkippedLine() { ++contents_.skippedLines; }
+    // The file ended before the entries it announced.
+    void Lost(long long entries) { contents_.lostEntries += entries; }
 
-    // What was found, handed over rather than copied.
+    // Nothing for a file that held nothing at all; a damaged one says what it lost even with no colour read. What
+    // was found is handed over rather than copied.
     std::optional<PaletteContents> Contents() {
-        if (contents_.swatches.empty() && contents_.unreadable == 0) return std::nullopt;
+        if (contents_.swatches.empty() && contents_.unreadable == 0 && contents_.lostEntries == 0) return std::nullopt;
         return std::move(contents_);
     }
 

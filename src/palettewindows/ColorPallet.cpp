@@ -1,5 +1,7 @@
 #include "palettewindows/ColorPallet.h"
 
+#include <oleacc.h>
+
 #include <exception>
 #include <string>
 #include <utility>
@@ -51,9 +53,45 @@ void TColorPallet::BuildLayout(ui::Form& owner) {
         slot.OnClick = [this](ui::Panel& sender) { PalletClick(sender); };
         slot.MakeFocusable(true);
         slot.OnKeyClick = [this, &slot] { PalletClick(slot); };
+        slot.OnMoveKey = [this, i](UINT key) { return MoveFocusFromSlot(i, key); };
         slot.SetAccessibleName("パレット " + std::to_string(i + 1));
+        slot.SetAccessibleRole(ROLE_SYSTEM_PUSHBUTTON);
         slot.SetAccessibleValue([this, &slot] { return GetPanelColor(slot.Color()); });
     }
+    // The dialog is for choosing a slot: it opens there.
+    FocusOnActivation(Panels[0]);
+}
+
+// Along the 4 rows of 5 as they stand: the arrows stop at the grid's edges, Home and End go to the first and the
+// last slot.
+bool TColorPallet::MoveFocusFromSlot(int slot, UINT key) {
+    constexpr int kColumns = 5;
+    const int column = slot % kColumns;
+    int next = slot;
+    switch (key) {
+    case VK_LEFT:
+        if (column > 0) --next;
+        break;
+    case VK_RIGHT:
+        if (column < kColumns - 1) ++next;
+        break;
+    case VK_UP:
+        if (slot >= kColumns) next -= kColumns;
+        break;
+    case VK_DOWN:
+        if (slot + kColumns < kSlotCount) next += kColumns;
+        break;
+    case VK_HOME:
+        next = 0;
+        break;
+    case VK_END:
+        next = kSlotCount - 1;
+        break;
+    default:
+        return false;
+    }
+    ::SetFocus(Panels[static_cast<std::size_t>(next)].Handle());
+    return true;
 }
 
 ui::Panel* TColorPallet::PanelNamed(std::string_view name) {

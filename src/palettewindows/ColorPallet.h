@@ -55,6 +55,8 @@ public:
 
 private:
     void BuildLayout(ui::Form& owner);
+    // An arrow key, Home or End on the slot of index `slot`: the focus moves to the slot it points to.
+    bool MoveFocusFromSlot(int slot, UINT key);
 
     ui::IniFile settings_;
 };

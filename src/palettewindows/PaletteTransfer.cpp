@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <iterator>
-#include <stdexcept>
 #include <vector>
 
 #include "palettewindows/PaletteSlots.h"
+#include "text/SystemText.h"
 #include "ui/Application.h"
 #include "ui/IniFile.h"
 #include "ui/WholeFile.h"
@@ -31,11 +31,15 @@ struct FoundColours {
     std::vector<std::uint32_t> colours;
     std::size_t converted = 0;
     std::size_t unreadable = 0;
+    std::size_t skippedLines = 0;
+    long long lostEntries = 0;
 };
 
 FoundColours ColoursOf(const PaletteContents& contents, const PaletteTransfer::SwatchColour& colourOf) {
     FoundColours found;
     found.unreadable = static_cast<std::size_t>(contents.unreadable);
+    found.skippedLines = static_cast<std::size_t>(contents.skippedLines);
+    found.lostEntries = contents.lostEntries;
     for (const Swatch& swatch : contents.swatches) {
         const std::optional<std::uint32_t> colour = colourOf(swatch);
         if (!colour) continue;
@@ -43,6 +47,17 @@ FoundColours ColoursOf(const PaletteContents& contents, const PaletteTransfer::S
         if (swatch.model != SwatchModel::Rgb && swatch.model != SwatchModel::Text) ++found.converted;
     }
     return found;
+}
+
+// What the message adds about a file that was damaged or held lines that are no colour.
+std::string DamageText(const FoundColours& found) {
+    std::string text;
+    if (found.lostEntries > 0)
+        text += "\n\nファイルが途中で終わっています。読み込めなかった項目は " + std::to_string(found.lostEntries) +
+                " 個です。";
+    if (found.skippedLines > 0)
+        text += "\n\n色として読み取れない " + Count(found.skippedLines) + " 行は読み飛ばしました。";
+    return text;
 }
 
 // What the message says after a read that found colours.
@@ -55,13 +70,14 @@ std::string ImportedText(const FoundColours& found, std::size_t taken) {
         text += "\n\nCMYK、Lab、グレー、HSB で書かれた " + Count(found.converted) + " 色は sRGB に換算しました。";
     if (found.unreadable > 0)
         text += "\n\n特色など sRGB に換算できない " + Count(found.unreadable) + " 色は読み飛ばしました。";
-    return text;
+    return text + DamageText(found);
 }
 
-std::string NoPaletteText(const std::string& path, std::size_t unreadable) {
+std::string NoPaletteText(const std::string& path, const FoundColours& found) {
     std::string text = path + " からはパレットの色を読み取れませんでした。パレットは変わっていません。";
-    if (unreadable > 0)
-        text += "\n\nファイルの " + Count(unreadable) + " 色は、特色など sRGB に換算できない色です。";
+    if (found.unreadable > 0)
+        text += "\n\nファイルの " + Count(found.unreadable) + " 色は、特色など sRGB に換算できない色です。";
+    text += DamageText(found);
     return text + "\n\n読み込めるのは、GIMP パレット (.gpl)、Adobe Swatch Exchange (.ase)、Photoshop スウォッチ "
                   "(.aco) と、CSS の色を 1 行に 1 つずつ書いたテキストです。";
 }
@@ -76,34 +92,40 @@ PaletteTransfer::PaletteTransfer(SettingsFile settingsFile, SwatchColour colourO
                            "(*.aco)|*.aco|CSS (*.css)|*.css|テキスト (*.txt)|*.txt|すべてのファイル (*.*)|*.*";
     exportDialog_.Filter = "GIMP パレット (*.gpl)|*.gpl|Adobe Swatch Exchange (*.ase)|*.ase|Photoshop スウォッチ "
                            "(*.aco)|*.aco|CSS (*.css)|*.css|テキスト (*.txt)|*.txt";
+    importDialog_.WideNames = true;
+    exportDialog_.WideNames = true;
     exportDialog_.FileName = "velmira";
     exportDialog_.DefaultExt = "gpl";
 }
 
 void PaletteTransfer::Import(HWND owner) {
-    if (importDialog_.Execute(owner)) ImportFile(importDialog_.FileName);
+    if (importDialog_.Execute(owner)) ImportFile(importDialog_.WideFileName);
 }
 
 void PaletteTransfer::Export(HWND owner) {
     if (!exportDialog_.Execute(owner)) return;
-    std::string path = exportDialog_.FileName;
-    std::optional<PaletteFormat> format = PaletteFormatOfName(path);
+    std::wstring path = exportDialog_.WideFileName;
+    std::optional<PaletteFormat> format = PaletteFormatOfName(NarrowText(path), &IsLeadByte);
     if (!format) {
         const int entry = std::clamp(exportDialog_.FilterIndex, 1, static_cast<int>(std::size(kExportFormats)));
         format = kExportFormats[entry - 1];
-        path += std::string(".") + PaletteExtension(*format);
+        path += WideText(std::string(".") + PaletteExtension(*format));
     }
     ExportFile(path, *format);
 }
 
-void PaletteTransfer::ImportFile(const std::string& path) {
-    const std::optional<std::string> bytes = ui::ReadWholeFile(path, kLargestFile);
-    if (!bytes) throw std::runtime_error(path + "を読み込めません");
-    const std::optional<PaletteContents> contents = ReadPalette(*bytes, path);
-    const FoundColours found = contents ? ColoursOf(*contents, colourOf_) : FoundColours{};
+void PaletteTransfer::ImportFile(const std::wstring& path) {
     ui::Application& app = ui::Application::Get();
+    const std::string shownPath = NarrowText(path);
+    const std::optional<std::string> bytes = ui::ReadWholeFile(path, kLargestFile);
+    if (!bytes) {
+        app.ShowMessage(shownPath + " を読み込めません。", MB_OK | MB_ICONERROR);
+        return;
+    }
+    const std::optional<PaletteContents> contents = ReadPalette(*bytes, shownPath, &IsLeadByte);
+    const FoundColours found = contents ? ColoursOf(*contents, colourOf_) : FoundColours{};
     if (found.colours.empty()) {
-        app.ShowMessage(NoPaletteText(path, found.unreadable), MB_OK | MB_ICONWARNING);
+        app.ShowMessage(NoPaletteText(shownPath, found), MB_OK | MB_ICONWARNING);
         return;
     }
     const ui::IniFile file = settingsFile_();
@@ -114,10 +136,10 @@ void PaletteTransfer::ImportFile(const std::string& path) {
     app.ShowMessage(ImportedText(found, taken), MB_OK | MB_ICONINFORMATION);
 }
 
-void PaletteTransfer::ExportFile(const std::string& path, PaletteFormat format) {
+void PaletteTransfer::ExportFile(const std::wstring& path, PaletteFormat format) {
     const PaletteSlots slots = ReadPaletteSlots(settingsFile_());
     if (!ui::WriteWholeFile(path, WritePalette(format, std::vector<std::uint32_t>(slots.begin(), slots.end()))))
-        throw std::runtime_error(path + " に書き込めません");
+        ui::Application::Get().ShowMessage(NarrowText(path) + " に書き込めません。", MB_OK | MB_ICONERROR);
 }
 
 }  // namespace velmira

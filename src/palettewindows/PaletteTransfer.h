@@ -32,11 +32,11 @@ public:
     // The save dialog, then ExportFile; a name without one of the five extensions gets the selected entry's.
     void Export(HWND owner);
 
-    // Reads the file into the slots. A file that cannot be read throws; one that is no palette changes nothing
-    // and says so.
-    void ImportFile(const std::string& path);
-    // Writes the slots in the format of the name's extension. A file that cannot be written throws.
-    void ExportFile(const std::string& path, PaletteFormat format);
+    // Reads the file into the slots. A file that cannot be read, or that is no palette, changes nothing and says
+    // so. The names are wide: a palette file's name may hold any character.
+    void ImportFile(const std::wstring& path);
+    // Writes the slots in the format of the name's extension; a file that cannot be written is said so.
+    void ExportFile(const std::wstring& path, PaletteFormat format);
 
     ui::OpenDialog& ImportDialog() noexcept { return importDialog_; }
     ui::SaveDialog& ExportDialog() noexcept { return exportDialog_; }

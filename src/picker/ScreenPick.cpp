@@ -62,7 +62,8 @@ void ScreenPick::KeyWithoutButton(UINT virtualKey, bool repeat) {
         EndWithoutButton(false);
         break;
     default:
-        if (!StepSample(virtualKey)) NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
+        if (!StepSample(virtualKey) && !ZoomKey(virtualKey))
+            NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
         break;
     }
 }
@@ -142,6 +143,23 @@ bool ScreenPick::KeyDown(UINT virtualKey) {
         NudgePointerForKey(virtualKey, ::GetKeyState(VK_SHIFT) < 0);
         return true;
     default:
+        return ZoomKey(virtualKey);
+    }
+}
+
+// + and - of the main keyboard (with Shift or without: layouts put + on either) and the keypad, and PageUp and
+// PageDown, zoom as one notch of the wheel does.
+bool ScreenPick::ZoomKey(UINT virtualKey) {
+    switch (virtualKey) {
+    case VK_ADD:
+    case VK_OEM_PLUS:
+    case VK_PRIOR:
+        return ZoomLoupe(WHEEL_DELTA);
+    case VK_SUBTRACT:
+    case VK_OEM_MINUS:
+    case VK_NEXT:
+        return ZoomLoupe(-WHEEL_DELTA);
+    default:
         return false;
     }
 }
@@ -154,6 +172,10 @@ bool ScreenPick::Wheel(int delta) {
         if (steps) SetSampleSize(SampleSizeAfter(sample_, steps));
         return true;
     }
+    return ZoomLoupe(delta);
+}
+
+bool ScreenPick::ZoomLoupe(int delta) {
     if (!loupe_) return false;
     loupe_->Wheel(delta);
     zoom_ = loupe_->Zoom();

@@ -62,9 +62,11 @@ public:
     bool RunsWithoutButton() const noexcept { return grab_ != nullptr; }
 
     // A key pressed while a pick runs: "[" and "]" step the sampled square down and up; with the loupe up an
-    // arrow key moves the pointer by one physical pixel (ten with Shift). True when the key was taken. Esc is
-    // left to the drag, which ends with a pick.
+    // arrow key moves the pointer by one physical pixel (ten with Shift), and + and - (main keyboard and keypad),
+    // PageUp and PageDown zoom the loupe as the wheel does. True when the key was taken. Esc is left to the drag,
+    // which ends with a pick.
     bool KeyDown(UINT virtualKey);
+    bool ZoomKey(UINT virtualKey);
     // The wheel while a pick runs: with Ctrl it steps the sampled square, without it zooms the loupe; either
     // stays for the next pick. True when it was taken.
     bool Wheel(int delta);
@@ -87,6 +89,7 @@ private:
     UINT DpiUnder(POINT pointer);
     void KeyWithoutButton(UINT virtualKey, bool repeat);
     bool StepSample(UINT virtualKey);
+    bool ZoomLoupe(int delta);
     void EndWithoutButton(bool take);
 
     const ui::Window& owner_;

@@ -1,6 +1,7 @@
 #include "picker/SightIcon.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "picker/ScopeForm.h"
@@ -16,9 +17,22 @@ SIZE BitmapSize(HBITMAP bitmap) {
     return SIZE{info.bmWidth, info.bmHeight};
 }
 
+// A disabled icon as the system draws a disabled control's text: what is not background is grey.
+void GreyOut(ui::Canvas& canvas) {
+    const std::uint32_t ground = canvas.Row(0)[0] & 0xFFFFFF;
+    const COLORREF grey = ::GetSysColor(COLOR_GRAYTEXT);
+    const std::uint32_t greyPixel = (std::uint32_t{GetRValue(grey)} << 16) | (std::uint32_t{GetGValue(grey)} << 8) |
+                                    GetBValue(grey);
+    for (int y = 0; y < canvas.Height(); ++y) {
+        std::uint32_t* row = canvas.Row(y);
+        for (int x = 0; x < canvas.Width(); ++x)
+            if ((row[x] & 0xFFFFFF) != ground) row[x] = greyPixel;
+    }
+}
+
 }  // namespace
 
-void ShowSightIn(ui::Image& icon) {
+void ShowSightIn(ui::Image& icon, bool enabled) {
     const RECT bounds = icon.Bounds();
     const int width = bounds.right - bounds.left, height = bounds.bottom - bounds.top;
     ui::UniqueBitmap sight = TScopeForm::SightPicture(1);
@@ -33,6 +47,8 @@ void ShowSightIn(ui::Image& icon) {
     canvas->Fill(::GetPixel(source.get(), 0, 0));
     ::BitBlt(canvas->DC(), (width - size.cx) / 2, (height - size.cy) / 2, size.cx, size.cy, source.get(), 0, 0,
              SRCCOPY);
+    ::GdiFlush();  // the blit is in the pixels before they are read
+    if (!enabled) GreyOut(*canvas);
     icon.SetPicture(std::move(canvas));
 }
 

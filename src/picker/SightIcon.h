@@ -6,7 +6,8 @@
 
 namespace velmira {
 
-// Draws the sight into `icon`, filling the icon's size; an icon without area is left as it is.
-void ShowSightIn(ui::Image& icon);
+// Draws the sight into `icon`, filling the icon's size, its lines in the system's grey text colour when the icon
+// is not `enabled`; an icon without area is left as it is.
+void ShowSightIn(ui::Image& icon, bool enabled = true);
 
 }  // namespace velmira

@@ -15,7 +15,8 @@ struct SettingsValues {
     bool loupe = true;   // a pick shows the loupe and takes the arrow keys and the wheel
     std::int32_t sample = 1;  // the side of the square a pick samples, as written (the pick reads it)
     std::string pickKey;  // the system-wide key that starts a pick of the text colour ("Ctrl+Alt+P"); none when empty
-    // The contrast details window's place and client size, 96-DPI figures; by default right of the main window.
+    // The contrast details window's place, physical pixels of the virtual screen, and its client size, 96-DPI
+    // figures; by default right of the main window.
     struct Place {
         std::int32_t left = 680, top = 100, width = 360, height = 240;
     } details;

@@ -11,6 +11,7 @@ namespace {
 
 constexpr unsigned kModAlt = 1, kModControl = 2, kModShift = 4, kModWin = 8;
 constexpr unsigned kKeyF1 = 0x70;
+constexpr unsigned kKeyPause = 0x13;
 
 struct NamedKey {
     std::string_view name;
@@ -18,7 +19,8 @@ struct NamedKey {
 };
 constexpr NamedKey kNamedKeys[] = {
     {"space", 0x20},  {"pageup", 0x21}, {"pagedown", 0x22}, {"end", 0x23},
-    {"home", 0x24},   {"insert", 0x2D}, {"delete", 0x2E},   {"pause", 0x13},
+    {"home", 0x24},   {"insert", 0x2D}, {"delete", 0x2E},   {"pause", kKeyPause},
+    {"left", 0x25},   {"up", 0x26},     {"right", 0x27},    {"down", 0x28},
 };
 constexpr NamedKey kModifiers[] = {
     {"ctrl", kModControl}, {"control", kModControl}, {"alt", kModAlt}, {"shift", kModShift}, {"win", kModWin},
@@ -37,7 +39,7 @@ std::optional<unsigned> CodeOf(const NamedKey (&table)[N], const std::string& na
     return std::nullopt;
 }
 
-// The key's code, and whether it is one that types.
+// The key's code, and whether it is one that types or edits.
 std::optional<std::pair<unsigned, bool>> KeyOf(const std::string& name) {
     if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
         return std::make_pair(static_cast<unsigned>(std::toupper(static_cast<unsigned char>(name[0]))), true);
@@ -52,7 +54,7 @@ std::optional<std::pair<unsigned, bool>> KeyOf(const std::string& name) {
     }
     const auto named = CodeOf(kNamedKeys, name);
     if (!named) return std::nullopt;
-    return std::make_pair(*named, *named == 0x20);
+    return std::make_pair(*named, *named != kKeyPause);
 }
 
 }  // namespace
@@ -94,7 +96,7 @@ std::optional<KeyCombination> ReadKeyCombinationText(std::string_view text) {
     const auto key = KeyOf(parts.back());
     if (!key) return std::nullopt;
     const bool typing = key->second;
-    if (typing && !(combination.modifiers & (kModControl | kModAlt | kModWin))) return std::nullopt;
+    if (typing && !(combination.modifiers & (kModControl | kModAlt))) return std::nullopt;
     combination.key = key->first;
     return combination;
 }

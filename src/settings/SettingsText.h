@@ -27,9 +27,10 @@ struct KeyCombination {
 };
 
 // "Ctrl+Alt+P": modifiers (Ctrl or Control, Alt, Shift, Win), then one key (a letter, a digit, F1 to F24, Space,
-// Insert, Delete, Home, End, PageUp, PageDown, Pause), joined by "+", in any case, blanks around each part
-// allowed. A letter, a digit or Space needs Ctrl, Alt or Win with it: alone or with Shift it is typing. Nothing
-// for anything else, the empty text included.
+// Insert, Delete, Home, End, PageUp, PageDown, Left, Up, Right, Down, Pause), joined by "+", in any case, blanks
+// around each part allowed. A key that types or edits (all but F1 to F24 and Pause) needs Ctrl or Alt with it:
+// alone, with Shift or with Win it would be taken from every program's typing. Nothing for anything else, the
+// empty text included.
 std::optional<KeyCombination> ReadKeyCombinationText(std::string_view text);
 
 }  // namespace velmira

@@ -33,4 +33,13 @@ std::wstring WideText(std::string_view text) {
     return wide;
 }
 
+std::string NarrowText(std::wstring_view text) {
+    if (text.empty()) return std::string();
+    const int size = static_cast<int>(text.size());
+    const int length = ::WideCharToMultiByte(932, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string narrow(static_cast<std::size_t>(std::max(length, 0)), '\0');
+    if (length > 0) ::WideCharToMultiByte(932, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+    return narrow;
+}
+
 }  // namespace velmira

@@ -15,5 +15,7 @@ std::string ExecutableDirectory();
 // Code page 932 text as UTF-16, for the system's interfaces that take only wide strings (tooltips asking in
 // Unicode, accessibility).
 std::wstring WideText(std::string_view text);
+// And back: a character that code page 932 lacks becomes the system's stand-in for it.
+std::string NarrowText(std::wstring_view text);
 
 }  // namespace velmira

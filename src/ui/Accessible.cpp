@@ -69,7 +69,9 @@ bool IsSelf(const VARIANT& child) noexcept {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
 }
 
-// The system's object for a window with our name, value and role. The texts are taken when the object is made,
+// The system's object for a window with our name, value and role; every interface but IAccessible is the system
+// object's. (The system's annotation service would do the same without a wrapper, but not every system that runs
+// the program has one that works.) The texts are taken when the object is made,
 // so that calls coming from a screen reader's thread never read the window's state.
 class TextAccessible final : public IAccessible {
 public:
@@ -87,8 +89,9 @@ public:
             AddRef();
             return S_OK;
         }
-        *object = nullptr;
-        return E_NOINTERFACE;
+        // The rest is the system object's own: its children (IEnumVARIANT), its window (IOleWindow), its services.
+        // A reader that asked for one of them talks to the system object from then on, which is what it is.
+        return System()->QueryInterface(iid, object);
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&references_)); }
     ULONG STDMETHODCALLTYPE Release() override {

@@ -2,8 +2,8 @@
 // What a window of ours tells a screen reader beyond what the system's own accessible object for it tells: a
 // name where no label can carry one (a button whose caption leaves out its colour, an edit without a label
 // window), a value, a role. A screen reader asks with WM_GETOBJECT; the answer is the system's object for the
-// window, wrapped so that these few properties are ours and everything else (state, place, children) stays the
-// system's. oleacc is loaded the first time anyone asks, never at start.
+// window, wrapped so that these few properties are ours and everything else (state, place, children, the window,
+// every other interface) stays the system's. oleacc is loaded the first time anyone asks, never at start.
 #include <windows.h>
 
 #include <functional>

@@ -105,7 +105,8 @@ bool Application::PreTranslate(MSG& msg) {
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST) {
         HWND active = ::GetActiveWindow();
         auto* form = active ? dynamic_cast<Form*>(Window::FromHandle(active)) : nullptr;
-        if (form && (form->TranslateShortcut(msg) || ::IsDialogMessageA(active, &msg))) return true;
+        if (form && (SwitchForm(msg, *form) || form->TranslateShortcut(msg) || ::IsDialogMessageA(active, &msg)))
+            return true;
     }
     return false;
 }
@@ -139,6 +140,34 @@ void Application::ProcessMessages() {
         ::DispatchMessageA(&msg);
     }
     RunIdleTasks();
+}
+
+void Application::FormMade(Form* form) {
+    if (std::find(forms_.begin(), forms_.end(), form) == forms_.end()) forms_.push_back(form);
+}
+
+void Application::FormGone(Form* form) noexcept {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
+
+// As the system's own programs move between their windows: the form activated gives the focus back to the
+// control that had it there (Form, WM_ACTIVATE). A modal form leaves no other form enabled, so F6 stays in it.
+bool Application::SwitchForm(const MSG& msg, Form& from) {
+    const bool alt = ::GetKeyState(VK_MENU) < 0;
+    const bool switchKey = msg.wParam == VK_F6 && ::GetKeyState(VK_CONTROL) >= 0 &&
+                           ((msg.message == WM_KEYDOWN && !alt) || (msg.message == WM_SYSKEYDOWN && alt));
+    if (!switchKey) return false;
+    const auto at = std::find(forms_.begin(), forms_.end(), &from);
+    if (at == forms_.end()) return true;
+    const bool back = ::GetKeyState(VK_SHIFT) < 0;
+    const std::size_t count = forms_.size(), start = static_cast<std::size_t>(at - forms_.begin());
+    for (std::size_t step = 1; step < count; ++step) {
+        Form* next = forms_[(back ? start + count - step : start + step) % count];
+        if (!next->TakesFormSwitch()) continue;
+        ::SetActiveWindow(next->Handle());
+        break;
+    }
+    return true;
 }
 
 void Application::AddIdleTask(IdleTask* task) {
@@ -219,6 +248,7 @@ void Application::ShowCurrentException() noexcept {
 
 int Application::ShowMessage(std::string_view text, UINT flags) {
     const std::string message(text);
+    const ModalLoop modal;
     if (messageBoxHandler_) return messageBoxHandler_(message, title_, flags);
     HWND owner = ::GetActiveWindow();
     if (!owner) owner = window_.get();

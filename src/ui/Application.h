@@ -44,6 +44,10 @@ public:
     // Dispatches what is queued, without waiting, then runs the idle tasks.
     void ProcessMessages();
 
+    // The forms that F6 and Alt+F6 move between, in the order they were made (Form does this itself).
+    void FormMade(Form* form);
+    void FormGone(Form* form) noexcept;
+
     // The tasks waiting for the loop to be idle, kept by IdleTask itself.
     void AddIdleTask(IdleTask* task);
     void RemoveIdleTask(IdleTask* task) noexcept;
@@ -52,6 +56,18 @@ public:
     // restoring the application window (its task-bar button) shows them again.
     void Minimize();
     void Restore();
+
+    // Whether a modal form or a message box of the program is up (its modal loop runs): what the program does
+    // from outside the window with the keyboard (a system-wide key) then waits.
+    bool ModalRuns() const noexcept { return modalDepth_ > 0; }
+    // Counts a modal loop for as long as it lives.
+    class ModalLoop {
+    public:
+        ModalLoop() noexcept { ++Get().modalDepth_; }
+        ModalLoop(const ModalLoop&) = delete;
+        ModalLoop& operator=(const ModalLoop&) = delete;
+        ~ModalLoop() { --Get().modalDepth_; }
+    };
 
     // The standard error display: a message box titled with the application's title, with the error icon. While
     // one is up, another error is not shown on top of it: an error that repeats on every paint shows once.
@@ -70,6 +86,8 @@ public:
 private:
     Application() = default;
     bool PreTranslate(MSG& msg);
+    // F6 or Alt+F6 (with Shift: back) in the active form `from`: the next form that can take it is activated.
+    bool SwitchForm(const MSG& msg, Form& from);
     void RunIdleTasks();
     static BOOL CALLBACK HideOwnedForm(HWND hwnd, LPARAM param);
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -84,6 +102,8 @@ private:
     std::vector<HWND> hiddenForms_;
     std::map<std::pair<FontSpec, unsigned>, UniqueFont> fonts_;
     std::vector<IdleTask*> idleTasks_;
+    std::vector<Form*> forms_;
+    int modalDepth_ = 0;
 };
 
 // The font of the description at `dpi`, owned by the caller: the one place where a font is made. Throws when the

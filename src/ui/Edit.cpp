@@ -25,7 +25,13 @@ void Edit::SetTextIfChanged(std::string_view text) {
     SetText(text);
 }
 
+void Edit::SetSystemColor(int index) {
+    SetColor(::GetSysColor(index));
+    systemColor_ = index;
+}
+
 void Edit::SetColor(COLORREF color) {
+    systemColor_ = -1;
     if (color == color_) return;
     color_ = color;
     brush_.reset(::CreateSolidBrush(color));
@@ -40,6 +46,9 @@ HBRUSH Edit::OnControlColor(HDC dc) {
 
 LRESULT Edit::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+    case WM_SYSCOLORCHANGE:
+        if (systemColor_ >= 0) SetSystemColor(systemColor_);
+        break;
     case WM_KEYUP: {
         const LRESULT result = DefaultHandling(msg, wParam, lParam);
         if (OnKeyUp) {

@@ -22,6 +22,8 @@ public:
     // Replaces the text unless the edit already shows exactly that text (which would put the caret at the start).
     void SetTextIfChanged(std::string_view text);
     void SetColor(COLORREF color);
+    // A system colour (COLOR_WINDOW...), read again when the system's colours change.
+    void SetSystemColor(int index);
 
     std::function<void(WORD key, UINT shift)> OnKeyUp;
     // Key pressed (a character): the handler may set the character to 0 to swallow it.
@@ -36,6 +38,7 @@ protected:
 
 private:
     COLORREF color_ = CLR_INVALID;
+    int systemColor_ = -1;  // the system colour's index, or none
     UniqueBrush brush_;
 };
 

@@ -40,15 +40,21 @@ void Form::Create(const FormLayout& layout) {
     }
     HWND owner = layout.owner ? layout.owner : Application::Get().Handle();
     CreateOwn(exStyle, style, owner, layout.caption, layout.left, layout.top, width, height);
+    Application::Get().FormMade(this);
     // Only the made window knows its monitor; hidden until shown, it moves to its place for that DPI unseen.
     SetDpi(DpiOfWindow(Handle()));
     if (Dpi() != kLayoutDpi) {
         const SIZE size = OuterSizeFor(Dpi());
         placing_ = true;
-        ::SetWindowPos(Handle(), nullptr, Scale(layout.left), Scale(layout.top), size.cx, size.cy,
-                       SWP_NOZORDER | SWP_NOACTIVATE);
+        const POINT place = layout.physicalPlace ? POINT{layout.left, layout.top}
+                                                 : POINT{Scale(layout.left), Scale(layout.top)};
+        ::SetWindowPos(Handle(), nullptr, place.x, place.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
         placing_ = false;
     }
+}
+
+Form::~Form() {
+    Application::Get().FormGone(this);
 }
 
 SIZE Form::OuterSizeFor(UINT dpi) const {
@@ -130,6 +136,7 @@ int Form::ShowModal() {
     modalResult_ = mrNone;
     modal_ = true;
     {
+        const Application::ModalLoop loop;
         DisabledTaskWindows disabled(Handle());
         Show();
         ::SetActiveWindow(Handle());
@@ -186,12 +193,50 @@ bool Form::TranslateShortcut(const MSG& msg) {
     return false;
 }
 
+BOOL CALLBACK Form::PassSystemColourChange(HWND child, LPARAM) {
+    ::SendMessageA(child, WM_SYSCOLORCHANGE, 0, 0);
+    return TRUE;
+}
+
+void Form::RememberFocus(HWND control) noexcept {
+    if (control && Handle() && ::IsChild(Handle(), control)) focused_ = control;
+}
+
+bool Form::RestoreFocus() {
+    if (!focused_ || !::IsChild(Handle(), focused_) || !::IsWindowVisible(focused_) || !::IsWindowEnabled(focused_))
+        return false;
+    ::SetFocus(focused_);
+    return true;
+}
+
+bool Form::TakesFormSwitch() const noexcept {
+    const HWND hwnd = Handle();
+    return hwnd && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd) && !::IsIconic(hwnd) &&
+           (::GetWindowLongA(hwnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION &&
+           !(::GetWindowLongA(hwnd, GWL_EXSTYLE) & WS_EX_NOACTIVATE);
+}
+
 LRESULT Form::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (LRESULT result; menu_ && menu_->HandleMessage(msg, wParam, lParam, result)) return result;
     switch (msg) {
+    case WM_ACTIVATE:
+        // Left: the control with the focus is noted (a child window not of ours too). Activated, not minimised:
+        // that control, instead of the default handling, which gives the focus to the form itself.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            RememberFocus(::GetFocus());
+            break;
+        }
+        if (!HIWORD(wParam) && RestoreFocus()) return 0;
+        break;
     case WM_CLOSE:
         OnCloseRequest();
         return 0;
+    case WM_SYSCOLORCHANGE:
+        // The system tells only top-level windows; the controls keep colours of their own (ours and the common
+        // controls alike), which they read again when told.
+        ::EnumChildWindows(Handle(), &Form::PassSystemColourChange, 0);
+        ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+        break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE && Application::Get().MainForm() == this) {
             Application::Get().Minimize();

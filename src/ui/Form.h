@@ -1,5 +1,11 @@
 #pragma once
 // A top-level form: caption, border, placement, close event and modal showing with a result.
+//
+// Every form keeps its place for the keyboard as the system's dialog manager does: the control that last had the
+// focus is remembered when the form is left (for a dialog box, a message box, another window or program) and
+// gets the focus back when the form is activated again. Every form with a title bar also takes part in F6 and
+// Alt+F6 (Shift goes back), which move between the program's forms in the order they were made; a form joins
+// both by being made with Create, and leaves them when it goes.
 #include <windows.h>
 
 #include <functional>
@@ -17,7 +23,8 @@ enum ModalResultCode : int { mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL };
 
 enum class FormBorder { None, Single, Sizeable };
 
-// Place and size are 96-DPI figures: the form scales them for the DPI of the monitor it is made on.
+// Place and size are 96-DPI figures (the place unless physicalPlace): the form scales them for the DPI of the
+// monitor it is made on.
 struct FormLayout {
     std::string caption;
     int left = 0;
@@ -31,6 +38,9 @@ struct FormLayout {
     bool topmost = false;
     HWND owner = nullptr;  // the application window when null
     bool noActivate = false;  // a click never activates it (a window that only shows something)
+    // Left and top are physical pixels of the virtual screen, not scaled: a place kept from an earlier run comes
+    // back on the same monitor whatever the DPI of the monitors on the way.
+    bool physicalPlace = false;
 };
 
 class Form;
@@ -40,6 +50,7 @@ using ModalShown = std::function<void(Form&)>;
 class Form : public Container {
 public:
     explicit Form(ModalShown modalShown = {}) : modalShown_(std::move(modalShown)) {}
+    ~Form() override;
 
     void Create(const FormLayout& layout);
 
@@ -64,6 +75,14 @@ public:
     // A queued key message while the form is active: true when it was one of its shortcuts, which then ran.
     bool TranslateShortcut(const MSG& msg);
 
+    // The control that gets the focus when the form is next activated, until the user moves it (a dialog's
+    // first control).
+    void FocusOnActivation(const Window& control) noexcept { focused_ = control.Handle(); }
+    // `control` got the focus: it is the one given back when the form is activated again.
+    void RememberFocus(HWND control) noexcept;
+    // Whether F6 and Alt+F6 can move to the form now: shown, enabled, with a title bar.
+    bool TakesFormSwitch() const noexcept;
+
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Called once the controls are laid out for a new DPI, for what the form draws at its own size.
@@ -75,6 +94,9 @@ private:
     SIZE OuterSizeFor(UINT dpi) const;
     // WM_DPICHANGED: the system's rectangle for the new DPI, then the controls and their fonts.
     void TakeDpi(UINT dpi, const RECT& suggested);
+    // WM_ACTIVATE: the focus given back to the control that had it; false when there is none to give it to.
+    bool RestoreFocus();
+    static BOOL CALLBACK PassSystemColourChange(HWND child, LPARAM);
 
     struct Shortcut {
         UINT modifiers;
@@ -91,6 +113,7 @@ private:
     DWORD exStyle_ = 0;
     std::unique_ptr<WindowMenu> menu_;
     std::vector<Shortcut> shortcuts_;
+    HWND focused_ = nullptr;
 };
 
 // The form that a child window belongs to.

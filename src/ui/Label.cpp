@@ -32,7 +32,8 @@ void Label::SetCaption(std::string_view caption) {
 }
 
 void Label::SetFontColor(COLORREF color) {
-    if (color == color_) return;
+    if (color == color_ && !systemColour_) return;
+    systemColour_ = false;
     color_ = color;
     Invalidate();
 }
@@ -51,7 +52,7 @@ void Label::AdjustSize() {
 void Label::Paint(HDC dc) {
     ScopedSelectObject selectFont(dc, font_);
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, keepColour_ || !HighContrastOn() ? color_ : ::GetSysColor(COLOR_BTNTEXT));
+    ::SetTextColor(dc, keepColour_ || !HighContrastOn() ? FontColor() : ::GetSysColor(COLOR_BTNTEXT));
     RECT r = Bounds();
     ::DrawTextA(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, DT_LEFT | DT_NOPREFIX | DT_EXPANDTABS);
 }

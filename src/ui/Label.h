@@ -18,7 +18,7 @@ public:
     void SetCaption(std::string_view caption);
     const std::string& Caption() const noexcept { return caption_; }
     void SetFontColor(COLORREF color);
-    COLORREF FontColor() const noexcept { return color_; }
+    COLORREF FontColor() const noexcept { return systemColour_ ? ::GetSysColor(COLOR_WINDOWTEXT) : color_; }
     HFONT Font() const noexcept { return font_; }
     // A label in a colour of its own is drawn in the system's text colour while a high-contrast theme is on;
     // one that shows a colour being edited (the sample text) keeps it.
@@ -35,6 +35,7 @@ private:
     FontSpec spec_;
     HFONT font_ = nullptr;
     COLORREF color_ = ::GetSysColor(COLOR_WINDOWTEXT);
+    bool systemColour_ = true;  // the system's text colour as it is now, until a colour is set
     bool autoSize_ = true;
     bool keepColour_ = false;
 };

@@ -14,6 +14,11 @@ public:
     int FilterIndex = 1;
     std::string InitialDir;
     std::string FileName;
+    // With WideNames the dialog runs in UTF-16 and WideFileName is the name exactly as the user chose it,
+    // whatever its characters; FileName is then the same in code page 932 (a character it lacks made a
+    // stand-in). A run starts with the wide name while FileName still stands for it.
+    bool WideNames = false;
+    std::wstring WideFileName;
 
 protected:
     // Runs the dialog owned by `owner`; true when the user confirmed a file.

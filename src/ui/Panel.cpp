@@ -3,6 +3,13 @@
 #include <utility>
 
 namespace ui {
+namespace {
+
+bool IsMoveKey(WPARAM key) noexcept {
+    return key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN || key == VK_HOME || key == VK_END;
+}
+
+}  // namespace
 
 void Panel::Create(const Place& place) {
     CreateOwn(WS_EX_CONTROLPARENT, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place.parent.Handle(), "", place.left,
@@ -57,7 +64,7 @@ bool Panel::OnKey(UINT msg, WPARAM key, LPARAM flags) {
             if (!repeat) PopupFromKeyboard();
             return true;
         }
-        return false;
+        return IsMoveKey(key) && OnMoveKey && OnMoveKey(static_cast<UINT>(key));
     case WM_KEYUP:
         return key == VK_APPS;
     case WM_SYSKEYDOWN:
@@ -85,6 +92,7 @@ LRESULT Panel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         const auto* message = reinterpret_cast<const MSG*>(lParam);
         if (focusable_ && OnKeyClick && message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN)
             return DLGC_WANTMESSAGE;
+        if (focusable_ && OnMoveKey) return DLGC_WANTARROWS;
         break;
     }
     case WM_SETFOCUS:

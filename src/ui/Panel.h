@@ -19,6 +19,9 @@ public:
     void MakeFocusable(bool clickFocuses);
     std::function<void(Panel& sender)> OnClick;
     std::function<void()> OnKeyClick;
+    // An arrow key, Home or End while it has the focus (the panel is one of a set the keys move between): true
+    // when it was taken. While set, the dialog manager leaves the arrow keys to the panel.
+    std::function<bool(UINT virtualKey)> OnMoveKey;
     // A right-click on the panel or on the images and labels it draws, or the menu key while it has the focus:
     // where a menu goes, in screen coordinates.
     std::function<void(POINT screenPos)> OnContextPopup;

@@ -1,11 +1,16 @@
 #pragma once
 // Pointing at the screen with no mouse button down. While a grab runs, the mouse is captured by a window of
-// ours, so that a click anywhere on the screen comes to the program instead of the window under the pointer,
-// and every key, click and wheel turn is offered to the grab's hooks before any window sees it: none reaches
-// the control with the focus. A grab ends when its owner lets it go.
+// ours and every key, click and wheel turn is offered to the grab's hooks before any window sees it: none reaches
+// the control with the focus. The capture alone takes no click made over another program's window while no button
+// is down, so the grab also watches the mouse below every window (a low-level mouse hook): each button press and
+// release anywhere is kept from the window under the pointer and comes to the grab instead. A window over the
+// whole screen could catch them too, but it would stand between the pick and the pixels it reads. A grab ends
+// when its owner lets it go.
 #include <windows.h>
 
 #include <functional>
+
+#include "ui/UniqueHandle.h"
 
 namespace ui {
 
@@ -32,8 +37,10 @@ public:
 
 private:
     bool Take(const MSG& msg);
+    static LRESULT CALLBACK WatchMouse(int code, WPARAM message, LPARAM data);
 
     static inline PointerGrab* current_ = nullptr;
+    UniqueHook mouseHook_;
     HWND window_;
     Hooks hooks_;
     bool pressed_ = false;  // the left button went down during the grab

@@ -17,6 +17,7 @@ FormLayout SideLayout(HWND owner, const char* caption, const SidePlace& place, i
     layout.minimizeBox = false;
     layout.topmost = true;
     layout.owner = owner;
+    layout.physicalPlace = true;
     return layout;
 }
 
@@ -46,8 +47,7 @@ SidePlace CurrentSidePlace(HWND window, UINT dpi) {
     RECT outer{}, client{};
     ::GetWindowRect(window, &outer);
     ::GetClientRect(window, &client);
-    return SidePlace{UnscaleLayout(outer.left, dpi), UnscaleLayout(outer.top, dpi), UnscaleLayout(client.right, dpi),
-                     UnscaleLayout(client.bottom, dpi)};
+    return SidePlace{outer.left, outer.top, UnscaleLayout(client.right, dpi), UnscaleLayout(client.bottom, dpi)};
 }
 
 void LimitTrackSize(HWND window, int minWidth, int minHeight, UINT dpi, LPARAM minMaxInfo) {

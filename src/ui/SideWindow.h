@@ -1,6 +1,6 @@
 #pragma once
 // What the windows that stand beside the main window share (the contrast details, the palette's contrast
-// table): a kept place, 96-DPI figures, that must land on a monitor that is there; a smallest client size; and
+// table): a kept place that must land on a monitor that is there; a smallest client size; and
 // a read-only text whose lines the multi-line edit breaks at CR LF only.
 #include <windows.h>
 
@@ -10,7 +10,8 @@
 
 namespace ui {
 
-// A window's left and top corner and its client size, 96-DPI figures.
+// A window's left and top corner in physical pixels of the virtual screen (a place divided by one monitor's DPI
+// would come back on another monitor at a mix of DPIs) and its client size, 96-DPI figures.
 struct SidePlace {
     int left, top, width, height;
 };

@@ -82,6 +82,7 @@ using UniqueGlobal = UniqueHandle<HandleTraits<HGLOBAL, &::GlobalFree>>;
 using UniqueMemoryDC = UniqueHandle<HandleTraits<HDC, &::DeleteDC>>;
 using UniqueWindow = UniqueHandle<HandleTraits<HWND, &::DestroyWindow>>;
 using UniqueMenu = UniqueHandle<HandleTraits<HMENU, &::DestroyMenu>>;
+using UniqueHook = UniqueHandle<HandleTraits<HHOOK, &::UnhookWindowsHookEx>>;
 // A view of a file mapping, owned by its address.
 using UniqueMappedView = UniqueHandle<HandleTraits<void*, &::UnmapViewOfFile>>;
 

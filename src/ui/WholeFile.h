@@ -12,5 +12,8 @@ namespace ui {
 std::optional<std::string> ReadWholeFile(const std::string& path, std::uint64_t largest);
 // Replaces the file with `bytes`; false when it cannot be created or written whole.
 bool WriteWholeFile(const std::string& path, std::string_view bytes);
+// The same under a name in any script (the palette files, chosen in a UTF-16 dialog).
+std::optional<std::string> ReadWholeFile(const std::wstring& path, std::uint64_t largest);
+bool WriteWholeFile(const std::wstring& path, std::string_view bytes);
 
 }  // namespace ui

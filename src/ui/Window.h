@@ -113,6 +113,7 @@ private:
     void Attach(HWND hwnd);
     void Detach() noexcept;
     bool HasAccessibleText() const noexcept;
+    void TellFormOfFocus() const noexcept;
 
     static inline std::atomic<int> liveObjects_{0};
     static inline std::atomic<int> liveWindows_{0};

@@ -16,11 +16,16 @@ void WindowMenu::AddSeparator() {
     ::AppendMenuA(Menu(), MF_SEPARATOR, 0, nullptr);
 }
 
-void WindowMenu::AddItem(const std::string& text, std::function<void()> action) {
+UINT WindowMenu::AddItem(const std::string& text, std::function<void()> action) {
     const UINT id = nextItemId_;
     nextItemId_ += kIdStep;
     if (!::AppendMenuA(Menu(), MF_STRING, id, text.c_str())) throw std::runtime_error("AppendMenu failed");
     actions_[id] = std::move(action);
+    return id;
+}
+
+void WindowMenu::EnableItem(UINT id, bool enabled) {
+    ::EnableMenuItem(Menu(), id, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
 }
 
 void WindowMenu::AddSubmenu(const std::string& text, std::function<std::vector<WindowMenuEntry>()> fill) {

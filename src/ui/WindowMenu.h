@@ -32,8 +32,10 @@ public:
 
     void AddSeparator();
     // The text may carry an access key ("&D") and, after a tab, the shortcut that the form answers itself
-    // ("\tCtrl+D").
-    void AddItem(const std::string& text, std::function<void()> action);
+    // ("\tCtrl+D"). The item's command id, for EnableItem.
+    UINT AddItem(const std::string& text, std::function<void()> action);
+    // Greys an item out, or enables it again.
+    void EnableItem(UINT id, bool enabled);
     void AddSubmenu(const std::string& text, std::function<std::vector<WindowMenuEntry>()> fill);
 
     // An item chosen runs its action (WM_SYSCOMMAND; for an item of a submenu the system may send the menu's

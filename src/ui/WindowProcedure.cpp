@@ -7,6 +7,7 @@
 
 #include "ui/Application.h"
 #include "ui/Dpi.h"
+#include "ui/Form.h"
 #include "ui/UniqueHandle.h"
 
 namespace ui {
@@ -159,8 +160,17 @@ LRESULT Window::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) noexcept {
         if (msg == WM_GETOBJECT && HasAccessibleText()) result = AnswerGetObject(hwnd_, wParam, lParam, accessible_);
         if (!result) result = HandleMessage(msg, wParam, lParam);
     });
+    if (msg == WM_SETFOCUS) TellFormOfFocus();
     if (msg == WM_NCDESTROY) Detach();
     return result;
+}
+
+// Noted as the focus comes, not only when the form is left: a form disabled under a dialog loses its focus before
+// it is deactivated, and would have nothing to give back.
+void Window::TellFormOfFocus() const noexcept {
+    const HWND root = ::GetAncestor(hwnd_, GA_ROOT);
+    if (root == hwnd_) return;
+    if (auto* form = dynamic_cast<Form*>(FromHandle(root))) form->RememberFocus(hwnd_);
 }
 
 LRESULT Window::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -10,6 +10,7 @@
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
 #include "ui/Application.h"
+#include "ui/Canvas.h"
 #include "ui/Dpi.h"
 
 namespace {
@@ -293,6 +294,106 @@ TEST_F(MainFormLayout, ADpiChangeLaysTheWindowOutAgainAndKeepsWhatItShows) {
     EXPECT_TRUE(testsupport::HasBounds(outer, before.left, before.top, Width(before), Height(before)));
     ExpectLaidOutFor(*form, start);
     expectStateKept();
+}
+
+// Answers the program's message box, which is the active window while it is up.
+void CALLBACK AnswerMessageBox(HWND, UINT, UINT_PTR, DWORD) {
+    char kind[16] = {};
+    const HWND box = ::GetActiveWindow();
+    if (box && ::GetClassNameA(box, kind, sizeof kind) && std::string(kind) == "#32770")
+        ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+// Whatever takes the keyboard for a while (the contrast details, a message box), the control that had the focus
+// has it again afterwards; F6 and Alt+F6 (Shift: back) move between the main window and the details, each time
+// onto the control that had the focus there.
+TEST_F(MainFormLayout, TheFocusComesBackAndF6MovesBetweenTheWindows) {
+    using testsupport::PumpUntil;
+    using testsupport::SendKey;
+    ::SetForegroundWindow(form->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return ::GetActiveWindow() == form->Handle(); }));
+    const HWND edit = form->EditFG.Handle();
+    ::SetFocus(edit);
+    const auto focusIn = [](HWND window, HWND control) {
+        return PumpUntil([&] { return ::GetActiveWindow() == window && ::GetFocus() == control; });
+    };
+    SendKey('D', {VK_CONTROL});
+    ASSERT_TRUE(PumpUntil([&] { return form->ContrastDetails() && form->ContrastDetails()->Visible(); }));
+    const HWND details = form->ContrastDetails()->Handle(), text = form->ContrastDetails()->Text.Handle();
+    EXPECT_TRUE(focusIn(details, text)) << "Ctrl+D";
+    SendKey(VK_F6);
+    EXPECT_TRUE(focusIn(form->Handle(), edit)) << "F6";
+    SendKey(VK_F6, {VK_MENU});
+    EXPECT_TRUE(focusIn(details, text)) << "Alt+F6";
+    SendKey(VK_F6, {VK_SHIFT});
+    EXPECT_TRUE(focusIn(form->Handle(), edit)) << "Shift+F6";
+    SendKey(VK_F6);
+    ASSERT_TRUE(focusIn(details, text)) << "F6 again";
+    SendKey(VK_ESCAPE);
+    EXPECT_TRUE(focusIn(form->Handle(), edit)) << "after the details closed";
+
+    const UINT_PTR answer = ::SetTimer(nullptr, 0, 100, &AnswerMessageBox);
+    ui::Application::Get().ShowMessage("確認", MB_OK);
+    ::KillTimer(nullptr, answer);
+    EXPECT_TRUE(focusIn(form->Handle(), edit)) << "after a message box";
+}
+
+// The window menu's item whose text starts with `text`: whether it can be chosen.
+bool MenuItemEnabled(HWND window, const std::string& text) {
+    HMENU menu = ::GetSystemMenu(window, FALSE);
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+        char item[128] = {};
+        ::GetMenuStringA(menu, static_cast<UINT>(i), item, sizeof item, MF_BYPOSITION);
+        if (std::string(item).rfind(text, 0) == 0)
+            return !(::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_GRAYED);
+    }
+    ADD_FAILURE() << "no item " << text;
+    return false;
+}
+
+bool HasBlackPixels(const ui::Canvas& picture) {
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x)
+            if (picture.Pixel(x, y) == RGB(0, 0, 0)) return true;
+    return false;
+}
+
+// While a picture is the background its colour cannot be picked: the window menu's item is greyed out and the pick
+// icon's sight is drawn grey, as a disabled control's text is; both come back with the colour.
+TEST_F(MainFormLayout, InPictureModeTheBackgroundPickIsShownDisabled) {
+    const testsupport::MessageBoxRecorder boxes;
+    for (const bool ticked : {true, false}) {
+        SCOPED_TRACE(ticked ? "ticked" : "unticked");
+        ::SendMessageA(form->CheckBackImage.Handle(), BM_CLICK, 0, 0);
+        ASSERT_EQ(form->Background().UseImage(), ticked);
+        EXPECT_EQ(MenuItemEnabled(form->Handle(), "背景色をスポイトで取る"), !ticked);
+        EXPECT_TRUE(MenuItemEnabled(form->Handle(), "文字色をスポイトで取る"));
+        ::GdiFlush();
+        EXPECT_EQ(HasBlackPixels(form->ImageScopeBackG.Picture()), !ticked);
+        EXPECT_TRUE(HasBlackPixels(form->ImageScopeFont.Picture()));
+    }
+}
+
+// A change of the system's colours while the program runs (a high-contrast theme switched on) reaches the controls
+// too, which the system does not tell: the colours they keep are read again.
+TEST_F(MainFormLayout, ASystemColourChangeReachesTheControls) {
+    const int elements[] = {COLOR_BTNFACE, COLOR_MENU};
+    const COLORREF before[] = {::GetSysColor(COLOR_BTNFACE), ::GetSysColor(COLOR_MENU)};
+    const COLORREF changed[] = {RGB(0x20, 0x40, 0x60), RGB(0x60, 0x40, 0x20)};
+    ASSERT_TRUE(::SetSysColors(2, elements, changed));
+    const bool followed = testsupport::PumpUntil([&] {
+        return form->GroupFont.Color() == changed[0] && form->PanelScopeBackG.Color() == changed[0];
+    });
+    HDC dc = ::GetDC(form->EditBackImage.Handle());
+    const auto brush = ::SendMessageA(form->GroupBackImage.Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+                                      reinterpret_cast<LPARAM>(form->EditBackImage.Handle()));
+    const COLORREF editBack = ::GetBkColor(dc);
+    ::ReleaseDC(form->EditBackImage.Handle(), dc);
+    ::SetSysColors(2, elements, before);
+    EXPECT_TRUE(followed) << "a group box or a panel kept the old face colour";
+    EXPECT_NE(brush, 0);
+    EXPECT_EQ(editBack, changed[1]) << "the picture's path box kept the old menu colour";
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return form->GroupFont.Color() == before[0]; }));
 }
 
 // The contrast details beside the main window go and come back with it.

@@ -13,6 +13,8 @@
 #include "colorwindows/Clipboard.h"
 #include "color/CopyFormats.h"
 #include "color/PairHistory.h"
+#include "palette/PaletteFile.h"
+#include "text/SystemText.h"
 #include "support/FileDialogScript.h"
 #include "support/MainWindowTest.h"
 #include "support/MenuChooser.h"
@@ -227,6 +229,10 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
     PasteWithCtrlV(form->EditFont);
     EXPECT_EQ(form->EditFont.Text(), "FF8000");
     EXPECT_EQ(form->LabelText.FontColor(), RGB(255, 128, 0));
+    // A colour copied with its context around it is that colour.
+    PutOnClipboard("  --brand: '#12ab0c' !important;\r\n");
+    PasteWithCtrlV(form->EditFB);
+    EXPECT_EQ(form->EditFont.Text(), "12AB0C");
     PutOnClipboard("rgb(0 0 255 / 50%)");
     PasteWithCtrlV(form->EditFG);
     EXPECT_EQ(form->EditFont.Text(), "7F7FFF");
@@ -269,14 +275,16 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
     std::string css = ":root {\r\n";
     for (int i = 1; i <= 22; ++i) css += "  --c" + std::to_string(i) + ": rgb(" + std::to_string(i) + " 0 0);\r\n";
     testsupport::WriteFile(path, css + "}\r\n");
-    testsupport::FileDialogScript dialog([&](HWND opened) {
-        testsupport::TypeFileName(opened, path);
-        testsupport::PressDialogButton(opened, IDOK);
-    });
-    testsupport::MenuChooser importItem("i");
-    ChooseFromWindowMenu(importItem);
-    EXPECT_TRUE(testsupport::PumpUntil([&] { return !boxes.messages.empty(); }));
-    EXPECT_TRUE(dialog.Acted());
+    {
+        testsupport::FileDialogScript dialog([&](HWND opened) {
+            testsupport::TypeFileName(opened, path);
+            testsupport::PressDialogButton(opened, IDOK);
+        });
+        testsupport::MenuChooser importItem("i");
+        ChooseFromWindowMenu(importItem);
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return !boxes.messages.empty(); }));
+        EXPECT_TRUE(dialog.Acted());
+    }
     ::DeleteFileA(path.c_str());
     ASSERT_EQ(boxes.messages.size(), 1u);
     EXPECT_NE(boxes.messages[0].text.find("20 色を読み込みました"), std::string::npos) << boxes.messages[0].text;
@@ -284,6 +292,48 @@ TEST_F(ClipboardCopy, ColoursPasteInCopyOutComeBackFromTheHistoryAndArriveInPale
     const std::string settings = testsupport::ReadFile(testsupport::SettingsPath());
     EXPECT_NE(settings.find("Palllet1=010000"), std::string::npos) << settings;
     EXPECT_NE(settings.find("Palllet20=140000"), std::string::npos) << settings;
+
+    // Palette files under names in any script: an export to "exporté" writes exporté.gpl, and an .ase of that
+    // kind cut short reads its whole colours and says that the rest was lost.
+    const std::wstring folder = velmira::WideText(testsupport::ProgramFolder());
+    const std::wstring exported = folder + L"export\u00E9";
+    {
+        testsupport::FileDialogScript saveAs([&](HWND opened) {
+            testsupport::TypeFileName(opened, exported);
+            testsupport::PressDialogButton(opened, IDOK);
+        });
+        testsupport::MenuChooser exportItem("e");
+        ChooseFromWindowMenu(exportItem);
+        EXPECT_TRUE(testsupport::PumpUntil(
+            [&] { return ::GetFileAttributesW((exported + L".gpl").c_str()) != INVALID_FILE_ATTRIBUTES; }));
+        EXPECT_TRUE(saveAs.Acted());
+    }
+    ::DeleteFileW((exported + L".gpl").c_str());
+    EXPECT_EQ(boxes.messages.size(), 1u) << "the export says nothing when it succeeds";
+
+    const std::wstring cut = folder + L"caf\u00E9.ase";
+    std::vector<std::uint32_t> twenty(20, 0x0000FFu), ten(10, 0x0000FFu);
+    const std::string ase = velmira::WritePalette(velmira::PaletteFormat::Ase, twenty);
+    const std::string cutAse = ase.substr(0, velmira::WritePalette(velmira::PaletteFormat::Ase, ten).size() + 5);
+    {
+        ui::UniqueFile file(::CreateFileW(cut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), cutAse.data(), static_cast<DWORD>(cutAse.size()), &written, nullptr));
+    }
+    {
+        testsupport::FileDialogScript open([&](HWND opened) {
+            testsupport::TypeFileName(opened, cut);
+            testsupport::PressDialogButton(opened, IDOK);
+        });
+        testsupport::MenuChooser importCut("i");
+        ChooseFromWindowMenu(importCut);
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return boxes.messages.size() == 2; }));
+        EXPECT_TRUE(open.Acted());
+    }
+    ::DeleteFileW(cut.c_str());
+    ASSERT_EQ(boxes.messages.size(), 2u);
+    EXPECT_EQ(boxes.messages[1].text, "パレットの 1 番から 10 番に 10 色を読み込みました。\n\nファイルが途中で終わっています。"
+                                      "読み込めなかった項目は 10 個です。");
 }
 
 }  // namespace

@@ -345,7 +345,7 @@ TEST_F(ContrastTipTest, ContrastDetailsFollowEveryColourChange) {
                                               "背景色をスポイトで取る(&B)\tCtrl+B"}));
     ASSERT_TRUE(PumpUntil([&] { return form->ContrastDetails() && form->ContrastDetails()->Visible(); }));
     TContrastDetailsForm* details = form->ContrastDetails();
-    EXPECT_EQ(details->Text.Text(), "コントラスト比 21.00:1\r\nAA: 通常の文字 ○ / 大きな文字 ○\r\n"
+    EXPECT_EQ(details->Text.Text(), "文字 000000 / 背景 FFFFFF\r\nコントラスト比 21.00:1\r\nAA: 通常の文字 ○ / 大きな文字 ○\r\n"
                                     "AAA: 通常の文字 ○ / 大きな文字 ○\r\nAPCA Lc 106.0 → 本文\r\n"
                                     "P型色覚 21.00:1 / Lc 106.0\r\nD型色覚 21.00:1 / Lc 106.0\r\n"
                                     "T型色覚 21.00:1 / Lc 106.0\r\n\r\n"
@@ -360,8 +360,8 @@ TEST_F(ContrastTipTest, ContrastDetailsFollowEveryColourChange) {
     Retype(form->EditFont, "CC0000");
     std::string shown = details->Text.Text();
     for (std::size_t at; (at = shown.find('\r')) != std::string::npos;) shown.erase(at, 1);
-    // The tip's text, then the sizes the pair allows.
-    EXPECT_EQ(shown.rfind(AskText(*tip) + "\n\n大きな文字: 24px 以上", 0), 0u) << shown;
+    // The pair, the tip's text, then the sizes the pair allows.
+    EXPECT_EQ(shown.rfind("文字 CC0000 / 背景 00AA00\n" + AskText(*tip) + "\n\n大きな文字: 24px 以上", 0), 0u) << shown;
     const velmira::Rgb red{0xCC, 0, 0}, green{0, 0xAA, 0};
     const auto samplesShow = [&] { return SamplesShowOnScreen(details->Handle(), details->SampleRects(), red, green); };
     EXPECT_TRUE(PumpUntil(samplesShow)) << samplesShow().message();

@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const double v : swatch.values) FUZZ_CHECK(std::isfinite(v));
             const std::optional<std::uint32_t> colour = velmira::ColourOfSwatch(swatch);
             FUZZ_CHECK(!colour || *colour <= 0xFFFFFF);
-            FUZZ_CHECK(colour || swatch.model == velmira::SwatchModel::Text);
+            FUZZ_CHECK(colour || swatch.model == velmira::SwatchModel::Text || swatch.model == velmira::SwatchModel::Value);
         }
     }
 

@@ -138,11 +138,19 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
     const std::string aco1 = u16(1) + u16(7) + aco(0, 0xFFFF, 0x8000, 0, 0) + aco(2, 0x3333, 0xFFFF, 0xCCCC, 0x6666) +
                              aco(7, 5000, 0, 0, 0) + aco(8, 5000, 0, 0, 0) + aco(3, 1, 0, 0, 0) +
                              aco(1, 0x5555, 0x8000, 0x8000, 0) + aco(7, 5000, 4000, 0x10000 - 4000, 0);
+    // A file of twenty colours cut in the eleventh block.
+    Colours twenty;
+    for (std::uint32_t i = 0; i < 20; ++i) twenty.push_back(i * 0x010203u);
+    const Colours firstTen(twenty.begin(), twenty.begin() + 10);
+    const std::string cutAse = velmira::WritePalette(velmira::PaletteFormat::Ase, twenty)
+                                   .substr(0, velmira::WritePalette(velmira::PaletteFormat::Ase, firstTen).size() + 5);
     struct Case {
         const char* name;
         std::string bytes;
         std::optional<Colours> colours;  // nothing: no palette
         int unreadable;
+        long long lost = 0;  // entries announced that the file ended before
+        int skipped = 0;     // lines of a GIMP palette that are no colour
     } cases[] = {
         {"a.gpl", "GIMP Palette\nName: Test\nColumns: 2\n# comment\n  0   0   0\tBlack\n255 128   0 Orange\n",
          Colours{0x000000, 0x0080FF}, 0},
@@ -157,7 +165,16 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         {"a.txt", "\xEF\xBB\xBF#FF8000\nnot a colour\n\n  hsl(120 100% 25%)\n", Colours{0x0080FF, 0x008000}, 0},
         {"a.gpl", "0 0 0\n", std::nullopt, 0},
         {"a.ase", "ASEX", std::nullopt, 0},
-        {"a.aco", u16(1) + u16(9) + aco(0, 0, 0, 0, 0), std::nullopt, 0},
+        {"a.aco", u16(1) + u16(9) + aco(0, 0, 0, 0, 0) + u16(0), Colours{0x000000}, 0, 8},
+        {"cut.ase", cutAse, firstTen, 0, 10},
+        // CR line ends alone; a value beyond 255 is a line skipped and counted.
+        {"a.gpl", "GIMP Palette\rName: x\r255 0 0 Red\r300 0 0 Bad\r0 0 255\r", Colours{0x0000FF, 0xFF0000}, 0, 0, 1},
+        // Only declarations' values count: not comments, selectors, url(), strings or color-mix()'s arguments.
+        {"a.css",
+         "/* navy and gold */\nbody { background: url(red.png) no-repeat; color: #123456; }\n"
+         "a:hover { color: color-mix(in srgb, red 50%, blue); border: 1px solid tomato }\n"
+         ".x::before { content: \"red\"; font-family: 'gold' }\nnavy, gold { color: olive }\n",
+         Colours{0x563412, 0x4763FF, 0x008080}, 0},
         {"a.txt", std::string("\x89PNG\r\n\x1a\n\0\0", 10), std::nullopt, 0},
         {"a.css", "body { margin: 0 }\n", std::nullopt, 0},
     };
@@ -170,7 +187,10 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         }
         ASSERT_TRUE(read);
         EXPECT_EQ(*read, *c.colours);
-        EXPECT_EQ(velmira::ReadPalette(c.bytes, c.name)->unreadable, c.unreadable);
+        const velmira::PaletteContents contents = *velmira::ReadPalette(c.bytes, c.name);
+        EXPECT_EQ(contents.unreadable, c.unreadable);
+        EXPECT_EQ(contents.lostEntries, c.lost);
+        EXPECT_EQ(contents.skippedLines, c.skipped);
     }
 
     // What we write, byte for byte: ASE colours of the normal (process) type, not global or spot; ACO's version 1

@@ -266,6 +266,41 @@ TEST_F(ColorPalletTest, InLoadModeTheLastClickDecides) {
     EXPECT_EQ(SectionEntries(Settings(), "Pallet"), SlotEntries(stored));
 }
 
+// By keyboard alone: the dialog opens on slot 1, the arrows move along its 4 rows of 5 (stopping at the edges),
+// Home and End go to the first and the last slot, Esc does nothing, Enter stores; afterwards the main window's
+// focus is back on the button that opened the dialog.
+TEST_F(ColorPalletTest, TheSlotsAreReachedByArrowsAndTheFocusComesBackAfterwards) {
+    StoreSlots(AllWhite());
+    ::SetForegroundWindow(form->Handle());
+    ASSERT_TRUE(testsupport::PumpUntil([&] { return ::GetActiveWindow() == form->Handle(); }));
+    ::SetFocus(form->BtnSaveFont.Handle());
+    OpenThrough(form->BtnSaveFont, [&](TColorPallet& dialog) {
+        const auto focusOn = [&](int slot) {
+            return testsupport::PumpUntil([&] { return ::GetFocus() == dialog.Panels[slot - 1].Handle(); });
+        };
+        EXPECT_TRUE(focusOn(1)) << "the dialog did not open on slot 1";
+        const struct {
+            WORD key;
+            int slot;
+        } moves[] = {{VK_LEFT, 1}, {VK_UP, 1},   {VK_RIGHT, 2}, {VK_DOWN, 7},  {VK_END, 20},
+                     {VK_RIGHT, 20}, {VK_DOWN, 20}, {VK_UP, 15}, {VK_LEFT, 14}, {VK_HOME, 1}, {VK_DOWN, 6}};
+        for (const auto& move : moves) {
+            testsupport::SendKey(move.key);
+            EXPECT_TRUE(focusOn(move.slot)) << "key " << move.key << " did not lead to slot " << move.slot;
+        }
+        testsupport::SendKey(VK_ESCAPE);
+        testsupport::SendKey(VK_RETURN);
+        EXPECT_TRUE(testsupport::PumpUntil([&] { return dialog.Panels[5].Color() == RGB(0x11, 0x22, 0x33); }));
+        EXPECT_EQ(dialog.ModalResult(), ui::mrNone) << "Esc closed the dialog";
+        Press(dialog.BtnOk);
+    });
+    std::vector<std::string> written = AllWhite();
+    written[5] = "112233";
+    EXPECT_EQ(SectionEntries(Settings(), "Pallet"), SlotEntries(written));
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return ::GetFocus() == form->BtnSaveFont.Handle(); }))
+        << "the focus did not come back to the button";
+}
+
 TEST_F(ColorPalletTest, InSaveModeEveryClickedSlotTakesTheColour) {
     StoreSlots(AllWhite());
     OpenThrough(form->BtnSaveFont, [&](TColorPallet& dialog) {
@@ -425,6 +460,29 @@ TEST_F(ColorPalletTest, ContrastTableListsThePalettesPairsAndFollowsIt) {
     ASSERT_TRUE(testsupport::PumpUntil([&] { return ::GetActiveWindow() == table.Handle(); }));
     testsupport::SendKey(VK_ESCAPE);
     EXPECT_TRUE(testsupport::PumpUntil([&] { return !table.Visible(); })) << "Esc did not close the table";
+}
+
+// With a pick key set, the key starts no pick while the dialog is up (a pick inside its modal loop would leave Enter
+// and Esc to the dialog); once it is closed the key works again.
+class PickKeyWithTheDialogUp : public ColorPalletTest {
+protected:
+    PickKeyWithTheDialogUp() { settings = "[Option]\r\nPickKey=Ctrl+Alt+F11\r\n"; }
+    testsupport::MessageBoxRecorder refusals;  // a key the system refuses is said in a message box
+};
+
+TEST_F(PickKeyWithTheDialogUp, TheKeyStartsNoPickInsideTheDialog) {
+    ASSERT_TRUE(refusals.messages.empty()) << refusals.messages[0].text;
+    constexpr WPARAM kPickKeyId = 1;
+    OpenThrough(form->BtnLoadFont, [&](TColorPallet& dialog) {
+        ::SendMessageA(form->Handle(), WM_HOTKEY, kPickKeyId, 0);
+        testsupport::PumpPending();
+        EXPECT_EQ(form->Pick().Scope(), nullptr) << "a pick started inside the dialog";
+        Press(dialog.BtnCancel);
+    });
+    ::SendMessageA(form->Handle(), WM_HOTKEY, kPickKeyId, 0);
+    ASSERT_TRUE(form->Pick().RunsWithoutButton()) << "the key started no pick with the dialog closed";
+    testsupport::SendKey(VK_ESCAPE);
+    EXPECT_TRUE(testsupport::PumpUntil([&] { return form->Pick().Scope() == nullptr; }));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "color/Contrast.h"
 #include "color/SampleStats.h"
@@ -263,6 +264,13 @@ TEST_F(LoupeInAPick, ShowsThePixelTheDropTakesAndLeavesNothingBehindAfterTheDrop
     ExpectLoupeShowsThePatternAround(loupe, pick, form->Pick().Scope()->Handle());
     testsupport::SendWheel(WHEEL_DELTA);
     EXPECT_TRUE(PumpUntil([&] { return loupe.Zoom() == 16; })) << "the wheel did not reach the loupe";
+    // The keys zoom as the wheel does: - and PageDown out, PageUp and + in.
+    const std::pair<WORD, int> zoomKeys[] = {{VK_SUBTRACT, 8}, {VK_NEXT, 4}, {VK_PRIOR, 8}, {VK_OEM_PLUS, 16}};
+    for (const auto& step : zoomKeys) {
+        testsupport::SendKey(step.first);
+        EXPECT_TRUE(PumpUntil([&] { return loupe.Zoom() == step.second; }))
+            << "key " << step.first << " did not zoom to " << step.second;
+    }
 
     testsupport::SendMouse(MOUSEEVENTF_LEFTUP);
     ASSERT_NO_FATAL_FAILURE(WaitForThePickToEnd());

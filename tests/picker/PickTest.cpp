@@ -315,13 +315,39 @@ TEST_F(Pick, AnArrowKeyMovesThePickPointByOnePixelAndNotTheCaretOfTheFocusedEdit
     EXPECT_EQ(form->EditFont.Text(), hex);
 }
 
+// The left-button presses and releases that reach the windows under the pointer, seen from below every window
+// as the system hands them out (a low-level hook installed before the pick's own, so called after it).
+class ClicksBeneath {
+public:
+    ClicksBeneath() {
+        current_ = this;
+        hook_.reset(::SetWindowsHookExA(WH_MOUSE_LL, &ClicksBeneath::Seen, ::GetModuleHandleA(nullptr), 0));
+    }
+    ClicksBeneath(const ClicksBeneath&) = delete;
+    ClicksBeneath& operator=(const ClicksBeneath&) = delete;
+    ~ClicksBeneath() {
+        hook_.reset();
+        current_ = nullptr;
+    }
+    bool Watching() const noexcept { return static_cast<bool>(hook_); }
+    int count = 0;
+
+private:
+    static LRESULT CALLBACK Seen(int code, WPARAM message, LPARAM data) {
+        if (code == HC_ACTION && current_ && (message == WM_LBUTTONDOWN || message == WM_LBUTTONUP)) ++current_->count;
+        return ::CallNextHookEx(nullptr, code, message, data);
+    }
+    static inline ClicksBeneath* current_ = nullptr;
+    ui::UniqueHook hook_;
+};
+
 // A pick with no mouse button down, started with Ctrl+T or Ctrl+B: the sight follows the pointer, the arrow keys
-// move it, Enter or Space take the pixel under the sight's centre as a drag's end does and Esc gives the pick up.
-// No key reaches the edit with the focus meanwhile. "[" and "]" (and the wheel with Ctrl) step the side of the
-// square the pick samples, which stays for the next pick: over one-pixel black and white squares a 3 x 3 square centred on black
-// takes the mean of five black and four white pixels, with Shift the pixel that stands out most against the
-// other colour, and back at one pixel exactly the centre pixel. The sight leaves the square uncovered, and the
-// loupe's text gives the square's figures.
+// move it, Enter, Space or a left click take the pixel under the sight's centre as a drag's end does and Esc gives
+// the pick up. No key reaches the edit with the focus meanwhile, and the click reaches no window beneath. "[" and
+// "]" (and the wheel with Ctrl) step the side of the square the pick samples, which stays for the next pick: over
+// one-pixel black and white squares a 3 x 3 square centred on black takes the mean of five black and four white
+// pixels, with Shift the pixel that stands out most against the other colour, and back at one pixel exactly the
+// centre pixel. The sight leaves the square uncovered, and the loupe's text gives the square's figures.
 TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
     const testsupport::PatternWindow checks(RECT{300, 450, 420, 570}, &testsupport::CheckerPixel, "checks");
     const POINT onChecks{360, 510};  // black: 360 + 510 is even
@@ -340,6 +366,7 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         {"CtrlTThenEnter", PatchPoint(), {}, 0, 'T', VK_RETURN, false, patchColour, back, "12AB0C  "},
         {"CtrlBThenSpace", PatchPoint(), {}, 0, 'B', VK_SPACE, false, text, patchColour, "12AB0C  "},
         {"CtrlTThenEsc", PatchPoint(), {}, 0, 'T', VK_ESCAPE, false, text, back, nullptr},
+        {"CtrlTThenClick", PatchPoint(), {}, 0, 'T', 0, false, patchColour, back, nullptr},
         {"SquareOfThreeTakesTheMean", onChecks, {VK_OEM_6, VK_OEM_6, VK_OEM_4, VK_OEM_6}, -1, 'T', VK_RETURN, false,
          "717171", back, "、最明 FFFFFF "},
         {"ShiftTakesTheStrongestPixel", onChecks, {}, 0, 'B', VK_SPACE, true, text, "FFFFFF", "、最明 FFFFFF "},
@@ -347,6 +374,8 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        ClicksBeneath beneath;
+        ASSERT_TRUE(beneath.Watching());
         SetColours(text, back);
         ::SetFocus(form->EditFont.Handle());
         ::SendMessageA(form->EditFont.Handle(), EM_SETSEL, 2, 2);
@@ -375,12 +404,16 @@ TEST_F(Pick, AKeyboardPickTakesThePixelWithEnterOrSpaceAndEscGivesItUp) {
         ::SendMessageA(form->EditFont.Handle(), EM_GETSEL, reinterpret_cast<WPARAM>(&selStart),
                        reinterpret_cast<LPARAM>(&selEnd));
         EXPECT_EQ(selStart, 2u) << "the arrow key moved the caret of the focused edit";
-        if (c.shift) {
+        if (!c.end) {
+            SendMouse(MOUSEEVENTF_LEFTDOWN);
+            SendMouse(MOUSEEVENTF_LEFTUP);
+        } else if (c.shift) {
             SendKey(c.end, {VK_SHIFT});
         } else {
             SendKey(c.end);
         }
         ASSERT_TRUE(PumpUntil([this] { return Scope() == nullptr && form->Pick().Loupe() == nullptr; }));
+        EXPECT_EQ(beneath.count, 0) << "the click went on to the window under the pointer";
         PumpPending();
         EXPECT_EQ(TextColour(), c.text);
         EXPECT_EQ(BackColour(), c.back);

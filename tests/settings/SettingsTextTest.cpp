@@ -52,7 +52,9 @@ TEST(SettingsText, KeyCombinationsNameModifiersThenOneKey) {
     const Case cases[] = {
         {"Ctrl+Alt+P", velmira::KeyCombination{ctrl | alt, 'P'}},
         {" alt + control + p ", velmira::KeyCombination{ctrl | alt, 'P'}},
-        {"Win+Shift+7", velmira::KeyCombination{win | shift, '7'}},
+        {"Ctrl+Win+Shift+7", velmira::KeyCombination{ctrl | win | shift, '7'}},
+        {"Alt+Delete", velmira::KeyCombination{alt, 0x2E}},
+        {"Ctrl+Left", velmira::KeyCombination{ctrl, 0x25}},
         {"Ctrl+Space", velmira::KeyCombination{ctrl, 0x20}},
         {"F9", velmira::KeyCombination{0, 0x78}},
         {"Shift+F24", velmira::KeyCombination{shift, 0x87}},
@@ -61,15 +63,23 @@ TEST(SettingsText, KeyCombinationsNameModifiersThenOneKey) {
         // The virtual-key codes of the system's keyboard reference; each one off by one is another key.
         {"F1", velmira::KeyCombination{0, 0x70}},
         {"Ctrl+Insert", velmira::KeyCombination{ctrl, 0x2D}},
-        {"Ctrl+Delete", velmira::KeyCombination{ctrl, 0x2E}},
         {"Alt+Home", velmira::KeyCombination{alt, 0x24}},
         {"Alt+End", velmira::KeyCombination{alt, 0x23}},
-        {"Shift+PageUp", velmira::KeyCombination{shift, 0x21}},
+        {"Ctrl+Shift+PageUp", velmira::KeyCombination{ctrl | shift, 0x21}},
         {"Win+F12", velmira::KeyCombination{win, 0x7B}},
-        // Typing keys need Ctrl, Alt or Win: alone or with Shift they would be taken from every program.
+        // Keys that type or edit need Ctrl or Alt: alone, with Shift or with Win they would be taken from every
+        // program.
         {"P", std::nullopt},
         {"Shift+P", std::nullopt},
+        {"Win+Shift+7", std::nullopt},
         {"Space", std::nullopt},
+        {"Delete", std::nullopt},
+        {"Shift+Insert", std::nullopt},
+        {"Win+Home", std::nullopt},
+        {"End", std::nullopt},
+        {"PageUp", std::nullopt},
+        {"Shift+PageDown", std::nullopt},
+        {"Down", std::nullopt},
         {"", std::nullopt},
         {"Ctrl+", std::nullopt},
         {"Ctrl+Alt", std::nullopt},

@@ -42,11 +42,22 @@ void CALLBACK FileDialogScript::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-void TypeFileName(HWND dialog, const std::string& name) {
-    // The explorer-style dialog's name box is a combo box (cmb13); older templates have an edit (edt1).
+namespace {
+
+// The explorer-style dialog's name box is a combo box (cmb13); older templates have an edit (edt1).
+HWND NameBox(HWND dialog) {
     HWND box = ::GetDlgItem(dialog, cmb13);
-    if (!box) box = ::GetDlgItem(dialog, edt1);
-    ::SetWindowTextA(box, name.c_str());
+    return box ? box : ::GetDlgItem(dialog, edt1);
+}
+
+}  // namespace
+
+void TypeFileName(HWND dialog, const std::string& name) {
+    ::SetWindowTextA(NameBox(dialog), name.c_str());
+}
+
+void TypeFileName(HWND dialog, const std::wstring& name) {
+    ::SetWindowTextW(NameBox(dialog), name.c_str());
 }
 
 void PressDialogButton(HWND dialog, int button) {

@@ -34,6 +34,8 @@ private:
 
 // Types the name into the dialog's name box.
 void TypeFileName(HWND dialog, const std::string& name);
+// The same for a name in any script.
+void TypeFileName(HWND dialog, const std::wstring& name);
 // Presses one of the dialog's buttons (IDOK, IDCANCEL).
 void PressDialogButton(HWND dialog, int button);
 
