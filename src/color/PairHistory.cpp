@@ -19,7 +19,7 @@ std::string SixDigits(Rgb colour) {
 std::optional<Rgb> ColourOfSixDigits(std::string_view text) noexcept {
     text = Trimmed(text);
     if (text.size() != 6) return std::nullopt;
-    int bytes[3];
+    int bytes[3] = {};
     for (int i = 0; i < 3; ++i) {
         const int high = HexDigitValue(text[2 * i]), low = HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0) return std::nullopt;

@@ -2,6 +2,7 @@
 // text, against published reference values and a brute-force search.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 #include <string>
@@ -63,7 +64,9 @@ TEST(Apca, UseFollowsTheBronzeLevelsOnTheExactMagnitude) {
         {-60.0, ApcaUse::ContentText, "Lc -60.0"}, {45.0, ApcaUse::LargeText, "Lc 45.0"},
         {-30.0, ApcaUse::SpotText, "Lc -30.0"},   {15.0, ApcaUse::NonText, "Lc 15.0"},
         {14.99, ApcaUse::NotUsable, "Lc 15.0"},   {0.0, ApcaUse::NotUsable, "Lc 0.0"},
-        {-0.04, ApcaUse::NotUsable, "Lc 0.0"},
+        {-0.04, ApcaUse::NotUsable, "Lc 0.0"},    {59.99, ApcaUse::LargeText, "Lc 60.0"},
+        {-44.99, ApcaUse::SpotText, "Lc -45.0"},  {29.99, ApcaUse::NonText, "Lc 30.0"},
+        {-0.1, ApcaUse::NotUsable, "Lc -0.1"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(velmira::ApcaUseOf(c.lc), c.use) << c.lc;
@@ -225,6 +228,9 @@ TEST(NearestPassingColour, PassesKeepsTheHueAndHasNoNearerPassingColour) {
         EXPECT_GT(found.distance, 0);
         ExpectNoNearerPassingColour(original, fixed, c.level, found);
     }
+    // A grey stays grey, and only a grey is one: #767676 is the lightest grey that meets AA on white.
+    EXPECT_EQ(HexOf(velmira::NearestPassingColour(Hex(0x909090), Hex(0xFFFFFF), velmira::kAaNormal).colour), "767676");
+    EXPECT_FALSE(velmira::KeepsHue(Hex(0x909090), Hex(0x907070)));
     const velmira::PassingColour unchanged = velmira::NearestPassingColour(Hex(0x000000), Hex(0xFFFFFF), 7.0);
     EXPECT_EQ(HexOf(unchanged.colour), "000000");
     EXPECT_EQ(unchanged.distance, 0);
@@ -242,6 +248,10 @@ TEST(NearestPassingColour, ALevelNoColourReachesIsReportedWithTheBestRatio) {
     EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Background, velmira::ContrastTarget::Aaa, grey),
               "背景色を AAA (7:1) に合わせる(&4) - 不可: 文字色に対して白でも黒でも最大 " +
                   velmira::RatioText(aaa.bestRatio));
+
+    // Black reaches 6.9956:1 against #7AA200: shown rounded it would read as the 7:1 it misses.
+    EXPECT_EQ(velmira::AdjustItemText(velmira::AdjustedColour::Text, velmira::ContrastTarget::Aaa, Hex(0x7AA200)),
+              "文字色を AAA (7:1) に合わせる(&2) - 不可: 背景色に対して白でも黒でも最大 6.99:1");
 
     const velmira::PassingColour aa =
         velmira::NearestPassingColour(Hex(0x3399FF), grey, velmira::ContrastTarget::Aa);
@@ -380,9 +390,12 @@ TEST(ContrastTipContent, AddsApcaAndTheVisionsAfterTheWcagLines) {
                   c.start + velmira::LcText(pairLc));
     }
     EXPECT_EQ(velmira::PairTipContent(Hex(0x000000), Hex(0xFFFFFF)).summary, "21.00:1 AAA, Lc 106.0");
+    // Black text is darker than every pixel, so every Lc is positive and the worst is the smallest, over blue.
+    const double worstLc = std::min({velmira::ApcaContrast(Hex(0x000000), Hex(0xFFFFFF)),
+                                     velmira::ApcaContrast(Hex(0x000000), Hex(0xFF0000)),
+                                     velmira::ApcaContrast(Hex(0x000000), Hex(0x0000FF))});
     EXPECT_EQ(picture.summary, "最低 " + velmira::RatioText(velmira::ContrastRatio(Hex(0x000000), Hex(0x0000FF))) +
-                                   " 基準未満, " +
-                                   velmira::LcText(velmira::WorstApcaContrastOver(Hex(0x000000), pixels)));
+                                   " 基準未満, " + velmira::LcText(worstLc));
     EXPECT_EQ(velmira::PictureTipContent(Hex(0x000000), {}).summary, "文字の下に画素がありません");
 }
 

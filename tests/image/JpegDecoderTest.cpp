@@ -142,6 +142,13 @@ TEST(JpegDecoderTest, CmykAndYcckComeOutAsTheirColours) {
             for (int x = 4; x < 64; x += 16)
                 EXPECT_LE(ChannelDistance(p.At(x, y), picture.At(x, y)), 6) << x << "," << y;
     }
+    // Without the Adobe marker (APP14) the samples are the inks themselves, not their inverse: the writer's
+    // black sample of 255 is then full black ink.
+    std::string plain = test::EncodeJpeg({JpegColor::Cmyk, 1, 1, false, 0, 98}, picture);
+    const std::size_t adobe = plain.find("\xFF\xEE");
+    ASSERT_NE(adobe, std::string::npos);
+    plain.erase(adobe, 2 + (static_cast<unsigned char>(plain[adobe + 2]) << 8 | static_cast<unsigned char>(plain[adobe + 3])));
+    for (const std::uint32_t v : Decode(plain).pixels) ASSERT_EQ(v, 0u);
 }
 
 TEST(JpegDecoderTest, ABitmapIsNotAJpegFile) {

@@ -140,6 +140,12 @@ TEST(JpegRestartCutTest, CutsOnlyWideBaselineFilesWithRestarts) {
     EXPECT_EQ(corner.width, 192);
     EXPECT_EQ(corner.height, 208);
 
+    // Cameras and editors write EXIF (APP1), other application segments up to APP15 and comments before the
+    // frame: nothing in them stops the cut.
+    std::string tagged = test::EncodeJpeg(rowIntervals, wide);
+    tagged.insert(2, std::string("\xFF\xE1\x00\x08" "Exif\0\0" "\xFF\xEF\x00\x03" "x" "\xFF\xFE\x00\x06" "note", 23));
+    EXPECT_TRUE(Cut(tagged)) << "EXIF, APP15 and a comment";
+
     EXPECT_FALSE(Cut(test::EncodeJpeg({JpegColor::YCbCr, 2, 2, false, 0, 85}, wide))) << "no restart markers";
     EXPECT_FALSE(Cut(test::EncodeJpeg({JpegColor::YCbCr, 2, 2, true, 1, 85}, wide))) << "progressive";
     EXPECT_FALSE(Cut(test::EncodeJpeg(rowIntervals, BusyPicture(640, 300, 1)))) << "not much wider than the preview";

@@ -123,15 +123,21 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         for (const float v : values) data += f32(v);
         return aseBlock(0x0001, data + u16(2));
     };
-    const std::string ase = "ASEF" + u16(1) + u16(0) + u32(6) + aseBlock(0xC001, utf16("G")) +
+    // CMYK black comes from K: magenta with 20% yellow under 60% black is (0.4, 0, 0.32) of full light.
+    const std::string ase = "ASEF" + u16(1) + u16(0) + u32(7) + aseBlock(0xC001, utf16("G")) +
                             aseColour("Red", "RGB ", {1, 0, 0}) + aseColour("C", "CMYK", {1, 0, 0, 0}) +
-                            aseColour("L", "LAB ", {0.5f, 0, 0}) + aseColour("K", "Gray", {0.5f}) + aseBlock(0xC002, "");
-    // ACO version 1: a colour is its space and four words. CMYK counts 0 as full ink, grey its ink to 10000.
+                            aseColour("MK", "CMYK", {0, 1, 0.2f, 0.6f}) + aseColour("L", "LAB ", {0.5f, 0, 0}) +
+                            aseColour("K", "Gray", {0.5f}) + aseBlock(0xC002, "");
+    // ACO version 1: a colour is its space and four words. CMYK counts 0 as full ink (here 80% cyan, 20% yellow,
+    // 60% black), grey its ink to 10000.
     auto aco = [&](unsigned space, unsigned w, unsigned x, unsigned y, unsigned z) {
         return u16(space) + u16(w) + u16(x) + u16(y) + u16(z);
     };
-    const std::string aco1 = u16(1) + u16(5) + aco(0, 0xFFFF, 0x8000, 0, 0) + aco(2, 0, 0xFFFF, 0xFFFF, 0xFFFF) +
-                             aco(7, 5000, 0, 0, 0) + aco(8, 5000, 0, 0, 0) + aco(3, 1, 0, 0, 0);
+    // HSB keeps the hue in 65536ths of a turn: a third (just under 120 degrees) is green, here half saturated
+    // and half bright. Lab keeps hundredths, a and b signed: lab(50 40 -40) is sRGB (158.45, 92.21, 188.19).
+    const std::string aco1 = u16(1) + u16(7) + aco(0, 0xFFFF, 0x8000, 0, 0) + aco(2, 0x3333, 0xFFFF, 0xCCCC, 0x6666) +
+                             aco(7, 5000, 0, 0, 0) + aco(8, 5000, 0, 0, 0) + aco(3, 1, 0, 0, 0) +
+                             aco(1, 0x5555, 0x8000, 0x8000, 0) + aco(7, 5000, 4000, 0x10000 - 4000, 0);
     // A file of twenty colours cut in the eleventh block.
     Colours twenty;
     for (std::uint32_t i = 0; i < 20; ++i) twenty.push_back(i * 0x010203u);
@@ -149,8 +155,11 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         {"a.gpl", "GIMP Palette\nName: Test\nColumns: 2\n# comment\n  0   0   0\tBlack\n255 128   0 Orange\n",
          Colours{0x000000, 0x0080FF}, 0},
         // Lab L* 50 is sRGB 119 grey; ASE keeps L from 0 to 1, grey as 0 black to 1 white.
-        {"a.ase", ase, Colours{0x0000FF, 0xFFFF00, 0x777777, 0x808080}, 0},
-        {"a.aco", aco1, Colours{0x0080FF, 0xFFFF00, 0x777777, 0x808080}, 1},
+        {"a.ase", ase, Colours{0x0000FF, 0xFFFF00, 0x520066, 0x777777, 0x808080}, 0},
+        {"a.aco", aco1, Colours{0x0080FF, 0x526614, 0x777777, 0x808080, 0x408040, 0xBC5C9E}, 1},
+        // Version 2 alone: each colour's name follows it as a length (its terminating zero counted) and UTF-16.
+        {"a.aco", u16(2) + u16(2) + aco(0, 0xFFFF, 0, 0, 0) + u16(0) + utf16("Red") + aco(0, 0, 0, 0xFFFF, 0) + u16(0) +
+             utf16("Blue"), Colours{0x0000FF, 0xFF0000}, 0},
         {"a.css", ":root {\r\n  --a: rebeccapurple;\r\n  --b: rgb(18 171 12 / 50%);\r\n}\r\n",
          Colours{0x993366, 0x85D588}, 0},
         {"a.txt", "\xEF\xBB\xBF#FF8000\nnot a colour\n\n  hsl(120 100% 25%)\n", Colours{0x0080FF, 0x008000}, 0},
@@ -183,6 +192,17 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         EXPECT_EQ(contents.lostEntries, c.lost);
         EXPECT_EQ(contents.skippedLines, c.skipped);
     }
+
+    // What we write, byte for byte: ASE colours of the normal (process) type, not global or spot; ACO's version 1
+    // list, then version 2's with each name's length counting its terminating zero.
+    const Colours redBlue{0x0000FF, 0xFF0000};
+    EXPECT_EQ(velmira::WritePalette(velmira::PaletteFormat::Ase, redBlue),
+              "ASEF" + u16(1) + u16(0) + u32(2) + aseColour("Velmira 1", "RGB ", {1, 0, 0}) +
+                  aseColour("Velmira 2", "RGB ", {0, 0, 1}));
+    EXPECT_EQ(velmira::WritePalette(velmira::PaletteFormat::Aco, redBlue),
+              u16(1) + u16(2) + aco(0, 0xFFFF, 0, 0, 0) + aco(0, 0, 0, 0xFFFF, 0) + u16(2) + u16(2) +
+                  aco(0, 0xFFFF, 0, 0, 0) + u16(0) + utf16("Velmira 1") + aco(0, 0, 0, 0xFFFF, 0) + u16(0) +
+                  utf16("Velmira 2"));
 }
 
 // Eight megabytes of one-letter lines, the largest file read: what is kept is a palette's worth, not millions.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "picker/LoupeLayout.h"
@@ -154,6 +155,68 @@ TEST(LoupeLayout, TheLoupeNeverCoversTheSightOrTheAreaItShows) {
             }
         }
     }
+}
+
+// The loupe's picture pixel by pixel: three cells of five pixels (grid line included) in a one-pixel frame, a
+// cell off every screen (o), one hatched under our own window (L light, D dark stripes), screen pixels (a to i),
+// the grid (+), the band for the readout (=), and rings two pixels thick round the centre cell: black (K) within
+// white (W) round a light pixel.
+TEST(LoupePicture, EveryPixelLiesWhereTheLayoutPutsIt) {
+    const char* const expected[] = {
+        "####################", "#++++++++++++++++++#", "#++++++++++++++++++#", "#++oooo+bbbb+LLDD++#",
+        "#++oWWWWWWWWWWWWL++#", "#++oWWWWWWWWWWWWL++#", "#++oWWKKKKKKKKWWD++#", "#+++WWKKKKKKKKWW+++#",
+        "#++dWWKKeeeeKKWWf++#", "#++dWWKKeeeeKKWWf++#", "#++dWWKKeeeeKKWWf++#", "#++dWWKKeeeeKKWWf++#",
+        "#+++WWKKKKKKKKWW+++#", "#++gWWKKKKKKKKWWi++#", "#++gWWWWWWWWWWWWi++#", "#++gWWWWWWWWWWWWi++#",
+        "#++gggg+hhhh+iiii++#", "#++++++++++++++++++#", "#==================#", "#==================#",
+        "#==================#", "####################",
+    };
+    LoupeGeometry g;
+    g.pixels = 3, g.cell = 5, g.border = 1, g.gridLeft = 2, g.gridTop = 2, g.gridSide = 16, g.textTop = 18;
+    g.textHeight = 3, g.outline = 2, g.stripe = 2, g.width = 20, g.height = 22;
+    using velmira::LoupeCell;
+    velmira::LoupeCells cells{3, {LoupeCell::Outside, LoupeCell::Screen, LoupeCell::Hidden, LoupeCell::Screen,
+                                  LoupeCell::Screen, LoupeCell::Screen, LoupeCell::Screen, LoupeCell::Screen,
+                                  LoupeCell::Screen}};
+    std::uint32_t capture[9] = {0xA00001, 0xA00002, 0xA00003, 0xA00004, 0xF0F0F0, 0xA00006, 0xA00007, 0xA00008, 0xA00009};
+    const velmira::LoupeColours colours{0x111111, 0x222222, 0x333333, 0xC8C8C8, 0x444444, 0x555555};
+    auto colourOf = [&](char c) {
+        const std::uint32_t fixed[] = {colours.frame, colours.grid,    colours.band, colours.hatchLight,
+                                       colours.hatchDark, colours.outside, 0x000000, 0xFFFFFF};
+        const char* const keys = "#+=LDoKW";
+        return c >= 'a' && c <= 'i' ? capture[c - 'a'] : fixed[std::strchr(keys, c) - keys];
+    };
+    // Rows further apart than the picture is wide; what lies between them stays as it was.
+    const int stride = g.width + 3;
+    std::vector<std::uint32_t> out(static_cast<std::size_t>(stride) * g.height, 0xDEADBEEF);
+    velmira::PaintLoupe(g, cells, capture, colours, out.data(), stride);
+    for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < stride; ++x)
+            ASSERT_EQ(out[static_cast<std::size_t>(y) * stride + x], x < g.width ? colourOf(expected[y][x]) : 0xDEADBEEF)
+                << x << "," << y;
+
+    // The inner ring is black round a light centre, white round a dark one, whatever the centre cell shows.
+    struct Centre {
+        LoupeCell state;
+        std::uint32_t pixel;
+        std::uint32_t inner;
+    } const centres[] = {{LoupeCell::Screen, 0x101010, 0xFFFFFF}, {LoupeCell::Hidden, 0x101010, 0x000000},
+                         {LoupeCell::Outside, 0xF0F0F0, 0xFFFFFF}};
+    for (const Centre& c : centres) {
+        cells.states[4] = c.state;
+        capture[4] = c.pixel;
+        velmira::PaintLoupe(g, cells, capture, colours, out.data(), stride);
+        EXPECT_EQ(out[6 * static_cast<std::size_t>(stride) + 6], c.inner);
+        EXPECT_EQ(out[4 * static_cast<std::size_t>(stride) + 4], c.inner ^ 0xFFFFFF);
+    }
+}
+
+TEST(LoupePicture, TheRingIsBlackFromHalfTheBrightnessUp) {
+    // Perceived brightness 299 R + 587 G + 114 B thousandths: #808080 is exactly half, #599675 one below.
+    const struct {
+        std::uint32_t pixel, ring;
+    } cases[] = {{0x808080, 0x000000}, {0x599675, 0xFFFFFF}, {0x7F7F7F, 0xFFFFFF}, {0x00FF00, 0x000000},
+                 {0x0000FF, 0xFFFFFF}, {0xFFFFFF, 0x000000}};
+    for (const auto& c : cases) EXPECT_EQ(velmira::CentreRingColour(c.pixel), c.ring) << std::hex << c.pixel;
 }
 
 }  // namespace

@@ -60,6 +60,13 @@ TEST(SettingsText, KeyCombinationsNameModifiersThenOneKey) {
         {"Shift+F24", velmira::KeyCombination{shift, 0x87}},
         {"Alt+Pause", velmira::KeyCombination{alt, 0x13}},
         {"Ctrl+PageDown", velmira::KeyCombination{ctrl, 0x22}},
+        // The virtual-key codes of the system's keyboard reference; each one off by one is another key.
+        {"F1", velmira::KeyCombination{0, 0x70}},
+        {"Ctrl+Insert", velmira::KeyCombination{ctrl, 0x2D}},
+        {"Alt+Home", velmira::KeyCombination{alt, 0x24}},
+        {"Alt+End", velmira::KeyCombination{alt, 0x23}},
+        {"Ctrl+Shift+PageUp", velmira::KeyCombination{ctrl | shift, 0x21}},
+        {"Win+F12", velmira::KeyCombination{win, 0x7B}},
         // Keys that type or edit need Ctrl or Alt: alone, with Shift or with Win they would be taken from every
         // program.
         {"P", std::nullopt},

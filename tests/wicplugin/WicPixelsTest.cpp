@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "picture/MemoryByteSource.h"
+#include "wicplugin/LibraryPicture.h"
 #include "wicplugin/WicPixels.h"
 
 using namespace velmira::wic;
@@ -132,4 +140,79 @@ TEST(WicPixels, ExtensionPatternsAreAppendedOnceAndWithinTheLimit) {
     std::string empty;
     AppendExtensionPatterns(empty, ",.,tga", "", 100);
     EXPECT_EQ(empty, "*.tga");
+}
+
+namespace {
+
+// The pictures of tests/data/pictures hold 53 x 41 pixels of ramps (their README): red across, green down, blue
+// in steps of 7 and 13, alpha rising from the top-left corner where the kind has it.
+constexpr int kSampleWidth = 53, kSampleHeight = 41;
+
+std::array<int, 4> SampleRgba(int x, int y, bool alpha) {
+    return {x * 255 / (kSampleWidth - 1), y * 255 / (kSampleHeight - 1), (x * 7 + y * 13) & 255,
+            alpha ? (x + y) * 255 / (kSampleWidth + kSampleHeight - 2) : 255};
+}
+
+// GIF keeps a 6 x 7 x 6 cube of colours and a transparent index for alpha below half.
+std::array<int, 4> CubeColour(std::array<int, 4> rgba) {
+    if (rgba[3] < 128) return {255, 255, 255, 255};
+    const int r = rgba[0] * 6 / 256, g = rgba[1] * 7 / 256, b = rgba[2] * 6 / 256;
+    return {r * 255 / 5, g * 255 / 6, b * 255 / 5, 255};
+}
+
+int LaidOverWhite(int value, int alpha) { return (value * alpha + 255 * (255 - alpha) + 127) / 255; }
+
+}  // namespace
+
+// Each kind of file the bundled plug-in reads with a format library, natively: the size, and the top-left part
+// as the rows are asked for, each pixel laid over white (the lossy WebP within its loss).
+TEST(LibraryPicture, ReadsTheSamplePicturesTopLeftPartsOverWhite) {
+    const struct {
+        const char* name;
+        bool alpha, gif;
+        int averageLoss;  // 0: every pixel exact
+    } kinds[] = {{"rgba.png", true, false, 0},        {"adam7.png", false, false, 0},
+                 {"adam7-16bit.png", true, false, 0}, {"transparent.gif", true, true, 0},
+                 {"interlaced.gif", false, true, 0},  {"strips.tif", false, false, 0},
+                 {"tiles-alpha.tif", true, false, 0}, {"lossless.webp", false, false, 0},
+                 {"lossy-alpha.webp", true, false, 6}};
+    for (const auto& kind : kinds) {
+        std::ifstream in(std::string(VELMIRA_TESTDATA) + "/pictures/" + kind.name, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::pair<std::uint32_t, std::uint32_t> parts[] = {{53, 41}, {23, 19}, {1, 1}};
+        for (const auto& part : parts) {
+            const std::uint32_t columns = part.first, rows = part.second;
+            SCOPED_TRACE(std::string(kind.name) + " " + std::to_string(columns) + " x " + std::to_string(rows));
+            velmira::MemoryByteSource source(bytes);
+            const std::unique_ptr<LibraryPicture> picture = OpenLibraryPicture(source);
+            ASSERT_TRUE(picture);
+            EXPECT_EQ(picture->Width(), 53u);
+            EXPECT_EQ(picture->Height(), 41u);
+            std::uint32_t nextRow = 0;
+            int worst = 0, total = 0;
+            picture->ReadTopLeft(columns, rows, [&](std::uint32_t y, const std::uint32_t* pixels) {
+                ASSERT_EQ(y, nextRow++);
+                for (std::uint32_t x = 0; x < columns; ++x) {
+                    std::array<int, 4> rgba = SampleRgba(static_cast<int>(x), static_cast<int>(y), kind.alpha);
+                    if (kind.gif) rgba = CubeColour(rgba);
+                    for (int c = 0; c < 3; ++c) {
+                        const int got = static_cast<int>(pixels[x] >> (16 - 8 * c) & 0xFF);
+                        const int off = std::abs(got - LaidOverWhite(rgba[c], rgba[3]));
+                        worst = std::max(worst, off);
+                        total += off;
+                    }
+                    EXPECT_EQ(pixels[x] >> 24, 0u);
+                }
+            });
+            EXPECT_EQ(nextRow, rows);
+            if (kind.averageLoss == 0) {
+                EXPECT_EQ(worst, 0);
+            } else {  // the blue ramp's sharp steps blur most
+                EXPECT_LE(total / static_cast<int>(3 * columns * rows), kind.averageLoss);
+            }
+        }
+    }
+    const std::string bmp = "BM\x3A\0\0\0";
+    velmira::MemoryByteSource notOurs(bmp);
+    EXPECT_FALSE(OpenLibraryPicture(notOurs));
 }
