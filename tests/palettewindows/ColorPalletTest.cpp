@@ -16,6 +16,7 @@
 #include "support/MenuChooser.h"
 #include "support/MainWindowTest.h"
 #include "support/WindowTestSupport.h"
+#include "text/SystemText.h"
 #include "ui/Application.h"
 #include "ui/UniqueHandle.h"
 
@@ -401,22 +402,25 @@ TEST_F(ColorPalletTest, AWriteErrorIsShownWhileOpenAndOkStillClosesAndDelivers) 
 }
 
 // The window menu's palette files carry the slots of the settings file the main window names out to a file and
-// back into it; a file that cannot be read is an error, not an empty palette.
+// back into it; a file that cannot be read says so and leaves the slots alone, rather than reading as empty.
 TEST_F(ColorPalletTest, PaletteFilesCarryTheSlotsOutAndBackIntoTheSettingsFile) {
     std::vector<std::string> stored = AllWhite();
     stored[0] = "123456";
     stored[19] = "ABCDEF";
     StoreSlots(stored);
     const std::string path = testsupport::ProgramFolder() + "slots.gpl";
-    form->Palettes().ExportFile(path, velmira::PaletteFormat::Gpl);
+    form->Palettes().ExportFile(velmira::WideText(path), velmira::PaletteFormat::Gpl);
 
     StoreSlots(AllWhite());
     testsupport::MessageBoxRecorder recorder;
-    form->Palettes().ImportFile(path);
+    form->Palettes().ImportFile(velmira::WideText(path));
     ::DeleteFileA(path.c_str());
     EXPECT_EQ(SectionEntries(Settings(), "Pallet"), SlotEntries(stored));
-    EXPECT_EQ(recorder.messages.size(), 1u) << "the import says what it read";
-    EXPECT_THROW(form->Palettes().ImportFile(path), std::runtime_error);
+    ASSERT_EQ(recorder.messages.size(), 1u) << "the import says what it read";
+    form->Palettes().ImportFile(velmira::WideText(path));
+    ASSERT_EQ(recorder.messages.size(), 2u);
+    EXPECT_EQ(recorder.messages[1].text, path + " を読み込めません。");
+    EXPECT_EQ(SectionEntries(Settings(), "Pallet"), SlotEntries(stored));
 }
 
 // The palette's contrast table from the window menu: every ordered pair of the palette's distinct colours,
