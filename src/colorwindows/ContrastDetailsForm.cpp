@@ -32,13 +32,12 @@ std::string PairLine(velmira::ContrastSource& source) {
 }  // namespace
 
 TContrastDetailsForm::TContrastDetailsForm(HWND owner, velmira::ContrastSource& source, const Place& place)
-    : source_(source) {
-    Create(ui::SideLayout(owner, kCaption, place, kMinWidth, kMinHeight));
-    ui::KeepOnWorkArea(Handle());
+    : SideForm(kMinWidth, kMinHeight), source_(source) {
+    CreateSide(owner, kCaption, place);
     Text.CreateReadOnlyText(*this, {ui::kFace, 12, false});
     Text.SetAccessibleName(kCaption);
     AddShortcut(0, VK_ESCAPE, [this] { Close(); });
-    LayOut();
+    ControlsMade();
 }
 
 void TContrastDetailsForm::ShowDetails() {
@@ -59,10 +58,6 @@ void TContrastDetailsForm::Refresh() {
     ::GetClientRect(Handle(), &column);
     column.left = SampleColumnLeft();
     ::InvalidateRect(Handle(), &column, FALSE);
-}
-
-TContrastDetailsForm::Place TContrastDetailsForm::CurrentPlace() const {
-    return ui::CurrentSidePlace(Handle(), Dpi());
 }
 
 int TContrastDetailsForm::SampleColumnLeft() const {
@@ -113,22 +108,4 @@ void TContrastDetailsForm::PaintBackground(HDC dc, const RECT& client) {
         }
         velmira::PaintVisionSample(dc, samples[i], vision, sampleFont);
     }
-}
-
-void TContrastDetailsForm::OnDpiChanged() {
-    LayOut();
-}
-
-LRESULT TContrastDetailsForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_SIZE:
-        if (Text.Handle()) LayOut();
-        break;
-    case WM_GETMINMAXINFO:
-        ui::LimitTrackSize(Handle(), kMinWidth, kMinHeight, Dpi(), lParam);
-        return 0;
-    default:
-        break;
-    }
-    return ui::Form::HandleMessage(msg, wParam, lParam);
 }

@@ -13,12 +13,8 @@
 #include "ui/Form.h"
 #include "ui/SideWindow.h"
 
-class TContrastDetailsForm : public ui::Form {
+class TContrastDetailsForm : public ui::SideForm {
 public:
-    // Where the window stands: its left and top corner in physical pixels of the virtual screen (a place divided by
-    // one monitor's DPI would come back on another monitor at a mix of DPIs), and its client size, 96-DPI figures.
-    using Place = ui::SidePlace;
-
     // Built hidden, owned by `owner`, at `place` as far as the nearest monitor's work area allows; `source` must
     // outlive it.
     TContrastDetailsForm(HWND owner, velmira::ContrastSource& source, const Place& place);
@@ -27,7 +23,6 @@ public:
     void ShowDetails();
     // The colours or the picture changed: an open window shows the new content; a hidden one does nothing.
     void ColoursChanged();
-    Place CurrentPlace() const;
 
     ui::Edit Text;
     const velmira::ContrastTipContent& Content() const noexcept { return content_; }
@@ -35,13 +30,11 @@ public:
     std::vector<RECT> SampleRects() const;
 
 protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void PaintBackground(HDC dc, const RECT& client) override;
-    void OnDpiChanged() override;
 
 private:
     void Refresh();
-    void LayOut();
+    void LayOut() override;
     int SampleColumnLeft() const;
 
     velmira::ContrastSource& source_;

@@ -37,9 +37,8 @@ std::string Utf8Of(const std::string& text) {
 }  // namespace
 
 TContrastTableForm::TContrastTableForm(HWND owner, Palette palette, const Place& place)
-    : palette_(std::move(palette)) {
-    Create(ui::SideLayout(owner, kCaption, place, kMinWidth, kMinHeight));
-    ui::KeepOnWorkArea(Handle());
+    : SideForm(kMinWidth, kMinHeight), palette_(std::move(palette)) {
+    CreateSide(owner, kCaption, place);
     Text.CreateReadOnlyText(*this, {ui::kFixedFace, 12, false});  // fixed pitch, so that the columns line up
     Text.SetAccessibleName(kCaption);
     ::SendMessageA(Text.Handle(), EM_SETTABSTOPS, static_cast<WPARAM>(std::size(kTabStops)),
@@ -50,7 +49,7 @@ TContrastTableForm::TContrastTableForm(HWND owner, Palette palette, const Place&
     CsvDialog.DefaultExt = "csv";
     AddShortcut(0, VK_ESCAPE, [this] { Close(); });
     AddShortcut(MOD_CONTROL, 'C', [this] { CopyTable(); });
-    LayOut();
+    ControlsMade();
 }
 
 void TContrastTableForm::ShowTable() {
@@ -80,10 +79,6 @@ void TContrastTableForm::SaveCsvFile(const std::string& path) {
     if (!ui::WriteWholeFile(path, bytes)) throw std::runtime_error(path + " に書き込めません");
 }
 
-TContrastTableForm::Place TContrastTableForm::CurrentPlace() const {
-    return ui::CurrentSidePlace(Handle(), Dpi());
-}
-
 // The text takes what the button under it leaves.
 void TContrastTableForm::LayOut() {
     RECT client{};
@@ -93,22 +88,4 @@ void TContrastTableForm::LayOut() {
     Text.SetBounds(margin, margin, std::max<int>(client.right - 2 * margin, 0),
                    std::max<int>(buttonTop - 2 * margin, 0));
     BtnSaveCsv.SetBounds(margin, buttonTop, Scale(kButtonWidth), Scale(kButtonHeight));
-}
-
-void TContrastTableForm::OnDpiChanged() {
-    LayOut();
-}
-
-LRESULT TContrastTableForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_SIZE:
-        if (Text.Handle()) LayOut();
-        break;
-    case WM_GETMINMAXINFO:
-        ui::LimitTrackSize(Handle(), kMinWidth, kMinHeight, Dpi(), lParam);
-        return 0;
-    default:
-        break;
-    }
-    return ui::Form::HandleMessage(msg, wParam, lParam);
 }

@@ -17,10 +17,8 @@
 #include "ui/OpenDialog.h"
 #include "ui/SideWindow.h"
 
-class TContrastTableForm : public ui::Form {
+class TContrastTableForm : public ui::SideForm {
 public:
-    // Where the window stands: its left and top corner and its client size, 96-DPI figures.
-    using Place = ui::SidePlace;
     // The palette's colours as they stand when asked.
     using Palette = std::function<std::vector<velmira::Rgb>()>;
 
@@ -31,7 +29,6 @@ public:
     void ShowTable();
     // The palette changed: an open window shows the new table; a hidden one does nothing.
     void PaletteChanged();
-    Place CurrentPlace() const;
 
     // The table as tab-separated text to the clipboard (Ctrl+C).
     void CopyTable();
@@ -45,13 +42,9 @@ public:
     ui::SaveDialog CsvDialog;
     const std::vector<velmira::ContrastTableRow>& Rows() const noexcept { return rows_; }
 
-protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void OnDpiChanged() override;
-
 private:
     void Refresh();
-    void LayOut();
+    void LayOut() override;
 
     Palette palette_;
     std::vector<velmira::ContrastTableRow> rows_;

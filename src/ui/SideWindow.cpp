@@ -21,6 +21,38 @@ FormLayout SideLayout(HWND owner, const char* caption, const SidePlace& place, i
     return layout;
 }
 
+SidePlace SideForm::CurrentPlace() const {
+    return CurrentSidePlace(Handle(), Dpi());
+}
+
+void SideForm::CreateSide(HWND owner, const char* caption, const Place& place) {
+    Create(SideLayout(owner, caption, place, minWidth_, minHeight_));
+    KeepOnWorkArea(Handle());
+}
+
+void SideForm::ControlsMade() {
+    controlsMade_ = true;
+    LayOut();
+}
+
+void SideForm::OnDpiChanged() {
+    if (controlsMade_) LayOut();
+}
+
+LRESULT SideForm::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SIZE:
+        if (controlsMade_) LayOut();
+        break;
+    case WM_GETMINMAXINFO:
+        LimitTrackSize(Handle(), minWidth_, minHeight_, Dpi(), lParam);
+        return 0;
+    default:
+        break;
+    }
+    return Form::HandleMessage(msg, wParam, lParam);
+}
+
 void ShowWithFocusOn(Form& form, HWND focus) {
     if (form.Visible()) {
         ::SetActiveWindow(form.Handle());

@@ -20,6 +20,32 @@ struct SidePlace {
 // `minWidth` x `minHeight` (96-DPI): it stands beside the main window, which is always on top.
 FormLayout SideLayout(HWND owner, const char* caption, const SidePlace& place, int minWidth, int minHeight);
 
+// A window beside the main window: made at a kept place as far as the nearest monitor's work area allows, never
+// sized below its smallest client area, its controls laid out again at every change of size or DPI.
+class SideForm : public Form {
+public:
+    using Place = SidePlace;
+    // Where the window stands now, as a place to keep.
+    Place CurrentPlace() const;
+
+protected:
+    SideForm(int minWidth, int minHeight) noexcept : minWidth_(minWidth), minHeight_(minHeight) {}
+    // Makes the window, hidden, titled `caption` and owned by `owner`, at `place`.
+    void CreateSide(HWND owner, const char* caption, const Place& place);
+    // The controls exist: lays them out now and at every later change of size or DPI (WM_SIZE comes during the
+    // window's creation, before them).
+    void ControlsMade();
+    // Places the controls in the client area.
+    virtual void LayOut() = 0;
+
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged() override;
+
+private:
+    int minWidth_, minHeight_;
+    bool controlsMade_ = false;
+};
+
 // Shows `form` (or brings it to the front when it is shown) and gives `focus`, a control of it, the keyboard.
 void ShowWithFocusOn(Form& form, HWND focus);
 

@@ -22,7 +22,7 @@ plugins="$winwork\\plugins\\"
 # CRLF lines in the order the program writes its keys.
 # The pick key and the contrast details' place are left at their defaults.
 settings() {  # IniDir Spi Loupe FR FG FB BR BG BB Input UseImage Path
-  printf '[Option]\r\nIniDir=%s\r\nSpi=%s\r\nLoupe=%s\r\nPickKey=\r\nDetailsLeft=680\r\nDetailsTop=100\r\nDetailsWidth=360\r\nDetailsHeight=240\r\n[Color]\r\nFR=%s\r\nFG=%s\r\nFB=%s\r\nBR=%s\r\nBG=%s\r\nBB=%s\r\nInput=%s\r\n[BackGround]\r\nUseImage=%s\r\nPath=%s\r\n' "$@"
+  printf '[Option]\r\nIniDir=%s\r\nSpi=%s\r\nLoupe=%s\r\nPickKey=\r\nDetailsLeft=680\r\nDetailsTop=100\r\nDetailsWidth=360\r\nDetailsHeight=240\r\nSample=1\r\nTableLeft=680\r\nTableTop=380\r\nTableWidth=560\r\nTableHeight=300\r\n[Color]\r\nFR=%s\r\nFG=%s\r\nFB=%s\r\nBR=%s\r\nBG=%s\r\nBB=%s\r\nInput=%s\r\n[BackGround]\r\nUseImage=%s\r\nPath=%s\r\n' "$@"
 }
 # Some systems put an empty line before each section they add; the keys and their order are what counts.
 on_disk() { sed '/^\r$/d' "$ini"; }
