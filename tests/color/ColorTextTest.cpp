@@ -133,6 +133,9 @@ TEST(ReadCssColour, GivesTheColourThatCssColor4AndPublishedConversionsGive) {
         {"color(a98-rgb 1 0 0)", "FF5A48", 255, "FF5A48"},
         {"color(prophoto-rgb 0.5 0.3 0.1)", "BB4E00", 255, "BB4E00"},
         {"color(prophoto-rgb 0.01 0.02 0.03)", "000507", 255, "000507"},
+        {"color(prophoto-rgb 0.03 0.025 0.028)", "070506", 255, "070506"},
+        {"lab(4 10 -10)", "19071D", 255, "19071D"},
+        {"lab(2 -8 6)", "010900", 255, "010900"},
         {"color(rec2020 0.2 0.6 0.3)", "009050", 255, "009050"},
         {"color(rec2020 1 0 0)", "FF494F", 255, "FF494F"},
         {"color(xyz 0.2 0.3 0.4)", "00A7A4", 255, "00A7A4"},
@@ -246,7 +249,8 @@ constexpr std::uint32_t kStep = 1;
 
 // Every 8-bit colour: the exact value of the numbers of its hsl() and oklch() copies (as the reader converts
 // them) lies within 0.1 of each channel, so that any reader's float arithmetic rounds to the colour copied.
-TEST(CopyFormats, EveryColourCopiesWithinATenthOfEachChannel) {    auto worstOf = [](std::uint32_t first, std::uint32_t end, std::pair<double, std::string>& worst) {
+TEST(CopyFormats, EveryColourCopiesWithinATenthOfEachChannel) {
+    auto worstOf = [](std::uint32_t first, std::uint32_t end, std::pair<double, std::string>& worst) {
         auto check = [&](const velmira::Triple& encoded, velmira::Rgb colour, const char* form) {
             const int channels[3] = {colour.red, colour.green, colour.blue};
             for (int i = 0; i < 3; ++i) {
