@@ -12,16 +12,14 @@ namespace {
 
 // APCA's published font lookup table, as apca-w3 0.1.9 gives it (fontLookupAPCA, "Public Beta 0.1.7 (G)",
 // May 28 2022; reference font Barlow): for each row's Lc the smallest font size in CSS pixels for weights 100
-// to 900, and the change of each size over the five Lc to the next row. 999 allows nothing, 777 non-text
-// elements only. The Lc of a row: 0, 10, then every 5 up to 125.
-constexpr int kRows = 25;
-constexpr double kNothing = 999, kNonTextOnly = 777;
+// to 900, and the change of each size over the five Lc to the next row. 777 allows non-text elements only.
+// The rows run from Lc 25 every 5 up to 125; the published rows below Lc 25 allow no text at any weight, which
+// the Lc threshold below says for them.
+constexpr int kRows = 21;
+constexpr double kFirstRowLc = 25;
+constexpr double kNonTextOnly = 777;
 
 constexpr double kSizes[kRows][kFontWeightCount] = {
-    {999, 999, 999, 999, 999, 999, 999, 999, 999},              // 0
-    {999, 999, 999, 999, 999, 999, 999, 999, 999},              // 10
-    {777, 777, 777, 777, 777, 777, 777, 777, 777},              // 15
-    {777, 777, 777, 777, 777, 777, 777, 777, 777},              // 20
     {777, 777, 777, 120, 120, 108, 96, 96, 96},                 // 25
     {777, 777, 120, 108, 108, 96, 72, 72, 72},                  // 30
     {777, 120, 108, 96, 72, 60, 48, 48, 48},                    // 35
@@ -46,10 +44,6 @@ constexpr double kSizes[kRows][kFontWeightCount] = {
 };
 
 constexpr double kDeltas[kRows][kFontWeightCount] = {
-    {0, 0, 0, 0, 0, 0, 0, 0, 0},                            // 0
-    {0, 0, 0, 0, 0, 0, 0, 0, 0},                            // 10
-    {0, 0, 0, 0, 0, 0, 0, 0, 0},                            // 15
-    {0, 0, 0, 0, 0, 0, 0, 0, 0},                            // 20
     {0, 0, 0, 12, 12, 12, 24, 24, 24},                      // 25
     {0, 0, 12, 12, 36, 36, 24, 24, 24},                     // 30
     {0, 12, 12, 36, 24, 18, 16, 16, 16},                    // 35
@@ -73,22 +67,20 @@ constexpr double kDeltas[kRows][kFontWeightCount] = {
     {0, 0, 0, 0, 0, 0, 0, 0, 0},                            // 125
 };
 
-// The row at or below |lc|: the first two rows are ten apart, the rest five.
+// The row at or below |lc|, for an Lc of 25 or more.
 int RowOf(double magnitude) noexcept {
-    if (magnitude < 10) return 0;
-    return std::min(static_cast<int>(magnitude / 5) - 1, kRows - 1);
+    return std::min(static_cast<int>((magnitude - kFirstRowLc) / 5), kRows - 1);
 }
 
 double RowLc(int row) noexcept {
-    return row == 0 ? 0 : 5.0 * (row + 1);
+    return kFirstRowLc + 5.0 * row;
 }
 
 // Between rows the size falls by the row's change over the five Lc: to a whole pixel for sizes above 24, in
 // half-pixel steps (never below the next step) for the smaller ones, as the table's own reading does.
 std::optional<double> SizeAt(double magnitude, int row, int weight) {
     const double size = kSizes[row][weight];
-    if (size == kNothing || size == kNonTextOnly) return std::nullopt;
-    if (magnitude < 29.5) return std::nullopt;  // below 14.5 nothing, then non-text only
+    if (size == kNonTextOnly) return std::nullopt;
     const double along = (magnitude - RowLc(row)) / 5;
     const double change = kDeltas[row][weight] * along;
     if (size > 24) return std::round(size - change);
@@ -103,8 +95,9 @@ const char* Mark(bool passes) {
 
 std::array<std::optional<double>, kFontWeightCount> ApcaMinimumFontSizes(double lc) {
     const double magnitude = std::fabs(lc);
-    const int row = RowOf(magnitude);
     std::array<std::optional<double>, kFontWeightCount> sizes;
+    if (magnitude < 29.5) return sizes;  // below 14.5 nothing, then non-text elements only
+    const int row = RowOf(magnitude);
     for (int weight = 0; weight < kFontWeightCount; ++weight) sizes[weight] = SizeAt(magnitude, row, weight);
     return sizes;
 }

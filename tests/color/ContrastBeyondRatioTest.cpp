@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,30 +77,25 @@ TEST(Apca, UseFollowsTheBronzeLevelsOnTheExactMagnitude) {
 }
 
 TEST(Apca, SmallestFontSizesFollowThePublishedLookupTable) {
-    // What fontLookupAPCA of apca-w3 0.1.9 answers for each Lc, weights 100 to 900; 0 for none (its 999, 777).
-    const struct {
-        double lc;
-        double px[velmira::kFontWeightCount];
-    } cases[] = {
-        {0, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {20, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
-        {31.4, {0, 0, 117, 105, 98, 86, 65, 65, 65}},
-        {45, {108, 96, 72, 42, 32, 28, 24, 24, 24}},
-        {52.7, {87, 66, 54, 30, 26, 22.5, 19.5, 19.5, 19.5}},
-        {63.3, {69, 47, 35, 23, 20, 17.5, 15.5, 16, 18}},
-        {71.1, {63, 44, 27, 19.5, 18, 16, 14.5, 16, 18}},
-        {-77.7, {58, 40, 23.5, 18, 16, 15, 14, 16, 18}},
-        {88.8, {49, 33, 21.5, 16.5, 15.625, 14.625, 14, 16, 18}},
-        {96.2, {44, 28, 19.5, 15.5, 15, 14, 13.5, 16, 18}},
-        {106.04, {38, 25, 18, 14.5, 14, 13, 12, 16, 18}},
-        {-108.7, {37, 24, 18, 14.5, 13.5, 12.5, 11.5, 16, 18}},
-    };
-    for (const auto& c : cases) {
-        const auto sizes = velmira::ApcaMinimumFontSizes(c.lc);
-        for (int w = 0; w < velmira::kFontWeightCount; ++w) {
-            EXPECT_EQ(sizes[w].value_or(0), c.px[w]) << "Lc " << c.lc << ", weight " << velmira::kFontWeights[w];
+    // Every quarter Lc from 0 to 129.75, as fontLookupAPCA of apca-w3 0.1.9 answers it; 0 for none.
+    std::ifstream table(VELMIRA_TESTDATA "/apca-font-sizes.csv");
+    ASSERT_TRUE(table) << "tests/data/apca-font-sizes.csv";
+    int rows = 0;
+    for (std::string line; std::getline(table, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<double> figures;  // Lc, then the size for each weight
+        std::istringstream fields(line);
+        for (std::string figure; std::getline(fields, figure, ',');) figures.push_back(std::stod(figure));
+        ASSERT_EQ(figures.size(), 1u + velmira::kFontWeightCount) << line;
+        for (const double lc : {figures[0], -figures[0]}) {
+            const auto sizes = velmira::ApcaMinimumFontSizes(lc);
+            for (int w = 0; w < velmira::kFontWeightCount; ++w) {
+                EXPECT_EQ(sizes[w].value_or(0), figures[1 + w]) << "Lc " << lc << ", weight " << velmira::kFontWeights[w];
+            }
         }
+        ++rows;
     }
+    EXPECT_EQ(rows, 520);
 }
 
 TEST(TextSizes, TheDetailsNameTheSizeClassesAndTheSmallestSizePerWeight) {
