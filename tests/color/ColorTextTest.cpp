@@ -150,6 +150,10 @@ TEST(ReadCssColour, GivesTheColourThatCssColor4AndPublishedConversionsGive) {
         {"hsl(120 100% 25% / 0.5", "008000", 128, "7FBF7F"},
         {"rgb(1/**/2 3)", "010203", 255, "010203"},
         {"/* brand */ rgb(1e1 0 0) /* */", "0A0000", 255, "0A0000"},
+        {"rgb(1/*/x*/2 3)", "010203", 255, "010203"},
+        {"rgb(2550000000000e-10 0 0)", "FF0000", 255, "FF0000"},
+        {"oklab(0.5 none none)", "636363", 255, "636363"},
+        {"lab(none 20 30)", "000000", 255, "000000"},
     };
     for (const Case& c : cases) {
         const std::optional<velmira::RgbaColour> read = velmira::ReadCssColour(c.text);
@@ -179,7 +183,8 @@ TEST(PastedCssColour, TextsWithNoColourOrMoreThanOneAreLeftToTheEdit) {
           "rgb(10%, 20, 30)", "rgb(none, 0, 0)", "rgba(255, 0, 0, none)", "hsla(120, 100%, 50%, none)",
           "rgb(1 2 3 / 1deg)", "rgb(1 2 3 / 50% / 1)", "rgb(1 2 3 / )", "rgb(1 2 3 /", "hsl(120, 100, 50)",
           "hwb(120, 0%, 0%)", "lch(29% 44 27%)", "color(rec2021 1 0 0)", "$01FFFFFF", "$FF8000", "1e3",
-          "rgb(1e 2 3)", "color: ;", "'#ff8000", "url(#ff8000)", "x = #ff8000;"})
+          "rgb(1e 2 3)", "color: ;", "'#ff8000", "url(#ff8000)", "x = #ff8000;", "hsl(120, 50, 50%)",
+          "lab(50 20 30deg)", "rgb(1, 2, 3 / 0.5)"})
         EXPECT_FALSE(velmira::PastedCssColour(text)) << text;
 }
 
@@ -189,7 +194,8 @@ TEST(FirstCssColourIn, FindsTheFirstColourThatStandsOnItsOwn) {
         const char* colour;  // null: none
     } cases[] = {{"  --velmira-1: #FF8000;", "FF8000"},   {"color: red; background: blue", "FF0000"},
                  {"--tan-border: 1px solid rgb(1 2 3)", "010203"}, {"#12345z #00ff00", "00FF00"},
-                 {"redd bluee", nullptr},                   {":root {", nullptr}};
+                 {"redd bluee", nullptr},                   {":root {", nullptr},
+                 {"--x: color-mix(in srgb, var(--a), blue) red", "FF0000"}};
     for (const Case& c : cases) {
         const std::optional<velmira::RgbaColour> found = velmira::FirstCssColourIn(c.line);
         ASSERT_EQ(found.has_value(), c.colour != nullptr) << c.line;

@@ -162,7 +162,9 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
              utf16("Blue"), Colours{0x0000FF, 0xFF0000}, 0},
         {"a.css", ":root {\r\n  --a: rebeccapurple;\r\n  --b: rgb(18 171 12 / 50%);\r\n}\r\n",
          Colours{0x993366, 0x85D588}, 0},
-        {"a.txt", "\xEF\xBB\xBF#FF8000\nnot a colour\n\n  hsl(120 100% 25%)\n", Colours{0x0080FF, 0x008000}, 0},
+        // A see-through colour is kept as it shows over white.
+        {"a.txt", "\xEF\xBB\xBF#FF8000\nnot a colour\n\n  hsl(120 100% 25%)\ntransparent\n",
+         Colours{0x0080FF, 0x008000, 0xFFFFFF}, 0},
         {"a.gpl", "0 0 0\n", std::nullopt, 0},
         {"a.ase", "ASEX", std::nullopt, 0},
         {"a.aco", u16(1) + u16(9) + aco(0, 0, 0, 0, 0) + u16(0), Colours{0x000000}, 0, 8},
