@@ -75,6 +75,14 @@ TEST(LoupeLayout, ASampledSquareStepsThroughItsSidesIsOutlinedAndReadInReadingOr
               (std::vector<std::uint32_t>{0x010101, 0x020202, 0x030303, 0x040404, 0x050505, 0xFFFFFF, 0xFFFFFF,
                                           0xFFFFFF}));
     EXPECT_EQ(velmira::SquareOfCapture(cells, small.data(), 1), (std::vector<std::uint32_t>{0x040404}));
+
+    // Zoomed in, the loupe shows the middle of a capture larger than itself.
+    const velmira::LoupeCells shown = velmira::MiddleCells(cells, 1);
+    EXPECT_EQ(shown.pixels, 1);
+    EXPECT_EQ(shown.states, std::vector<velmira::LoupeCell>{velmira::LoupeCell::Screen});
+    std::vector<std::uint32_t> wide(25);
+    for (std::size_t i = 0; i < wide.size(); ++i) wide[i] = static_cast<std::uint32_t>(i);
+    EXPECT_EQ(velmira::MiddlePixels(wide.data(), 5, 3), (std::vector<std::uint32_t>{6, 7, 8, 11, 12, 13, 16, 17, 18}));
 }
 
 TEST(LoupeLayout, TheLoupeKeepsItsSizeAndShowsMorePixelsWhenZoomedOut) {
