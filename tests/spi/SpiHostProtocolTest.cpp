@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,20 +74,25 @@ TEST(SpiHostProtocol, AHelpersAnswerIsTakenOnlyWithinWhatWasAsked) {
         found.found = index;
         EXPECT_EQ(FoundPlugin(found, 2, 5).has_value(), expected) << index;
     }
+    found.found = 0;
+    EXPECT_EQ(FoundPlugin(found, 0, 5), std::optional<std::size_t>(0)) << "the first plug-in of the list";
     found.found = 3;
     found.answer = kNotFound;
     EXPECT_FALSE(FoundPlugin(found, 0, 5));
 
-    HelperFields counts{};
-    counts.described = 0xFFFFFFFFu;
-    counts.replyBytes = 0xFFFFFFFFu;
-    counts.calling = 7;
+    // Read out of the shared block once, as the helper left it.
+    auto block = std::make_unique<ControlBlock>();
+    block->helper.described = 0xFFFFFFFFu;
+    block->helper.replyBytes = 0xFFFFFFFFu;
+    block->helper.calling = 7;
+    const HelperFields counts = ReadHelperFields(*block);
     EXPECT_EQ(DescribedCount(counts, 1), 1u);
     EXPECT_EQ(ReplyBytes(counts), kReplyBytes);
     EXPECT_FALSE(CallingPlugin(counts, 7));
     EXPECT_EQ(CallingPlugin(counts, 8), std::optional<std::size_t>(7));
-    counts.calling = kNoPlugin;
-    EXPECT_FALSE(CallingPlugin(counts, 8));
+    HelperFields none = counts;
+    none.calling = kNoPlugin;
+    EXPECT_FALSE(CallingPlugin(none, 8));
 }
 
 TEST(SpiHostProtocol, TheSectionForTheVisiblePartIsSizedIn64Bits) {
