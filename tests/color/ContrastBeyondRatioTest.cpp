@@ -140,6 +140,8 @@ TEST(SampleStats, MeanRoundsHalfUpPerChannelAndTheExtremesGoByLuminance) {
     EXPECT_EQ(HexOf(sample.lightest), "F0F0F0");
     EXPECT_EQ(HexOf(velmira::StrongestAgainst(square, {Hex(0xFFFFFF)})), "202020");
     EXPECT_EQ(HexOf(velmira::StrongestAgainst(square, {Hex(0x000000)})), "F0F0F0");
+    EXPECT_EQ(HexOf(velmira::SampleOf({Hex(0xFFFFFF), Hex(0xFFFFFF)}).darkest), "FFFFFF");
+    EXPECT_EQ(HexOf(velmira::ColoursOf({0x123456u}).at(0)), "123456") << "a captured pixel is 0x00RRGGBB";
 }
 
 TEST(VisionDeficiency, MatchesPublishedSimulatedColours) {
