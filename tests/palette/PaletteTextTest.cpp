@@ -170,13 +170,17 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         {"a.aco", u16(1) + u16(9) + aco(0, 0, 0, 0, 0) + u16(0), Colours{0x000000}, 0, 8},
         {"cut.ase", cutAse, firstTen, 0, 10},
         // CR line ends alone; a value beyond 255 is a line skipped and counted.
-        {"a.gpl", "GIMP Palette\rName: x\r255 0 0 Red\r300 0 0 Bad\r0 0 255\r", Colours{0x0000FF, 0xFF0000}, 0, 0, 1},
+        {"a.gpl", "GIMP Palette\rName: x\r255 0 0 Red\r300 0 0 Bad\r00255 0 0 Long\r0 0 255\r", Colours{0x0000FF, 0xFF0000}, 0,
+         0, 2},
         // Only declarations' values count: not comments, selectors, url(), strings or color-mix()'s arguments.
         {"a.css",
          "/* navy and gold */\nbody { background: url(red.png) no-repeat; color: #123456; }\n"
          "a:hover { color: color-mix(in srgb, red 50%, blue); border: 1px solid tomato }\n"
          ".x::before { content: \"red\"; font-family: 'gold' }\nnavy, gold { color: olive }\n",
          Colours{0x563412, 0x4763FF, 0x008080}, 0},
+        // A string keeps its ";", and in UTF-8 its closing quote after a character whose last byte would start a
+        // double-byte one in code page 932 (く); a comment parts tokens.
+        {"b.css", ".a { content: \"\xE3\x81\x8F\"; quotes: \"a;b\"; color: rgb(1/**/2 3) }\n", Colours{0x030201}, 0},
         {"a.txt", std::string("\x89PNG\r\n\x1a\n\0\0", 10), std::nullopt, 0},
         {"a.css", "body { margin: 0 }\n", std::nullopt, 0},
     };
@@ -198,6 +202,8 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
     // What we write, byte for byte: ASE colours of the normal (process) type, not global or spot; ACO's version 1
     // list, then version 2's with each name's length counting its terminating zero.
     const Colours redBlue{0x0000FF, 0xFF0000};
+    EXPECT_EQ(velmira::WritePalette(velmira::PaletteFormat::Css, redBlue),
+              ":root {\r\n  --velmira-1: #FF0000;\r\n  --velmira-2: #0000FF;\r\n}\r\n");
     EXPECT_EQ(velmira::WritePalette(velmira::PaletteFormat::Ase, redBlue),
               "ASEF" + u16(1) + u16(0) + u32(2) + aseColour("Velmira 1", "RGB ", {1, 0, 0}) +
                   aseColour("Velmira 2", "RGB ", {0, 0, 1}));
