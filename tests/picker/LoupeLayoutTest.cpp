@@ -65,6 +65,8 @@ TEST(LoupeLayout, ASampledSquareStepsThroughItsSidesIsOutlinedAndReadInReadingOr
     EXPECT_EQ(at(g.CellLeft(first + 3), middle), 0x000000u);
     EXPECT_EQ(at(g.CellLeft(first + 3) + 1, middle), 0xFFFFFFu);
     EXPECT_EQ(at(g.CellLeft(first) + g.cell / 2, middle), 0x808080u);
+    EXPECT_EQ(at(g.CellLeft(first) + g.cell / 2, g.CellTop(first + 3)), 0x000000u);
+    EXPECT_EQ(at(g.CellLeft(first) + g.cell / 2, g.CellTop(first + 3) + 1), 0xFFFFFFu);
 
     // At (99, 99) .. (101, 101): the first pixel hidden, the last row off a screen that ends at y 101.
     std::vector<std::uint32_t> small(9);

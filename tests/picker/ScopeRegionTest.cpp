@@ -236,7 +236,7 @@ TEST(ScopePlacement, TheSightIsDrawnAtTheMonitorsScaleRoundedToAWholeFactor) {
 TEST(ScopeRegion, TheEnlargedSightCoversExactlyTheBlocksOfItsBlackPixels) {
     const Grid grid = FromRows(std::vector<std::string>(std::begin(kSightRows), std::end(kSightRows)),
                                {{'X', kBlack}, {'.', kSilver}});
-    for (const int factor : {2, 3}) {
+    for (const int factor : {1, 2, 3}) {
         Grid large;
         large.width = large.height = kSight * factor;
         large.pixels = velmira::EnlargedPixels(grid.pixels, kSight, kSight, factor);
@@ -248,6 +248,7 @@ TEST(ScopeRegion, TheEnlargedSightCoversExactlyTheBlocksOfItsBlackPixels) {
         EXPECT_EQ(covered.count({centre, centre}), 0u) << "factor " << factor;
     }
     EXPECT_TRUE(velmira::EnlargedPixels(grid.pixels, kSight, kSight, 0).empty());
+    EXPECT_EQ(velmira::EnlargedPixels({7u}, 1, 1, 2), std::vector<std::uint32_t>(4, 7u));
 }
 
 // The loupe hatches the cells under the sight's black lines where the system cannot leave the sight out of
