@@ -226,6 +226,7 @@ TEST(NearestPassingColour, PassesKeepsTheHueAndHasNoNearerPassingColour) {
         EXPECT_TRUE(velmira::KeepsHue(original, found.colour)) << HexOf(found.colour);
         EXPECT_GT(found.distance, 0);
         ExpectNoNearerPassingColour(original, fixed, c.level, found);
+        EXPECT_LT(found.boxesOpened, 10000u) << "the bounds prune the search (about 2,500 at most here)";
     }
     // A grey stays grey, and only a grey is one: #767676 is the lightest grey that meets AA on white.
     EXPECT_EQ(HexOf(velmira::NearestPassingColour(Hex(0x909090), Hex(0xFFFFFF), velmira::kAaNormal).colour), "767676");
