@@ -63,6 +63,16 @@ TEST(SpiHostProtocol, AHelpersAnswerIsTakenOnlyWithinWhatWasAsked) {
         answer.visibleHeight = c.visibleHeight;
         EXPECT_FALSE(DecodedSizes(answer, 163, 188)) << c.name;
     }
+    // The smallest picture shown whole, and a picture where nothing may be shown.
+    HelperFields dot = decoded;
+    dot.width = dot.height = dot.visibleWidth = dot.visibleHeight = 1;
+    EXPECT_TRUE(DecodedSizes(dot, 1, 1));
+    HelperFields hidden = decoded;
+    hidden.visibleWidth = 0;
+    EXPECT_FALSE(DecodedSizes(hidden, 0, 188));
+    hidden = decoded;
+    hidden.visibleHeight = 0;
+    EXPECT_FALSE(DecodedSizes(hidden, 163, 0));
     HelperFields notDecoded = decoded;
     notDecoded.answer = kNotDecoded;
     EXPECT_FALSE(DecodedSizes(notDecoded, 163, 188));
