@@ -224,6 +224,11 @@ TEST(SpiPictureCheck, RewritesAnAcceptedDibIntoOnePlainForm) {
         SpiPictureLayout layout;
         ASSERT_EQ(CheckSpiPicture(blocks, &layout), SpiPictureVerdict::Ok);
         SpiDibFile file(blocks, layout, rows.data());
+        // Reads across the end of the 54-byte head: part of the rows, then all of them and no more.
+        std::vector<unsigned char> bytes(54 + rows.size() + 8);
+        EXPECT_EQ(file.ReadAt(0, bytes.data(), 60), 60u);
+        ASSERT_EQ(file.ReadAt(0, bytes.data(), bytes.size()), 54 + rows.size());
+        EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 54, bytes.begin() + 66), rows);
         const DecodedPicture shown = DecodeBmp(file, 5, 2);
         EXPECT_EQ(shown.height, 3);
         EXPECT_EQ(shown.pixels, (topDown ? std::vector<std::uint32_t>{0x010101, 0x020202}
