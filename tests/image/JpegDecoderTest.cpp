@@ -143,12 +143,21 @@ TEST(JpegDecoderTest, CmykAndYcckComeOutAsTheirColours) {
                 EXPECT_LE(ChannelDistance(p.At(x, y), picture.At(x, y)), 6) << x << "," << y;
     }
     // Without the Adobe marker (APP14) the samples are the inks themselves, not their inverse: the writer's
-    // black sample of 255 is then full black ink.
-    std::string plain = test::EncodeJpeg({JpegColor::Cmyk, 1, 1, false, 0, 98}, picture);
-    const std::size_t adobe = plain.find("\xFF\xEE");
-    ASSERT_NE(adobe, std::string::npos);
-    plain.erase(adobe, 2 + (static_cast<unsigned char>(plain[adobe + 2]) << 8 | static_cast<unsigned char>(plain[adobe + 3])));
-    for (const std::uint32_t v : Decode(plain).pixels) ASSERT_EQ(v, 0u);
+    // black sample of 255 is then full black ink; with a black sample of 0, the samples 33 66 99 are the inks
+    // of CC 99 66, exactly (one flat block at quality 100).
+    const auto withoutAdobe = [](std::string file) {
+        const std::size_t adobe = file.find("\xFF\xEE");
+        EXPECT_NE(adobe, std::string::npos);
+        if (adobe != std::string::npos)
+            file.erase(adobe, 2 + (static_cast<unsigned char>(file[adobe + 2]) << 8 | static_cast<unsigned char>(file[adobe + 3])));
+        return file;
+    };
+    for (const std::uint32_t v : Decode(withoutAdobe(test::EncodeJpeg({JpegColor::Cmyk, 1, 1, false, 0, 98}, picture))).pixels)
+        ASSERT_EQ(v, 0u);
+    JpegFormat noBlack{JpegColor::Cmyk, 1, 1, false, 0, 100};
+    noBlack.blackSample = 0;
+    const TestPicture flat{8, 8, std::vector<std::uint32_t>(64, 0x336699)};
+    for (const std::uint32_t v : Decode(withoutAdobe(test::EncodeJpeg(noBlack, flat))).pixels) ASSERT_EQ(v, 0xCC9966u);
 }
 
 TEST(JpegDecoderTest, ABitmapIsNotAJpegFile) {

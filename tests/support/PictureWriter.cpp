@@ -275,11 +275,11 @@ std::string EncodeJpeg(const JpegFormat& format, const TestPicture& picture) {
                 out[1] = static_cast<JSAMPLE>(g);
                 out[2] = static_cast<JSAMPLE>(b);
             } else {
-                // Inverted inks: stored = 255 - ink, and the ink of cyan is 255 - red; no black.
+                // Inverted inks: stored = 255 - ink, and the ink of cyan is 255 - red.
                 out[0] = static_cast<JSAMPLE>(r);
                 out[1] = static_cast<JSAMPLE>(g);
                 out[2] = static_cast<JSAMPLE>(b);
-                out[3] = 255;
+                out[3] = static_cast<JSAMPLE>(format.blackSample);
             }
         }
         JSAMPROW rows[1] = {row.data()};

@@ -62,6 +62,7 @@ struct JpegFormat {
     int quality = 90;
     int restartMcus = 0;  // restart interval in MCUs, used instead of restartRows when not 0
     bool optimizeCoding = false;  // Huffman tables made for the picture instead of the standard ones
+    int blackSample = 255;        // CMYK and YCCK: the K sample of every pixel (inverted: 255 is no black)
 };
 
 // Encodes with libjpeg. CMYK and YCCK get libjpeg's Adobe marker and are stored inverted, as
