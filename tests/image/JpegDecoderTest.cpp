@@ -110,6 +110,7 @@ TEST(JpegDecoderTest, WithoutALimitTheWholePictureEqualsLibjpegsDecode) {
         const DecodedPicture all = Decode(file, 1 << 30, 1 << 30);
         ASSERT_EQ(all.visibleWidth, 701);
         ASSERT_EQ(all.visibleHeight, 433);
+        EXPECT_TRUE(Decode(file, 163, 0).pixels.empty()) << "no room, no rows";
         for (int y = 0; y < 433; ++y)
             for (int x = 0; x < 701; ++x) ASSERT_EQ(all.At(x, y), full.At(x, y)) << progressive << " at " << x << "," << y;
     }

@@ -139,11 +139,14 @@ TEST(JpegRestartCutTest, CutsOnlyWideBaselineFilesWithRestarts) {
     const DecodedPicture corner = DecodeJpegRowByRow(cornerFile, 1 << 20, 1 << 20);
     EXPECT_EQ(corner.width, 192);
     EXPECT_EQ(corner.height, 208);
-    // Shown whole in height, the cut keeps the picture's own: here odd and past 255 rows.
-    const std::optional<JpegCut> tall = Cut(test::EncodeJpeg(rowIntervals, BusyPicture(1280, 301, 1)), 163, 1 << 20);
-    ASSERT_TRUE(tall.has_value());
-    MemoryByteSource tallFile(tall->bytes);
-    EXPECT_EQ(DecodeJpegRowByRow(tallFile, 1 << 20, 1 << 20).height, 301);
+    // Shown whole in height, the cut keeps the picture's own (here odd and past 255 rows); 400 columns shown
+    // keep 26 MCUs, past 255 pixels too.
+    const std::optional<JpegCut> large = Cut(test::EncodeJpeg(rowIntervals, BusyPicture(2048, 301, 1)), 400, 1 << 20);
+    ASSERT_TRUE(large.has_value());
+    MemoryByteSource largeFile(large->bytes);
+    const DecodedPicture largeCorner = DecodeJpegRowByRow(largeFile, 1 << 20, 1 << 20);
+    EXPECT_EQ(largeCorner.width, 416);
+    EXPECT_EQ(largeCorner.height, 301);
 
     // Cameras and editors write EXIF (APP1), other application segments up to APP15 and comments before the
     // frame: nothing in them stops the cut.

@@ -168,6 +168,9 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
         {"a.gpl", "0 0 0\n", std::nullopt, 0},
         {"a.ase", "ASEX", std::nullopt, 0},
         {"a.aco", u16(1) + u16(9) + aco(0, 0, 0, 0, 0) + u16(0), Colours{0x000000}, 0, 8},
+        // The second name claims three characters and the file ends after one.
+        {"a.aco", u16(2) + u16(2) + aco(0, 0xFFFF, 0, 0, 0) + u16(0) + utf16("Red") + aco(0, 0, 0, 0xFFFF, 0) + u16(0) +
+             u16(3) + u16('B'), Colours{0x0000FF}, 0, 1},
         {"cut.ase", cutAse, firstTen, 0, 10},
         // CR line ends alone; a value beyond 255 is a line skipped and counted.
         {"a.gpl", "GIMP Palette\rName: x\r255 0 0 Red\r300 0 0 Bad\r00255 0 0 Long\r0 0 255\r", Colours{0x0000FF, 0xFF0000}, 0,

@@ -42,6 +42,7 @@ TEST(WicPixels, DetectsCoreFormatsByTheirFirstBytesOnly) {
         {"RIFF\x10\0\0\0WEBPVP8 "s, CoreFormat::Webp},
         {"RIFF\x10\0\0\0WAVEfmt "s, CoreFormat::Unknown},  // another kind of RIFF file
         {"RIFF\x10\0\0\0WEB"s, CoreFormat::Unknown},
+        {"RIFF\x10\0\0\0WEBX"s, CoreFormat::Unknown},
         {"\0\0\1\0\2\0\x10\x10\0\0"s, CoreFormat::Ico},
         {"\0\0\1\0\0\0\x10\x10\0\0"s, CoreFormat::Unknown},  // no images
         {"\0\0\1\0\1\0\x10\x10\0\x07"s, CoreFormat::Unknown},  // reserved byte set: not an icon directory
@@ -138,8 +139,8 @@ TEST(WicPixels, ExtensionPatternsAreAppendedOnceAndWithinTheLimit) {
     AppendExtensionPatterns(pattern, ".tif;.TIFF;.jpg;.jfif", "jpg", 100);
     EXPECT_EQ(pattern, "*.png;*.gif;*.jxr;*.wdp;*.dib;*.dds;*.tif;*.TIFF;*.jfif");
     std::string empty;
-    AppendExtensionPatterns(empty, ",.,tga", "", 100);
-    EXPECT_EQ(empty, "*.tga");
+    AppendExtensionPatterns(empty, ",.,tga", "", 5);
+    EXPECT_EQ(empty, "*.tga") << "the first pattern needs no separator";
 }
 
 namespace {
@@ -212,6 +213,16 @@ TEST(LibraryPicture, ReadsTheSamplePicturesTopLeftPartsOverWhite) {
             }
         }
     }
+    // The smallest picture: a GIF of one pixel, colour 0 of a two-colour table.
+    using namespace std::string_literals;
+    const std::string dot = "GIF89a\1\0\1\0\x80\0\0\x33\x66\x99\0\0\0,\0\0\0\0\1\0\1\0\0\2\2\x44\1\0;"s;
+    velmira::MemoryByteSource dotSource(dot);
+    const std::unique_ptr<LibraryPicture> one = OpenLibraryPicture(dotSource);
+    ASSERT_TRUE(one);
+    ASSERT_EQ(one->Width() * one->Height(), 1u);
+    std::uint32_t read = 0;
+    one->ReadTopLeft(1, 1, [&](std::uint32_t, const std::uint32_t* pixels) { read = pixels[0]; });
+    EXPECT_EQ(read, 0x336699u);
     const std::string bmp = "BM\x3A\0\0\0";
     velmira::MemoryByteSource notOurs(bmp);
     EXPECT_FALSE(OpenLibraryPicture(notOurs));
