@@ -166,6 +166,7 @@ TEST(HostilePictureTest, KnownFilesGiveTheirKnownOutcome) {
         {"jpeg-empty", false},         {"jpeg-greyscale", true},        {"jpeg-cmyk", true},
         {"jpeg-ycck", true},           {"jpeg-huffman-counts-overflow", false},
         {"jpeg-progressive-16000-square", false}, {"jpeg-baseline-65500-wide", true},
+        {"jpeg-baseline-16384-square", true},
     };
     const std::vector<HostilePicture> corpus = test::HostilePictures(false);
     for (const Case& c : cases) {

@@ -182,6 +182,7 @@ void AddHostileJpegs(std::vector<HostilePicture>& out, bool thorough) {
     // and a progressive one whose coefficient buffer would need gigabytes.
     Add(out, "jpeg-baseline-65500-square", HostileKind::Jpeg, WithFrameSize(baseline, 65500, 65500));
     Add(out, "jpeg-baseline-16000-square", HostileKind::Jpeg, WithFrameSize(baseline, 16000, 16000));
+    Add(out, "jpeg-baseline-16384-square", HostileKind::Jpeg, WithFrameSize(baseline, 16384, 16384));  // 2^28, the most
     Add(out, "jpeg-baseline-65500-wide", HostileKind::Jpeg, WithFrameSize(baseline, 65500, 16));
     Add(out, "jpeg-progressive-16000-square", HostileKind::Jpeg, WithFrameSize(progressive, 16000, 16000));
     Add(out, "jpeg-progressive-65500-wide", HostileKind::Jpeg, WithFrameSize(progressive, 65500, 300));
