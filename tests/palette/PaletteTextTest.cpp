@@ -183,7 +183,8 @@ TEST(PaletteFile, FilesWrittenByHandFromThePublishedFormatsAreRead) {
          Colours{0x563412, 0x4763FF, 0x008080}, 0},
         // A string keeps its ";", and in UTF-8 its closing quote after a character whose last byte would start a
         // double-byte one in code page 932 (く); a comment parts tokens.
-        {"b.css", ".a { content: \"\xE3\x81\x8F\"; quotes: \"a;b\"; color: rgb(1/**/2 3) }\n", Colours{0x030201}, 0},
+        {"b.css", ".a { content: \"\xE3\x81\x8F\"; --x: navy; color: rgb(1/**/2 3) }\n", Colours{0x800000, 0x030201}, 0},
+        {"c.css", ".a { --a: \"x;y\" red; --b: \"z\"; --c: lime; --d: blue }\n", Colours{0x0000FF, 0x00FF00, 0xFF0000}, 0},
         {"a.txt", std::string("\x89PNG\r\n\x1a\n\0\0", 10), std::nullopt, 0},
         {"a.css", "body { margin: 0 }\n", std::nullopt, 0},
     };
