@@ -51,6 +51,7 @@ TEST(SpiHostProtocol, AHelpersAnswerIsTakenOnlyWithinWhatWasAsked) {
         {"a visible part larger than the picture", 10, 10, 11, 10},
         {"a visible part smaller than it should be", 1000, 1000, 100, 188},
         {"no width", 0, 10, 0, 10},
+        {"no height", 10, 0, 10, 0},
         {"a negative height", 10, -1, 10, -1},
         {"sizes that wrap", INT32_MIN, 10, INT32_MIN, 10},
     };

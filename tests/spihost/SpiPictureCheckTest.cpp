@@ -229,6 +229,7 @@ TEST(SpiPictureCheck, RewritesAnAcceptedDibIntoOnePlainForm) {
         EXPECT_EQ(file.ReadAt(0, bytes.data(), 60), 60u);
         ASSERT_EQ(file.ReadAt(0, bytes.data(), bytes.size()), 54 + rows.size());
         EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 54, bytes.begin() + 66), rows);
+        EXPECT_EQ(file.ReadAt(60, bytes.data(), bytes.size()), 6u) << "the last six bytes";
         const DecodedPicture shown = DecodeBmp(file, 5, 2);
         EXPECT_EQ(shown.height, 3);
         EXPECT_EQ(shown.pixels, (topDown ? std::vector<std::uint32_t>{0x010101, 0x020202}
