@@ -111,6 +111,7 @@ TEST(JpegDecoderTest, WithoutALimitTheWholePictureEqualsLibjpegsDecode) {
         ASSERT_EQ(all.visibleWidth, 701);
         ASSERT_EQ(all.visibleHeight, 433);
         EXPECT_TRUE(Decode(file, 163, 0).pixels.empty()) << "no room, no rows";
+        EXPECT_TRUE(Decode(file, 0, 188).pixels.empty()) << "no room, no columns";
         for (int y = 0; y < 433; ++y)
             for (int x = 0; x < 701; ++x) ASSERT_EQ(all.At(x, y), full.At(x, y)) << progressive << " at " << x << "," << y;
     }
