@@ -216,6 +216,8 @@ TEST(NearestPassingColour, PassesKeepsTheHueAndHasNoNearerPassingColour) {
         {0x909090, 0xFFFFFF, velmira::kAaNormal},  // a grey stays grey
         {0xC0C0C0, 0x808080, velmira::kAaNormal},
         {0xFFFF00, 0xFFFFFF, velmira::kAaaNormal},
+        {0x008105, 0x110B18, velmira::kAaNormal},   // lighter, with no red
+        {0xED7E00, 0x0B0C1F, velmira::kAaaNormal},  // lighter, with no blue
     };
     for (const auto& c : cases) {
         const Rgb original = Hex(c.original), fixed = Hex(c.fixed);
